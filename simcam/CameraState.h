@@ -1,0 +1,171 @@
+// CameraState.h - the one camera state behind everything in simcam.dll.
+//
+// The extension-unit component, the video-input filter, the picture renderer,
+// the property pages and the control API all read and write the cameras
+// through this block. It lives in named shared memory, so every process of
+// the Wine prefix (the viewer, a test, the control tool) sees the same
+// cameras. Its name carries the environment variable SIMCAM_INSTANCE, so test
+// programs running side by side each get a state of their own.
+//
+// Access: take the lock with SimStateGuard, touch the fields, let it go. Keep
+// the lock short: never call into DirectShow, COM or the window system while
+// holding it, and never hold it while sleeping or waiting for frames.
+#ifndef SIMCAM_CAMERASTATE_H
+#define SIMCAM_CAMERASTATE_H
+
+#include <windows.h>
+
+#include "include/SimCamControl.h"
+
+#define SIM_STATE_MAGIC 0x4D434D53u  // "SMCM"
+#define SIM_STATE_VERSION 1u
+
+#define SIM_MAX_CAPS 16
+#define SIM_MAX_CHIP_REGS 32
+#define SIM_MAX_FAULTS 16
+
+// One stream capability of a pin. subtype is a FOURCC ('YUY2' or 'MJPG').
+struct SimCapability {
+    DWORD subtype;
+    LONG width;
+    LONG height;
+};
+
+// Indexes into SimCamera::procAmp (same order as VideoProcAmpProperty).
+enum SimProcAmp {
+    SIM_PA_BRIGHTNESS = 0,
+    SIM_PA_CONTRAST = 1,
+    SIM_PA_HUE = 2,
+    SIM_PA_SATURATION = 3,
+    SIM_PA_SHARPNESS = 4,
+    SIM_PA_GAMMA = 5,
+    SIM_PA_COLORENABLE = 6,
+    SIM_PA_WHITEBALANCE = 7,
+    SIM_PA_COUNT = 8
+};
+
+struct SimControlValue {
+    LONG value;
+    LONG flags;  // VideoProcAmp_Flags_Auto (1) or _Manual (2); same values for CameraControl
+};
+
+struct SimChipRegister {
+    WORD address;
+    WORD value;
+};
+
+struct SimCamera {
+    LONG present;                  // plugged in: listed by the enumerators
+    WCHAR name[128];               // FriendlyName
+    WCHAR devicePath[256];         // DevicePath, e.g. \\?\usb#vid_2c7a&pid_04e1&mi_00#...\global
+    WCHAR recordPrefix[32];        // the first string of the component's record is
+                                   // recordPrefix + devicePath; normally "@device:pnp:"
+    WORD vendorId;
+    WORD productId;
+
+    // Video device.
+    LONG hasStillPin;
+    LONG hasVideoControl;          // IAMVideoControl on the filter
+    LONG capsSize;                 // size GetNumberOfCapabilities reports (128 normally)
+    LONG captureCapCount;
+    SimCapability captureCaps[SIM_MAX_CAPS];
+    LONG stillCapCount;
+    SimCapability stillCaps[SIM_MAX_CAPS];
+    SimCapability captureFormat;   // what the capture pin delivers (SetFormat)
+    SimCapability stillFormat;     // what the still pin delivers (SetFormat)
+    SimControlValue procAmp[SIM_PA_COUNT];
+    SimControlValue exposure;      // CameraControl_Exposure (log2 seconds, -11..-1)
+
+    // Bridge chip and extension unit.
+    LONG firmwareVersion;          // information index 153
+    WORD info[4];                  // information indexes 150..153
+    BYTE chipIdBytes[4];           // extension-unit control 7
+    LONG chipRegCount;
+    SimChipRegister chipRegs[SIM_MAX_CHIP_REGS];
+    LONG flashConnected;           // 0x8107 bit 1 is set while no flash is connected
+    LONG gpiLatch;                 // 0x8107 bit 0, cleared by the write-back
+
+    // Sensor.
+    BYTE sensor[65536];            // 16-bit addressed, 8-bit register file
+    DWORD readyAtTick;             // 0xB306 reads 4 once GetTickCount passes this
+    LONG holdSensorState;          // -1, or the value 0xB306 reads
+    LONG holdFocusState;           // -1, or the value 0x3029 reads
+    LONG stickyAck;                // 0x3023 never clears
+    LONG lensPosition;             // 0..255
+    LONG bestPosition;             // where the scene is sharp
+    LONG afRunning;                // a single trigger is in progress
+    DWORD afStartTick;             // when it started
+
+    // Counters for tests and the control tool.
+    LONG stillsDelivered;
+    LONG framesDelivered;
+    LONG stillsWithStrobe;
+};
+
+struct SimFault {
+    LONG op;         // SimOp
+    LONG nth;        // 0 every call; n the n-th call counted from injection
+    LONG calls;      // calls of op seen since injection
+    LONG result;     // what the failing call returns
+};
+
+struct SimShared {
+    DWORD magic;
+    DWORD version;
+    LONG cameraCount;
+    SimCamera cameras[SIMCAM_MAX_CAMERAS];
+    LONG faultCount;
+    SimFault faults[SIM_MAX_FAULTS];
+    LONG enumerateOverreport;
+    DWORD logCount;                // entries written since the last clear
+    SimLogEntry log[SIMCAM_MAX_LOG];  // the first SIMCAM_MAX_LOG entries are kept
+    char lastError[256];
+    LONG generation;               // bumped by every scenario load and plug change
+};
+
+// Maps the block on first use (loading the default scenario into a new one)
+// and takes the process-shared lock. Returns null only when the block cannot
+// be mapped.
+SimShared *SimStateLock();
+void SimStateUnlock();
+
+class SimStateGuard {
+public:
+    SimStateGuard() : m_pState(SimStateLock()) {}
+    ~SimStateGuard() { if (m_pState) SimStateUnlock(); }
+    SimStateGuard(const SimStateGuard &) = delete;
+    SimStateGuard &operator=(const SimStateGuard &) = delete;
+    SimShared *operator->() const { return m_pState; }
+    SimShared *Get() const { return m_pState; }
+    // The camera at index, or null when the index is out of range.
+    SimCamera *Camera(int index) const;
+private:
+    SimShared *m_pState;
+};
+
+// Index of the camera whose devicePath equals path (exactly), or -1.
+int SimFindCameraByPath(const SimShared *pState, const WCHAR *path);
+
+// Fault check for one component call (lock held): returns true and the
+// result to give back when the call is to fail.
+bool SimTakeFault(SimShared *pState, SimOp op, LONG *pResult);
+
+// Appends a log entry (lock held); entries past SIMCAM_MAX_LOG are dropped.
+void SimAppendLog(SimShared *pState, const SimLogEntry &entry);
+
+// Register model (lock held). Time-dependent registers (0x3023, 0x3029,
+// 0xB306) are evaluated against GetTickCount at the time of the access.
+BYTE SimSensorRead(SimCamera *pCam, WORD address);
+void SimSensorWrite(SimCamera *pCam, WORD address, BYTE value);
+WORD SimChipRead(SimCamera *pCam, WORD address);
+void SimChipWrite(SimCamera *pCam, WORD address, WORD value);
+
+// Derived picture state (lock held).
+bool SimStrobeOn(const SimCamera *pCam);   // GPO 8 output on (0xB03C == 0x22)
+LONG SimCurrentLens(SimCamera *pCam);      // lens position, moving during autofocus
+
+// Scenario text -> state. Returns false with pState->lastError set.
+bool SimParseScenario(SimShared *pState, const char *text);
+const char *SimDefaultScenarioText();
+
+#endif  // SIMCAM_CAMERASTATE_H
