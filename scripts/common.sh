@@ -8,6 +8,9 @@
 # 64-bit Wine. KOR_ARCH=i686|x86_64 forces the choice.
 
 KOR_ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
+# Where the build trees go; a second checkout or a parallel worker can point
+# this elsewhere.
+KOR_BUILD_ROOT=${KOR_BUILD_ROOT:-$KOR_ROOT/build}
 export WINEDEBUG=${WINEDEBUG:--all}
 # Keep Wine from offering to install Mono or Gecko into the prefix.
 export WINEDLLOVERRIDES=${WINEDLLOVERRIDES:-mscoree,mshtml=}
@@ -63,7 +66,7 @@ kor_pick_arch() {
 
 # Sets the build tree, the Wine loader and the prefix for one architecture.
 kor_set_arch() {
-  KOR_BUILD=$KOR_ROOT/build/$1
+  KOR_BUILD=$KOR_BUILD_ROOT/$1
   if [ "$1" = x86_64 ]; then
     KOR_WINE=/usr/lib/wine/wine64; export WINEARCH=win64
   else
@@ -75,7 +78,7 @@ kor_set_arch() {
 # Configures (once) and builds one architecture's tree.
 kor_build_tree() {
   local arch=$1; shift
-  local dir=$KOR_ROOT/build/$arch
+  local dir=$KOR_BUILD_ROOT/$arch
   if [ ! -f "$dir/CMakeCache.txt" ]; then
     kor_log "configuring $arch"
     cmake -S "$KOR_ROOT" -B "$dir" -G "Unix Makefiles" \
@@ -91,7 +94,7 @@ kor_configure_and_build() {
     kor_build_tree i686
   else
     kor_build_tree i686 -DKOR_BUILD_TESTS=OFF
-    kor_build_tree x86_64 -DKOR_PRODUCT_DIR="$KOR_ROOT/build/i686/bin"
+    kor_build_tree x86_64 -DKOR_PRODUCT_DIR="$KOR_BUILD_ROOT/i686/bin"
   fi
 }
 
