@@ -164,6 +164,11 @@ void SimChipWrite(SimCamera *pCam, WORD address, WORD value);
 bool SimStrobeOn(const SimCamera *pCam);   // GPO 8 output on (0xB03C == 0x22)
 LONG SimCurrentLens(SimCamera *pCam);      // lens position, moving during autofocus
 
+// Called (without the lock) after a scenario load or a plug change: brings
+// the video-input device registration in line with the present cameras.
+// Does nothing when the environment variable SIMCAM_DEVICES is "0".
+void SimOnCamerasChanged();
+
 // Scenario text -> state. Returns false with pState->lastError set.
 bool SimParseScenario(SimShared *pState, const char *text);
 const char *SimDefaultScenarioText();
