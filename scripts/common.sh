@@ -58,7 +58,14 @@ kor_install_packages() {
 # Chooses the architecture the tests and the demo run as.
 kor_pick_arch() {
   if [ -z "${KOR_ARCH:-}" ]; then
-    if /usr/lib/wine/wine --version >/dev/null 2>&1; then KOR_ARCH=i686; else KOR_ARCH=x86_64; fi
+    # 32-bit Wine only when the kernel runs i386 code itself: an emulator
+    # registered with binfmt_misc would start it, far too slowly to be of use.
+    if /usr/lib/wine/wine --version >/dev/null 2>&1 &&
+       ! grep -qs 'qemu-i386' /proc/sys/fs/binfmt_misc/* 2>/dev/null; then
+      KOR_ARCH=i686
+    else
+      KOR_ARCH=x86_64
+    fi
   fi
   export KOR_ARCH
   kor_set_arch "$KOR_ARCH"
