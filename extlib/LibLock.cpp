@@ -1,0 +1,35 @@
+// LibLock.cpp - a critical section made on first use and kept for the
+// life of the process (loading and unloading the library run no code of
+// their own).
+#include "LibLock.h"
+
+#include <windows.h>
+
+namespace {
+
+INIT_ONCE g_LockInitOnce = INIT_ONCE_STATIC_INIT;
+CRITICAL_SECTION g_csLibrary;
+
+BOOL CALLBACK InitLibraryLock(PINIT_ONCE, PVOID, PVOID *)
+{
+    InitializeCriticalSection(&g_csLibrary);
+    return TRUE;
+}
+
+CRITICAL_SECTION *LibraryLock()
+{
+    (void)InitOnceExecuteOnce(&g_LockInitOnce, InitLibraryLock, NULL, NULL);
+    return &g_csLibrary;
+}
+
+}  // namespace
+
+LibLock::LibLock()
+{
+    EnterCriticalSection(LibraryLock());
+}
+
+LibLock::~LibLock()
+{
+    LeaveCriticalSection(&g_csLibrary);
+}

@@ -1,0 +1,212 @@
+// Session.cpp - opening and closing the session: InitLibrary, DeInitLibrary.
+#include "Session.h"
+
+#include <string.h>
+#include <strsafe.h>
+
+#include "ComponentAccess.h"
+#include "KORFwSw.h"
+#include "LibLock.h"
+#include "LibTrace.h"
+
+IVMDevice *g_pVMDevice = NULL;
+IXUVMControl *g_pXUControl = NULL;
+ULONG g_ulNumber = 0;
+int g_bDeviceFound = 0;
+int g_bAttached = 0;
+USHORT g_usFirmwareVersion = 0;
+
+namespace {
+
+const USHORT INFO_FIRMWARE_VERSION = 153;
+
+// COM initialisations made by InitLibrary that DeInitLibrary has not undone
+// yet, on the thread that made them. DeInitLibrary undoes one of them per
+// call and never more than were made, so it cannot close a COM apartment
+// that belongs to its caller.
+DWORD g_dwComThreadId = 0;
+LONG g_lComInits = 0;
+
+void InitComForSession()
+{
+    if (FAILED(CoInitialize(NULL))) return;
+    DWORD dwThreadId = GetCurrentThreadId();
+    if (dwThreadId != g_dwComThreadId) {
+        // Initialisations made on another thread can only be undone there.
+        g_dwComThreadId = dwThreadId;
+        g_lComInits = 0;
+    }
+    ++g_lComInits;
+}
+
+void UninitComForSession()
+{
+    if (g_lComInits > 0 && GetCurrentThreadId() == g_dwComThreadId) {
+        --g_lComInits;
+        CoUninitialize();
+    }
+}
+
+// Releases both component objects, the register object first.
+void ReleaseComponents()
+{
+    if (g_pXUControl) {
+        g_pXUControl->Release();
+        g_pXUControl = NULL;
+    }
+    if (g_pVMDevice) {
+        g_pVMDevice->Release();
+        g_pVMDevice = NULL;
+    }
+}
+
+// The interface path in a device record, or null when the record has no
+// name or its name is too short to carry one.
+const WCHAR *RecordDevicePath(const DeviceRecord &record)
+{
+    if (!record.pszDeviceName) return NULL;
+    if (wcsnlen(record.pszDeviceName, DEVICE_NAME_PREFIX_CCH) < DEVICE_NAME_PREFIX_CCH) return NULL;
+    return record.pszDeviceName + DEVICE_NAME_PREFIX_CCH;
+}
+
+// Creates both component objects. Returns false with the code set and the
+// objects released.
+bool CreateComponents()
+{
+    HRESULT hr = CoCreateInstance(CLSID_CVMDevice, NULL, CLSCTX_INPROC_SERVER, IID_IVMDevice,
+                                  reinterpret_cast<void **>(&g_pVMDevice));
+    if (hr != S_OK) {
+        ReleaseComponents();
+        SetLastError(ERR_VMDEVICE_CREATE);
+        OutputDebugStringW(L"CoCreateInstance Failed for CLSID_CVMDevice\r\n");
+        return false;
+    }
+    hr = CoCreateInstance(CLSID_CXUVMControl, NULL, CLSCTX_INPROC_SERVER, IID_IXUVMControl,
+                          reinterpret_cast<void **>(&g_pXUControl));
+    if (hr != S_OK) {
+        ReleaseComponents();
+        SetLastError(ERR_XUCONTROL_CREATE);
+        OutputDebugStringW(L"CoCreateInstance Failed for CLSID_CXUVMControl\r\n");
+        return false;
+    }
+    return true;
+}
+
+// Looks through the listed records for the requested device and opens it.
+// On success hands over the device object (one reference, may be null) and
+// the device value.
+bool FindRequestedCamera(const WCHAR *pszDevicePath, DeviceRecord *pRecords, ULONG ulCount,
+                         IUnknown **ppDeviceObject, DWORD *pdwDeviceValue)
+{
+    for (ULONG i = 0; i < ulCount; ++i) {
+        const WCHAR *pszRecordPath = RecordDevicePath(pRecords[i]);
+        LibTrace(L"DeviceName = %ls \r\n", pszRecordPath ? pszRecordPath : L"");
+        int iCompare = pszRecordPath ? wcscmp(pszDevicePath, pszRecordPath) : -1;
+        LibTrace(L"ret = %d \r\n", iCompare);
+        if (iCompare != 0) {
+            OutputDebugStringW(L"Non KOR Device 1  ...\r\n");
+            g_bDeviceFound = 0;
+            continue;
+        }
+
+        IUnknown *pDeviceObject = NULL;
+        DWORD dwDeviceValue = 0;
+        UINT cchDescription = SysStringLen(pRecords[i].bstrDescription);
+        if (g_pVMDevice->OpenDevice(pRecords[i].pszDeviceName, cchDescription, &pDeviceObject, &dwDeviceValue) != 0) {
+            OutputDebugStringW(L"Non KOR Device...\r\n");
+            g_bDeviceFound = 0;
+            continue;
+        }
+
+        // IsKORCamera lowercases its argument: give it a copy, the record's
+        // text belongs to the component. The IDs sit near the start of a
+        // path, so a cut copy still carries them.
+        WCHAR szPath[512];
+        (void)StringCchCopyW(szPath, ARRAYSIZE(szPath), pszRecordPath);
+        if (IsKORCamera(szPath) == 1) {
+            g_bDeviceFound = 1;
+            *ppDeviceObject = pDeviceObject;
+            *pdwDeviceValue = dwDeviceValue;
+            return true;
+        }
+        g_bDeviceFound = 0;
+        LibTrace(L"Tessaline device\r\n");
+        if (pDeviceObject) pDeviceObject->Release();
+    }
+    return false;
+}
+
+}  // namespace
+
+bool RequireSession()
+{
+    LibLock lock;
+    if (g_pXUControl) return true;
+    SetLastError(ERR_NOT_INITIALISED);
+    return false;
+}
+
+extern "C" int KORFWSW_CALL InitLibrary(const WCHAR *pszDevicePath)
+{
+    if (!pszDevicePath) {
+        SetLastError(ERROR_INVALID_PARAMETER);
+        return -1;
+    }
+    Sleep(500);
+    LibTrace(L"DeviceName = %ls \r\n", pszDevicePath);
+
+    LibLock lock;
+    if (g_bAttached) (void)DeInitLibrary();
+    InitComForSession();
+    if (!CreateComponents()) return -1;
+
+    DeviceRecord aRecords[DEVICE_RECORD_CAPACITY];
+    memset(aRecords, 0, sizeof(aRecords));
+    g_ulNumber = 0;
+    (void)g_pVMDevice->EnumerateDevices(aRecords, &g_ulNumber, DEVICE_RECORD_CAPACITY);
+    if (g_ulNumber == 0) {
+        ReleaseComponents();
+        SetLastError(ERR_NO_CAPTURE_DEVICES);
+        OutputDebugStringW(L"Failed to get capture devices\r\n");
+        return -1;
+    }
+    LibTrace(L"g_ulNumber = %lu \r\n", g_ulNumber);
+
+    // A component may report more devices than it had room for; only the
+    // records it could fill are looked at.
+    ULONG ulRecords = g_ulNumber < DEVICE_RECORD_CAPACITY ? g_ulNumber : DEVICE_RECORD_CAPACITY;
+    IUnknown *pDeviceObject = NULL;
+    DWORD dwDeviceValue = 0;
+    if (!FindRequestedCamera(pszDevicePath, aRecords, ulRecords, &pDeviceObject, &dwDeviceValue)) {
+        ReleaseComponents();
+        SetLastError(ERR_NOT_KOR_CAMERA);
+        return -1;
+    }
+
+    g_bAttached = 1;
+    (void)g_pXUControl->BindDeviceValue(dwDeviceValue);
+    (void)g_pXUControl->BindDeviceObject(pDeviceObject);
+    if (pDeviceObject) pDeviceObject->Release();
+
+    USHORT usVersion = 0;
+    XuResult result = XuReadInfoValue(INFO_FIRMWARE_VERSION, &usVersion);
+    g_usFirmwareVersion = usVersion;
+    if (result != XU_OK) {
+        // The session stays bound and usable.
+        SetLastError(ERR_XU_TRANSFER);
+        return -1;
+    }
+    LibTrace(L"Library Version = %ls", KORFWSW_VERSION_TEXT);
+    SetLastError(ERROR_SUCCESS);
+    return 1;
+}
+
+extern "C" int KORFWSW_CALL DeInitLibrary(void)
+{
+    LibLock lock;
+    ReleaseComponents();
+    g_bAttached = 0;
+    UninitComForSession();
+    SetLastError(ERROR_SUCCESS);
+    return 1;
+}
