@@ -112,6 +112,13 @@ SIMCAM_API int SimSetBestFocus(int camera, int position);
 SIMCAM_API int SimPlug(int camera, int present);
 SIMCAM_API int SimSetFlash(int camera, int connected);
 SIMCAM_API int SimGetCameraState(int camera, SimCameraState *state);
+/* Announces a plug change the way Windows does: WM_DEVICECHANGE with
+   DBT_DEVICEARRIVAL (arrived != 0) or DBT_DEVICEREMOVECOMPLETE and a
+   DEV_BROADCAST_DEVICEINTERFACE_W for KSCATEGORY_CAPTURE naming the camera's
+   device path, sent to every top-level window (SendMessageTimeout). SimPlug
+   only changes the state; call this after it. Windows of other processes get
+   a copy of the record. Returns 1, or 0 for a bad index. */
+SIMCAM_API int SimBroadcastDeviceChange(int camera, int arrived);
 
 /* The component call log. */
 SIMCAM_API DWORD SimLogCount(void);
