@@ -10,7 +10,7 @@
 namespace {
 
 const USHORT CHIP_SENSOR_ANNOUNCE = 0x8102;  // takes the size of the next packet
-const USHORT INFO_BUS_ADDRESS = 160;
+const ULONG INFO_BUS_ADDRESS = 160;
 
 }  // namespace
 

@@ -61,7 +61,7 @@ struct IXUVMControl : public IUnknown {
     virtual HRESULT STDMETHODCALLTYPE Unused13() = 0;
     // Slot 14. Reads one value of the information block at usBusAddress.
     // An HRESULT: success when not negative.
-    virtual HRESULT STDMETHODCALLTYPE ReadInfoValue(USHORT usBusAddress, USHORT usIndex, USHORT *pusValue) = 0;
+    virtual HRESULT STDMETHODCALLTYPE ReadInfoValue(ULONG ulBusAddress, USHORT usIndex, USHORT *pusValue) = 0;
     virtual HRESULT STDMETHODCALLTYPE Unused15() = 0;
     virtual HRESULT STDMETHODCALLTYPE Unused16() = 0;
     virtual HRESULT STDMETHODCALLTYPE Unused17() = 0;
