@@ -1,0 +1,15 @@
+// Pages.h - class-factory entry points of the two property pages.
+//
+// Image page (CLSID_SimCamImagePage): the capture filter's image properties
+// through its IAMVideoProcAmp and IAMCameraControl.
+// Format page (CLSID_SimCamFormatPage): a pin's stream format through its
+// IAMStreamConfig.
+#ifndef SIMCAM_PAGES_PAGES_H
+#define SIMCAM_PAGES_PAGES_H
+
+#include <windows.h>
+
+HRESULT SimCreateImagePage(REFIID riid, void **ppv);
+HRESULT SimCreateFormatPage(REFIID riid, void **ppv);
+
+#endif  // SIMCAM_PAGES_PAGES_H
