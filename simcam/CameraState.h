@@ -16,6 +16,7 @@
 #include <windows.h>
 
 #include "include/SimCamControl.h"
+#include "SimCamDefaults.h"
 
 #define SIM_STATE_MAGIC 0x4D434D53u  // "SMCM"
 #define SIM_STATE_VERSION 1u
@@ -96,6 +97,20 @@ struct SimCamera {
     LONG afRunning;                // a single trigger is in progress
     DWORD afStartTick;             // when it started
 
+    // Sensor model internals (SensorModel.cpp); times are GetTickCount values.
+    LONG initialLens;              // lens position after power-up and reset
+    DWORD notReadyMs;              // sensor not ready this long after power-up
+    DWORD resetNotReadyMs;         // ... and after a reset through chip register 0xB005
+    LONG ackPending;               // 0x3023 drops to 0 at ackClearTick
+    DWORD ackClearTick;
+    LONG lensMoving;               // the lens travels from lensFrom to lensTo
+    LONG lensFrom;
+    LONG lensTo;
+    DWORD lensMoveTick;            // start of the travel
+    DWORD lensMoveMs;              // its duration
+    LONG xuAnnounced;              // length announced through 0x8102; 0 once a transfer used it
+    BYTE xuPacket[SIM_XU_PACKET_SIZE];  // last control-16 packet; a read's reply carries the value
+
     // Counters for tests and the control tool.
     LONG stillsDelivered;
     LONG framesDelivered;
@@ -112,6 +127,7 @@ struct SimFault {
 struct SimShared {
     DWORD magic;
     DWORD version;
+    DWORD structSize;              // sizeof(SimShared) of the DLL that made the block
     LONG cameraCount;
     SimCamera cameras[SIMCAM_MAX_CAMERAS];
     LONG faultCount;
@@ -128,6 +144,8 @@ struct SimShared {
 // be mapped.
 SimShared *SimStateLock();
 void SimStateUnlock();
+// Gives the mapping back (dynamic unload of the DLL only).
+void SimStateShutdown();
 
 class SimStateGuard {
 public:
@@ -159,6 +177,27 @@ BYTE SimSensorRead(SimCamera *pCam, WORD address);
 void SimSensorWrite(SimCamera *pCam, WORD address, BYTE value);
 WORD SimChipRead(SimCamera *pCam, WORD address);
 void SimChipWrite(SimCamera *pCam, WORD address, WORD value);
+
+// Direct access for the control API (lock held): sets what the register
+// holds, bypassing the firmware model. A poke of 0x3029 ends a running
+// autofocus, a poke of 0x3023 cancels a pending acknowledge; a poke of chip
+// register 0x8107 sets the flash presence (bit 1 = no flash) and the latch.
+void SimSensorPoke(SimCamera *pCam, WORD address, BYTE value);
+void SimChipPoke(SimCamera *pCam, WORD address, WORD value);
+
+// Sensor ready for register traffic (0xB306 would read 4 without a hold).
+bool SimSensorReady(const SimCamera *pCam);
+// Power-up (scenario load, plug-in): autofocus idle in manual focus at the
+// initial lens position, sensor not ready for notReadyMs.
+void SimCameraPowerUp(SimCamera *pCam);
+// Sets the 0x8107 latch (bit 0): a flash was connected or disconnected, a
+// still was taken.
+void SimLatchGpi(SimCamera *pCam);
+
+// Extension-unit controls of the bridge (lock held). Return S_OK or a
+// failure HRESULT; Get fills pBuffer only on success.
+HRESULT SimXUGet(SimCamera *pCam, ULONG selector, ULONG length, BYTE *pBuffer);
+HRESULT SimXUSet(SimCamera *pCam, ULONG selector, ULONG length, const BYTE *pBuffer);
 
 // Derived picture state (lock held).
 bool SimStrobeOn(const SimCamera *pCam);   // GPO 8 output on (0xB03C == 0x22)

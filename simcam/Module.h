@@ -26,4 +26,21 @@ const WCHAR *SimModulePath();
 void SimModuleAddRef();
 void SimModuleRelease();
 
+// Registration steps beyond the class keys (e.g. a filter's entry in a
+// DirectShow category). DllRegisterServer writes every class's keys first and
+// then calls each step with bRegister TRUE, in table order; when one fails it
+// calls the steps done so far with FALSE (reverse order) and removes the
+// class keys again. DllUnregisterServer calls every step with FALSE (reverse
+// order, failures ignored) and then removes the class keys. A step must
+// tolerate being undone when it was never done.
+typedef HRESULT (*SimRegisterFn)(BOOL bRegister);
+
+struct SimRegistrar {
+    const WCHAR *pszName;
+    SimRegisterFn pfnRegister;
+};
+
+extern const SimRegistrar g_SimRegistrars[];
+extern const int g_SimRegistrarCount;
+
 #endif  // SIMCAM_MODULE_H

@@ -1,0 +1,277 @@
+// ControlApi.cpp - the plain C control functions of simcam.dll (see
+// SimCamControl.h). Each one takes the state lock for its whole work.
+#include <windows.h>
+#include <strsafe.h>
+
+#include <new>
+
+#include "CameraState.h"
+
+namespace {
+
+const DWORD kMaxScenarioFile = 1024 * 1024;
+
+// SimLastError hands out this copy, so the text stays put while other
+// processes load scenarios.
+char g_szLastError[256] = "";
+
+void SetLastErrorText(SimShared *pState, const char *pszText) {
+    (void)StringCchCopyA(pState->lastError, ARRAYSIZE(pState->lastError), pszText);
+}
+
+// After a successful load: no faults, no over-report, an empty log.
+void ResetInjections(SimShared *pState) {
+    pState->faultCount = 0;
+    pState->enumerateOverreport = 0;
+    pState->logCount = 0;
+}
+
+LONG Clamp(LONG lValue, LONG lMin, LONG lMax) { return lValue < lMin ? lMin : (lValue > lMax ? lMax : lValue); }
+
+// Reads a whole file into a null-terminated heap buffer (delete[] it).
+char *ReadTextFile(const WCHAR *pszPath, const char **ppszError) {
+    HANDLE hFile = CreateFileW(pszPath, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                               FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (hFile == INVALID_HANDLE_VALUE) {
+        *ppszError = "cannot open the scenario file";
+        return nullptr;
+    }
+    char *pszText = nullptr;
+    LARGE_INTEGER size;
+    if (!GetFileSizeEx(hFile, &size) || size.QuadPart > kMaxScenarioFile) {
+        *ppszError = "scenario file too large";
+    } else {
+        DWORD cb = static_cast<DWORD>(size.QuadPart);
+        pszText = new (std::nothrow) char[cb + 1];
+        DWORD cbRead = 0;
+        if (!pszText) {
+            *ppszError = "out of memory";
+        } else if (!ReadFile(hFile, pszText, cb, &cbRead, nullptr) || cbRead != cb) {
+            *ppszError = "cannot read the scenario file";
+            delete[] pszText;
+            pszText = nullptr;
+        } else {
+            pszText[cb] = '\0';
+        }
+    }
+    CloseHandle(hFile);
+    return pszText;
+}
+
+}  // namespace
+
+extern "C" {
+
+SIMCAM_API int SimLoadScenarioText(const char *text) {
+    SimStateGuard guard;
+    if (!guard.Get()) return 0;
+    if (!SimParseScenario(guard.Get(), text)) return 0;
+    ResetInjections(guard.Get());
+    return 1;
+}
+
+SIMCAM_API int SimLoadScenarioFile(const WCHAR *path) {
+    if (!path) return SimLoadScenarioText(nullptr);
+    const char *pszError = nullptr;
+    char *pszText = ReadTextFile(path, &pszError);
+    if (!pszText) {
+        SimStateGuard guard;
+        if (guard.Get()) SetLastErrorText(guard.Get(), pszError);
+        return 0;
+    }
+    int iResult = SimLoadScenarioText(pszText);
+    delete[] pszText;
+    return iResult;
+}
+
+SIMCAM_API void SimLoadDefaultScenario(void) { (void)SimLoadScenarioText(SimDefaultScenarioText()); }
+
+SIMCAM_API const char *SimLastError(void) {
+    SimStateGuard guard;
+    if (!guard.Get()) return "the camera state cannot be mapped";
+    (void)StringCchCopyA(g_szLastError, ARRAYSIZE(g_szLastError), guard->lastError);
+    return g_szLastError;
+}
+
+SIMCAM_API int SimCameraCount(void) {
+    SimStateGuard guard;
+    return guard.Get() ? guard->cameraCount : 0;
+}
+
+SIMCAM_API int SimInjectFault(int op, int nth, LONG result) {
+    SimStateGuard guard;
+    if (!guard.Get() || op <= SIM_OP_NONE || op >= SIM_OP_COUNT || nth < 0) return 0;
+    if (guard->faultCount >= SIM_MAX_FAULTS) return 0;
+    SimFault &fault = guard->faults[guard->faultCount++];
+    fault.op = op;
+    fault.nth = nth;
+    fault.calls = 0;
+    fault.result = result;
+    return 1;
+}
+
+SIMCAM_API void SimClearFaults(void) {
+    SimStateGuard guard;
+    if (guard.Get()) guard->faultCount = 0;
+}
+
+SIMCAM_API void SimSetEnumerateOverreport(int extra) {
+    SimStateGuard guard;
+    if (guard.Get()) guard->enumerateOverreport = extra > 0 ? extra : 0;
+}
+
+SIMCAM_API int SimSetSensorRegister(int camera, WORD address, BYTE value) {
+    SimStateGuard guard;
+    SimCamera *pCam = guard.Camera(camera);
+    if (!pCam) return 0;
+    SimSensorPoke(pCam, address, value);
+    return 1;
+}
+
+SIMCAM_API int SimGetSensorRegister(int camera, WORD address) {
+    SimStateGuard guard;
+    SimCamera *pCam = guard.Camera(camera);
+    return pCam ? SimSensorRead(pCam, address) : -1;
+}
+
+SIMCAM_API int SimSetChipRegister(int camera, WORD address, WORD value) {
+    SimStateGuard guard;
+    SimCamera *pCam = guard.Camera(camera);
+    if (!pCam) return 0;
+    SimChipPoke(pCam, address, value);
+    return 1;
+}
+
+SIMCAM_API int SimGetChipRegister(int camera, WORD address) {
+    SimStateGuard guard;
+    SimCamera *pCam = guard.Camera(camera);
+    return pCam ? SimChipRead(pCam, address) : -1;
+}
+
+SIMCAM_API int SimSetInfoValue(int camera, WORD index, WORD value) {
+    SimStateGuard guard;
+    SimCamera *pCam = guard.Camera(camera);
+    if (!pCam || index < 150 || index > 153) return 0;
+    pCam->info[index - 150] = value;
+    if (index == 153) pCam->firmwareVersion = value;
+    return 1;
+}
+
+SIMCAM_API int SimSetXUControlBytes(int camera, DWORD selector, const BYTE *data, DWORD length) {
+    SimStateGuard guard;
+    SimCamera *pCam = guard.Camera(camera);
+    if (!pCam || !data) return 0;
+    if (selector == SIM_XU_CHIP_ID && length <= sizeof(pCam->chipIdBytes)) {
+        CopyMemory(pCam->chipIdBytes, data, length);
+        return 1;
+    }
+    if (selector == SIM_XU_SENSOR && length <= sizeof(pCam->xuPacket)) {
+        CopyMemory(pCam->xuPacket, data, length);
+        return 1;
+    }
+    return 0;
+}
+
+SIMCAM_API int SimSetStickyAck(int camera, int sticky) {
+    SimStateGuard guard;
+    SimCamera *pCam = guard.Camera(camera);
+    if (!pCam) return 0;
+    pCam->stickyAck = sticky ? 1 : 0;
+    if (pCam->stickyAck) pCam->ackPending = 0;
+    return 1;
+}
+
+SIMCAM_API int SimHoldSensorState(int camera, int value) {
+    SimStateGuard guard;
+    SimCamera *pCam = guard.Camera(camera);
+    if (!pCam || value < -1 || value > 0xFFFF) return 0;
+    pCam->holdSensorState = value;
+    return 1;
+}
+
+SIMCAM_API int SimSetSensorNotReadyFor(int camera, DWORD ms) {
+    SimStateGuard guard;
+    SimCamera *pCam = guard.Camera(camera);
+    if (!pCam) return 0;
+    pCam->readyAtTick = GetTickCount() + ms;
+    return 1;
+}
+
+SIMCAM_API int SimHoldFocusState(int camera, int value) {
+    SimStateGuard guard;
+    SimCamera *pCam = guard.Camera(camera);
+    if (!pCam || value < -1 || value > 0xFF) return 0;
+    pCam->holdFocusState = value;
+    return 1;
+}
+
+SIMCAM_API int SimSetBestFocus(int camera, int position) {
+    SimStateGuard guard;
+    SimCamera *pCam = guard.Camera(camera);
+    if (!pCam) return 0;
+    pCam->bestPosition = Clamp(position, 0, 255);
+    // A single trigger under way heads for the new position.
+    if (pCam->afRunning && pCam->lensMoving) pCam->lensTo = pCam->bestPosition;
+    return 1;
+}
+
+SIMCAM_API int SimPlug(int camera, int present) {
+    SimStateGuard guard;
+    SimCamera *pCam = guard.Camera(camera);
+    if (!pCam) return 0;
+    LONG lPresent = present ? 1 : 0;
+    if (lPresent && !pCam->present) SimCameraPowerUp(pCam);
+    if (lPresent != pCam->present) ++guard->generation;
+    pCam->present = lPresent;
+    return 1;
+}
+
+SIMCAM_API int SimSetFlash(int camera, int connected) {
+    SimStateGuard guard;
+    SimCamera *pCam = guard.Camera(camera);
+    if (!pCam) return 0;
+    LONG lConnected = connected ? 1 : 0;
+    if (lConnected != pCam->flashConnected) SimLatchGpi(pCam);
+    pCam->flashConnected = lConnected;
+    return 1;
+}
+
+SIMCAM_API int SimGetCameraState(int camera, SimCameraState *state) {
+    SimStateGuard guard;
+    SimCamera *pCam = guard.Camera(camera);
+    if (!pCam || !state) return 0;
+    ZeroMemory(state, sizeof(*state));
+    state->present = pCam->present;
+    state->flashConnected = pCam->flashConnected;
+    state->strobeOutput = SimStrobeOn(pCam) ? 1 : 0;
+    state->strobeLed = pCam->sensor[SIM_REG_STROBE] == SIM_STROBE_ON ? 1 : 0;
+    state->lensPosition = SimCurrentLens(pCam);
+    state->bestPosition = pCam->bestPosition;
+    state->focusState = SimSensorRead(pCam, SIM_REG_AF_STATE);
+    state->firmwareVersion = pCam->info[3];
+    state->stillsDelivered = pCam->stillsDelivered;
+    state->framesDelivered = pCam->framesDelivered;
+    (void)StringCchCopyW(state->name, ARRAYSIZE(state->name), pCam->name);
+    (void)StringCchCopyW(state->devicePath, ARRAYSIZE(state->devicePath), pCam->devicePath);
+    return 1;
+}
+
+SIMCAM_API DWORD SimLogCount(void) {
+    SimStateGuard guard;
+    if (!guard.Get()) return 0;
+    return guard->logCount < SIMCAM_MAX_LOG ? guard->logCount : SIMCAM_MAX_LOG;
+}
+
+SIMCAM_API int SimLogRead(DWORD index, SimLogEntry *entry) {
+    SimStateGuard guard;
+    if (!guard.Get() || !entry || index >= guard->logCount || index >= SIMCAM_MAX_LOG) return 0;
+    *entry = guard->log[index];
+    return 1;
+}
+
+SIMCAM_API void SimLogClear(void) {
+    SimStateGuard guard;
+    if (guard.Get()) guard->logCount = 0;
+}
+
+}  // extern "C"

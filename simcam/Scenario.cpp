@@ -1,0 +1,671 @@
+// Scenario.cpp - the scenario text: which cameras exist and how they behave.
+//
+// Format (plain ASCII or UTF-8, one setting per line):
+//
+//   # a comment (also ';'); blank lines are ignored. There are no comments
+//   # after a value: device paths contain '#'.
+//   [camera]                      one section per camera, at most 8; the
+//   name = Tessaline 5MPixel Cam  order of the sections is the camera index
+//   firmware = 7
+//
+// Section names and keys are case-insensitive; spaces around '=' and at the
+// ends of a line are dropped. A scenario without any [camera] section has no
+// camera at all. A key given twice keeps the last value, except sensor_reg
+// and chip_reg, which add up. Numbers are decimal or 0x-hexadecimal; yes/no
+// values also accept true/false, on/off and 1/0.
+//
+// Keys of [camera] and their defaults (camera index i):
+//   name           friendly name                 Tessaline 5MPixel Cam
+//   path           device interface path         \\?\usb#vid_2c7a&pid_04e1&mi_00#6&2f3a8c1&0&000<i>#{65e8773d-8f56-11d0-a3b9-00a0c9223196}\global
+//                                                (built from vid and pid when those are given)
+//   vid, pid       USB IDs, 4 hex digits         taken from the path's vid_/pid_, else 2C7A and 04E1
+//   record_prefix  text before the path in the   @device:pnp:
+//                  extension-unit device record
+//   present        plugged in                    yes
+//   still_pin      the filter has a still pin    yes
+//   video_control  IAMVideoControl on the filter yes
+//   caps_size      VIDEO_STREAM_CONFIG_CAPS size 128
+//   capture        capture pin formats, "SUBTYPE WxH" items separated by
+//                  commas, SUBTYPE YUY2 or MJPG; the first is the current one
+//                                                YUY2 640x480, YUY2 320x240, YUY2 1280x960, YUY2 2592x1944,
+//                                                MJPG 640x480, MJPG 320x240, MJPG 1280x960, MJPG 1920x1080, MJPG 2592x1944
+//   still          still pin formats, same form  MJPG 2592x1944, MJPG 1280x960, MJPG 640x480,
+//                                                YUY2 2592x1944, YUY2 1280x960, YUY2 640x480
+//   firmware       firmware version (index 153)  7
+//   firmware_date  YY.M.D (indexes 150..152)     13.5.21
+//   flash          a flash is connected          yes
+//   sensor_id      sensor registers 0x300A/B     0x5640
+//   chip_id        byte 3 of control 7           0x17
+//   best_focus     lens position where the scene is sharp, 0..255    160
+//   lens           lens position at power-up and after a reset       40
+//   not_ready_ms   sensor not ready this long after power-up          0
+//   reset_ms       sensor not ready this long after a reset (0xB005)  300
+//   sticky_ack     autofocus acknowledge 0x3023 never clears          no
+//   brightness, contrast, hue, saturation, sharpness, gamma,
+//   color_enable, white_balance, exposure
+//                  control values within the ranges of SimCamDefaults.h
+//                                                the ranges' defaults
+//   white_balance_auto, exposure_auto            yes
+//   sensor_reg     ADDRESS:VALUE, a sensor register set after power-up (repeatable)
+//   chip_reg       ADDRESS:VALUE, a bridge-chip register (repeatable); 0x8107
+//                  sets the flash presence (bit 1 = none) and the latch (bit 0)
+//
+// A bad line rejects the whole text and leaves the state as it was; the
+// message names the line: "line 4: unknown key 'firmwre'".
+#include <windows.h>
+#include <strsafe.h>
+
+#include <string.h>
+#include <wctype.h>
+
+#include <new>
+
+#include "CameraState.h"
+
+namespace {
+
+const size_t kMaxLine = 1024;
+const int kMaxRegOverrides = 64;
+
+enum ScenarioKey {
+    KEY_NAME, KEY_PATH, KEY_VID, KEY_PID, KEY_RECORD_PREFIX, KEY_PRESENT, KEY_STILL_PIN,
+    KEY_VIDEO_CONTROL, KEY_CAPS_SIZE, KEY_CAPTURE, KEY_STILL, KEY_FIRMWARE, KEY_FIRMWARE_DATE,
+    KEY_FLASH, KEY_SENSOR_ID, KEY_CHIP_ID, KEY_BEST_FOCUS, KEY_LENS, KEY_NOT_READY_MS,
+    KEY_RESET_MS, KEY_STICKY_ACK, KEY_PROCAMP, KEY_WHITE_BALANCE_AUTO, KEY_EXPOSURE,
+    KEY_EXPOSURE_AUTO, KEY_SENSOR_REG, KEY_CHIP_REG
+};
+
+struct KeyName {
+    const char *pszName;
+    ScenarioKey key;
+    int iProcAmp;  // SimProcAmp index for KEY_PROCAMP
+};
+
+const KeyName kKeys[] = {
+    {"name", KEY_NAME, 0},
+    {"path", KEY_PATH, 0},
+    {"vid", KEY_VID, 0},
+    {"pid", KEY_PID, 0},
+    {"record_prefix", KEY_RECORD_PREFIX, 0},
+    {"present", KEY_PRESENT, 0},
+    {"still_pin", KEY_STILL_PIN, 0},
+    {"video_control", KEY_VIDEO_CONTROL, 0},
+    {"caps_size", KEY_CAPS_SIZE, 0},
+    {"capture", KEY_CAPTURE, 0},
+    {"still", KEY_STILL, 0},
+    {"firmware", KEY_FIRMWARE, 0},
+    {"firmware_date", KEY_FIRMWARE_DATE, 0},
+    {"flash", KEY_FLASH, 0},
+    {"sensor_id", KEY_SENSOR_ID, 0},
+    {"chip_id", KEY_CHIP_ID, 0},
+    {"best_focus", KEY_BEST_FOCUS, 0},
+    {"lens", KEY_LENS, 0},
+    {"not_ready_ms", KEY_NOT_READY_MS, 0},
+    {"reset_ms", KEY_RESET_MS, 0},
+    {"sticky_ack", KEY_STICKY_ACK, 0},
+    {"brightness", KEY_PROCAMP, SIM_PA_BRIGHTNESS},
+    {"contrast", KEY_PROCAMP, SIM_PA_CONTRAST},
+    {"hue", KEY_PROCAMP, SIM_PA_HUE},
+    {"saturation", KEY_PROCAMP, SIM_PA_SATURATION},
+    {"sharpness", KEY_PROCAMP, SIM_PA_SHARPNESS},
+    {"gamma", KEY_PROCAMP, SIM_PA_GAMMA},
+    {"color_enable", KEY_PROCAMP, SIM_PA_COLORENABLE},
+    {"white_balance", KEY_PROCAMP, SIM_PA_WHITEBALANCE},
+    {"white_balance_auto", KEY_WHITE_BALANCE_AUTO, 0},
+    {"exposure", KEY_EXPOSURE, 0},
+    {"exposure_auto", KEY_EXPOSURE_AUTO, 0},
+    {"sensor_reg", KEY_SENSOR_REG, 0},
+    {"chip_reg", KEY_CHIP_REG, 0},
+};
+
+const char kDefaultCapture[] =
+    "YUY2 640x480, YUY2 320x240, YUY2 1280x960, YUY2 2592x1944, "
+    "MJPG 640x480, MJPG 320x240, MJPG 1280x960, MJPG 1920x1080, MJPG 2592x1944";
+const char kDefaultStill[] =
+    "MJPG 2592x1944, MJPG 1280x960, MJPG 640x480, YUY2 2592x1944, YUY2 1280x960, YUY2 640x480";
+
+struct RegOverride {
+    bool bChip;
+    WORD address;
+    WORD value;
+};
+
+// What one [camera] section said, beyond the fields it sets directly.
+struct SectionState {
+    bool bHasPath;
+    bool bHasVid;
+    bool bHasPid;
+    LONG sensorId;
+    LONG chipId;
+    int regCount;
+    RegOverride regs[kMaxRegOverrides];
+};
+
+struct ParseContext {
+    SimCamera *pCameras;  // SIMCAM_MAX_CAMERAS scratch cameras
+    int cameraCount;
+    SimCamera *pCurrent;  // the open section's camera, or null
+    SectionState section;
+    int line;
+    char szError[256];
+};
+
+// ---------------------------------------------------------------------------
+// Small text helpers.
+
+bool IsSpace(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; }
+
+char LowerAscii(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
+
+bool EqualNoCase(const char *a, const char *b) {
+    while (*a && *b) {
+        if (LowerAscii(*a) != LowerAscii(*b)) return false;
+        ++a;
+        ++b;
+    }
+    return *a == *b;
+}
+
+// Cuts spaces from both ends in place; returns the new start.
+char *Trim(char *psz) {
+    while (IsSpace(*psz)) ++psz;
+    size_t cch = strlen(psz);
+    while (cch > 0 && IsSpace(psz[cch - 1])) psz[--cch] = '\0';
+    return psz;
+}
+
+int HexDigit(char c) {
+    if (c >= '0' && c <= '9') return c - '0';
+    c = LowerAscii(c);
+    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+    return -1;
+}
+
+// Decimal or 0x-hexadecimal, optionally negative, the whole text.
+bool ParseNumber(const char *psz, LONG lMin, LONG lMax, LONG *pValue) {
+    bool bNegative = false;
+    if (*psz == '-') {
+        bNegative = true;
+        ++psz;
+    }
+    unsigned uBase = 10;
+    if (psz[0] == '0' && (psz[1] == 'x' || psz[1] == 'X')) {
+        uBase = 16;
+        psz += 2;
+    }
+    if (*psz == '\0') return false;
+    LONGLONG llValue = 0;
+    for (; *psz; ++psz) {
+        int iDigit = HexDigit(*psz);
+        if (iDigit < 0 || static_cast<unsigned>(iDigit) >= uBase) return false;
+        llValue = llValue * uBase + iDigit;
+        if (llValue > 0x7FFFFFFFLL) return false;
+    }
+    if (bNegative) llValue = -llValue;
+    if (llValue < lMin || llValue > lMax) return false;
+    *pValue = static_cast<LONG>(llValue);
+    return true;
+}
+
+// Exactly four hexadecimal digits, as USB IDs are written.
+bool ParseUsbId(const char *psz, WORD *pId) {
+    if (strlen(psz) != 4) return false;
+    WORD id = 0;
+    for (int i = 0; i < 4; ++i) {
+        int iDigit = HexDigit(psz[i]);
+        if (iDigit < 0) return false;
+        id = static_cast<WORD>((id << 4) | iDigit);
+    }
+    *pId = id;
+    return true;
+}
+
+bool ParseBool(const char *psz, LONG *pValue) {
+    static const char *const kYes[] = {"yes", "true", "on", "1"};
+    static const char *const kNo[] = {"no", "false", "off", "0"};
+    for (const char *pszYes : kYes) {
+        if (EqualNoCase(psz, pszYes)) {
+            *pValue = 1;
+            return true;
+        }
+    }
+    for (const char *pszNo : kNo) {
+        if (EqualNoCase(psz, pszNo)) {
+            *pValue = 0;
+            return true;
+        }
+    }
+    return false;
+}
+
+bool Utf8ToWide(const char *psz, WCHAR *pszOut, int cchOut) {
+    if (*psz == '\0') {
+        pszOut[0] = L'\0';
+        return true;
+    }
+    int cch = MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, psz, -1, pszOut, cchOut);
+    if (cch == 0) {
+        pszOut[0] = L'\0';
+        return false;
+    }
+    return true;
+}
+
+// "SUBTYPE WxH": YUY2 (even width) or MJPG, sizes 2..8192.
+bool ParseCapability(char *pszItem, SimCapability *pCap) {
+    char *pszText = Trim(pszItem);
+    if (strlen(pszText) < 5 || !IsSpace(pszText[4])) return false;
+    pszText[4] = '\0';
+    DWORD subtype = 0;
+    if (EqualNoCase(pszText, "YUY2")) {
+        subtype = SIM_FOURCC_YUY2;
+    } else if (EqualNoCase(pszText, "MJPG")) {
+        subtype = SIM_FOURCC_MJPG;
+    } else {
+        return false;
+    }
+    char *pszSize = Trim(pszText + 5);
+    char *pszX = pszSize;
+    while (*pszX && *pszX != 'x' && *pszX != 'X') ++pszX;
+    if (*pszX == '\0') return false;
+    *pszX = '\0';
+    LONG lWidth = 0;
+    LONG lHeight = 0;
+    if (!ParseNumber(Trim(pszSize), 2, 8192, &lWidth) || !ParseNumber(Trim(pszX + 1), 2, 8192, &lHeight)) {
+        return false;
+    }
+    if (subtype == SIM_FOURCC_YUY2 && (lWidth % 2) != 0) return false;
+    pCap->subtype = subtype;
+    pCap->width = lWidth;
+    pCap->height = lHeight;
+    return true;
+}
+
+// A comma-separated list of capabilities; an empty text is an empty list.
+bool ParseCapabilityList(const char *pszList, SimCapability *pCaps, LONG *pCount, char *pszError,
+                         size_t cchError) {
+    char szList[kMaxLine];
+    if (FAILED(StringCchCopyA(szList, ARRAYSIZE(szList), pszList))) return false;
+    LONG lCount = 0;
+    char *pszItem = Trim(szList);
+    while (*pszItem != '\0') {
+        char *pszComma = strchr(pszItem, ',');
+        if (pszComma) *pszComma = '\0';
+        if (lCount >= SIM_MAX_CAPS) {
+            (void)StringCchPrintfA(pszError, cchError, "more than %d formats", SIM_MAX_CAPS);
+            return false;
+        }
+        char szItem[64];
+        (void)StringCchCopyA(szItem, ARRAYSIZE(szItem), Trim(pszItem));
+        if (!ParseCapability(pszItem, &pCaps[lCount])) {
+            (void)StringCchPrintfA(pszError, cchError,
+                                   "bad format '%s' (expected YUY2 or MJPG and WIDTHxHEIGHT)", szItem);
+            return false;
+        }
+        ++lCount;
+        if (!pszComma) break;
+        pszItem = pszComma + 1;
+    }
+    *pCount = lCount;
+    return true;
+}
+
+// "ADDRESS:VALUE".
+bool ParseRegister(char *pszValue, LONG lMaxValue, RegOverride *pReg) {
+    char *pszColon = strchr(pszValue, ':');
+    if (!pszColon) return false;
+    *pszColon = '\0';
+    LONG lAddress = 0;
+    LONG lValue = 0;
+    if (!ParseNumber(Trim(pszValue), 0, 0xFFFF, &lAddress) || !ParseNumber(Trim(pszColon + 1), 0, lMaxValue, &lValue)) {
+        return false;
+    }
+    pReg->address = static_cast<WORD>(lAddress);
+    pReg->value = static_cast<WORD>(lValue);
+    return true;
+}
+
+// "YY.M.D", each part 0..65535.
+bool ParseDate(char *pszValue, WORD parts[3]) {
+    char *pszPart = pszValue;
+    for (int i = 0; i < 3; ++i) {
+        char *pszDot = strchr(pszPart, '.');
+        if ((i < 2) != (pszDot != nullptr)) return false;
+        if (pszDot) *pszDot = '\0';
+        LONG lPart = 0;
+        if (!ParseNumber(Trim(pszPart), 0, 0xFFFF, &lPart)) return false;
+        parts[i] = static_cast<WORD>(lPart);
+        if (pszDot) pszPart = pszDot + 1;
+    }
+    return true;
+}
+
+// The value of "vid_" or "pid_" in a device path (case-insensitive).
+bool FindIdInPath(const WCHAR *pszPath, const WCHAR *pszMarker, WORD *pId) {
+    for (const WCHAR *p = pszPath; *p; ++p) {
+        int i = 0;
+        while (pszMarker[i] && p[i] && towlower(p[i]) == pszMarker[i]) ++i;
+        if (pszMarker[i] != L'\0') continue;
+        WORD id = 0;
+        for (int d = 0; d < 4; ++d) {
+            WCHAR c = p[i + d];
+            if (c > 0x7F || HexDigit(static_cast<char>(c)) < 0) return false;
+            id = static_cast<WORD>((id << 4) | HexDigit(static_cast<char>(c)));
+        }
+        *pId = id;
+        return true;
+    }
+    return false;
+}
+
+// ---------------------------------------------------------------------------
+// Sections.
+
+void SetCameraDefaults(SimCamera *pCam) {
+    ZeroMemory(pCam, sizeof(*pCam));
+    pCam->present = 1;
+    (void)StringCchCopyW(pCam->name, ARRAYSIZE(pCam->name), L"Tessaline 5MPixel Cam");
+    (void)StringCchCopyW(pCam->recordPrefix, ARRAYSIZE(pCam->recordPrefix), L"@device:pnp:");
+    pCam->vendorId = 0x2C7A;
+    pCam->productId = 0x04E1;
+    pCam->hasStillPin = 1;
+    pCam->hasVideoControl = 1;
+    pCam->capsSize = 128;
+    char szError[8];
+    (void)ParseCapabilityList(kDefaultCapture, pCam->captureCaps, &pCam->captureCapCount, szError, ARRAYSIZE(szError));
+    (void)ParseCapabilityList(kDefaultStill, pCam->stillCaps, &pCam->stillCapCount, szError, ARRAYSIZE(szError));
+    for (int i = 0; i < SIM_PA_COUNT; ++i) {
+        pCam->procAmp[i].value = g_SimProcAmpRanges[i].lDefault;
+        pCam->procAmp[i].flags = g_SimProcAmpRanges[i].lDefaultFlags;
+    }
+    pCam->exposure.value = g_SimExposureRange.lDefault;
+    pCam->exposure.flags = g_SimExposureRange.lDefaultFlags;
+    pCam->firmwareVersion = 7;
+    pCam->info[0] = 13;
+    pCam->info[1] = 5;
+    pCam->info[2] = 21;
+    pCam->flashConnected = 1;
+    pCam->holdSensorState = -1;
+    pCam->holdFocusState = -1;
+    pCam->bestPosition = 160;
+    pCam->initialLens = 40;
+    pCam->notReadyMs = 0;
+    pCam->resetNotReadyMs = SIM_RESET_NOT_READY_MS;
+}
+
+void OpenSection(ParseContext *pCtx) {
+    pCtx->pCurrent = &pCtx->pCameras[pCtx->cameraCount];
+    ++pCtx->cameraCount;
+    SetCameraDefaults(pCtx->pCurrent);
+    ZeroMemory(&pCtx->section, sizeof(pCtx->section));
+    pCtx->section.sensorId = 0x5640;
+    pCtx->section.chipId = 0x17;
+}
+
+// Fills in what depends on several keys and brings the camera to power-up.
+void CloseSection(ParseContext *pCtx) {
+    SimCamera *pCam = pCtx->pCurrent;
+    if (!pCam) return;
+    const SectionState &sec = pCtx->section;
+    int index = static_cast<int>(pCam - pCtx->pCameras);
+    if (!sec.bHasPath) {
+        (void)StringCchPrintfW(pCam->devicePath, ARRAYSIZE(pCam->devicePath),
+                               L"\\\\?\\usb#vid_%04x&pid_%04x&mi_00#6&2f3a8c1&0&%04d"
+                               L"#{65e8773d-8f56-11d0-a3b9-00a0c9223196}\\global",
+                               pCam->vendorId, pCam->productId, index);
+    } else {
+        if (!sec.bHasVid) (void)FindIdInPath(pCam->devicePath, L"vid_", &pCam->vendorId);
+        if (!sec.bHasPid) (void)FindIdInPath(pCam->devicePath, L"pid_", &pCam->productId);
+    }
+    if (pCam->captureCapCount > 0) pCam->captureFormat = pCam->captureCaps[0];
+    if (pCam->stillCapCount > 0) pCam->stillFormat = pCam->stillCaps[0];
+    pCam->info[3] = static_cast<WORD>(pCam->firmwareVersion);
+    pCam->chipIdBytes[0] = 0x01;
+    pCam->chipIdBytes[3] = static_cast<BYTE>(sec.chipId);
+    pCam->sensor[SIM_REG_SENSOR_ID_HIGH] = static_cast<BYTE>(sec.sensorId >> 8);
+    pCam->sensor[SIM_REG_SENSOR_ID_LOW] = static_cast<BYTE>(sec.sensorId & 0xFF);
+    pCam->lensPosition = pCam->initialLens;
+    SimCameraPowerUp(pCam);
+    for (int i = 0; i < sec.regCount; ++i) {
+        if (sec.regs[i].bChip) {
+            SimChipPoke(pCam, sec.regs[i].address, sec.regs[i].value);
+        } else {
+            SimSensorPoke(pCam, sec.regs[i].address, static_cast<BYTE>(sec.regs[i].value));
+        }
+    }
+    pCtx->pCurrent = nullptr;
+}
+
+bool Fail(ParseContext *pCtx, const char *pszWhat, const char *pszDetail) {
+    (void)StringCchPrintfA(pCtx->szError, ARRAYSIZE(pCtx->szError), "line %d: %s '%s'", pCtx->line, pszWhat,
+                           pszDetail);
+    return false;
+}
+
+bool SetText(ParseContext *pCtx, const char *pszValue, WCHAR *pszField, int cchField) {
+    if (!Utf8ToWide(pszValue, pszField, cchField)) return Fail(pCtx, "text too long or not UTF-8", pszValue);
+    return true;
+}
+
+bool SetNumber(ParseContext *pCtx, const char *pszValue, LONG lMin, LONG lMax, LONG *pField) {
+    if (!ParseNumber(pszValue, lMin, lMax, pField)) return Fail(pCtx, "bad number", pszValue);
+    return true;
+}
+
+bool SetBool(ParseContext *pCtx, const char *pszValue, LONG *pField) {
+    if (!ParseBool(pszValue, pField)) return Fail(pCtx, "expected yes or no, not", pszValue);
+    return true;
+}
+
+bool SetCaps(ParseContext *pCtx, const char *pszValue, SimCapability *pCaps, LONG *pCount) {
+    char szDetail[192];
+    if (!ParseCapabilityList(pszValue, pCaps, pCount, szDetail, ARRAYSIZE(szDetail))) {
+        (void)StringCchPrintfA(pCtx->szError, ARRAYSIZE(pCtx->szError), "line %d: %s", pCtx->line, szDetail);
+        return false;
+    }
+    return true;
+}
+
+bool AddRegister(ParseContext *pCtx, char *pszValue, bool bChip) {
+    SectionState &sec = pCtx->section;
+    if (sec.regCount >= kMaxRegOverrides) return Fail(pCtx, "too many register settings at", pszValue);
+    char szCopy[64];
+    (void)StringCchCopyA(szCopy, ARRAYSIZE(szCopy), pszValue);
+    RegOverride &reg = sec.regs[sec.regCount];
+    if (!ParseRegister(pszValue, bChip ? 0xFFFF : 0xFF, &reg)) {
+        return Fail(pCtx, "expected ADDRESS:VALUE, not", szCopy);
+    }
+    reg.bChip = bChip;
+    ++sec.regCount;
+    return true;
+}
+
+bool ApplyKey(ParseContext *pCtx, const KeyName &key, char *pszValue) {
+    SimCamera *pCam = pCtx->pCurrent;
+    SectionState &sec = pCtx->section;
+    LONG lValue = 0;
+    switch (key.key) {
+    case KEY_NAME:
+        return SetText(pCtx, pszValue, pCam->name, ARRAYSIZE(pCam->name));
+    case KEY_PATH:
+        sec.bHasPath = true;
+        return SetText(pCtx, pszValue, pCam->devicePath, ARRAYSIZE(pCam->devicePath));
+    case KEY_RECORD_PREFIX:
+        return SetText(pCtx, pszValue, pCam->recordPrefix, ARRAYSIZE(pCam->recordPrefix));
+    case KEY_VID:
+        sec.bHasVid = true;
+        if (!ParseUsbId(pszValue, &pCam->vendorId)) return Fail(pCtx, "expected 4 hex digits, not", pszValue);
+        return true;
+    case KEY_PID:
+        sec.bHasPid = true;
+        if (!ParseUsbId(pszValue, &pCam->productId)) return Fail(pCtx, "expected 4 hex digits, not", pszValue);
+        return true;
+    case KEY_PRESENT:
+        return SetBool(pCtx, pszValue, &pCam->present);
+    case KEY_STILL_PIN:
+        return SetBool(pCtx, pszValue, &pCam->hasStillPin);
+    case KEY_VIDEO_CONTROL:
+        return SetBool(pCtx, pszValue, &pCam->hasVideoControl);
+    case KEY_FLASH:
+        return SetBool(pCtx, pszValue, &pCam->flashConnected);
+    case KEY_STICKY_ACK:
+        return SetBool(pCtx, pszValue, &pCam->stickyAck);
+    case KEY_CAPS_SIZE:
+        return SetNumber(pCtx, pszValue, 0, 4096, &pCam->capsSize);
+    case KEY_CAPTURE:
+        return SetCaps(pCtx, pszValue, pCam->captureCaps, &pCam->captureCapCount);
+    case KEY_STILL:
+        return SetCaps(pCtx, pszValue, pCam->stillCaps, &pCam->stillCapCount);
+    case KEY_FIRMWARE:
+        return SetNumber(pCtx, pszValue, 0, 0xFFFF, &pCam->firmwareVersion);
+    case KEY_FIRMWARE_DATE: {
+        char szCopy[64];
+        (void)StringCchCopyA(szCopy, ARRAYSIZE(szCopy), pszValue);
+        if (!ParseDate(pszValue, pCam->info)) return Fail(pCtx, "expected YY.M.D, not", szCopy);
+        return true;
+    }
+    case KEY_SENSOR_ID:
+        return SetNumber(pCtx, pszValue, 0, 0xFFFF, &sec.sensorId);
+    case KEY_CHIP_ID:
+        return SetNumber(pCtx, pszValue, 0, 0xFF, &sec.chipId);
+    case KEY_BEST_FOCUS:
+        return SetNumber(pCtx, pszValue, 0, 255, &pCam->bestPosition);
+    case KEY_LENS:
+        return SetNumber(pCtx, pszValue, 0, 255, &pCam->initialLens);
+    case KEY_NOT_READY_MS:
+        if (!SetNumber(pCtx, pszValue, 0, 600000, &lValue)) return false;
+        pCam->notReadyMs = static_cast<DWORD>(lValue);
+        return true;
+    case KEY_RESET_MS:
+        if (!SetNumber(pCtx, pszValue, 0, 600000, &lValue)) return false;
+        pCam->resetNotReadyMs = static_cast<DWORD>(lValue);
+        return true;
+    case KEY_PROCAMP: {
+        const SimControlRange &range = g_SimProcAmpRanges[key.iProcAmp];
+        return SetNumber(pCtx, pszValue, range.lMin, range.lMax, &pCam->procAmp[key.iProcAmp].value);
+    }
+    case KEY_WHITE_BALANCE_AUTO:
+        if (!SetBool(pCtx, pszValue, &lValue)) return false;
+        pCam->procAmp[SIM_PA_WHITEBALANCE].flags = lValue ? 1 : 2;
+        return true;
+    case KEY_EXPOSURE:
+        return SetNumber(pCtx, pszValue, g_SimExposureRange.lMin, g_SimExposureRange.lMax, &pCam->exposure.value);
+    case KEY_EXPOSURE_AUTO:
+        if (!SetBool(pCtx, pszValue, &lValue)) return false;
+        pCam->exposure.flags = lValue ? 1 : 2;
+        return true;
+    case KEY_SENSOR_REG:
+        return AddRegister(pCtx, pszValue, false);
+    case KEY_CHIP_REG:
+        return AddRegister(pCtx, pszValue, true);
+    }
+    return Fail(pCtx, "unknown key", key.pszName);
+}
+
+bool ParseLine(ParseContext *pCtx, char *pszLine) {
+    char *pszText = Trim(pszLine);
+    if (*pszText == '\0' || *pszText == '#' || *pszText == ';') return true;
+    if (*pszText == '[') {
+        size_t cch = strlen(pszText);
+        if (pszText[cch - 1] != ']') return Fail(pCtx, "bad section header", pszText);
+        pszText[cch - 1] = '\0';
+        char *pszSection = Trim(pszText + 1);
+        if (!EqualNoCase(pszSection, "camera")) return Fail(pCtx, "unknown section", pszSection);
+        CloseSection(pCtx);
+        if (pCtx->cameraCount >= SIMCAM_MAX_CAMERAS) return Fail(pCtx, "more than 8 cameras at", "[camera]");
+        OpenSection(pCtx);
+        return true;
+    }
+    char *pszEquals = strchr(pszText, '=');
+    if (!pszEquals) return Fail(pCtx, "expected KEY = VALUE, not", pszText);
+    *pszEquals = '\0';
+    char *pszKey = Trim(pszText);
+    char *pszValue = Trim(pszEquals + 1);
+    if (!pCtx->pCurrent) return Fail(pCtx, "key outside a [camera] section", pszKey);
+    for (const KeyName &key : kKeys) {
+        if (EqualNoCase(pszKey, key.pszName)) return ApplyKey(pCtx, key, pszValue);
+    }
+    return Fail(pCtx, "unknown key", pszKey);
+}
+
+bool ParseText(ParseContext *pCtx, const char *pszText) {
+    // A UTF-8 byte-order mark is no part of the first line.
+    if (static_cast<BYTE>(pszText[0]) == 0xEF && static_cast<BYTE>(pszText[1]) == 0xBB &&
+        static_cast<BYTE>(pszText[2]) == 0xBF) {
+        pszText += 3;
+    }
+    const char *pszPos = pszText;
+    while (*pszPos) {
+        ++pCtx->line;
+        const char *pszEnd = pszPos;
+        while (*pszEnd && *pszEnd != '\n') ++pszEnd;
+        size_t cch = static_cast<size_t>(pszEnd - pszPos);
+        if (cch >= kMaxLine) return Fail(pCtx, "line too long", "...");
+        char szLine[kMaxLine];
+        CopyMemory(szLine, pszPos, cch);
+        szLine[cch] = '\0';
+        if (!ParseLine(pCtx, szLine)) return false;
+        pszPos = *pszEnd ? pszEnd + 1 : pszEnd;
+    }
+    CloseSection(pCtx);
+    return true;
+}
+
+const char kDefaultScenario[] = R"(# The default camera: the viewer's own 5-megapixel camera.
+[camera]
+name = Tessaline 5MPixel Cam
+path = \\?\usb#vid_2c7a&pid_04e1&mi_00#6&2f3a8c1&0&0000#{65e8773d-8f56-11d0-a3b9-00a0c9223196}\global
+record_prefix = @device:pnp:
+present = yes
+still_pin = yes
+video_control = yes
+caps_size = 128
+capture = YUY2 640x480, YUY2 320x240, YUY2 1280x960, YUY2 2592x1944, MJPG 640x480, MJPG 320x240, MJPG 1280x960, MJPG 1920x1080, MJPG 2592x1944
+still = MJPG 2592x1944, MJPG 1280x960, MJPG 640x480, YUY2 2592x1944, YUY2 1280x960, YUY2 640x480
+firmware = 7
+firmware_date = 13.5.21
+flash = yes
+sensor_id = 0x5640
+chip_id = 0x17
+best_focus = 160
+lens = 40
+not_ready_ms = 0
+reset_ms = 300
+)";
+
+}  // namespace
+
+const char *SimDefaultScenarioText() { return kDefaultScenario; }
+
+bool SimParseScenario(SimShared *pState, const char *text) {
+    if (!text) {
+        (void)StringCchCopyA(pState->lastError, ARRAYSIZE(pState->lastError), "no scenario text");
+        return false;
+    }
+    ParseContext *pCtx = new (std::nothrow) ParseContext();
+    SimCamera *pCameras = new (std::nothrow) SimCamera[SIMCAM_MAX_CAMERAS];
+    bool bOk = false;
+    if (!pCtx || !pCameras) {
+        (void)StringCchCopyA(pState->lastError, ARRAYSIZE(pState->lastError), "out of memory");
+    } else {
+        pCtx->pCameras = pCameras;
+        bOk = ParseText(pCtx, text);
+        if (bOk) {
+            for (int i = 0; i < SIMCAM_MAX_CAMERAS; ++i) {
+                if (i < pCtx->cameraCount) {
+                    pState->cameras[i] = pCameras[i];
+                } else {
+                    ZeroMemory(&pState->cameras[i], sizeof(pState->cameras[i]));
+                }
+            }
+            pState->cameraCount = pCtx->cameraCount;
+            ++pState->generation;
+            pState->lastError[0] = '\0';
+        } else {
+            (void)StringCchCopyA(pState->lastError, ARRAYSIZE(pState->lastError), pCtx->szError);
+        }
+    }
+    delete[] pCameras;
+    delete pCtx;
+    return bOk;
+}

@@ -1,0 +1,401 @@
+// XUComponent.cpp - the extension-unit component's COM objects: CVMDevice
+// (device list), CXUVMControl (transfers to the bound camera) and the small
+// device object OpenDevice hands out. Every call takes the state lock, does
+// its work on the shared camera state, and writes one log entry; a fault
+// injected for the operation replaces the work.
+#include <windows.h>
+#include <oleauto.h>
+#include <strsafe.h>
+#include <wchar.h>
+
+#include <new>
+
+#include "CameraState.h"
+#include "Module.h"
+#include "XUComponent.h"
+
+const CLSID CLSID_SimVMDevice = {0xA917C758, 0x4119, 0x11DA, {0xAE, 0x0E, 0x00, 0x0D, 0x56, 0xAC, 0x7B, 0x4C}};
+const IID IID_ISimVMDevice = {0xA917C759, 0x4119, 0x11DA, {0xAE, 0x0E, 0x00, 0x0D, 0x56, 0xAC, 0x7B, 0x4C}};
+const CLSID CLSID_SimXUVMControl = {0xA917C75A, 0x4119, 0x11DA, {0xAE, 0x0E, 0x00, 0x0D, 0x56, 0xAC, 0x7B, 0x4C}};
+const IID IID_ISimXUVMControl = {0xA917C75B, 0x4119, 0x11DA, {0xAE, 0x0E, 0x00, 0x0D, 0x56, 0xAC, 0x7B, 0x4C}};
+// {5C3A1E20-7B41-4E7C-9D36-2A8F1B6C0D41}
+const IID IID_ISimDeviceHandle = {0x5C3A1E20, 0x7B41, 0x4E7C, {0x9D, 0x36, 0x2A, 0x8F, 0x1B, 0x6C, 0x0D, 0x41}};
+
+namespace {
+
+// The private face of the device object.
+struct ISimDeviceHandle : public IUnknown {
+    virtual LONG STDMETHODCALLTYPE CameraIndex() = 0;
+};
+
+SimLogEntry NewEntry(SimOp op, LONG lCamera) {
+    SimLogEntry entry;
+    ZeroMemory(&entry, sizeof(entry));
+    entry.op = op;
+    entry.threadId = GetCurrentThreadId();
+    entry.camera = lCamera;
+    return entry;
+}
+
+void LogBytes(SimLogEntry *pEntry, const BYTE *pData, ULONG cb) {
+    if (!pData) return;
+    ULONG cbLog = cb < sizeof(pEntry->data) ? cb : static_cast<ULONG>(sizeof(pEntry->data));
+    CopyMemory(pEntry->data, pData, cbLog);
+    pEntry->dataLen = cbLog;
+}
+
+// One reference count per object; QueryInterface answers IUnknown and iid.
+template <class Interface>
+class SimComObject : public Interface {
+public:
+    SimComObject(const IID &iid) : m_lRef(1), m_iid(iid) { SimModuleAddRef(); }
+    SimComObject(const SimComObject &) = delete;
+    SimComObject &operator=(const SimComObject &) = delete;
+
+    STDMETHODIMP QueryInterface(REFIID riid, void **ppv) override {
+        if (!ppv) return E_POINTER;
+        if (IsEqualIID(riid, IID_IUnknown) || IsEqualIID(riid, m_iid)) {
+            *ppv = static_cast<Interface *>(this);
+            this->AddRef();
+            return S_OK;
+        }
+        *ppv = nullptr;
+        return E_NOINTERFACE;
+    }
+    STDMETHODIMP_(ULONG) AddRef() override { return static_cast<ULONG>(InterlockedIncrement(&m_lRef)); }
+    STDMETHODIMP_(ULONG) Release() override {
+        LONG lRef = InterlockedDecrement(&m_lRef);
+        if (lRef == 0) delete this;
+        return static_cast<ULONG>(lRef);
+    }
+
+protected:
+    virtual ~SimComObject() { SimModuleRelease(); }
+
+private:
+    LONG m_lRef;
+    const IID &m_iid;
+};
+
+// ---------------------------------------------------------------------------
+// Device object: names one camera of the scenario.
+
+class SimDeviceHandle : public SimComObject<ISimDeviceHandle> {
+public:
+    explicit SimDeviceHandle(LONG lCamera) : SimComObject(IID_ISimDeviceHandle), m_lCamera(lCamera) {}
+    LONG STDMETHODCALLTYPE CameraIndex() override { return m_lCamera; }
+
+private:
+    const LONG m_lCamera;
+};
+
+// The camera a device object names, or -1 when it is not one of ours.
+LONG CameraOfDeviceObject(IUnknown *pDevice) {
+    ISimDeviceHandle *pHandle = nullptr;
+    if (FAILED(pDevice->QueryInterface(IID_ISimDeviceHandle, reinterpret_cast<void **>(&pHandle))) || !pHandle) {
+        return -1;
+    }
+    LONG lCamera = pHandle->CameraIndex();
+    pHandle->Release();
+    return lCamera;
+}
+
+// ---------------------------------------------------------------------------
+// CVMDevice.
+
+class SimVMDevice : public SimComObject<ISimVMDevice> {
+public:
+    SimVMDevice() : SimComObject(IID_ISimVMDevice), m_ulRecords(0) {
+        ZeroMemory(m_records, sizeof(m_records));
+    }
+
+    HRESULT STDMETHODCALLTYPE EnumerateDevices(SimDeviceRecord *pRecords, ULONG *pulCount, ULONG ulCapacity) override {
+        SimStateGuard guard;
+        if (!guard.Get()) return E_UNEXPECTED;
+        SimLogEntry entry = NewEntry(SIM_OP_ENUMERATE, -1);
+        entry.arg[0] = ulCapacity;
+        LONG lResult = S_OK;
+        if (!SimTakeFault(guard.Get(), SIM_OP_ENUMERATE, &lResult)) {
+            lResult = Enumerate(guard.Get(), pRecords, pulCount, ulCapacity, &entry);
+        }
+        entry.result = lResult;
+        SimAppendLog(guard.Get(), entry);
+        return lResult;
+    }
+
+    HRESULT STDMETHODCALLTYPE OpenDevice(WCHAR *pszDeviceString, UINT cchFriendlyName, IUnknown **ppDevice,
+                                         ULONG *pulDeviceValue) override {
+        SimStateGuard guard;
+        if (!guard.Get()) return E_UNEXPECTED;
+        SimLogEntry entry = NewEntry(SIM_OP_OPEN, -1);
+        entry.arg[0] = cchFriendlyName;
+        LONG lResult = S_OK;
+        if (!SimTakeFault(guard.Get(), SIM_OP_OPEN, &lResult)) {
+            lResult = Open(guard.Get(), pszDeviceString, cchFriendlyName, ppDevice, pulDeviceValue, &entry);
+        }
+        entry.result = lResult;
+        SimAppendLog(guard.Get(), entry);
+        return lResult;
+    }
+
+private:
+    ~SimVMDevice() override { FreeRecords(); }
+
+    void FreeRecords() {
+        for (ULONG i = 0; i < m_ulRecords; ++i) {
+            delete[] m_records[i].pszDeviceString;
+            SysFreeString(m_records[i].bstrFriendlyName);
+        }
+        ZeroMemory(m_records, sizeof(m_records));
+        m_ulRecords = 0;
+    }
+
+    // Builds the record of one camera into m_records[m_ulRecords].
+    bool AddRecord(const SimCamera &cam) {
+        size_t cchPrefix = wcslen(cam.recordPrefix);
+        size_t cchString = cchPrefix + wcslen(cam.devicePath) + 1;
+        WCHAR *pszString = new (std::nothrow) WCHAR[cchString];
+        BSTR bstrName = SysAllocString(cam.name);
+        if (!pszString || !bstrName) {
+            delete[] pszString;
+            SysFreeString(bstrName);
+            return false;
+        }
+        (void)StringCchCopyW(pszString, cchString, cam.recordPrefix);
+        (void)StringCchCatW(pszString, cchString, cam.devicePath);
+        m_records[m_ulRecords].pszDeviceString = pszString;
+        m_records[m_ulRecords].bstrFriendlyName = bstrName;
+        ++m_ulRecords;
+        return true;
+    }
+
+    // Lists the present cameras in scenario order, at most ulCapacity. The
+    // strings stay owned by this object until the next enumeration.
+    HRESULT Enumerate(const SimShared *pState, SimDeviceRecord *pRecords, ULONG *pulCount, ULONG ulCapacity,
+                      SimLogEntry *pEntry) {
+        if (!pulCount || (!pRecords && ulCapacity > 0)) return E_POINTER;
+        FreeRecords();
+        for (LONG i = 0; i < pState->cameraCount && m_ulRecords < ulCapacity; ++i) {
+            if (!pState->cameras[i].present) continue;
+            if (!AddRecord(pState->cameras[i])) {
+                FreeRecords();
+                return E_OUTOFMEMORY;
+            }
+        }
+        for (ULONG i = 0; i < m_ulRecords; ++i) pRecords[i] = m_records[i];
+        LONG lExtra = pState->enumerateOverreport > 0 ? pState->enumerateOverreport : 0;
+        *pulCount = m_ulRecords + static_cast<ULONG>(lExtra);
+        pEntry->arg[1] = *pulCount;
+        pEntry->arg[2] = m_ulRecords;
+        return S_OK;
+    }
+
+    // The present camera whose record string (prefix and path) is pszString.
+    static LONG FindByRecordString(const SimShared *pState, const WCHAR *pszString) {
+        for (LONG i = 0; i < pState->cameraCount; ++i) {
+            const SimCamera &cam = pState->cameras[i];
+            if (!cam.present) continue;
+            size_t cchPrefix = wcslen(cam.recordPrefix);
+            if (wcsncmp(pszString, cam.recordPrefix, cchPrefix) == 0 &&
+                wcscmp(pszString + cchPrefix, cam.devicePath) == 0) {
+                return i;
+            }
+        }
+        return -1;
+    }
+
+    HRESULT Open(const SimShared *pState, const WCHAR *pszString, UINT cchFriendlyName, IUnknown **ppDevice,
+                 ULONG *pulDeviceValue, SimLogEntry *pEntry) {
+        if (!pszString || !ppDevice || !pulDeviceValue) return E_POINTER;
+        LONG lCamera = FindByRecordString(pState, pszString);
+        if (lCamera < 0) return HRESULT_FROM_WIN32(ERROR_FILE_NOT_FOUND);
+        pEntry->camera = lCamera;
+        // The caller passes the length of the record's friendly name.
+        if (cchFriendlyName != wcslen(pState->cameras[lCamera].name)) return E_INVALIDARG;
+        SimDeviceHandle *pHandle = new (std::nothrow) SimDeviceHandle(lCamera);
+        if (!pHandle) return E_OUTOFMEMORY;
+        *ppDevice = pHandle;
+        *pulDeviceValue = SIM_DEVICE_VALUE_TAG | static_cast<ULONG>(lCamera);
+        pEntry->arg[1] = *pulDeviceValue;
+        return S_OK;
+    }
+
+    SimDeviceRecord m_records[SIMCAM_MAX_CAMERAS];
+    ULONG m_ulRecords;
+};
+
+// ---------------------------------------------------------------------------
+// CXUVMControl.
+
+class SimXUVMControl : public SimComObject<ISimXUVMControl> {
+public:
+    SimXUVMControl() : SimComObject(IID_ISimXUVMControl), m_lCamera(-1) {}
+
+    HRESULT STDMETHODCALLTYPE Reserved3() override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE Reserved4() override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE Reserved5() override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE Reserved8() override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE Reserved11() override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE Reserved12() override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE Reserved13() override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE Reserved15() override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE Reserved16() override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE Reserved17() override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE Reserved18() override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE Reserved19() override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE Reserved20() override { return E_NOTIMPL; }
+
+    HRESULT STDMETHODCALLTYPE GetXUControl(ULONG ulSelector, ULONG ulLength, BYTE *pBuffer) override {
+        SimLogEntry entry = NewEntry(SIM_OP_GET_XU, -1);
+        entry.arg[0] = ulSelector;
+        entry.arg[1] = ulLength;
+        return Transact(&entry, [&](SimShared *, SimCamera *pCam) -> HRESULT {
+            if (!pBuffer) return E_POINTER;
+            HRESULT hr = SimXUGet(pCam, ulSelector, ulLength, pBuffer);
+            if (SUCCEEDED(hr)) LogBytes(&entry, pBuffer, ulLength);
+            return hr;
+        });
+    }
+
+    HRESULT STDMETHODCALLTYPE SetXUControl(ULONG ulSelector, ULONG ulLength, BYTE *pBuffer) override {
+        SimLogEntry entry = NewEntry(SIM_OP_SET_XU, -1);
+        entry.arg[0] = ulSelector;
+        entry.arg[1] = ulLength;
+        LogBytes(&entry, pBuffer, ulLength);
+        return Transact(&entry, [&](SimShared *, SimCamera *pCam) -> HRESULT {
+            if (!pBuffer) return E_POINTER;
+            return SimXUSet(pCam, ulSelector, ulLength, pBuffer);
+        });
+    }
+
+    HRESULT STDMETHODCALLTYPE WriteChipRegister(USHORT usAddress, USHORT usValue) override {
+        SimLogEntry entry = NewEntry(SIM_OP_WRITE_CHIP, -1);
+        entry.arg[0] = usAddress;
+        entry.arg[1] = usValue;
+        return Transact(&entry, [&](SimShared *, SimCamera *pCam) -> HRESULT {
+            SimChipWrite(pCam, usAddress, usValue);
+            return S_OK;
+        });
+    }
+
+    HRESULT STDMETHODCALLTYPE ReadChipRegister(USHORT usAddress, USHORT *pusValue) override {
+        SimLogEntry entry = NewEntry(SIM_OP_READ_CHIP, -1);
+        entry.arg[0] = usAddress;
+        return Transact(&entry, [&](SimShared *, SimCamera *pCam) -> HRESULT {
+            if (!pusValue) return E_POINTER;
+            WORD value = SimChipRead(pCam, usAddress);
+            *pusValue = value;
+            entry.arg[1] = value;
+            return S_OK;
+        });
+    }
+
+    HRESULT STDMETHODCALLTYPE ReadInfoValue(ULONG ulBusAddress, USHORT usIndex, USHORT *pusValue) override {
+        SimLogEntry entry = NewEntry(SIM_OP_READ_INFO, -1);
+        entry.arg[0] = ulBusAddress;
+        entry.arg[1] = usIndex;
+        return Transact(&entry, [&](SimShared *, SimCamera *pCam) -> HRESULT {
+            if (!pusValue) return E_POINTER;
+            if (ulBusAddress != SIM_INFO_BUS_ADDRESS) return E_INVALIDARG;
+            if (usIndex < SIM_INFO_FIRST_INDEX || usIndex >= SIM_INFO_FIRST_INDEX + SIM_INFO_COUNT) return E_INVALIDARG;
+            WORD value = pCam->info[usIndex - SIM_INFO_FIRST_INDEX];
+            *pusValue = value;
+            entry.arg[2] = value;
+            return S_OK;
+        });
+    }
+
+    HRESULT STDMETHODCALLTYPE BindDeviceValue(ULONG ulDeviceValue) override {
+        SimLogEntry entry = NewEntry(SIM_OP_BIND_VALUE, -1);
+        entry.arg[0] = ulDeviceValue;
+        LONG lCamera = (ulDeviceValue & SIM_DEVICE_VALUE_MASK) == SIM_DEVICE_VALUE_TAG
+                           ? static_cast<LONG>(ulDeviceValue & ~SIM_DEVICE_VALUE_MASK)
+                           : -1;
+        return Bind(&entry, lCamera);
+    }
+
+    HRESULT STDMETHODCALLTYPE BindDeviceObject(IUnknown *pDevice) override {
+        SimLogEntry entry = NewEntry(SIM_OP_BIND_OBJECT, -1);
+        // Asked before the lock is taken: the object may be anybody's.
+        LONG lCamera = pDevice ? CameraOfDeviceObject(pDevice) : -1;
+        entry.arg[0] = pDevice ? 1 : 0;
+        return Bind(&entry, lCamera);
+    }
+
+private:
+    // Runs one transfer to the bound camera under the lock: an injected
+    // fault replaces it, an unbound object or an unplugged camera fails it.
+    template <class Body>
+    HRESULT Transact(SimLogEntry *pEntry, Body body) {
+        SimStateGuard guard;
+        if (!guard.Get()) return E_UNEXPECTED;
+        pEntry->camera = m_lCamera;
+        LONG lResult = S_OK;
+        if (!SimTakeFault(guard.Get(), static_cast<SimOp>(pEntry->op), &lResult)) {
+            SimCamera *pCam = guard.Camera(m_lCamera);
+            if (!pCam) {
+                lResult = SIM_E_NOT_BOUND;
+            } else if (!pCam->present) {
+                lResult = SIM_E_UNPLUGGED;
+            } else {
+                lResult = body(guard.Get(), pCam);
+            }
+        }
+        pEntry->result = lResult;
+        SimAppendLog(guard.Get(), *pEntry);
+        return lResult;
+    }
+
+    HRESULT Bind(SimLogEntry *pEntry, LONG lCamera) {
+        SimStateGuard guard;
+        if (!guard.Get()) return E_UNEXPECTED;
+        LONG lResult = S_OK;
+        if (!SimTakeFault(guard.Get(), static_cast<SimOp>(pEntry->op), &lResult)) {
+            if (guard.Camera(lCamera)) {
+                m_lCamera = lCamera;
+            } else {
+                lResult = E_INVALIDARG;
+            }
+        }
+        pEntry->camera = m_lCamera;
+        pEntry->result = lResult;
+        SimAppendLog(guard.Get(), *pEntry);
+        return lResult;
+    }
+
+    LONG m_lCamera;  // bound camera, -1 before a successful bind; under the state lock
+};
+
+// Creation through a class factory: logged and open to fault injection. A
+// failing injected result refuses the object; a succeeding one (S_FALSE, say)
+// hands the object out with that result.
+template <class Object>
+HRESULT CreateObject(SimOp op, REFIID riid, void **ppv) {
+    *ppv = nullptr;
+    SimStateGuard guard;
+    if (!guard.Get()) return E_UNEXPECTED;
+    SimLogEntry entry = NewEntry(op, -1);
+    LONG lResult = S_OK;
+    bool bFault = SimTakeFault(guard.Get(), op, &lResult);
+    if (!bFault || SUCCEEDED(lResult)) {
+        Object *pObject = new (std::nothrow) Object();
+        if (!pObject) {
+            lResult = E_OUTOFMEMORY;
+        } else {
+            HRESULT hr = pObject->QueryInterface(riid, ppv);
+            pObject->Release();
+            if (FAILED(hr)) lResult = hr;
+        }
+    }
+    entry.result = lResult;
+    SimAppendLog(guard.Get(), entry);
+    return lResult;
+}
+
+}  // namespace
+
+HRESULT SimCreateVMDevice(REFIID riid, void **ppv) { return CreateObject<SimVMDevice>(SIM_OP_CREATE_VMDEVICE, riid, ppv); }
+
+HRESULT SimCreateXUVMControl(REFIID riid, void **ppv) {
+    return CreateObject<SimXUVMControl>(SIM_OP_CREATE_XUCONTROL, riid, ppv);
+}
