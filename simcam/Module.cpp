@@ -8,12 +8,16 @@
 
 #include "CameraState.h"
 #include "Module.h"
+#include "SimGuids.h"
 #include "XUComponent.h"
+#include "pages/Pages.h"
 
 // Every class simcam.dll serves. Add new classes here.
 const SimClassEntry g_SimClasses[] = {
     {&CLSID_SimVMDevice, L"CVMDevice", SimCreateVMDevice},
     {&CLSID_SimXUVMControl, L"CXUVMControl", SimCreateXUVMControl},
+    {&CLSID_SimCamImagePage, L"SimCam Image Properties Page", SimCreateImagePage},
+    {&CLSID_SimCamFormatPage, L"SimCam Stream Format Page", SimCreateFormatPage},
 };
 const int g_SimClassCount = static_cast<int>(sizeof(g_SimClasses) / sizeof(g_SimClasses[0]));
 
