@@ -63,10 +63,14 @@ char *ReadTextFile(const WCHAR *pszPath, const char **ppszError) {
 extern "C" {
 
 SIMCAM_API int SimLoadScenarioText(const char *text) {
-    SimStateGuard guard;
-    if (!guard.Get()) return 0;
-    if (!SimParseScenario(guard.Get(), text)) return 0;
-    ResetInjections(guard.Get());
+    {
+        SimStateGuard guard;
+        if (!guard.Get()) return 0;
+        if (!SimParseScenario(guard.Get(), text)) return 0;
+        ResetInjections(guard.Get());
+    }
+    // The device enumerator lists the new cameras (outside the lock).
+    SimOnCamerasChanged();
     return 1;
 }
 
@@ -216,13 +220,19 @@ SIMCAM_API int SimSetBestFocus(int camera, int position) {
 }
 
 SIMCAM_API int SimPlug(int camera, int present) {
-    SimStateGuard guard;
-    SimCamera *pCam = guard.Camera(camera);
-    if (!pCam) return 0;
-    LONG lPresent = present ? 1 : 0;
-    if (lPresent && !pCam->present) SimCameraPowerUp(pCam);
-    if (lPresent != pCam->present) ++guard->generation;
-    pCam->present = lPresent;
+    bool bChanged;
+    {
+        SimStateGuard guard;
+        SimCamera *pCam = guard.Camera(camera);
+        if (!pCam) return 0;
+        LONG lPresent = present ? 1 : 0;
+        if (lPresent && !pCam->present) SimCameraPowerUp(pCam);
+        bChanged = lPresent != pCam->present;
+        if (bChanged) ++guard->generation;
+        pCam->present = lPresent;
+    }
+    // The device enumerator follows the plug (outside the lock).
+    if (bChanged) SimOnCamerasChanged();
     return 1;
 }
 

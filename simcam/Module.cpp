@@ -10,6 +10,7 @@
 #include "Module.h"
 #include "SimGuids.h"
 #include "XUComponent.h"
+#include "filter/DeviceRegistration.h"
 #include "pages/Pages.h"
 
 // Every class simcam.dll serves. Add new classes here.
@@ -24,6 +25,7 @@ const int g_SimClassCount = static_cast<int>(sizeof(g_SimClasses) / sizeof(g_Sim
 // Registration steps beyond the class keys. Add new steps above the end
 // marker; the marker itself is never called.
 const SimRegistrar g_SimRegistrars[] = {
+    {L"video-input devices", SimRegisterVideoDevices},
     {nullptr, nullptr},  // end marker
 };
 const int g_SimRegistrarCount = static_cast<int>(sizeof(g_SimRegistrars) / sizeof(g_SimRegistrars[0])) - 1;
