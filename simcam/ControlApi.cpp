@@ -11,9 +11,9 @@ namespace {
 
 const DWORD kMaxScenarioFile = 1024 * 1024;
 
-// SimLastError hands out this copy, so the text stays put while other
-// processes load scenarios.
-char g_szLastError[256] = "";
+// SimLastError hands out this copy (one per thread), so the text stays put
+// while other threads and processes load scenarios.
+thread_local char g_szLastError[256] = "";
 
 void SetLastErrorText(SimShared *pState, const char *pszText) {
     (void)StringCchCopyA(pState->lastError, ARRAYSIZE(pState->lastError), pszText);

@@ -48,7 +48,7 @@ void LogBytes(SimLogEntry *pEntry, const BYTE *pData, ULONG cb) {
 template <class Interface>
 class SimComObject : public Interface {
 public:
-    SimComObject(const IID &iid) : m_lRef(1), m_iid(iid) { SimModuleAddRef(); }
+    explicit SimComObject(const IID &iid) : m_lRef(1), m_iid(iid) { SimModuleAddRef(); }
     SimComObject(const SimComObject &) = delete;
     SimComObject &operator=(const SimComObject &) = delete;
 

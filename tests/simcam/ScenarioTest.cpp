@@ -4,7 +4,9 @@
 
 #include <gtest/gtest.h>
 
+#include <fstream>
 #include <memory>
+#include <sstream>
 #include <string>
 
 #include "CameraState.h"
@@ -272,6 +274,46 @@ TEST(Scenario, ChipRegisterSettingsReachTheInputs) {
     EXPECT_EQ(0, cam.flashConnected);  // bit 1: no flash
     EXPECT_EQ(1, cam.gpiLatch);
     EXPECT_EQ(0x0007, SimChipRead(&cam, SIM_CHIP_GPI));
+}
+
+// The scenario files shipped beside simcam.dll all load; default.txt is the
+// built-in camera.
+TEST(Scenario, ShippedScenarioFilesLoad) {
+    const std::string dir = SIMCAM_SCENARIO_DIR;
+    WIN32_FIND_DATAA found;
+    HANDLE hFind = FindFirstFileA((dir + "/*.txt").c_str(), &found);
+    ASSERT_NE(INVALID_HANDLE_VALUE, hFind) << dir;
+    int iFiles = 0;
+    bool bSawDefault = false;
+    do {
+        std::ifstream file(dir + "/" + found.cFileName, std::ios::binary);
+        ASSERT_TRUE(file.good()) << found.cFileName;
+        std::stringstream text;
+        text << file.rdbuf();
+        StatePtr pState = NewState();
+        EXPECT_TRUE(SimParseScenario(pState.get(), text.str().c_str()))
+            << found.cFileName << ": " << pState->lastError;
+        ++iFiles;
+        if (strcmp(found.cFileName, "default.txt") == 0) {
+            bSawDefault = true;
+            StatePtr pBuiltIn = NewState();
+            ASSERT_TRUE(SimParseScenario(pBuiltIn.get(), SimDefaultScenarioText()));
+            ASSERT_EQ(1, pState->cameraCount);
+            const SimCamera &a = pState->cameras[0];
+            const SimCamera &b = pBuiltIn->cameras[0];
+            EXPECT_STREQ(b.name, a.name);
+            EXPECT_STREQ(b.devicePath, a.devicePath);
+            EXPECT_EQ(0, memcmp(b.captureCaps, a.captureCaps, sizeof(a.captureCaps)));
+            EXPECT_EQ(0, memcmp(b.stillCaps, a.stillCaps, sizeof(a.stillCaps)));
+            EXPECT_EQ(0, memcmp(b.info, a.info, sizeof(a.info)));
+            EXPECT_EQ(0, memcmp(b.sensor, a.sensor, sizeof(a.sensor)));
+            EXPECT_EQ(b.bestPosition, a.bestPosition);
+            EXPECT_EQ(b.flashConnected, a.flashConnected);
+        }
+    } while (FindNextFileA(hFind, &found));
+    FindClose(hFind);
+    EXPECT_GT(iFiles, 0);
+    EXPECT_TRUE(bSawDefault);
 }
 
 }  // namespace
