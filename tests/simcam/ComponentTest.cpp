@@ -435,6 +435,39 @@ TEST_F(Component, LogRecordsEveryCallInOrder) {
     EXPECT_EQ(1u, ulCount);
 }
 
+TEST_F(Component, CallsFromManyThreadsAreLoggedWholeAndInOrder) {
+    OpenAndBind(0);
+    SimLogClear();
+    const int kThreads = 4;
+    const int kCalls = 200;
+    std::thread workers[kThreads];
+    DWORD threadIds[kThreads] = {};
+    for (int t = 0; t < kThreads; ++t) {
+        workers[t] = std::thread([&, t] {
+            threadIds[t] = GetCurrentThreadId();
+            for (int i = 0; i < kCalls; ++i) {
+                // Each thread writes its own register, counting up.
+                (void)m_pControl->WriteChipRegister(static_cast<USHORT>(0xC000 + t), static_cast<USHORT>(i));
+            }
+        });
+    }
+    for (std::thread &worker : workers) worker.join();
+
+    ASSERT_EQ(static_cast<DWORD>(kThreads * kCalls), SimLogCount());
+    int next[kThreads] = {};
+    for (DWORD i = 0; i < SimLogCount(); ++i) {
+        SimLogEntry entry = LogAt(i);
+        ASSERT_EQ(i + 1, entry.seq);
+        int t = static_cast<int>(entry.arg[0]) - 0xC000;
+        ASSERT_TRUE(t >= 0 && t < kThreads) << entry.arg[0];
+        EXPECT_EQ(threadIds[t], entry.threadId);
+        EXPECT_EQ(static_cast<DWORD>(next[t]++), entry.arg[1]);  // each thread's calls in its order
+    }
+    for (int t = 0; t < kThreads; ++t) {
+        EXPECT_EQ(kCalls - 1, SimGetChipRegister(0, static_cast<WORD>(0xC000 + t)));
+    }
+}
+
 TEST_F(Component, UnpluggedCameraFailsItsSessionUntilPluggedAgain) {
     OpenAndBind(0);
     ASSERT_EQ(1, SimSetSensorNotReadyFor(0, 0));
