@@ -38,8 +38,9 @@ const long kFlagManual = VideoProcAmp_Flags_Manual;
 struct RowState {
     bool bAvailable;
     long lMin, lMax, lStep, lDefault, lCapsFlags;
-    long lValue, lFlags;  // shown on the page, written by Apply
-    bool bChanged;
+    long lValue, lFlags;              // shown on the page, written by Apply
+    long lDeviceValue, lDeviceFlags;  // what the filter reported last
+    bool Changed() const { return bAvailable && (lValue != lDeviceValue || lFlags != lDeviceFlags); }
 };
 
 class ImagePage : public SimPropertyPage {
@@ -107,8 +108,12 @@ void ImagePage::ReadRow(int iRow) {
     if (SUCCEEDED(GetRange(iRow, &row)) && row.lMin <= row.lMax &&
         SUCCEEDED(GetValue(iRow, &lValue, &lFlags))) {
         if (row.lStep <= 0) row.lStep = 1;
+        // A property is automatic or manual here; a value outside the range
+        // is shown at its end and counts as a change.
+        row.lDeviceValue = lValue;
+        row.lDeviceFlags = (lFlags & kFlagAuto) && kProperties[iRow].bHasAuto ? kFlagAuto : kFlagManual;
         row.lValue = lValue < row.lMin ? row.lMin : (lValue > row.lMax ? row.lMax : lValue);
-        row.lFlags = (lFlags & kFlagAuto) && kProperties[iRow].bHasAuto ? kFlagAuto : kFlagManual;
+        row.lFlags = row.lDeviceFlags;
         row.bAvailable = true;
     }
     m_Rows[iRow] = row;
@@ -177,12 +182,11 @@ void ImagePage::OnInitDialog() {
 }
 
 void ImagePage::ChangeRow(int iRow, long lValue, long lFlags) {
-    RowState &row = m_Rows[iRow];
-    if (row.lValue == lValue && row.lFlags == lFlags) return;
-    row.lValue = lValue;
-    row.lFlags = lFlags;
-    row.bChanged = true;
-    SetDirty(true);
+    m_Rows[iRow].lValue = lValue;
+    m_Rows[iRow].lFlags = lFlags;
+    bool bDirty = false;
+    for (int i = 0; i < SIM_IMAGE_ROWS; ++i) bDirty = bDirty || m_Rows[i].Changed();
+    SetDirty(bDirty);
 }
 
 void ImagePage::OnHScroll(HWND hCtl) {
@@ -216,7 +220,7 @@ HRESULT ImagePage::OnApply() {
     WCHAR szStatus[128] = L"";
     for (int i = 0; i < SIM_IMAGE_ROWS; ++i) {
         RowState &row = m_Rows[i];
-        if (!row.bAvailable || !row.bChanged) continue;
+        if (!row.Changed()) continue;
         HRESULT hr = SetValue(i, row.lValue, row.lFlags);
         if (FAILED(hr)) {
             if (SUCCEEDED(hrFirst)) {
@@ -226,7 +230,6 @@ HRESULT ImagePage::OnApply() {
             }
             continue;  // stays changed, so the next Apply tries again
         }
-        row.bChanged = false;
         ReadRow(i);  // show what the filter made of it
         ShowRow(i);
     }
