@@ -1,0 +1,13 @@
+#!/usr/bin/env bash
+# Builds and runs the picture benchmark of the simulated camera under Wine:
+# capture frame times and CPU share at 30 fps, still times.
+set -euo pipefail
+source "$(dirname "${BASH_SOURCE[0]}")/common.sh"
+
+kor_install_packages
+kor_configure_and_build
+trap 'kor_stop_wine' EXIT
+kor_prepare_prefix
+
+kor_log "picture benchmark ($KOR_ARCH)"
+kor_wine "$KOR_BUILD/bin/picture_bench.exe"

@@ -1,0 +1,227 @@
+// LayerCache.cpp - builds the still part of the picture and keeps the last
+// few: the scene's reflectances per size, and the finished YUY2 layers per
+// size, defocus and image-control setting.
+#include "LayerCache.h"
+
+#include <stdlib.h>
+#include <string.h>
+
+#include <new>
+
+#include "Blur.h"
+#include "Scene.h"
+#include "ToneMap.h"
+
+namespace {
+
+// A capture size and a still size, with and without flash, stay cached.
+const int kLayerSlots = 3;
+const int kSceneSlots = 2;
+
+struct SceneKey {
+    LONG width;
+    LONG height;
+};
+
+struct LayerKey {
+    LONG width;
+    LONG height;
+    LONG blurRadius;
+    SimTone tone;
+};
+
+// Reflectance planes (red, green, blue) of the scene at one size.
+class ScenePlanes {
+public:
+    static const ScenePlanes *Create(LONG width, LONG height)
+    {
+        ScenePlanes *p = new (std::nothrow) ScenePlanes;
+        if (!p) return nullptr;
+        const size_t cbPlane = static_cast<size_t>(width) * height;
+        p->m_pPlanes = static_cast<BYTE *>(malloc(3 * cbPlane));
+        if (!p->m_pPlanes) {
+            p->Release();
+            return nullptr;
+        }
+        p->m_cbPlane = cbPlane;
+        SimRenderScene(width, height, p->Plane(0), p->Plane(1), p->Plane(2));
+        return p;
+    }
+
+    const BYTE *Plane(int channel) const { return m_pPlanes + channel * m_cbPlane; }
+    void AddRef() const { InterlockedIncrement(&m_cRef); }
+    void Release() const
+    {
+        if (InterlockedDecrement(&m_cRef) == 0) delete this;
+    }
+
+private:
+    ScenePlanes() = default;
+    ~ScenePlanes() { free(m_pPlanes); }
+    BYTE *Plane(int channel) { return m_pPlanes + channel * m_cbPlane; }
+
+    mutable LONG m_cRef = 1;
+    BYTE *m_pPlanes = nullptr;
+    size_t m_cbPlane = 0;
+};
+
+// Most recently used first. Find and Insert hand out a reference of their own.
+template <class Key, class Item, int kSlots>
+class MruCache {
+public:
+    MruCache() = default;
+    MruCache(const MruCache &) = delete;
+    MruCache &operator=(const MruCache &) = delete;
+    ~MruCache()
+    {
+        for (int i = 0; i < m_count; ++i) m_items[i]->Release();
+    }
+
+    const Item *Find(const Key &key)
+    {
+        AcquireSRWLockExclusive(&m_lock);
+        const Item *pItem = nullptr;
+        for (int i = 0; i < m_count; ++i) {
+            if (memcmp(&m_keys[i], &key, sizeof(Key)) == 0) {
+                pItem = m_items[i];
+                MoveToFront(i);
+                pItem->AddRef();
+                break;
+            }
+        }
+        ReleaseSRWLockExclusive(&m_lock);
+        return pItem;
+    }
+
+    // Stores pItem (taking over the caller's reference) unless another
+    // thread stored one for the key meanwhile; returns the stored one with
+    // a reference for the caller.
+    const Item *Insert(const Key &key, const Item *pItem)
+    {
+        const Item *pExisting = Find(key);
+        if (pExisting) {
+            pItem->Release();
+            return pExisting;
+        }
+        AcquireSRWLockExclusive(&m_lock);
+        if (m_count == kSlots) {
+            m_items[kSlots - 1]->Release();
+            --m_count;
+        }
+        memmove(&m_keys[1], &m_keys[0], m_count * sizeof(Key));
+        memmove(&m_items[1], &m_items[0], m_count * sizeof(m_items[0]));
+        m_keys[0] = key;
+        m_items[0] = pItem;
+        ++m_count;
+        pItem->AddRef();
+        ReleaseSRWLockExclusive(&m_lock);
+        return pItem;
+    }
+
+private:
+    void MoveToFront(int index)
+    {
+        const Key key = m_keys[index];
+        const Item *pItem = m_items[index];
+        memmove(&m_keys[1], &m_keys[0], index * sizeof(Key));
+        memmove(&m_items[1], &m_items[0], index * sizeof(m_items[0]));
+        m_keys[0] = key;
+        m_items[0] = pItem;
+    }
+
+    SRWLOCK m_lock = SRWLOCK_INIT;
+    int m_count = 0;
+    Key m_keys[kSlots] = {};
+    const Item *m_items[kSlots] = {};
+};
+
+MruCache<SceneKey, ScenePlanes, kSceneSlots> g_sceneCache;
+MruCache<LayerKey, SimSceneLayer, kLayerSlots> g_layerCache;
+
+const ScenePlanes *AcquireScene(LONG width, LONG height)
+{
+    const SceneKey key = {width, height};
+    const ScenePlanes *pScene = g_sceneCache.Find(key);
+    if (pScene) return pScene;
+    pScene = ScenePlanes::Create(width, height);
+    return pScene ? g_sceneCache.Insert(key, pScene) : nullptr;
+}
+
+}  // namespace
+
+class SimLayerBuilder {
+public:
+    // Scene -> lens blur -> image controls -> YUY2.
+    static const SimSceneLayer *Build(const LayerKey &key)
+    {
+        const ScenePlanes *pScene = AcquireScene(key.width, key.height);
+        if (!pScene) return nullptr;
+        SimSceneLayer *pLayer = new (std::nothrow) SimSceneLayer;
+        const size_t cbPlane = static_cast<size_t>(key.width) * key.height;
+        BYTE *pScratch = static_cast<BYTE *>(malloc(cbPlane));
+        BYTE *pBlurred = key.blurRadius > 0 ? static_cast<BYTE *>(malloc(3 * cbPlane)) : nullptr;
+        bool ok = pLayer && pScratch && (key.blurRadius == 0 || pBlurred);
+        if (ok) {
+            pLayer->m_width = key.width;
+            pLayer->m_height = key.height;
+            pLayer->m_pYuy2 = static_cast<BYTE *>(malloc(2 * cbPlane));
+            ok = pLayer->m_pYuy2 != nullptr;
+        }
+        if (ok) {
+            const BYTE *planes[3] = {pScene->Plane(0), pScene->Plane(1), pScene->Plane(2)};
+            if (pBlurred) {
+                for (int c = 0; c < 3; ++c) {
+                    BYTE *pPlane = pBlurred + c * cbPlane;
+                    memcpy(pPlane, planes[c], cbPlane);
+                    SimBlurPlane(pPlane, key.width, key.height, key.blurRadius, pScratch);
+                    planes[c] = pPlane;
+                }
+            }
+            const SimToneMapper mapper(key.tone);
+            mapper.MapPlanes(planes[0], planes[1], planes[2], key.width, key.height, pLayer->m_pYuy2, pScratch);
+            mapper.MapColour(g_simBallColour, &pLayer->m_ball.y, &pLayer->m_ball.u, &pLayer->m_ball.v);
+            pLayer->m_ball.sigma = SimBlurSigma(key.blurRadius);
+        }
+        free(pBlurred);
+        free(pScratch);
+        pScene->Release();
+        if (!ok && pLayer) {
+            pLayer->Release();
+            pLayer = nullptr;
+        }
+        return pLayer;
+    }
+};
+
+void SimSceneLayer::AddRef() const
+{
+    InterlockedIncrement(&m_cRef);
+}
+
+void SimSceneLayer::Release() const
+{
+    if (InterlockedDecrement(&m_cRef) == 0) delete this;
+}
+
+SimSceneLayer::~SimSceneLayer()
+{
+    free(m_pYuy2);
+}
+
+const SimSceneLayer *SimAcquireLayer(const SimPictureInput &input, LONG width, LONG height)
+{
+    LayerKey key;
+    memset(&key, 0, sizeof(key));
+    key.width = width;
+    key.height = height;
+    LONG lens = input.lensPosition, best = input.bestPosition;
+    lens = lens < 0 ? 0 : (lens > 255 ? 255 : lens);
+    best = best < 0 ? 0 : (best > 255 ? 255 : best);
+    key.blurRadius = SimBlurRadius(lens - best, height);
+    SimToneFromInput(input, &key.tone);
+
+    const SimSceneLayer *pLayer = g_layerCache.Find(key);
+    if (pLayer) return pLayer;
+    pLayer = SimLayerBuilder::Build(key);
+    return pLayer ? g_layerCache.Insert(key, pLayer) : nullptr;
+}
