@@ -1,4 +1,5 @@
-// LibTrace.cpp - the trace hook (silent unless KORFWSW_TRACE is defined).
+// LibTrace.cpp - the trace hook (silent unless KORFWSW_TRACE is defined) and
+// the fixed debug lines.
 #include "LibTrace.h"
 
 #ifdef KORFWSW_TRACE
@@ -15,8 +16,15 @@ void LibTrace(const WCHAR *pszFormat, ...)
     // A line too long for the buffer is cut; the buffer stays terminated.
     (void)StringCchVPrintfW(szLine, ARRAYSIZE(szLine), pszFormat, args);
     va_end(args);
-    OutputDebugStringW(szLine);
+    LibDebugLine(szLine);
 #else
     (void)pszFormat;
 #endif
+}
+
+void LibDebugLine(const WCHAR *pszLine)
+{
+    DWORD dwLastError = GetLastError();
+    OutputDebugStringW(pszLine);
+    SetLastError(dwLastError);
 }

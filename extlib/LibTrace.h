@@ -1,4 +1,5 @@
-// LibTrace.h - the library's trace hook.
+// LibTrace.h - the library's debugger output: the trace hook and the fixed
+// diagnostic lines.
 #ifndef KORFWSW_LIBTRACE_H
 #define KORFWSW_LIBTRACE_H
 
@@ -6,8 +7,12 @@
 
 // Formats a wide printf-style trace line. The delivered build writes
 // nothing; a build with KORFWSW_TRACE defined sends the line to the debugger
-// output. Fixed diagnostic lines that must always appear are written with
-// OutputDebugStringW instead.
+// output.
 void LibTrace(const WCHAR *pszFormat, ...);
+
+// Writes a fixed diagnostic line to the debugger output, always. The
+// thread's last-error value is kept: the platform's debug output may change
+// it, and callers rely on the code they set (or left alone).
+void LibDebugLine(const WCHAR *pszLine);
 
 #endif  // KORFWSW_LIBTRACE_H

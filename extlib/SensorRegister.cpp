@@ -109,7 +109,7 @@ extern "C" int KORFWSW_CALL ResetUSBCamera(void)
     if (!RequireSession()) return 0;
     // A failed reset is not reported: the call succeeds with a session.
     if (XuWriteChipRegister(CHIP_USB_RESET, USB_RESET_VALUE) == XU_OK) {
-        OutputDebugStringW(L"USB Camera is Reset!!!!");
+        LibDebugLine(L"USB Camera is Reset!!!!");
     }
     return 1;
 }

@@ -78,7 +78,7 @@ bool CreateComponents()
     if (hr != S_OK) {
         ReleaseComponents();
         SetLastError(ERR_VMDEVICE_CREATE);
-        OutputDebugStringW(L"CoCreateInstance Failed for CLSID_CVMDevice\r\n");
+        LibDebugLine(L"CoCreateInstance Failed for CLSID_CVMDevice\r\n");
         return false;
     }
     hr = CoCreateInstance(CLSID_CXUVMControl, NULL, CLSCTX_INPROC_SERVER, IID_IXUVMControl,
@@ -86,7 +86,7 @@ bool CreateComponents()
     if (hr != S_OK) {
         ReleaseComponents();
         SetLastError(ERR_XUCONTROL_CREATE);
-        OutputDebugStringW(L"CoCreateInstance Failed for CLSID_CXUVMControl\r\n");
+        LibDebugLine(L"CoCreateInstance Failed for CLSID_CXUVMControl\r\n");
         return false;
     }
     return true;
@@ -104,7 +104,7 @@ bool FindRequestedCamera(const WCHAR *pszDevicePath, DeviceRecord *pRecords, ULO
         int iCompare = pszRecordPath ? wcscmp(pszDevicePath, pszRecordPath) : -1;
         LibTrace(L"ret = %d \r\n", iCompare);
         if (iCompare != 0) {
-            OutputDebugStringW(L"Non KOR Device 1  ...\r\n");
+            LibDebugLine(L"Non KOR Device 1  ...\r\n");
             g_bDeviceFound = 0;
             continue;
         }
@@ -113,7 +113,7 @@ bool FindRequestedCamera(const WCHAR *pszDevicePath, DeviceRecord *pRecords, ULO
         DWORD dwDeviceValue = 0;
         UINT cchDescription = SysStringLen(pRecords[i].bstrDescription);
         if (g_pVMDevice->OpenDevice(pRecords[i].pszDeviceName, cchDescription, &pDeviceObject, &dwDeviceValue) != 0) {
-            OutputDebugStringW(L"Non KOR Device...\r\n");
+            LibDebugLine(L"Non KOR Device...\r\n");
             g_bDeviceFound = 0;
             continue;
         }
@@ -167,7 +167,7 @@ extern "C" int KORFWSW_CALL InitLibrary(const WCHAR *pszDevicePath)
     if (g_ulNumber == 0) {
         ReleaseComponents();
         SetLastError(ERR_NO_CAPTURE_DEVICES);
-        OutputDebugStringW(L"Failed to get capture devices\r\n");
+        LibDebugLine(L"Failed to get capture devices\r\n");
         return -1;
     }
     LibTrace(L"g_ulNumber = %lu \r\n", g_ulNumber);
