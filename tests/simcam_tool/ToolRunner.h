@@ -1,0 +1,28 @@
+// ToolRunner.h - runs simctl.exe (the copy beside the test program) as a
+// child process that shares the test's camera state (SIMCAM_INSTANCE is
+// inherited), collecting what it prints. While it runs, the calling thread
+// keeps handling its window messages, so notifications the tool sends to
+// the test's windows are delivered.
+#ifndef TESTS_SIMCAM_TOOL_TOOLRUNNER_H
+#define TESTS_SIMCAM_TOOL_TOOLRUNNER_H
+
+#include <windows.h>
+
+#include <string>
+
+struct ToolResult {
+    bool bStarted;
+    DWORD dwExitCode;
+    std::string output;  // stdout and stderr together
+};
+
+// arguments: the command line after "simctl", e.g. L"unplug 0".
+ToolResult RunSimctl(const std::wstring &arguments);
+
+// Full path of simctl.exe beside the running test program.
+std::wstring SimctlPath();
+
+// A scenario file of the source tree, as Wine names it.
+std::wstring ScenarioPath(const wchar_t *pszFile);
+
+#endif  // TESTS_SIMCAM_TOOL_TOOLRUNNER_H
