@@ -10,6 +10,7 @@
 #include "Module.h"
 #include "SimGuids.h"
 #include "XUComponent.h"
+#include "decoder/VideoCodec.h"
 #include "filter/DeviceRegistration.h"
 #include "pages/Pages.h"
 
@@ -26,6 +27,7 @@ const int g_SimClassCount = static_cast<int>(sizeof(g_SimClasses) / sizeof(g_Sim
 // marker; the marker itself is never called.
 const SimRegistrar g_SimRegistrars[] = {
     {L"video-input devices", SimRegisterVideoDevices},
+    {L"video decompressor", SimRegisterVideoCodecStep},
     {nullptr, nullptr},  // end marker
 };
 const int g_SimRegistrarCount = static_cast<int>(sizeof(g_SimRegistrars) / sizeof(g_SimRegistrars[0])) - 1;
