@@ -2,7 +2,8 @@
 //
 //   simctl scenario <file>                 switch the cameras to a scenario file
 //   simctl run <file> <program> [args...]  load a scenario, run a program on it,
-//                                          keep the cameras until it exits
+//                                          keep the cameras until it exits, then
+//                                          go back to the default camera
 //   simctl plug <n> | unplug <n>           plug camera n in or out and announce it
 //   simctl flash on|off [n]                connect or disconnect camera n's flash
 //   simctl state [n]                       show camera n (all cameras without n)
@@ -250,6 +251,9 @@ int CommandRun(int argc, WCHAR **argv) {
     DWORD dwExit = EXIT_FAILED;
     (void)GetExitCodeProcess(pi.hProcess, &dwExit);
     CloseHandle(pi.hProcess);
+    // Back to the default camera, so the video-input devices listed in the
+    // prefix match what the next program will find.
+    SimLoadDefaultScenario();
     return static_cast<int>(dwExit);
 }
 

@@ -151,6 +151,7 @@ TEST_F(SimctlTest, RunKeepsTheScenarioForTheProgramAndPassesItsExitCode) {
     ToolResult result = Run(L"run \"" + ScenarioPath(L"no-flash.txt") + L"\" \"" + SimctlPath() + L"\" state 0");
     EXPECT_EQ(0u, result.dwExitCode) << result.output;
     EXPECT_TRUE(Contains(result.output, "flash connected: no")) << result.output;
+    EXPECT_EQ(1, State(0).flashConnected);  // the default camera is back afterwards
 
     result = Run(L"run \"" + ScenarioPath(L"default.txt") + L"\" \"" + SimctlPath() + L"\" unplug 4");
     EXPECT_EQ(1u, result.dwExitCode) << result.output;
