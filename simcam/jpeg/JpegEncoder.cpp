@@ -7,6 +7,7 @@
 // code tables through a 64-bit bit accumulator.
 #include "JpegEncoder.h"
 
+#include <stdlib.h>
 #include <string.h>
 
 #include "JpegTables.h"
@@ -307,14 +308,10 @@ BYTE *WriteHeaders(BYTE *p, LONG width, LONG height, const BYTE lumaQuant[64], c
     return w.Position();
 }
 
-// Source row pointers of one MCU row, the last row repeated past the bottom.
-void McuRows(const BYTE *pSrc, LONG height, LONG stride, LONG y0, const BYTE *rows[8])
+// Row pointers of one MCU row, the last row repeated past the bottom.
+void McuRows(const BYTE *const *ppRows, LONG height, LONG y0, const BYTE *rows[8])
 {
-    for (int r = 0; r < 8; ++r) {
-        LONG y = y0 + r;
-        if (y >= height) y = height - 1;
-        rows[r] = pSrc + static_cast<size_t>(y) * stride;
-    }
+    for (int r = 0; r < 8; ++r) rows[r] = ppRows[y0 + r < height ? y0 + r : height - 1];
 }
 
 // Fills the four blocks of the MCU from 8 rows of 8 YUY2 groups (16 pixels).
@@ -343,8 +340,23 @@ void GatherMcu(const BYTE *const groupRows[8], const float levels[2][256], float
 DWORD JpegEncodeYuy2(const BYTE *pSrc, LONG width, LONG height, LONG stride, BOOL studioRange,
                      int quality, BYTE *pDst, DWORD cbDst)
 {
-    if (!pSrc || !pDst || width <= 0 || height <= 0 || (width & 1) != 0 ||
-        width > JPEG_MAX_DIMENSION || height > JPEG_MAX_DIMENSION || stride < width * 2) {
+    if (!pSrc || width <= 0 || width > JPEG_MAX_DIMENSION || height <= 0 || height > JPEG_MAX_DIMENSION ||
+        stride < width * 2) {
+        return 0;
+    }
+    const BYTE **ppRows = static_cast<const BYTE **>(malloc(static_cast<size_t>(height) * sizeof(BYTE *)));
+    if (!ppRows) return 0;
+    for (LONG y = 0; y < height; ++y) ppRows[y] = pSrc + static_cast<size_t>(y) * stride;
+    const DWORD cb = JpegEncodeYuy2Rows(ppRows, width, height, studioRange, quality, pDst, cbDst);
+    free(ppRows);
+    return cb;
+}
+
+DWORD JpegEncodeYuy2Rows(const BYTE *const *ppRows, LONG width, LONG height, BOOL studioRange,
+                         int quality, BYTE *pDst, DWORD cbDst)
+{
+    if (!ppRows || !pDst || width <= 0 || height <= 0 || (width & 1) != 0 ||
+        width > JPEG_MAX_DIMENSION || height > JPEG_MAX_DIMENSION) {
         return 0;
     }
     if (cbDst < JPEG_HEADER_BYTES + kMaxMcuBytes + 2) return 0;
@@ -376,7 +388,7 @@ DWORD JpegEncodeYuy2(const BYTE *pSrc, LONG width, LONG height, LONG stride, BOO
     const BYTE *groupRows[8];
 
     for (LONG my = 0; my < mcuRows; ++my) {
-        McuRows(pSrc, height, stride, my * 8, rows);
+        McuRows(ppRows, height, my * 8, rows);
         for (LONG mx = 0; mx < mcuCols; ++mx) {
             if (!writer.HasRoomFor(kMaxMcuBytes)) return 0;
             const LONG firstGroup = mx * 8;

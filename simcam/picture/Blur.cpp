@@ -56,12 +56,13 @@ void BoxColumns(const BYTE *pSrc, BYTE *pDst, LONG width, LONG height, LONG radi
 }
 
 // Three box passes at full resolution.
-void BoxBlur(BYTE *pPlane, LONG width, LONG height, LONG radius, BYTE *pScratch)
+bool BoxBlur(BYTE *pPlane, LONG width, LONG height, LONG radius, BYTE *pScratch)
 {
     const DWORD reciprocal = (65536u + radius) / (2 * radius + 1);
     BYTE *pPadded = static_cast<BYTE *>(malloc(static_cast<size_t>(width) + 2 * radius + 1));
     DWORD *pSums = static_cast<DWORD *>(malloc(static_cast<size_t>(width) * sizeof(DWORD)));
-    if (pPadded && pSums) {
+    const bool ok = pPadded && pSums;
+    if (ok) {
         for (int pass = 0; pass < kPasses; ++pass) {
             BoxRows(pPlane, pScratch, width, height, radius, reciprocal, pPadded);
             BoxColumns(pScratch, pPlane, width, height, radius, reciprocal, pSums);
@@ -69,34 +70,38 @@ void BoxBlur(BYTE *pPlane, LONG width, LONG height, LONG radius, BYTE *pScratch)
     }
     free(pPadded);
     free(pSums);
+    return ok;
 }
 
-// Averages factor x factor blocks of the plane into pSmall (edges repeated).
-// pSums holds smallWidth values.
-void Shrink(const BYTE *pPlane, LONG width, LONG height, LONG factor, BYTE *pSmall, LONG smallWidth, LONG smallHeight,
-            DWORD *pSums)
+// Averages kFactor x kFactor blocks of the plane into pSmall (edges repeated).
+template <int kFactor>
+void Shrink(const BYTE *pPlane, LONG width, LONG height, BYTE *pSmall, LONG smallWidth, LONG smallHeight)
 {
-    const DWORD area = static_cast<DWORD>(factor * factor);
-    const LONG wholeBlocks = width / factor;
+    const DWORD area = kFactor * kFactor;
+    const LONG wholeBlocks = width / kFactor;
     for (LONG sy = 0; sy < smallHeight; ++sy) {
-        memset(pSums, 0, static_cast<size_t>(smallWidth) * sizeof(DWORD));
-        for (LONG dy = 0; dy < factor; ++dy) {
-            const LONG y = sy * factor + dy < height ? sy * factor + dy : height - 1;
-            const BYTE *row = pPlane + static_cast<size_t>(y) * width;
-            for (LONG sx = 0; sx < wholeBlocks; ++sx) {
-                const BYTE *s = row + sx * factor;
-                DWORD sum = 0;
-                for (LONG dx = 0; dx < factor; ++dx) sum += s[dx];
-                pSums[sx] += sum;
-            }
-            for (LONG sx = wholeBlocks; sx < smallWidth; ++sx) {
-                for (LONG dx = 0; dx < factor; ++dx) {
-                    pSums[sx] += row[sx * factor + dx < width ? sx * factor + dx : width - 1];
-                }
-            }
+        const BYTE *rows[kFactor];
+        for (int dy = 0; dy < kFactor; ++dy) {
+            const LONG y = sy * kFactor + dy < height ? sy * kFactor + dy : height - 1;
+            rows[dy] = pPlane + static_cast<size_t>(y) * width;
         }
         BYTE *d = pSmall + static_cast<size_t>(sy) * smallWidth;
-        for (LONG sx = 0; sx < smallWidth; ++sx) d[sx] = static_cast<BYTE>((pSums[sx] + area / 2) / area);
+        for (LONG sx = 0; sx < smallWidth; ++sx) {
+            DWORD sum = 0;
+            if (sx < wholeBlocks) {
+                for (int dy = 0; dy < kFactor; ++dy) {
+                    for (int dx = 0; dx < kFactor; ++dx) sum += rows[dy][sx * kFactor + dx];
+                }
+            } else {
+                for (int dy = 0; dy < kFactor; ++dy) {
+                    for (int dx = 0; dx < kFactor; ++dx) {
+                        const LONG x = sx * kFactor + dx;
+                        sum += rows[dy][x < width ? x : width - 1];
+                    }
+                }
+            }
+            d[sx] = static_cast<BYTE>((sum + area / 2) / area);
+        }
     }
 }
 
@@ -122,55 +127,74 @@ Tap TapFor(LONG i, LONG factor, LONG smallLength)
     return tap;
 }
 
-// Bilinear enlargement of pSmall back over the whole plane.
+// One row of the small plane stretched to the full width (bilinear), 8.8 fixed point.
+void StretchRow(const BYTE *pSmallRow, const Tap *pColumns, LONG width, WORD *pOut)
+{
+    for (LONG x = 0; x < width; ++x) {
+        const Tap &t = pColumns[x];
+        pOut[x] = static_cast<WORD>(pSmallRow[t.first] * (256 - t.weight) + pSmallRow[t.second] * t.weight);
+    }
+}
+
+// Bilinear enlargement of pSmall back over the whole plane: each small row is
+// stretched once, and every output row blends the two stretched rows around it.
 bool Enlarge(const BYTE *pSmall, LONG smallWidth, LONG smallHeight, LONG factor, BYTE *pPlane, LONG width, LONG height)
 {
     Tap *pColumns = static_cast<Tap *>(malloc(static_cast<size_t>(width) * sizeof(Tap)));
-    DWORD *pRow = static_cast<DWORD *>(malloc(static_cast<size_t>(smallWidth) * sizeof(DWORD)));
-    const bool ok = pColumns && pRow;
+    WORD *pRows = static_cast<WORD *>(malloc(2 * static_cast<size_t>(width) * sizeof(WORD)));
+    const bool ok = pColumns && pRows;
     if (ok) {
         for (LONG x = 0; x < width; ++x) pColumns[x] = TapFor(x, factor, smallWidth);
+        LONG stretched[2] = {-1, -1};  // small row held in each of the two row buffers
+        // The buffer holding small row `row`, stretching it into the buffer
+        // that does not hold `keep` when it is not there yet.
+        auto ensure = [&](LONG row, LONG keep) {
+            if (stretched[0] == row) return 0;
+            if (stretched[1] == row) return 1;
+            const int slot = stretched[0] == keep ? 1 : 0;
+            StretchRow(pSmall + static_cast<size_t>(row) * smallWidth, pColumns, width, pRows + slot * width);
+            stretched[slot] = row;
+            return slot;
+        };
         for (LONG y = 0; y < height; ++y) {
             const Tap rowTap = TapFor(y, factor, smallHeight);
-            const BYTE *a = pSmall + static_cast<size_t>(rowTap.first) * smallWidth;
-            const BYTE *b = pSmall + static_cast<size_t>(rowTap.second) * smallWidth;
-            for (LONG sx = 0; sx < smallWidth; ++sx) pRow[sx] = a[sx] * (256 - rowTap.weight) + b[sx] * rowTap.weight;
+            const WORD *upper = pRows + ensure(rowTap.first, rowTap.second) * width;
+            const WORD *lower = pRows + ensure(rowTap.second, rowTap.first) * width;
+            const DWORD w = rowTap.weight;
             BYTE *d = pPlane + static_cast<size_t>(y) * width;
             for (LONG x = 0; x < width; ++x) {
-                const Tap &t = pColumns[x];
-                d[x] = static_cast<BYTE>((pRow[t.first] * (256 - t.weight) + pRow[t.second] * t.weight + 32768) >> 16);
+                d[x] = static_cast<BYTE>((upper[x] * (256 - w) + lower[x] * w + 32768) >> 16);
             }
         }
     }
     free(pColumns);
-    free(pRow);
+    free(pRows);
     return ok;
 }
 
 }  // namespace
 
-void SimBlurPlane(BYTE *pPlane, LONG width, LONG height, LONG radius, BYTE *pScratch)
+bool SimBlurPlane(BYTE *pPlane, LONG width, LONG height, LONG radius, BYTE *pScratch)
 {
-    if (radius <= 0 || width <= 0 || height <= 0) return;
+    if (radius <= 0 || width <= 0 || height <= 0) return true;
     if (radius > kMaxRadius) radius = kMaxRadius;
     // Wide blurs are done on a smaller copy: nothing finer than a few of its
     // pixels survives them anyway, and the work drops by the factor squared.
     const LONG factor = radius >= 16 ? 4 : (radius >= 4 ? 2 : 1);
-    if (factor == 1) {
-        BoxBlur(pPlane, width, height, radius, pScratch);
-        return;
-    }
+    if (factor == 1) return BoxBlur(pPlane, width, height, radius, pScratch);
     const LONG smallWidth = (width + factor - 1) / factor;
     const LONG smallHeight = (height + factor - 1) / factor;
     BYTE *pSmall = static_cast<BYTE *>(malloc(static_cast<size_t>(smallWidth) * smallHeight));
-    DWORD *pSums = static_cast<DWORD *>(malloc(static_cast<size_t>(smallWidth) * sizeof(DWORD)));
-    if (pSmall && pSums) {
-        Shrink(pPlane, width, height, factor, pSmall, smallWidth, smallHeight, pSums);
-        BoxBlur(pSmall, smallWidth, smallHeight, (radius + factor / 2) / factor, pScratch);
-        Enlarge(pSmall, smallWidth, smallHeight, factor, pPlane, width, height);
+    if (!pSmall) return false;
+    if (factor == 2) {
+        Shrink<2>(pPlane, width, height, pSmall, smallWidth, smallHeight);
+    } else {
+        Shrink<4>(pPlane, width, height, pSmall, smallWidth, smallHeight);
     }
+    const bool ok = BoxBlur(pSmall, smallWidth, smallHeight, (radius + factor / 2) / factor, pScratch) &&
+                    Enlarge(pSmall, smallWidth, smallHeight, factor, pPlane, width, height);
     free(pSmall);
-    free(pSums);
+    return ok;
 }
 
 LONG SimBlurRadius(LONG lensDistance, LONG height)

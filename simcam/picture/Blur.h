@@ -14,7 +14,8 @@ float SimBlurSigma(LONG radius);
 
 // Blurs a plane of width x height bytes in place with three passes of a box
 // of 2 * radius + 1 in each direction (edges repeated). pScratch must hold
-// width * height bytes. Radius 0 leaves the plane unchanged.
-void SimBlurPlane(BYTE *pPlane, LONG width, LONG height, LONG radius, BYTE *pScratch);
+// width * height bytes. Radius 0 leaves the plane unchanged. False when
+// memory for the work runs out (the plane is then unusable).
+bool SimBlurPlane(BYTE *pPlane, LONG width, LONG height, LONG radius, BYTE *pScratch);
 
 #endif  // SIMCAM_BLUR_H

@@ -44,7 +44,10 @@ public:
             return nullptr;
         }
         p->m_cbPlane = cbPlane;
-        SimRenderScene(width, height, p->Plane(0), p->Plane(1), p->Plane(2));
+        if (!SimRenderScene(width, height, p->Plane(0), p->Plane(1), p->Plane(2))) {
+            p->Release();
+            return nullptr;
+        }
         return p;
     }
 
@@ -157,26 +160,33 @@ public:
         const ScenePlanes *pScene = AcquireScene(key.width, key.height);
         if (!pScene) return nullptr;
         SimSceneLayer *pLayer = new (std::nothrow) SimSceneLayer;
+        if (pLayer && !Fill(pLayer, key, *pScene)) {
+            pLayer->Release();
+            pLayer = nullptr;
+        }
+        pScene->Release();
+        return pLayer;
+    }
+
+private:
+    static bool Fill(SimSceneLayer *pLayer, const LayerKey &key, const ScenePlanes &scene)
+    {
         const size_t cbPlane = static_cast<size_t>(key.width) * key.height;
+        pLayer->m_width = key.width;
+        pLayer->m_height = key.height;
+        pLayer->m_pYuy2 = static_cast<BYTE *>(malloc(2 * cbPlane));
         BYTE *pScratch = static_cast<BYTE *>(malloc(cbPlane));
         BYTE *pBlurred = key.blurRadius > 0 ? static_cast<BYTE *>(malloc(3 * cbPlane)) : nullptr;
-        bool ok = pLayer && pScratch && (key.blurRadius == 0 || pBlurred);
-        if (ok) {
-            pLayer->m_width = key.width;
-            pLayer->m_height = key.height;
-            pLayer->m_pYuy2 = static_cast<BYTE *>(malloc(2 * cbPlane));
-            ok = pLayer->m_pYuy2 != nullptr;
+        bool ok = pLayer->m_pYuy2 && pScratch && (key.blurRadius == 0 || pBlurred);
+
+        const BYTE *planes[3] = {scene.Plane(0), scene.Plane(1), scene.Plane(2)};
+        for (int c = 0; ok && pBlurred && c < 3; ++c) {
+            BYTE *pPlane = pBlurred + c * cbPlane;
+            memcpy(pPlane, planes[c], cbPlane);
+            ok = SimBlurPlane(pPlane, key.width, key.height, key.blurRadius, pScratch);
+            planes[c] = pPlane;
         }
         if (ok) {
-            const BYTE *planes[3] = {pScene->Plane(0), pScene->Plane(1), pScene->Plane(2)};
-            if (pBlurred) {
-                for (int c = 0; c < 3; ++c) {
-                    BYTE *pPlane = pBlurred + c * cbPlane;
-                    memcpy(pPlane, planes[c], cbPlane);
-                    SimBlurPlane(pPlane, key.width, key.height, key.blurRadius, pScratch);
-                    planes[c] = pPlane;
-                }
-            }
             const SimToneMapper mapper(key.tone);
             mapper.MapPlanes(planes[0], planes[1], planes[2], key.width, key.height, pLayer->m_pYuy2, pScratch);
             mapper.MapColour(g_simBallColour, &pLayer->m_ball.y, &pLayer->m_ball.u, &pLayer->m_ball.v);
@@ -184,12 +194,7 @@ public:
         }
         free(pBlurred);
         free(pScratch);
-        pScene->Release();
-        if (!ok && pLayer) {
-            pLayer->Release();
-            pLayer = nullptr;
-        }
-        return pLayer;
+        return ok;
     }
 };
 

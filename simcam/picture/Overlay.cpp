@@ -11,20 +11,76 @@
 namespace {
 
 // Studio-range colours of the on-screen display.
-const BYTE kOsdBlack = 16;
+const BYTE kOsdBlack[3] = {16, 128, 128};  // Y, U, V
 const BYTE kOsdWhite = 235;
-const BYTE kOsdRed[3] = {81, 90, 240};  // Y, U, V
+const BYTE kOsdRed[3] = {81, 90, 240};
 
-struct Span {
-    LONG first, last;  // inclusive, clipped to [0, limit)
+struct Rect {
+    LONG left, top, right, bottom;  // right and bottom exclusive
 };
 
-Span Clip(float from, float to, LONG limit)
+// Where the ball is: centre, radius and the width of its blurred edge.
+struct BallGeometry {
+    float cx, cy, radius, edge;
+
+    BallGeometry(LONG width, LONG height, const SimBallLook &ball, LONGLONG timestamp)
+        : cx(SimBallCentreX(timestamp, width, height)),
+          cy(kSimBallCentreY * height),
+          radius(kSimBallRadius * height),
+          // A blurred edge rises over about 2.5 standard deviations.
+          edge(ball.sigma * 2.5f > 1.0f ? ball.sigma * 2.5f : 1.0f)
+    {
+    }
+
+    Rect Bounds() const
+    {
+        const float reach = radius + edge;
+        Rect rc = {static_cast<LONG>(floorf(cx - reach)), static_cast<LONG>(floorf(cy - reach)),
+                   static_cast<LONG>(ceilf(cx + reach)) + 1, static_cast<LONG>(ceilf(cy + reach)) + 1};
+        return rc;
+    }
+};
+
+// Where the counter goes: its text, scale and the box around it.
+struct CounterGeometry {
+    char szText[32];
+    LONG scale;
+    Rect text;
+    Rect box;     // black background
+    Rect marker;  // red square of a still
+
+    CounterGeometry(LONG width, LONG height, const SimPictureInput &input)
+    {
+        // "fffffff sssss.cc": frame number and stream time in seconds.
+        const LONGLONG centiseconds = input.timestamp > 0 ? input.timestamp / 100000 : 0;
+        if (FAILED(StringCchPrintfA(szText, ARRAYSIZE(szText), "%07lu %05ld.%02ld",
+                                    static_cast<unsigned long>(input.frameNumber % 10000000u),
+                                    static_cast<long>((centiseconds / 100) % 100000),
+                                    static_cast<long>(centiseconds % 100)))) {
+            szText[0] = '\0';
+        }
+        scale = height / 240 > 1 ? height / 240 : 1;
+        const LONG textWidth = SimTextWidth(szText, scale);
+        const LONG textHeight = SimTextHeight(scale);
+        const LONG right = SimFracToPixel(kSimCounterRight, width);
+        text.left = right - scale - textWidth;
+        text.top = SimFracToPixel(kSimCounterCentreY, height) - textHeight / 2;
+        text.right = text.left + textWidth;
+        text.bottom = text.top + textHeight;
+        box = {text.left - scale, text.top - scale, right, text.bottom + scale};
+        marker = {text.left - 3 * scale - textHeight, text.top, text.left - 3 * scale, text.bottom};
+    }
+};
+
+// rc limited to the band's rows and the frame's columns, left on a YUY2 pair.
+Rect ClipToBand(Rect rc, const SimYuy2Band &band)
 {
-    Span s = {static_cast<LONG>(floorf(from)), static_cast<LONG>(ceilf(to))};
-    if (s.first < 0) s.first = 0;
-    if (s.last > limit - 1) s.last = limit - 1;
-    return s;
+    if (rc.left < 0) rc.left = 0;
+    rc.left &= ~1L;
+    if (rc.right > band.width) rc.right = band.width;
+    if (rc.top < band.top) rc.top = band.top;
+    if (rc.bottom > band.bottom) rc.bottom = band.bottom;
+    return rc;
 }
 
 inline BYTE Blend(BYTE under, BYTE over, float alpha)
@@ -32,27 +88,19 @@ inline BYTE Blend(BYTE under, BYTE over, float alpha)
     return static_cast<BYTE>(under + (over - under) * alpha + 0.5f);
 }
 
-void DrawBall(BYTE *pYuy2, LONG width, LONG height, const SimBallLook &ball, LONGLONG timestamp)
+void DrawBall(const SimYuy2Band &band, const SimBallLook &ball, LONGLONG timestamp)
 {
-    const float radius = kSimBallRadius * height;
-    if (radius < 1.0f) return;
-    // A blurred edge rises over about 2.5 standard deviations.
-    const float edge = ball.sigma * 2.5f > 1.0f ? ball.sigma * 2.5f : 1.0f;
-    const float cx = SimBallCentreX(timestamp, width, height);
-    const float cy = kSimBallCentreY * height;
-    const float reach = radius + edge;
-    const Span rows = Clip(cy - reach, cy + reach, height);
-    Span cols = Clip(cx - reach, cx + reach, width);
-    cols.first &= ~1L;  // whole YUY2 pairs
-
-    for (LONG y = rows.first; y <= rows.last; ++y) {
-        BYTE *row = pYuy2 + static_cast<size_t>(y) * width * 2;
-        const float dy = y + 0.5f - cy;
-        for (LONG x = cols.first; x <= cols.last && x + 1 < width; x += 2) {
+    const BallGeometry g(band.width, band.height, ball, timestamp);
+    if (g.radius < 1.0f) return;
+    const Rect rc = ClipToBand(g.Bounds(), band);
+    for (LONG y = rc.top; y < rc.bottom; ++y) {
+        BYTE *row = band.Row(y);
+        const float dy = y + 0.5f - g.cy;
+        for (LONG x = rc.left; x < rc.right && x + 1 < band.width; x += 2) {
             float alpha[2];
             for (int i = 0; i < 2; ++i) {
-                const float dx = x + i + 0.5f - cx;
-                const float a = (radius - sqrtf(dx * dx + dy * dy)) / edge + 0.5f;
+                const float dx = x + i + 0.5f - g.cx;
+                const float a = (g.radius - sqrtf(dx * dx + dy * dy)) / g.edge + 0.5f;
                 alpha[i] = a < 0.0f ? 0.0f : (a > 1.0f ? 1.0f : a);
             }
             if (alpha[0] == 0.0f && alpha[1] == 0.0f) continue;
@@ -66,16 +114,12 @@ void DrawBall(BYTE *pYuy2, LONG width, LONG height, const SimBallLook &ball, LON
     }
 }
 
-void FillBox(BYTE *pYuy2, LONG width, LONG height, LONG left, LONG top, LONG right, LONG bottom, const BYTE yuv[3])
+void FillBox(const SimYuy2Band &band, const Rect &box, const BYTE yuv[3])
 {
-    left &= ~1L;
-    if (left < 0) left = 0;
-    if (top < 0) top = 0;
-    if (right > width) right = width;
-    if (bottom > height) bottom = height;
-    for (LONG y = top; y < bottom; ++y) {
-        BYTE *p = pYuy2 + (static_cast<size_t>(y) * width + left) * 2;
-        for (LONG x = left; x < right && x + 1 < width; x += 2, p += 4) {
+    const Rect rc = ClipToBand(box, band);
+    for (LONG y = rc.top; y < rc.bottom; ++y) {
+        BYTE *p = band.Row(y) + rc.left * 2;
+        for (LONG x = rc.left; x < rc.right && x + 1 < band.width; x += 2, p += 4) {
             p[0] = yuv[0];
             p[1] = yuv[1];
             p[2] = yuv[0];
@@ -84,40 +128,34 @@ void FillBox(BYTE *pYuy2, LONG width, LONG height, LONG left, LONG top, LONG rig
     }
 }
 
-// "fffffff sssss.cc": frame number and stream time in seconds.
-void DrawCounter(BYTE *pYuy2, LONG width, LONG height, const SimPictureInput &input)
+void DrawCounter(const SimYuy2Band &band, const SimPictureInput &input)
 {
-    char szText[32];
-    const LONGLONG centiseconds = input.timestamp > 0 ? input.timestamp / 100000 : 0;
-    if (FAILED(StringCchPrintfA(szText, ARRAYSIZE(szText), "%07lu %05ld.%02ld",
-                                static_cast<unsigned long>(input.frameNumber % 10000000u),
-                                static_cast<long>((centiseconds / 100) % 100000),
-                                static_cast<long>(centiseconds % 100)))) {
-        return;
-    }
-    const size_t cch = strlen(szText);
-    LONG scale = height / 240;
-    if (scale < 1) scale = 1;
-    const LONG textWidth = SimTextWidth(szText, scale);
-    const LONG textHeight = SimTextHeight(scale);
-    const LONG right = SimFracToPixel(kSimCounterRight, width);
-    const LONG textLeft = right - scale - textWidth;
-    const LONG textTop = SimFracToPixel(kSimCounterCentreY, height) - textHeight / 2;
-    const BYTE black[3] = {kOsdBlack, 128, 128};
-    FillBox(pYuy2, width, height, textLeft - scale, textTop - scale, right, textTop + textHeight + scale, black);
-    if (input.still) {
-        FillBox(pYuy2, width, height, textLeft - 3 * scale - textHeight, textTop, textLeft - 3 * scale,
-                textTop + textHeight, kOsdRed);
-    }
-    for (LONG y = textTop > 0 ? textTop : 0; y < textTop + textHeight && y < height; ++y) {
-        BYTE *row = pYuy2 + static_cast<size_t>(y) * width * 2;
-        for (LONG x = textLeft > 0 ? textLeft : 0; x < textLeft + textWidth && x < width; ++x) {
-            if (SimTextInk(szText, cch, scale, x - textLeft, y - textTop)) row[2 * x] = kOsdWhite;
+    const CounterGeometry g(band.width, band.height, input);
+    FillBox(band, g.box, kOsdBlack);
+    if (input.still) FillBox(band, g.marker, kOsdRed);
+    const size_t cch = strlen(g.szText);
+    const Rect rc = ClipToBand(g.text, band);
+    for (LONG y = rc.top; y < rc.bottom; ++y) {
+        BYTE *row = band.Row(y);
+        for (LONG x = rc.left; x < rc.right; ++x) {
+            if (SimTextInk(g.szText, cch, g.scale, x - g.text.left, y - g.text.top)) row[2 * x] = kOsdWhite;
         }
     }
 }
 
 }  // namespace
+
+void SimOverlayRows(LONG width, LONG height, const SimBallLook &ball, LONG *pTop, LONG *pBottom)
+{
+    SimPictureInput input;
+    ZeroMemory(&input, sizeof(input));
+    const Rect ballRows = BallGeometry(width, height, ball, 0).Bounds();
+    const Rect counterRows = CounterGeometry(width, height, input).box;
+    LONG top = ballRows.top < counterRows.top ? ballRows.top : counterRows.top;
+    LONG bottom = ballRows.bottom > counterRows.bottom ? ballRows.bottom : counterRows.bottom;
+    *pTop = top < 0 ? 0 : (top > height ? height : top);
+    *pBottom = bottom > height ? height : (bottom < *pTop ? *pTop : bottom);
+}
 
 float SimBallCentreX(LONGLONG timestamp, LONG width, LONG height)
 {
@@ -131,8 +169,8 @@ float SimBallCentreX(LONGLONG timestamp, LONG width, LONG height)
     return from + (to - from) * there;
 }
 
-void SimDrawOverlays(BYTE *pYuy2, LONG width, LONG height, const SimBallLook &ball, const SimPictureInput &input)
+void SimDrawOverlays(const SimYuy2Band &band, const SimBallLook &ball, const SimPictureInput &input)
 {
-    DrawBall(pYuy2, width, height, ball, input.timestamp);
-    DrawCounter(pYuy2, width, height, input);
+    DrawBall(band, ball, input.timestamp);
+    DrawCounter(band, input);
 }

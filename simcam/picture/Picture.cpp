@@ -23,13 +23,47 @@ bool IsValidSize(LONG width, LONG height)
     return width > 0 && height > 0 && (width & 1) == 0 && width <= kMaxDimension && height <= kMaxDimension;
 }
 
-DWORD EncodeFrame(const BYTE *pYuy2, LONG width, LONG height, BYTE *pDst, DWORD cbDst)
+DWORD EncodeRows(const BYTE *const *ppRows, LONG width, LONG height, BYTE *pDst, DWORD cbDst)
 {
     for (int quality : kJpegQualities) {
-        const DWORD cb = JpegEncodeYuy2(pYuy2, width, height, width * 2, TRUE, quality, pDst, cbDst);
+        const DWORD cb = JpegEncodeYuy2Rows(ppRows, width, height, TRUE, quality, pDst, cbDst);
         if (cb != 0) return cb;
     }
     return 0;
+}
+
+DWORD RenderYuy2(const SimSceneLayer &layer, const SimPictureInput &input, BYTE *pDst)
+{
+    const size_t cb = static_cast<size_t>(layer.Width()) * layer.Height() * 2;
+    memcpy(pDst, layer.Yuy2(), cb);
+    const SimYuy2Band frame = {pDst, 0, layer.Height(), layer.Width(), layer.Height()};
+    SimDrawOverlays(frame, layer.Ball(), input);
+    return static_cast<DWORD>(cb);
+}
+
+// Only the band of rows with the moving parts is copied and drawn on; the
+// encoder reads every other row straight from the cached layer.
+DWORD RenderMjpg(const SimSceneLayer &layer, const SimPictureInput &input, BYTE *pDst, DWORD cbDst)
+{
+    const LONG width = layer.Width(), height = layer.Height();
+    const size_t cbRow = static_cast<size_t>(width) * 2;
+    LONG top = 0, bottom = 0;
+    SimOverlayRows(width, height, layer.Ball(), &top, &bottom);
+    BYTE *pBand = static_cast<BYTE *>(malloc(cbRow * (bottom - top + 1)));
+    const BYTE **ppRows = static_cast<const BYTE **>(malloc(static_cast<size_t>(height) * sizeof(BYTE *)));
+    DWORD cbWritten = 0;
+    if (pBand && ppRows) {
+        memcpy(pBand, layer.Yuy2() + cbRow * top, cbRow * (bottom - top));
+        const SimYuy2Band band = {pBand, top, bottom, width, height};
+        SimDrawOverlays(band, layer.Ball(), input);
+        for (LONG y = 0; y < height; ++y) {
+            ppRows[y] = (y >= top && y < bottom) ? band.Row(y) : layer.Yuy2() + cbRow * y;
+        }
+        cbWritten = EncodeRows(ppRows, width, height, pDst, cbDst);
+    }
+    free(pBand);
+    free(ppRows);
+    return cbWritten;
 }
 
 }  // namespace
@@ -56,21 +90,8 @@ DWORD SimRenderFrame(const SimPictureInput &input, DWORD subtype, LONG width, LO
 
     const SimSceneLayer *pLayer = SimAcquireLayer(input, width, height);
     if (!pLayer) return 0;
-    const size_t cbYuy2 = static_cast<size_t>(width) * height * 2;
-    DWORD cbWritten = 0;
-    if (subtype == SIM_FOURCC_YUY2) {
-        memcpy(pDst, pLayer->Yuy2(), cbYuy2);
-        SimDrawOverlays(pDst, width, height, pLayer->Ball(), input);
-        cbWritten = static_cast<DWORD>(cbYuy2);
-    } else {
-        BYTE *pFrame = static_cast<BYTE *>(malloc(cbYuy2));
-        if (pFrame) {
-            memcpy(pFrame, pLayer->Yuy2(), cbYuy2);
-            SimDrawOverlays(pFrame, width, height, pLayer->Ball(), input);
-            cbWritten = EncodeFrame(pFrame, width, height, pDst, cbDst);
-            free(pFrame);
-        }
-    }
+    const DWORD cbWritten = subtype == SIM_FOURCC_YUY2 ? RenderYuy2(*pLayer, input, pDst)
+                                                       : RenderMjpg(*pLayer, input, pDst, cbDst);
     pLayer->Release();
     return cbWritten;
 }

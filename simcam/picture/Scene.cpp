@@ -72,6 +72,21 @@ void DrawChart(Planes *pPlanes)
     }
 }
 
+// atan2 to within about 1e-5 radians (Abramowitz and Stegun 4.4.49), several
+// times faster than the library's: the star needs it for every pixel.
+float FastAtan2(float y, float x)
+{
+    const float ax = fabsf(x), ay = fabsf(y);
+    const float big = ax > ay ? ax : ay;
+    if (big == 0.0f) return 0.0f;
+    const float a = (ax < ay ? ax : ay) / big;
+    const float s = a * a;
+    float r = a * (0.9998660f + s * (-0.3302995f + s * (0.1801410f + s * (-0.0851330f + s * 0.0208351f))));
+    if (ay > ax) r = 0.5f * kPi - r;
+    if (x < 0.0f) r = kPi - r;
+    return y < 0.0f ? -r : r;
+}
+
 inline float Clamp01(float v)
 {
     return v < 0.0f ? 0.0f : (v > 1.0f ? 1.0f : v);
@@ -108,7 +123,7 @@ void DrawSiemensStar(Planes *pPlanes)
             const float d = sqrtf(dx * dx + dy * dy);
             const float disc = Clamp01(radius + 0.5f - d);
             if (disc <= 0.0f) continue;
-            const float t = (atan2f(dy, dx) + kPi) * sectorsPerRadian;
+            const float t = (FastAtan2(dy, dx) + kPi) * sectorsPerRadian;
             const int sector = static_cast<int>(t);
             const float f = t - sector;
             const float pixelInSectors = d > 0.0f ? sectorsPerRadian / d : 1.0f;
@@ -212,20 +227,20 @@ void DrawTrack(Planes *pPlanes, BYTE *profile)
 
 }  // namespace
 
-void SimRenderScene(LONG width, LONG height, BYTE *pRed, BYTE *pGreen, BYTE *pBlue)
+bool SimRenderScene(LONG width, LONG height, BYTE *pRed, BYTE *pGreen, BYTE *pBlue)
 {
+    // One row or column of grey values, shared by the parts drawn from a profile.
+    BYTE *profile = static_cast<BYTE *>(malloc(static_cast<size_t>(width > height ? width : height)));
+    if (!profile) return false;
     Planes planes = {width, height, {pRed, pGreen, pBlue}};
     const size_t cb = static_cast<size_t>(width) * height;
     for (int c = 0; c < 3; ++c) memset(planes.p[c], kBackground, cb);
-    // One row or column of grey values, shared by the parts drawn from a profile.
-    BYTE *profile = static_cast<BYTE *>(malloc(static_cast<size_t>(width > height ? width : height)));
     DrawChart(&planes);
     DrawSiemensStar(&planes);
-    if (profile) {
-        DrawLinePairs(&planes, FracRect(planes, 0.40f, 0.45f, 0.96f, 0.56f), true, profile);
-        DrawLinePairs(&planes, FracRect(planes, 0.40f, 0.58f, 0.96f, 0.69f), false, profile);
-    }
+    DrawLinePairs(&planes, FracRect(planes, 0.40f, 0.45f, 0.96f, 0.56f), true, profile);
+    DrawLinePairs(&planes, FracRect(planes, 0.40f, 0.58f, 0.96f, 0.69f), false, profile);
     DrawTextCard(&planes);
-    if (profile) DrawTrack(&planes, profile);
+    DrawTrack(&planes, profile);
     free(profile);
+    return true;
 }

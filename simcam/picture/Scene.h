@@ -57,8 +57,8 @@ inline constexpr float kSimCounterCentreY = 0.92f;
 inline constexpr BYTE g_simBallColour[3] = {255, 140, 0};
 
 // Renders the scene at width x height into three planes of width * height
-// bytes each (rows top to bottom, no padding).
-void SimRenderScene(LONG width, LONG height, BYTE *pRed, BYTE *pGreen, BYTE *pBlue);
+// bytes each (rows top to bottom, no padding). False when out of memory.
+bool SimRenderScene(LONG width, LONG height, BYTE *pRed, BYTE *pGreen, BYTE *pBlue);
 
 // Pixel coordinate of a fraction of a length, rounded.
 inline LONG SimFracToPixel(float fraction, LONG length)

@@ -74,13 +74,14 @@ SimToneMapper::SimToneMapper(const SimTone &tone)
     const float contrast = static_cast<float>(tone.contrast) / DefaultOf(SIM_PA_CONTRAST);
     const float offset = static_cast<float>(tone.brightness - DefaultOf(SIM_PA_BRIGHTNESS)) / 255.0f;
 
+    BYTE curve[3][256];  // per channel: scene reflectance -> R'G'B'
     for (int c = 0; c < 3; ++c) {
         for (int v = 0; v < 256; ++v) {
             float x = v / 255.0f * gains[c];
             if (x > 1.0f) x = 1.0f;
             x = powf(x, exponent);
             x = (x - 0.5f) * contrast + 0.5f + offset;
-            m_curve[c][v] = static_cast<BYTE>(ClampInt(static_cast<int>(x * 255.0f + 0.5f), 0, 255));
+            curve[c][v] = static_cast<BYTE>(ClampInt(static_cast<int>(x * 255.0f + 0.5f), 0, 255));
         }
     }
 
@@ -88,36 +89,43 @@ SimToneMapper::SimToneMapper(const SimTone &tone)
     const float saturation = tone.colorEnable ? static_cast<float>(tone.saturation) / DefaultOf(SIM_PA_SATURATION) : 0.0f;
     const float cosHue = cosf(tone.hue * kPi / 180.0f) * saturation;
     const float sinHue = sinf(tone.hue * kPi / 180.0f) * saturation;
-    const float u[3] = {kUr, kUg, kUb};
-    const float v[3] = {kVr, kVg, kVb};
+    const int yRow[3] = {kYr, kYg, kYb};
+    const float uRow[3] = {kUr, kUg, kUb};
+    const float vRow[3] = {kVr, kVg, kVb};
     for (int c = 0; c < 3; ++c) {
-        m_u[c] = static_cast<int>(lrintf((cosHue * u[c] - sinHue * v[c]) * 65536.0f));
-        m_v[c] = static_cast<int>(lrintf((sinHue * u[c] + cosHue * v[c]) * 65536.0f));
+        const int u = static_cast<int>(lrintf((cosHue * uRow[c] - sinHue * vRow[c]) * 65536.0f));
+        const int v = static_cast<int>(lrintf((sinHue * uRow[c] + cosHue * vRow[c]) * 65536.0f));
+        for (int i = 0; i < 256; ++i) {
+            m_y[c][i] = yRow[c] * curve[c][i];
+            m_u[c][i] = u * curve[c][i];
+            m_v[c][i] = v * curve[c][i];
+        }
     }
     const int sharpen = DefaultOf(SIM_PA_SHARPNESS) > 0
         ? tone.sharpness * kSharpenAtDefault / DefaultOf(SIM_PA_SHARPNESS) : 0;
     m_sharpen = sharpen < kSharpenMax ? sharpen : kSharpenMax;
 }
 
-int SimToneMapper::Luma(int r, int g, int b) const
+namespace {
+
+inline BYTE Luma(int sum)
 {
-    return (kYr * r + kYg * g + kYb * b + (16 << 16) + 0x8000) >> 16;
+    return static_cast<BYTE>(ClampInt((sum + (16 << 16) + 0x8000) >> 16, 16, 235));
 }
 
-void SimToneMapper::Chroma(int r2, int g2, int b2, BYTE *pU, BYTE *pV) const
+// From the sum over two pixels: one more bit of shift averages them.
+inline BYTE ChromaOfPair(int sum)
 {
-    // Sums of two pixels: one more bit of shift averages them.
-    const int u = (m_u[0] * r2 + m_u[1] * g2 + m_u[2] * b2 + (128 << 17) + 0x10000) >> 17;
-    const int v = (m_v[0] * r2 + m_v[1] * g2 + m_v[2] * b2 + (128 << 17) + 0x10000) >> 17;
-    *pU = static_cast<BYTE>(ClampInt(u, 16, 240));
-    *pV = static_cast<BYTE>(ClampInt(v, 16, 240));
+    return static_cast<BYTE>(ClampInt((sum + (128 << 17) + 0x10000) >> 17, 16, 240));
 }
+
+}  // namespace
 
 void SimToneMapper::MapColour(const BYTE rgb[3], BYTE *pY, BYTE *pU, BYTE *pV) const
 {
-    const int r = m_curve[0][rgb[0]], g = m_curve[1][rgb[1]], b = m_curve[2][rgb[2]];
-    *pY = static_cast<BYTE>(ClampInt(Luma(r, g, b), 16, 235));
-    Chroma(2 * r, 2 * g, 2 * b, pU, pV);
+    *pY = Luma(m_y[0][rgb[0]] + m_y[1][rgb[1]] + m_y[2][rgb[2]]);
+    *pU = ChromaOfPair(2 * (m_u[0][rgb[0]] + m_u[1][rgb[1]] + m_u[2][rgb[2]]));
+    *pV = ChromaOfPair(2 * (m_v[0][rgb[0]] + m_v[1][rgb[1]] + m_v[2][rgb[2]]));
 }
 
 void SimToneMapper::MapPlanes(const BYTE *pRed, const BYTE *pGreen, const BYTE *pBlue, LONG width, LONG height,
@@ -125,12 +133,13 @@ void SimToneMapper::MapPlanes(const BYTE *pRed, const BYTE *pGreen, const BYTE *
 {
     const size_t count = static_cast<size_t>(width) * height;
     for (size_t i = 0; i < count; i += 2) {
-        const int r0 = m_curve[0][pRed[i]], g0 = m_curve[1][pGreen[i]], b0 = m_curve[2][pBlue[i]];
-        const int r1 = m_curve[0][pRed[i + 1]], g1 = m_curve[1][pGreen[i + 1]], b1 = m_curve[2][pBlue[i + 1]];
-        pLuma[i] = static_cast<BYTE>(ClampInt(Luma(r0, g0, b0), 16, 235));
-        pLuma[i + 1] = static_cast<BYTE>(ClampInt(Luma(r1, g1, b1), 16, 235));
+        const BYTE r0 = pRed[i], g0 = pGreen[i], b0 = pBlue[i];
+        const BYTE r1 = pRed[i + 1], g1 = pGreen[i + 1], b1 = pBlue[i + 1];
+        pLuma[i] = Luma(m_y[0][r0] + m_y[1][g0] + m_y[2][b0]);
+        pLuma[i + 1] = Luma(m_y[0][r1] + m_y[1][g1] + m_y[2][b1]);
         BYTE *d = pYuy2 + 2 * i;
-        Chroma(r0 + r1, g0 + g1, b0 + b1, d + 1, d + 3);
+        d[1] = ChromaOfPair(m_u[0][r0] + m_u[0][r1] + m_u[1][g0] + m_u[1][g1] + m_u[2][b0] + m_u[2][b1]);
+        d[3] = ChromaOfPair(m_v[0][r0] + m_v[0][r1] + m_v[1][g0] + m_v[1][g1] + m_v[2][b0] + m_v[2][b1]);
     }
     Sharpen(pLuma, width, height, pYuy2);
 }
@@ -147,11 +156,12 @@ void SimToneMapper::Sharpen(const BYTE *pLuma, LONG width, LONG height, BYTE *pY
         }
         const BYTE *up = y > 0 ? row - width : row;
         const BYTE *down = y + 1 < height ? row + width : row;
-        for (LONG x = 0; x < width; ++x) {
-            const int left = row[x > 0 ? x - 1 : x];
-            const int right = row[x + 1 < width ? x + 1 : x];
+        auto sharpened = [&](LONG x, int left, int right) {
             const int laplace = 4 * row[x] - left - right - up[x] - down[x];
-            d[2 * x] = static_cast<BYTE>(ClampInt(row[x] + ((m_sharpen * laplace) >> 4), 16, 235));
-        }
+            return static_cast<BYTE>(ClampInt(row[x] + ((m_sharpen * laplace) >> 4), 16, 235));
+        };
+        d[0] = sharpened(0, row[0], row[width > 1 ? 1 : 0]);
+        for (LONG x = 1; x + 1 < width; ++x) d[2 * x] = sharpened(x, row[x - 1], row[x + 1]);
+        if (width > 1) d[2 * (width - 1)] = sharpened(width - 1, row[width - 2], row[width - 1]);
     }
 }

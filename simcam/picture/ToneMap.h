@@ -39,13 +39,14 @@ public:
                    BYTE *pYuy2, BYTE *pLuma) const;
 
 private:
-    int Luma(int r, int g, int b) const;
-    void Chroma(int r2, int g2, int b2, BYTE *pU, BYTE *pV) const;  // sums of two pixels
     void Sharpen(const BYTE *pLuma, LONG width, LONG height, BYTE *pYuy2) const;
 
-    BYTE m_curve[3][256];  // per channel: scene reflectance -> R'G'B'
-    int m_u[3];            // colour-difference rows with saturation and hue, 16.16
-    int m_v[3];
+    // Per channel and scene reflectance, what it adds to Y, Cb and Cr (16.16):
+    // the channel's tone curve times its row of the colour matrix, with
+    // saturation and hue in the colour-difference rows.
+    int m_y[3][256];
+    int m_u[3][256];
+    int m_v[3][256];
     int m_sharpen;         // sixteenths of the Laplacian added to luma
 };
 

@@ -100,6 +100,21 @@ TEST(JpegEncoder, RowPaddingIsSkipped)
     EXPECT_EQ(Encode(RedBlue(40, 16, 80, 20), 40, 16, 80), Encode(RedBlue(40, 16, 96, 20), 40, 16, 96));
 }
 
+TEST(JpegEncoder, RowsMayComeFromSeparateBuffers)
+{
+    const std::vector<BYTE> whole = RedBlue(48, 20, 96, 20);
+    std::vector<std::vector<BYTE>> pieces;
+    std::vector<const BYTE *> rows;
+    for (LONG y = 0; y < 20; ++y) {
+        pieces.emplace_back(whole.begin() + y * 96, whole.begin() + (y + 1) * 96);
+    }
+    for (const auto &piece : pieces) rows.push_back(piece.data());
+    std::vector<BYTE> out(65536);
+    const DWORD cb = JpegEncodeYuy2Rows(rows.data(), 48, 20, TRUE, 85, out.data(), static_cast<DWORD>(out.size()));
+    out.resize(cb);
+    EXPECT_EQ(Encode(whole, 48, 20, 96), out);
+}
+
 TEST(JpegEncoder, NeverWritesBeyondTheBufferAndFailsWhenTheStreamDoesNotFit)
 {
     const LONG width = 320, height = 240;

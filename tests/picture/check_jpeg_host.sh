@@ -57,7 +57,11 @@ def chart_points(w, h):
             for r in range(2) for c in range(6)]
 
 check("picture_still_2592x1944.jpg", 2592, 1944, chart_points(2592, 1944))
-check("picture_capture_640x480.jpg", 640, 480, chart_points(640, 480))
+# The capture frame was taken at 1.4 s: the ball is 70 % of the way along its
+# run from x = 0.02 W + R to 0.62 W - R (R = 0.05 H), at y = 0.92 H.
+ball_x = int(0.02 * 640 + 24 + (0.62 * 640 - 24 - 0.02 * 640 - 24) * 0.7)
+check("picture_capture_640x480.jpg", 640, 480,
+      chart_points(640, 480) + [(ball_x, int(0.92 * 480), (255, 140, 0), "ball")])
 check("picture_odd_50x26.jpg", 50, 26,
       [(6, 13, (255, 0, 0), "red"), (40, 13, (0, 0, 255), "blue"), (49, 25, (0, 0, 255), "bottom-right blue")])
 
