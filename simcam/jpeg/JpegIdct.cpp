@@ -35,6 +35,17 @@ inline BYTE ClampSample(int v)
     return static_cast<BYTE>(v);
 }
 
+// Limits a level-shifted sample to 0..255; written so the compiler can use
+// conditional moves (noisy pictures defeat branch prediction here).
+inline BYTE LimitSample(int v)
+{
+    v = v < 0 ? 0 : v;
+    return static_cast<BYTE>(v > 255 ? 255 : v);
+}
+
+// Rounding and the +128 level shift of the row pass, added to its DC term.
+const int ROW_BIAS = (1 << (CONST_BITS + PASS1_BITS + 2)) + (128 << (CONST_BITS + PASS1_BITS + 3));
+
 // One 8-point IDCT on in[0], in[step], ... in[7*step]; out[] keeps the
 // results scaled by 2^CONST_BITS.
 inline void Idct1D(const int *in, int step, int out[8])
@@ -111,16 +122,16 @@ void JpegIdct8x8(int coef[64], BYTE *pOut, LONG lStride)
 
     // Rows, with the level shift.
     for (int y = 0; y < 8; ++y) {
-        const int *row = coef + y * 8;
+        int *row = coef + y * 8;
         BYTE *pRow = pOut + y * lStride;
         if (AcIsZero(row, 1)) {
             const BYTE v = ClampSample(Descale(row[0], PASS1_BITS + 3) + 128);
             for (int x = 0; x < 8; ++x) pRow[x] = v;
             continue;
         }
+        row[0] += ROW_BIAS >> CONST_BITS;
         Idct1D(row, 1, r);
-        for (int x = 0; x < 8; ++x)
-            pRow[x] = ClampSample(Descale(r[x], CONST_BITS + PASS1_BITS + 3) + 128);
+        for (int x = 0; x < 8; ++x) pRow[x] = LimitSample(r[x] >> (CONST_BITS + PASS1_BITS + 3));
     }
 }
 

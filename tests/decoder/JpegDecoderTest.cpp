@@ -381,17 +381,13 @@ TEST(JpegDecoder, DecodesVgaFramesFastEnoughForThirtyPerSecond)
         ASSERT_EQ(S_OK, decoder.Decode(jpeg.data(), jpeg.size(), out.target));  // warm-up
 
         const int nFrames = 60;
-        LARGE_INTEGER freq, t0, t1;
-        QueryPerformanceFrequency(&freq);
-        QueryPerformanceCounter(&t0);
+        const double msStart = ThreadCpuMilliseconds();
         for (int i = 0; i < nFrames; ++i) ASSERT_EQ(S_OK, decoder.Decode(jpeg.data(), jpeg.size(), out.target));
-        QueryPerformanceCounter(&t1);
-        const double ms = 1000.0 * static_cast<double>(t1.QuadPart - t0.QuadPart) /
-                          static_cast<double>(freq.QuadPart) / nFrames;
-        printf("640x480 %ls (%u bytes): %.2f ms per frame\n", pszName + 4, static_cast<unsigned>(jpeg.size()), ms);
-        // One frame time is 33 ms; leave most of it to everything else even
-        // on a loaded build machine.
-        EXPECT_LT(ms, 15.0);
+        const double ms = (ThreadCpuMilliseconds() - msStart) / nFrames;
+        printf("640x480 %ls (%u bytes, noisy): %.2f ms CPU per frame\n", pszName + 4,
+               static_cast<unsigned>(jpeg.size()), ms);
+        // One frame time is 33 ms; a decode must leave most of it to the rest.
+        EXPECT_LT(ms, 10.0);
     }
 }
 

@@ -127,3 +127,12 @@ size_t FindMarker(const std::vector<BYTE> &jpeg, BYTE marker, size_t nFrom)
         if (jpeg[i] == 0xFF && jpeg[i + 1] == marker) return i;
     return 0;
 }
+
+double ThreadCpuMilliseconds()
+{
+    FILETIME ftCreation, ftExit, ftKernel, ftUser;
+    if (!GetThreadTimes(GetCurrentThread(), &ftCreation, &ftExit, &ftKernel, &ftUser)) return 0.0;
+    const ULONGLONG ull100ns = ((static_cast<ULONGLONG>(ftUser.dwHighDateTime) << 32) | ftUser.dwLowDateTime) +
+                               ((static_cast<ULONGLONG>(ftKernel.dwHighDateTime) << 32) | ftKernel.dwLowDateTime);
+    return static_cast<double>(ull100ns) / 10000.0;
+}

@@ -39,4 +39,8 @@ std::vector<BYTE> WithoutHuffmanTables(const std::vector<BYTE> &jpeg);
 // Offset of the first marker FF xx at or after nFrom, or 0 when none.
 size_t FindMarker(const std::vector<BYTE> &jpeg, BYTE marker, size_t nFrom = 2);
 
+// CPU time the calling thread has used, in milliseconds. Speed checks use it
+// rather than the wall clock, which a loaded build machine stretches.
+double ThreadCpuMilliseconds();
+
 #endif  // KOR_TESTS_DECODER_TESTPICTURES_H
