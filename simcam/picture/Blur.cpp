@@ -6,6 +6,8 @@
 #include <stdlib.h>
 #include <string.h>
 
+#include "BufferPool.h"
+
 namespace {
 
 // Blur grows linearly with the lens distance beyond a small depth of field:
@@ -184,7 +186,7 @@ bool SimBlurPlane(BYTE *pPlane, LONG width, LONG height, LONG radius, BYTE *pScr
     if (factor == 1) return BoxBlur(pPlane, width, height, radius, pScratch);
     const LONG smallWidth = (width + factor - 1) / factor;
     const LONG smallHeight = (height + factor - 1) / factor;
-    BYTE *pSmall = static_cast<BYTE *>(malloc(static_cast<size_t>(smallWidth) * smallHeight));
+    BYTE *pSmall = static_cast<BYTE *>(SimPoolAlloc(static_cast<size_t>(smallWidth) * smallHeight));
     if (!pSmall) return false;
     if (factor == 2) {
         Shrink<2>(pPlane, width, height, pSmall, smallWidth, smallHeight);
@@ -193,7 +195,7 @@ bool SimBlurPlane(BYTE *pPlane, LONG width, LONG height, LONG radius, BYTE *pScr
     }
     const bool ok = BoxBlur(pSmall, smallWidth, smallHeight, (radius + factor / 2) / factor, pScratch) &&
                     Enlarge(pSmall, smallWidth, smallHeight, factor, pPlane, width, height);
-    free(pSmall);
+    SimPoolFree(pSmall);
     return ok;
 }
 

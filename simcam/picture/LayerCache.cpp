@@ -9,6 +9,7 @@
 #include <new>
 
 #include "Blur.h"
+#include "BufferPool.h"
 #include "Scene.h"
 #include "ToneMap.h"
 
@@ -38,7 +39,7 @@ public:
         ScenePlanes *p = new (std::nothrow) ScenePlanes;
         if (!p) return nullptr;
         const size_t cbPlane = static_cast<size_t>(width) * height;
-        p->m_pPlanes = static_cast<BYTE *>(malloc(3 * cbPlane));
+        p->m_pPlanes = static_cast<BYTE *>(SimPoolAlloc(3 * cbPlane));
         if (!p->m_pPlanes) {
             p->Release();
             return nullptr;
@@ -60,7 +61,7 @@ public:
 
 private:
     ScenePlanes() = default;
-    ~ScenePlanes() { free(m_pPlanes); }
+    ~ScenePlanes() { SimPoolFree(m_pPlanes); }
     BYTE *Plane(int channel) { return m_pPlanes + channel * m_cbPlane; }
 
     mutable LONG m_cRef = 1;
@@ -138,6 +139,16 @@ private:
     const Item *m_items[kSlots] = {};
 };
 
+// Destroyed after the caches below (static objects go in reverse order), so
+// the blocks they hand back on unload are freed too.
+struct PoolDrainAtExit {
+    PoolDrainAtExit() = default;
+    PoolDrainAtExit(const PoolDrainAtExit &) = delete;
+    PoolDrainAtExit &operator=(const PoolDrainAtExit &) = delete;
+    ~PoolDrainAtExit() { SimPoolDrain(); }
+};
+PoolDrainAtExit g_poolDrain;
+
 MruCache<SceneKey, ScenePlanes, kSceneSlots> g_sceneCache;
 MruCache<LayerKey, SimSceneLayer, kLayerSlots> g_layerCache;
 
@@ -174,9 +185,9 @@ private:
         const size_t cbPlane = static_cast<size_t>(key.width) * key.height;
         pLayer->m_width = key.width;
         pLayer->m_height = key.height;
-        pLayer->m_pYuy2 = static_cast<BYTE *>(malloc(2 * cbPlane));
-        BYTE *pScratch = static_cast<BYTE *>(malloc(cbPlane));
-        BYTE *pBlurred = key.blurRadius > 0 ? static_cast<BYTE *>(malloc(3 * cbPlane)) : nullptr;
+        pLayer->m_pYuy2 = static_cast<BYTE *>(SimPoolAlloc(2 * cbPlane));
+        BYTE *pScratch = static_cast<BYTE *>(SimPoolAlloc(cbPlane));
+        BYTE *pBlurred = key.blurRadius > 0 ? static_cast<BYTE *>(SimPoolAlloc(3 * cbPlane)) : nullptr;
         bool ok = pLayer->m_pYuy2 && pScratch && (key.blurRadius == 0 || pBlurred);
 
         const BYTE *planes[3] = {scene.Plane(0), scene.Plane(1), scene.Plane(2)};
@@ -192,8 +203,8 @@ private:
             mapper.MapColour(g_simBallColour, &pLayer->m_ball.y, &pLayer->m_ball.u, &pLayer->m_ball.v);
             pLayer->m_ball.sigma = SimBlurSigma(key.blurRadius);
         }
-        free(pBlurred);
-        free(pScratch);
+        SimPoolFree(pBlurred);
+        SimPoolFree(pScratch);
         return ok;
     }
 };
@@ -210,7 +221,7 @@ void SimSceneLayer::Release() const
 
 SimSceneLayer::~SimSceneLayer()
 {
-    free(m_pYuy2);
+    SimPoolFree(m_pYuy2);
 }
 
 const SimSceneLayer *SimAcquireLayer(const SimPictureInput &input, LONG width, LONG height)

@@ -5,6 +5,7 @@
 #include <stdlib.h>
 #include <string.h>
 
+#include "BufferPool.h"
 #include "LayerCache.h"
 #include "Overlay.h"
 #include "jpeg/JpegEncoder.h"
@@ -49,7 +50,7 @@ DWORD RenderMjpg(const SimSceneLayer &layer, const SimPictureInput &input, BYTE 
     const size_t cbRow = static_cast<size_t>(width) * 2;
     LONG top = 0, bottom = 0;
     SimOverlayRows(width, height, layer.Ball(), &top, &bottom);
-    BYTE *pBand = static_cast<BYTE *>(malloc(cbRow * (bottom - top + 1)));
+    BYTE *pBand = static_cast<BYTE *>(SimPoolAlloc(cbRow * (bottom - top + 1)));
     const BYTE **ppRows = static_cast<const BYTE **>(malloc(static_cast<size_t>(height) * sizeof(BYTE *)));
     DWORD cbWritten = 0;
     if (pBand && ppRows) {
@@ -61,7 +62,7 @@ DWORD RenderMjpg(const SimSceneLayer &layer, const SimPictureInput &input, BYTE 
         }
         cbWritten = EncodeRows(ppRows, width, height, pDst, cbDst);
     }
-    free(pBand);
+    SimPoolFree(pBand);
     free(ppRows);
     return cbWritten;
 }
