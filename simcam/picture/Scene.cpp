@@ -154,17 +154,17 @@ float SquareWaveCoverage(float a, float b, float period)
 }
 
 // Copies a row of grey values into rows top..bottom of all three planes at left.
-void FillRowsWithProfile(Planes *pPlanes, LONG left, LONG top, LONG bottom, const BYTE *profile, LONG count)
+void FillRowsWithProfile(Planes *pPlanes, LONG left, LONG top, LONG bottom, const BYTE *pProfile, LONG count)
 {
     for (LONG y = top; y < bottom; ++y) {
         for (int c = 0; c < 3; ++c) {
-            memcpy(pPlanes->p[c] + static_cast<size_t>(y) * pPlanes->width + left, profile, static_cast<size_t>(count));
+            memcpy(pPlanes->p[c] + static_cast<size_t>(y) * pPlanes->width + left, pProfile, static_cast<size_t>(count));
         }
     }
 }
 
 // Five groups of bars across rc; vertical bars vary along x, horizontal along y.
-void DrawLinePairs(Planes *pPlanes, const PixelRect &rc, bool vertical, BYTE *profile)
+void DrawLinePairs(Planes *pPlanes, const PixelRect &rc, bool vertical, BYTE *pProfile)
 {
     static const float kPeriodsPerHeight[5] = {1.0f / 240, 1.0f / 160, 1.0f / 120, 1.0f / 80, 1.0f / 60};
     const LONG gap = SimFracToPixel(0.01f, pPlanes->width);
@@ -176,15 +176,15 @@ void DrawLinePairs(Planes *pPlanes, const PixelRect &rc, bool vertical, BYTE *pr
         const LONG left = rc.left + g * (groupWidth + gap);
         const LONG count = vertical ? groupWidth : rc.bottom - rc.top;
         for (LONG i = 0; i < count; ++i) {
-            profile[i] = Mix(SquareWaveCoverage(static_cast<float>(i), i + 1.0f, period), kPaperWhite, kInkBlack);
+            pProfile[i] = Mix(SquareWaveCoverage(static_cast<float>(i), i + 1.0f, period), kPaperWhite, kInkBlack);
         }
         if (vertical) {
-            FillRowsWithProfile(pPlanes, left, rc.top, rc.bottom, profile, groupWidth);
+            FillRowsWithProfile(pPlanes, left, rc.top, rc.bottom, pProfile, groupWidth);
             continue;
         }
         for (LONG y = rc.top; y < rc.bottom; ++y) {
             const PixelRect row = {left, y, left + groupWidth, y + 1};
-            FillGrey(pPlanes, row, profile[y - rc.top]);
+            FillGrey(pPlanes, row, pProfile[y - rc.top]);
         }
     }
 }
@@ -214,33 +214,33 @@ void DrawTextCard(Planes *pPlanes)
                  "SIMCAM 5MP FOCUS CHART");
 }
 
-void DrawTrack(Planes *pPlanes, BYTE *profile)
+void DrawTrack(Planes *pPlanes, BYTE *pProfile)
 {
     const PixelRect rc = FracRect(*pPlanes, kSimTrackLeft, kSimTrackTop, kSimTrackRight, kSimTrackBottom);
     const LONG width = rc.right - rc.left;
     if (width <= 0) return;
     for (LONG i = 0; i < width; ++i) {
-        profile[i] = static_cast<BYTE>(width > 1 ? (255 * i + (width - 1) / 2) / (width - 1) : 128);
+        pProfile[i] = static_cast<BYTE>(width > 1 ? (255 * i + (width - 1) / 2) / (width - 1) : 128);
     }
-    FillRowsWithProfile(pPlanes, rc.left, rc.top, rc.bottom, profile, width);
+    FillRowsWithProfile(pPlanes, rc.left, rc.top, rc.bottom, pProfile, width);
 }
 
 }  // namespace
 
 bool SimRenderScene(LONG width, LONG height, BYTE *pRed, BYTE *pGreen, BYTE *pBlue)
 {
-    // One row or column of grey values, shared by the parts drawn from a profile.
-    BYTE *profile = static_cast<BYTE *>(malloc(static_cast<size_t>(width > height ? width : height)));
-    if (!profile) return false;
+    // One row or column of grey values, shared by the parts drawn from a pProfile.
+    BYTE *pProfile = static_cast<BYTE *>(malloc(static_cast<size_t>(width > height ? width : height)));
+    if (!pProfile) return false;
     Planes planes = {width, height, {pRed, pGreen, pBlue}};
     const size_t cb = static_cast<size_t>(width) * height;
     for (int c = 0; c < 3; ++c) memset(planes.p[c], kBackground, cb);
     DrawChart(&planes);
     DrawSiemensStar(&planes);
-    DrawLinePairs(&planes, FracRect(planes, 0.40f, 0.45f, 0.96f, 0.56f), true, profile);
-    DrawLinePairs(&planes, FracRect(planes, 0.40f, 0.58f, 0.96f, 0.69f), false, profile);
+    DrawLinePairs(&planes, FracRect(planes, 0.40f, 0.45f, 0.96f, 0.56f), true, pProfile);
+    DrawLinePairs(&planes, FracRect(planes, 0.40f, 0.58f, 0.96f, 0.69f), false, pProfile);
     DrawTextCard(&planes);
-    DrawTrack(&planes, profile);
-    free(profile);
+    DrawTrack(&planes, pProfile);
+    free(pProfile);
     return true;
 }

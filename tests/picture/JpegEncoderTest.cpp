@@ -1,7 +1,7 @@
 // JpegEncoderTest.cpp - the baseline JPEG encoder on its own: the segments it
 // writes, sizes that are not whole MCUs, bounded output, argument checks.
 #include <gtest/gtest.h>
-#include <stdio.h>
+#include <string.h>
 
 #include <vector>
 
@@ -89,10 +89,7 @@ TEST(JpegEncoder, WritesAnOddSizedPictureForTheHostDecoder)
 {
     const std::vector<BYTE> jpeg = Encode(RedBlue(50, 26, 100, 24), 50, 26, 100);
     ASSERT_FALSE(jpeg.empty());
-    FILE *f = fopen("picture_odd_50x26.jpg", "wb");
-    ASSERT_NE(nullptr, f);
-    EXPECT_EQ(jpeg.size(), fwrite(jpeg.data(), 1, jpeg.size(), f));
-    fclose(f);
+    EXPECT_TRUE(WriteBytes(L"picture_odd_50x26.jpg", jpeg));
 }
 
 TEST(JpegEncoder, RowPaddingIsSkipped)

@@ -2,7 +2,8 @@
 // chart's colours where the layout puts them, focus, the moving parts, MJPG
 // streams, and rendering from several threads at once.
 #include <gtest/gtest.h>
-#include <stdio.h>
+#include <windows.h>
+#include <strsafe.h>
 
 #include <thread>
 #include <vector>
@@ -23,14 +24,6 @@ void ExpectNear(const Yuv &expected, const Yuv &actual, int tolerance, const cha
     EXPECT_NEAR(expected.y, actual.y, tolerance) << what << " Y";
     EXPECT_NEAR(expected.u, actual.u, tolerance) << what << " U";
     EXPECT_NEAR(expected.v, actual.v, tolerance) << what << " V";
-}
-
-void WriteFile(const char *pszName, const std::vector<BYTE> &bytes)
-{
-    FILE *f = fopen(pszName, "wb");
-    ASSERT_NE(nullptr, f) << pszName;
-    EXPECT_EQ(bytes.size(), fwrite(bytes.data(), 1, bytes.size(), f));
-    fclose(f);
 }
 
 }  // namespace
@@ -88,7 +81,7 @@ TEST(Chart, PatchesHaveTheirColoursWhereTheLayoutPutsThem)
         for (int row = 0; row < 2; ++row) {
             for (int col = 0; col < 6; ++col) {
                 char szWhat[64];
-                sprintf(szWhat, "%ldx%ld patch %d,%d", size[0], size[1], row, col);
+                (void)StringCchPrintfA(szWhat, ARRAYSIZE(szWhat), "%ldx%ld patch %d,%d", size[0], size[1], row, col);
                 ExpectNear(kChartYuv[row][col], frame.Patch(row, col), 1, szWhat);
             }
         }
@@ -226,11 +219,11 @@ TEST(Mjpg, WritesStillsForTheHostDecoder)
 {
     SimPictureInput input = DefaultInput();
     input.still = TRUE;
-    WriteFile("picture_still_2592x1944.jpg", Render(input, SIM_FOURCC_MJPG, 2592, 1944));
+    EXPECT_TRUE(WriteBytes(L"picture_still_2592x1944.jpg", Render(input, SIM_FOURCC_MJPG, 2592, 1944)));
     input.still = FALSE;
     input.frameNumber = 42;
     input.timestamp = 14000000;
-    WriteFile("picture_capture_640x480.jpg", Render(input, SIM_FOURCC_MJPG, 640, 480));
+    EXPECT_TRUE(WriteBytes(L"picture_capture_640x480.jpg", Render(input, SIM_FOURCC_MJPG, 640, 480)));
 }
 
 TEST(Threads, ConcurrentRendersMatchRendersOneAtATime)

@@ -85,6 +85,16 @@ double FocusDetail(const Yuy2Frame &frame)
     return frame.Detail(0.04f, 0.47f, 0.36f, 0.81f) + frame.Detail(0.40f, 0.45f, 0.96f, 0.69f);
 }
 
+bool WriteBytes(const wchar_t *pszName, const std::vector<BYTE> &bytes)
+{
+    HANDLE hFile = CreateFileW(pszName, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (hFile == INVALID_HANDLE_VALUE) return false;
+    DWORD cbWritten = 0;
+    const BOOL ok = WriteFile(hFile, bytes.data(), static_cast<DWORD>(bytes.size()), &cbWritten, nullptr);
+    CloseHandle(hFile);
+    return ok && cbWritten == bytes.size();
+}
+
 JpegLayout ParseJpeg(const std::vector<BYTE> &s)
 {
     JpegLayout layout;

@@ -48,6 +48,9 @@ private:
 // Detail over the focus targets (Siemens star and line pairs).
 double FocusDetail(const Yuy2Frame &frame);
 
+// Writes bytes to a file (in the working directory when the name has no path).
+bool WriteBytes(const wchar_t *pszName, const std::vector<BYTE> &bytes);
+
 
 // What a JPEG stream's markers say, read the way a decoder walks them.
 struct JpegLayout {
