@@ -44,7 +44,7 @@ TEST(JpegEncoder, WritesJfifWithBothQuantTablesAndTheFourStandardHuffmanTables)
     const std::vector<BYTE> jpeg = Encode(RedBlue(64, 32, 128, 32), 64, 32, 128);
     const JpegLayout layout = ParseJpeg(jpeg);
     ASSERT_TRUE(layout.wellFormed);
-    EXPECT_EQ(JPEG_HEADER_BYTES, layout.entropyStart);
+    EXPECT_EQ(static_cast<size_t>(JPEG_HEADER_BYTES), layout.entropyStart);
     EXPECT_EQ(0, memcmp(&jpeg[6], "JFIF", 5));
     EXPECT_EQ(2, layout.quantTableCount);
     const std::vector<BYTE> tables = {0x00, 0x10, 0x01, 0x11};

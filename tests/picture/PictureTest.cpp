@@ -72,6 +72,22 @@ TEST(RenderFrame, Yuy2FillsExactlyTheFrame)
     for (size_t i = 640 * 480 * 2; i < buffer.size(); ++i) EXPECT_EQ(0xA5, buffer[i]);
 }
 
+TEST(RenderFrame, TinyAndLopsidedSizesRenderWholeFrames)
+{
+    SimPictureInput input = DefaultInput();
+    input.still = TRUE;
+    input.lensPosition = input.bestPosition + 200;  // widest blur
+    const LONG sizes[][2] = {{2, 1}, {2, 2}, {6, 4}, {34, 10}, {4096, 2}, {2, 600}, {162, 90}};
+    for (const auto &size : sizes) {
+        const std::vector<BYTE> yuy2 = Render(input, SIM_FOURCC_YUY2, size[0], size[1]);
+        EXPECT_EQ(static_cast<size_t>(size[0]) * size[1] * 2, yuy2.size());
+        const JpegLayout layout = ParseJpeg(Render(input, SIM_FOURCC_MJPG, size[0], size[1]));
+        EXPECT_TRUE(layout.wellFormed) << size[0] << "x" << size[1];
+        EXPECT_EQ(size[0], layout.width);
+        EXPECT_EQ(size[1], layout.height);
+    }
+}
+
 TEST(Chart, PatchesHaveTheirColoursWhereTheLayoutPutsThem)
 {
     const SimPictureInput input = DefaultInput();
