@@ -84,15 +84,7 @@ public:
     const Item *Find(const Key &key)
     {
         AcquireSRWLockExclusive(&m_lock);
-        const Item *pItem = nullptr;
-        for (int i = 0; i < m_count; ++i) {
-            if (memcmp(&m_keys[i], &key, sizeof(Key)) == 0) {
-                pItem = m_items[i];
-                MoveToFront(i);
-                pItem->AddRef();
-                break;
-            }
-        }
+        const Item *pItem = FindLocked(key);
         ReleaseSRWLockExclusive(&m_lock);
         return pItem;
     }
@@ -102,27 +94,43 @@ public:
     // a reference for the caller.
     const Item *Insert(const Key &key, const Item *pItem)
     {
-        const Item *pExisting = Find(key);
+        const Item *pEvicted = nullptr;
+        AcquireSRWLockExclusive(&m_lock);
+        const Item *pExisting = FindLocked(key);
+        if (!pExisting) {
+            if (m_count == kSlots) pEvicted = m_items[--m_count];
+            memmove(&m_keys[1], &m_keys[0], m_count * sizeof(Key));
+            memmove(&m_items[1], &m_items[0], m_count * sizeof(m_items[0]));
+            m_keys[0] = key;
+            m_items[0] = pItem;
+            ++m_count;
+            pItem->AddRef();
+        }
+        ReleaseSRWLockExclusive(&m_lock);
+        // Freeing happens outside the lock.
+        if (pEvicted) pEvicted->Release();
         if (pExisting) {
             pItem->Release();
             return pExisting;
         }
-        AcquireSRWLockExclusive(&m_lock);
-        if (m_count == kSlots) {
-            m_items[kSlots - 1]->Release();
-            --m_count;
-        }
-        memmove(&m_keys[1], &m_keys[0], m_count * sizeof(Key));
-        memmove(&m_items[1], &m_items[0], m_count * sizeof(m_items[0]));
-        m_keys[0] = key;
-        m_items[0] = pItem;
-        ++m_count;
-        pItem->AddRef();
-        ReleaseSRWLockExclusive(&m_lock);
         return pItem;
     }
 
 private:
+    // The item for the key, moved to the front, with a reference; lock held.
+    const Item *FindLocked(const Key &key)
+    {
+        for (int i = 0; i < m_count; ++i) {
+            if (memcmp(&m_keys[i], &key, sizeof(Key)) == 0) {
+                const Item *pItem = m_items[i];
+                MoveToFront(i);
+                pItem->AddRef();
+                return pItem;
+            }
+        }
+        return nullptr;
+    }
+
     void MoveToFront(int index)
     {
         const Key key = m_keys[index];
