@@ -3,8 +3,9 @@
 // The driver is opened twice by the driver loader: once without ICOPEN (the
 // session, which owns nothing) and once per ICOpen with it; each ICOpen gets
 // its own instance, so every stream has its own JPEG decoder state.
-// ICM_DECOMPRESS checks the formats on every frame: callers such as the AVI
-// Decompressor send it without ICM_DECOMPRESS_BEGIN.
+// ICM_DECOMPRESS checks the formats on every frame, so a caller that skips
+// ICM_DECOMPRESS_BEGIN, or begins with another output format, gets no worse
+// than ICERR_BADFORMAT.
 #include "VideoCodec.h"
 
 #include <new>
@@ -202,8 +203,12 @@ extern "C" LRESULT WINAPI DriverProc(DWORD_PTR dwDriverId, HDRVR hDriver, UINT u
     case ICM_SETSTATE:
         return 0;
     case ICM_DECOMPRESS_QUERY:
-    case ICM_DECOMPRESS_BEGIN:
         return DecompressQuery(pIn, reinterpret_cast<const BITMAPINFOHEADER *>(lParam2));
+    case ICM_DECOMPRESS_BEGIN:
+        // Only the input is checked here: Wine's AVI Decompressor passes its
+        // input format in place of the output one. Nothing is prepared that
+        // depends on the output, and ICM_DECOMPRESS checks both formats.
+        return DecompressQuery(pIn, nullptr);
     case ICM_DECOMPRESS_GET_FORMAT:
         return DecompressGetFormat(pIn, reinterpret_cast<BITMAPINFOHEADER *>(lParam2));
     case ICM_DECOMPRESS:

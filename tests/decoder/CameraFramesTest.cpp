@@ -11,37 +11,11 @@
 
 #include <vector>
 
-#include "SimCamDefaults.h"
+#include "CameraScene.h"
 #include "TestPictures.h"
 #include "picture/Picture.h"
 
 namespace {
-
-SimPictureInput SceneInput(DWORD dwFrame)
-{
-    SimPictureInput input;
-    ZeroMemory(&input, sizeof(input));
-    input.lensPosition = 120;
-    input.bestPosition = 120;
-    for (int i = 0; i < SIM_PA_COUNT; ++i) {
-        input.procAmp[i].value = g_SimProcAmpRanges[i].lDefault;
-        input.procAmp[i].flags = g_SimProcAmpRanges[i].lDefaultFlags;
-    }
-    input.exposure.value = g_SimExposureRange.lDefault;
-    input.exposure.flags = g_SimExposureRange.lDefaultFlags;
-    input.frameNumber = dwFrame;
-    input.timestamp = static_cast<LONGLONG>(dwFrame) * 333333;
-    return input;
-}
-
-std::vector<BYTE> RenderFrame(DWORD dwSubtype, DWORD dwFrame)
-{
-    std::vector<BYTE> bytes(SimFrameBufferSize(dwSubtype, 640, 480));
-    const DWORD cb = SimRenderFrame(SceneInput(dwFrame), dwSubtype, 640, 480, bytes.data(),
-                                    static_cast<DWORD>(bytes.size()));
-    bytes.resize(cb);
-    return bytes;
-}
 
 // Decompresses one 640x480 frame to a bottom-up RGB32 DIB with the codec
 // that ICLocate finds for its format.
@@ -87,8 +61,8 @@ private:
 
 TEST(CameraFrames, Yuy2AndMjpgOfOneSceneShowTheSamePicture)
 {
-    const std::vector<BYTE> yuy2 = RenderFrame(SIM_FOURCC_YUY2, 7);
-    const std::vector<BYTE> mjpg = RenderFrame(SIM_FOURCC_MJPG, 7);
+    const std::vector<BYTE> yuy2 = RenderCameraFrame(SIM_FOURCC_YUY2, 7);
+    const std::vector<BYTE> mjpg = RenderCameraFrame(SIM_FOURCC_MJPG, 7);
     ASSERT_EQ(640u * 480u * 2u, yuy2.size());
     ASSERT_GT(mjpg.size(), 1000u);
 
@@ -112,7 +86,7 @@ TEST(CameraFrames, MjpgFramesDecodeFastEnoughForThirtyPerSecond)
     std::vector<std::vector<BYTE>> frames;
     size_t cbTotal = 0;
     for (DWORD i = 0; i < 8; ++i) {
-        frames.push_back(RenderFrame(SIM_FOURCC_MJPG, i * 4));
+        frames.push_back(RenderCameraFrame(SIM_FOURCC_MJPG, i * 4));
         cbTotal += frames.back().size();
     }
     FrameDecoder decoder(SIM_FOURCC_MJPG);
