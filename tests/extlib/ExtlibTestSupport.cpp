@@ -1,6 +1,8 @@
 // ExtlibTestSupport.cpp - scenarios, log decoding and the common fixture.
 #include "ExtlibTestSupport.h"
 
+#include <stdio.h>
+
 #include <iomanip>
 #include <ostream>
 
@@ -19,6 +21,25 @@ namespace {
 
 const ULONG kSensorSelector = 16;
 const BYTE kSensorWriteOp = 0x79;
+
+// A crash in a test ends the program at once with its exception code,
+// instead of waiting for a debugger to take it (Wine would start one).
+LONG WINAPI EndOnUnhandledException(EXCEPTION_POINTERS *pInfo)
+{
+    fprintf(stderr, "unhandled exception 0x%08lX at %p\n", pInfo->ExceptionRecord->ExceptionCode,
+            pInfo->ExceptionRecord->ExceptionAddress);
+    fflush(stderr);
+    TerminateProcess(GetCurrentProcess(), 3);
+    return EXCEPTION_EXECUTE_HANDLER;
+}
+
+const struct CrashHandlerInstaller {
+    CrashHandlerInstaller()
+    {
+        SetErrorMode(SEM_FAILCRITICALERRORS | SEM_NOGPFAULTERRORBOX);
+        SetUnhandledExceptionFilter(EndOnUnhandledException);
+    }
+} g_CrashHandlerInstaller;
 
 }  // namespace
 
