@@ -356,6 +356,87 @@ TEST_P(PreviewGraphTest, DISABLED_UntilCaptureFilterLands_DecompressorIsInserted
     EXPECT_GT(dFlipped, 2.0 * dUpright);
 }
 
+// {C1F400A0-3F08-11D3-9F0B-006008039E37}, {C1F400A4-3F08-11D3-9F0B-006008039E37}
+const CLSID CLSID_SampleGrabberFilter = {0xc1f400a0, 0x3f08, 0x11d3, {0x9f, 0x0b, 0x00, 0x60, 0x08, 0x03, 0x9e, 0x37}};
+const CLSID CLSID_NullRendererFilter = {0xc1f400a4, 0x3f08, 0x11d3, {0x9f, 0x0b, 0x00, 0x60, 0x08, 0x03, 0x9e, 0x37}};
+
+HRESULT AddNewFilter(IGraphBuilder *pGraph, const CLSID &clsid, const WCHAR *pszName, IBaseFilter **ppFilter)
+{
+    HRESULT hr = CoCreateInstance(clsid, nullptr, CLSCTX_INPROC_SERVER, IID_IBaseFilter,
+                                  reinterpret_cast<void **>(ppFilter));
+    if (FAILED(hr)) return hr;
+    return pGraph->AddFilter(*ppFilter, pszName);
+}
+
+class ViewerGraphTest : public ::testing::TestWithParam<GraphCase> {};
+
+// The viewer's order: every branch end is in the graph before the first
+// RenderStream; capture pin to a Null Renderer, still pin through a Sample
+// Grabber, then the preview. The preview's decompressor must go between the
+// tee and the renderer without taking the still branch's grabber.
+TEST_P(ViewerGraphTest, DISABLED_UntilCaptureFilterLands_PreviewGetsItsOwnDecompressor)
+{
+    const GraphCase &c = GetParam();
+    ComApartment apartment;
+    ComPtr<IBaseFilter> camera, grabber, nullStill, nullCapture, renderer;
+    ASSERT_EQ(S_OK, CreateSimulatedCamera(&camera));
+    ComPtr<IGraphBuilder> graph;
+    ASSERT_EQ(S_OK, CoCreateInstance(CLSID_FilterGraph, nullptr, CLSCTX_INPROC_SERVER, IID_IGraphBuilder,
+                                     reinterpret_cast<void **>(&graph)));
+    ComPtr<ICaptureGraphBuilder2> builder;
+    ASSERT_EQ(S_OK, CoCreateInstance(CLSID_CaptureGraphBuilder2, nullptr, CLSCTX_INPROC_SERVER,
+                                     IID_ICaptureGraphBuilder2, reinterpret_cast<void **>(&builder)));
+    ASSERT_EQ(S_OK, builder->SetFiltergraph(graph.Get()));
+    ASSERT_EQ(S_OK, graph->AddFilter(camera.Get(), L"SimCam"));
+    ASSERT_EQ(S_OK, SetCaptureFormat(builder.Get(), camera.Get(), c.subtype));
+    ASSERT_EQ(S_OK, AddNewFilter(graph.Get(), CLSID_SampleGrabberFilter, L"SampleGrab", &grabber));
+    ASSERT_EQ(S_OK, AddNewFilter(graph.Get(), CLSID_NullRendererFilter, L"Null Filter", &nullStill));
+    ASSERT_EQ(S_OK, AddNewFilter(graph.Get(), CLSID_NullRendererFilter, L"Null Filter2", &nullCapture));
+    ASSERT_EQ(S_OK, AddNewFilter(graph.Get(), CLSID_VideoRenderer, L"Video Renderer", &renderer));
+
+    ASSERT_TRUE(SUCCEEDED(builder->RenderStream(&PIN_CATEGORY_CAPTURE, &MEDIATYPE_Video, camera.Get(), nullptr,
+                                                nullCapture.Get())));
+    ASSERT_TRUE(SUCCEEDED(builder->RenderStream(&PIN_CATEGORY_STILL, &MEDIATYPE_Video, camera.Get(),
+                                                grabber.Get(), nullStill.Get())));
+    ASSERT_TRUE(SUCCEEDED(builder->RenderStream(&PIN_CATEGORY_PREVIEW, &MEDIATYPE_Video, camera.Get(), nullptr,
+                                                renderer.Get())));
+
+    IBaseFilter *pDecoder = FindFilterOfClass(graph.Get(), CLSID_AviDecompressor);
+    ASSERT_NE(nullptr, pDecoder);
+    // decompressor -> renderer, in RGB
+    ComPtr<IPin> rendererIn, upstream;
+    ASSERT_EQ(S_OK, FirstPin(renderer.Get(), PINDIR_INPUT, &rendererIn));
+    ASSERT_EQ(S_OK, rendererIn->ConnectedTo(&upstream));
+    PIN_INFO info = {};
+    ASSERT_EQ(S_OK, upstream->QueryPinInfo(&info));
+    EXPECT_EQ(pDecoder, info.pFilter);
+    if (info.pFilter) info.pFilter->Release();
+    // the grabber still hangs off the camera's still pin
+    ComPtr<IPin> grabberIn, grabberUpstream;
+    ASSERT_EQ(S_OK, FirstPin(grabber.Get(), PINDIR_INPUT, &grabberIn));
+    ASSERT_EQ(S_OK, grabberIn->ConnectedTo(&grabberUpstream));
+    ASSERT_EQ(S_OK, grabberUpstream->QueryPinInfo(&info));
+    EXPECT_EQ(camera.Get(), info.pFilter);
+    if (info.pFilter) info.pFilter->Release();
+
+    ComPtr<IMediaControl> control;
+    ASSERT_EQ(S_OK, graph->QueryInterface(IID_IMediaControl, reinterpret_cast<void **>(&control)));
+    ComPtr<IVideoWindow> videoWindow;
+    ASSERT_EQ(S_OK, graph->QueryInterface(IID_IVideoWindow, reinterpret_cast<void **>(&videoWindow)));
+    (void)videoWindow->put_AutoShow(OAFALSE);
+    ASSERT_TRUE(SUCCEEDED(control->Run()));
+    PumpMessagesFor(500);
+    EXPECT_TRUE(SUCCEEDED(control->Stop()));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    SimulatedCamera, ViewerGraphTest,
+    ::testing::Values(GraphCase{"YUY2", MEDIASUBTYPE_YUY2, BY_RENDER_STREAM},
+                      GraphCase{"MJPG", MEDIASUBTYPE_MJPG, BY_RENDER_STREAM}),
+    [](const ::testing::TestParamInfo<GraphCase> &info) {
+        return std::string(IsEqualGUID(info.param.subtype, MEDIASUBTYPE_YUY2) ? "Yuy2" : "Mjpg");
+    });
+
 INSTANTIATE_TEST_SUITE_P(
     SimulatedCamera, PreviewGraphTest,
     ::testing::Values(GraphCase{"YUY2 via RenderStream", MEDIASUBTYPE_YUY2, BY_RENDER_STREAM},

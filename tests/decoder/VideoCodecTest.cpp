@@ -158,6 +158,12 @@ TEST(VideoCodec, DecompressQueryAcceptsRgb24And32OfTheSameSizeOnly)
     EXPECT_EQ(ICERR_OK, ICDecompressQuery(hic, &mjpg, nullptr)) << "one instance serves both formats";
     BITMAPINFOHEADER other = Header(mmioFOURCC('H', '2', '6', '4'), 64, 48, 24, 5000);
     EXPECT_NE(ICERR_OK, ICDecompressQuery(hic, &other, nullptr));
+
+    // Begin judges the input only: Wine's AVI Decompressor begins with its
+    // input format in place of the output. Frames still check both.
+    EXPECT_EQ(ICERR_OK, static_cast<LONG>(ICDecompressBegin(hic, &in, &in)));
+    EXPECT_NE(ICERR_OK, static_cast<LONG>(ICDecompressBegin(hic, &other, nullptr)));
+    EXPECT_EQ(ICERR_OK, static_cast<LONG>(ICDecompressEnd(hic)));
 }
 
 TEST(VideoCodec, ProposesBottomUpRgb24)
