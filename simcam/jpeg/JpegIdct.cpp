@@ -28,13 +28,6 @@ const int FIX_3_072711026 = 25172;
 
 inline int Descale(int x, int n) { return (x + (1 << (n - 1))) >> n; }
 
-inline BYTE ClampSample(int v)
-{
-    if (v < 0) return 0;
-    if (v > 255) return 255;
-    return static_cast<BYTE>(v);
-}
-
 // Limits a level-shifted sample to 0..255; written so the compiler can use
 // conditional moves (noisy pictures defeat branch prediction here).
 inline BYTE LimitSample(int v)
@@ -125,7 +118,7 @@ void JpegIdct8x8(int coef[64], BYTE *pOut, LONG lStride)
         int *row = coef + y * 8;
         BYTE *pRow = pOut + y * lStride;
         if (AcIsZero(row, 1)) {
-            const BYTE v = ClampSample(Descale(row[0], PASS1_BITS + 3) + 128);
+            const BYTE v = LimitSample(Descale(row[0], PASS1_BITS + 3) + 128);
             for (int x = 0; x < 8; ++x) pRow[x] = v;
             continue;
         }
@@ -137,7 +130,7 @@ void JpegIdct8x8(int coef[64], BYTE *pOut, LONG lStride)
 
 void JpegIdctDcOnly(int nDc, BYTE *pOut, LONG lStride)
 {
-    const BYTE v = ClampSample(Descale(nDc, 3) + 128);
+    const BYTE v = LimitSample(Descale(nDc, 3) + 128);
     for (int y = 0; y < 8; ++y) {
         BYTE *pRow = pOut + y * lStride;
         for (int x = 0; x < 8; ++x) pRow[x] = v;
