@@ -1,0 +1,175 @@
+// Enumerators.cpp - pin and media-type enumerators of the capture filter.
+#include "filter/Enumerators.h"
+
+#include <new>
+
+#include "Module.h"
+#include "filter/MediaTypes.h"
+#include "filter/SourceFilter.h"
+
+namespace {
+
+class SimEnumPins final : public IEnumPins {
+public:
+    SimEnumPins(SimSourceFilter *pFilter, ULONG ulPosition)
+        : m_lRef(1), m_pFilter(pFilter), m_ulPosition(ulPosition), m_iPinCount(pFilter->PinCount()) {
+        m_pFilter->AddRef();
+        SimModuleAddRef();
+    }
+
+    STDMETHODIMP QueryInterface(REFIID riid, void **ppv) override {
+        if (!ppv) return E_POINTER;
+        if (IsEqualIID(riid, IID_IUnknown) || IsEqualIID(riid, IID_IEnumPins)) {
+            *ppv = static_cast<IEnumPins *>(this);
+            AddRef();
+            return S_OK;
+        }
+        *ppv = nullptr;
+        return E_NOINTERFACE;
+    }
+    STDMETHODIMP_(ULONG) AddRef() override { return static_cast<ULONG>(InterlockedIncrement(&m_lRef)); }
+    STDMETHODIMP_(ULONG) Release() override {
+        LONG lRef = InterlockedDecrement(&m_lRef);
+        if (lRef == 0) delete this;
+        return static_cast<ULONG>(lRef);
+    }
+
+    STDMETHODIMP Next(ULONG cPins, IPin **ppPins, ULONG *pcFetched) override {
+        if (!ppPins) return E_POINTER;
+        if (cPins != 1 && !pcFetched) return E_INVALIDARG;
+        if (m_iPinCount != m_pFilter->PinCount()) return VFW_E_ENUM_OUT_OF_SYNC;
+        ULONG cFetched = 0;
+        while (cFetched < cPins) {
+            SimOutputPin *pPin = m_pFilter->PinAt(static_cast<int>(m_ulPosition));
+            if (!pPin) break;
+            ppPins[cFetched] = static_cast<IPin *>(pPin);
+            ppPins[cFetched]->AddRef();
+            ++cFetched;
+            ++m_ulPosition;
+        }
+        if (pcFetched) *pcFetched = cFetched;
+        return cFetched == cPins ? S_OK : S_FALSE;
+    }
+    STDMETHODIMP Skip(ULONG cPins) override {
+        if (m_iPinCount != m_pFilter->PinCount()) return VFW_E_ENUM_OUT_OF_SYNC;
+        ULONG ulCount = static_cast<ULONG>(m_iPinCount);
+        if (m_ulPosition > ulCount || cPins > ulCount - m_ulPosition) {
+            m_ulPosition = ulCount;
+            return S_FALSE;
+        }
+        m_ulPosition += cPins;
+        return S_OK;
+    }
+    STDMETHODIMP Reset() override {
+        m_iPinCount = m_pFilter->PinCount();
+        m_ulPosition = 0;
+        return S_OK;
+    }
+    STDMETHODIMP Clone(IEnumPins **ppEnum) override {
+        if (!ppEnum) return E_POINTER;
+        if (m_iPinCount != m_pFilter->PinCount()) return VFW_E_ENUM_OUT_OF_SYNC;
+        return SimCreateEnumPins(m_pFilter, m_ulPosition, ppEnum);
+    }
+
+private:
+    ~SimEnumPins() {
+        m_pFilter->Release();
+        SimModuleRelease();
+    }
+
+    LONG m_lRef;
+    SimSourceFilter *m_pFilter;  // one reference
+    ULONG m_ulPosition;
+    int m_iPinCount;             // pins when the enumerator was made or reset
+};
+
+class SimEnumMediaTypes final : public IEnumMediaTypes {
+public:
+    SimEnumMediaTypes(SimOutputPin *pPin, ULONG ulPosition) : m_lRef(1), m_pPin(pPin), m_ulPosition(ulPosition) {
+        m_pPin->AddRef();
+        SimModuleAddRef();
+    }
+
+    STDMETHODIMP QueryInterface(REFIID riid, void **ppv) override {
+        if (!ppv) return E_POINTER;
+        if (IsEqualIID(riid, IID_IUnknown) || IsEqualIID(riid, IID_IEnumMediaTypes)) {
+            *ppv = static_cast<IEnumMediaTypes *>(this);
+            AddRef();
+            return S_OK;
+        }
+        *ppv = nullptr;
+        return E_NOINTERFACE;
+    }
+    STDMETHODIMP_(ULONG) AddRef() override { return static_cast<ULONG>(InterlockedIncrement(&m_lRef)); }
+    STDMETHODIMP_(ULONG) Release() override {
+        LONG lRef = InterlockedDecrement(&m_lRef);
+        if (lRef == 0) delete this;
+        return static_cast<ULONG>(lRef);
+    }
+
+    STDMETHODIMP Next(ULONG cTypes, AM_MEDIA_TYPE **ppTypes, ULONG *pcFetched) override {
+        if (!ppTypes) return E_POINTER;
+        if (cTypes != 1 && !pcFetched) return E_INVALIDARG;
+        ULONG cFetched = 0;
+        while (cFetched < cTypes) {
+            AM_MEDIA_TYPE *pmt = static_cast<AM_MEDIA_TYPE *>(CoTaskMemAlloc(sizeof(AM_MEDIA_TYPE)));
+            if (!pmt) break;
+            HRESULT hr = m_pPin->GetMediaType(static_cast<int>(m_ulPosition), pmt);
+            if (hr != S_OK) {
+                CoTaskMemFree(pmt);
+                break;
+            }
+            ppTypes[cFetched++] = pmt;
+            ++m_ulPosition;
+        }
+        if (pcFetched) *pcFetched = cFetched;
+        return cFetched == cTypes ? S_OK : S_FALSE;
+    }
+    STDMETHODIMP Skip(ULONG cTypes) override {
+        ULONG ulCount = static_cast<ULONG>(m_pPin->MediaTypeCount());
+        if (m_ulPosition > ulCount || cTypes > ulCount - m_ulPosition) {
+            m_ulPosition = ulCount;
+            return S_FALSE;
+        }
+        m_ulPosition += cTypes;
+        return S_OK;
+    }
+    STDMETHODIMP Reset() override {
+        m_ulPosition = 0;
+        return S_OK;
+    }
+    STDMETHODIMP Clone(IEnumMediaTypes **ppEnum) override {
+        if (!ppEnum) return E_POINTER;
+        return SimCreateEnumMediaTypes(m_pPin, m_ulPosition, ppEnum);
+    }
+
+private:
+    ~SimEnumMediaTypes() {
+        m_pPin->Release();
+        SimModuleRelease();
+    }
+
+    LONG m_lRef;
+    SimOutputPin *m_pPin;  // one reference (the filter's)
+    ULONG m_ulPosition;
+};
+
+}  // namespace
+
+HRESULT SimCreateEnumPins(SimSourceFilter *pFilter, ULONG ulPosition, IEnumPins **ppEnum) {
+    if (!ppEnum) return E_POINTER;
+    *ppEnum = nullptr;
+    SimEnumPins *pEnum = new (std::nothrow) SimEnumPins(pFilter, ulPosition);
+    if (!pEnum) return E_OUTOFMEMORY;
+    *ppEnum = pEnum;
+    return S_OK;
+}
+
+HRESULT SimCreateEnumMediaTypes(SimOutputPin *pPin, ULONG ulPosition, IEnumMediaTypes **ppEnum) {
+    if (!ppEnum) return E_POINTER;
+    *ppEnum = nullptr;
+    SimEnumMediaTypes *pEnum = new (std::nothrow) SimEnumMediaTypes(pPin, ulPosition);
+    if (!pEnum) return E_OUTOFMEMORY;
+    *ppEnum = pEnum;
+    return S_OK;
+}

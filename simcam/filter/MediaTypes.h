@@ -1,0 +1,72 @@
+// MediaTypes.h - the formats the camera's pins speak: one capability
+// (subtype FOURCC, width, height) turned into a FORMAT_VideoInfo media type
+// and a VIDEO_STREAM_CONFIG_CAPS, frame intervals, matching a requested type
+// against a capability list, and media-type memory.
+#ifndef SIMCAM_FILTER_MEDIATYPES_H
+#define SIMCAM_FILTER_MEDIATYPES_H
+
+#include <windows.h>
+#include <dshow.h>
+
+#include "CameraState.h"
+
+// Longest frame interval any capability offers: 1 frame per second.
+#define SIM_MAX_FRAME_INTERVAL 10000000LL
+
+// The MEDIASUBTYPE GUID of a FOURCC ({fourcc-0000-0010-8000-00AA00389B71}).
+GUID SimSubtypeFromFourcc(DWORD dwFourcc);
+
+// Shortest frame interval (100 ns units) the camera offers for a capability:
+// what a USB 2.0 camera of this kind manages at that size.
+REFERENCE_TIME SimMinFrameInterval(const SimCapability &cap);
+
+// Frame interval actually used for a requested AvgTimePerFrame: 0 means the
+// capability's fastest rate; anything outside the offered range is refused
+// (returns 0).
+REFERENCE_TIME SimPickFrameInterval(const SimCapability &cap, REFERENCE_TIME rtRequested);
+
+// Fills pmt (whose previous contents are ignored) with the FORMAT_VideoInfo
+// type of cap at rtInterval. The format block comes from CoTaskMemAlloc.
+HRESULT SimBuildMediaType(const SimCapability &cap, REFERENCE_TIME rtInterval, AM_MEDIA_TYPE *pmt);
+
+// The 128-byte capability structure of cap.
+void SimFillStreamCaps(const SimCapability &cap, VIDEO_STREAM_CONFIG_CAPS *pCaps);
+
+// Finds the capability a requested type asks for: video major type,
+// FORMAT_VideoInfo with a full VIDEOINFOHEADER, the subtype and the bitmap
+// size of one entry of caps (the rest of the header is not looked at, so a
+// capability's block carrying another subtype still names its size), and a
+// frame interval the capability offers. Writes the entry and the interval to
+// use, and returns true, on a match.
+bool SimMatchCapability(const AM_MEDIA_TYPE *pmt, const SimCapability *pCaps, LONG lCount,
+                        SimCapability *pFound, REFERENCE_TIME *prtInterval);
+
+// True when pmt leaves nothing open (major type, subtype and format type set).
+bool SimIsFullySpecified(const AM_MEDIA_TYPE *pmt);
+
+// True when the partial type pPartial (null fields match anything) admits pmt.
+bool SimPartialMatch(const AM_MEDIA_TYPE *pmt, const AM_MEDIA_TYPE *pPartial);
+
+// Media-type memory: a deep copy, freeing the format block (and the
+// reference in pUnk) of a structure, and freeing a CoTaskMemAlloc'ed type.
+HRESULT SimCopyMediaType(AM_MEDIA_TYPE *pDst, const AM_MEDIA_TYPE *pSrc);
+void SimFreeMediaType(AM_MEDIA_TYPE *pmt);
+void SimDeleteMediaType(AM_MEDIA_TYPE *pmt);
+
+// An AM_MEDIA_TYPE on the stack whose format block is freed once, when it is
+// cleared or goes out of scope.
+class SimMediaType {
+public:
+    SimMediaType() { ZeroMemory(&m_mt, sizeof(m_mt)); }
+    ~SimMediaType() { SimFreeMediaType(&m_mt); }
+    SimMediaType(const SimMediaType &) = delete;
+    SimMediaType &operator=(const SimMediaType &) = delete;
+    AM_MEDIA_TYPE *operator&() { return &m_mt; }
+    const AM_MEDIA_TYPE *Get() const { return &m_mt; }
+    AM_MEDIA_TYPE *Get() { return &m_mt; }
+    void Clear() { SimFreeMediaType(&m_mt); }
+private:
+    AM_MEDIA_TYPE m_mt;
+};
+
+#endif  // SIMCAM_FILTER_MEDIATYPES_H

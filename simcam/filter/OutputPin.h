@@ -1,0 +1,138 @@
+// OutputPin.h - one output pin of the camera's capture filter: the capture
+// pin (PIN_CATEGORY_CAPTURE) or the still pin (PIN_CATEGORY_STILL).
+//
+// The pin lives inside its filter and forwards AddRef and Release to it. Its
+// formats come from the camera's capability list for that pin: one indexed
+// media-type callback (GetMediaType) feeds enumeration, connection and
+// GetStreamCaps. While the filter is paused or running the pin owns a
+// streaming thread: the capture pin pushes frames paced to the graph clock,
+// the still pin pushes one frame per trigger.
+#ifndef SIMCAM_FILTER_OUTPUTPIN_H
+#define SIMCAM_FILTER_OUTPUTPIN_H
+
+#include <windows.h>
+#include <dshow.h>
+#include <ocidl.h>
+
+#include "CameraState.h"
+
+class SimSourceFilter;
+
+enum SimPinKind { SIM_PIN_CAPTURE = 0, SIM_PIN_STILL = 1 };
+
+// What the camera offers on one pin, copied out of the camera state.
+struct SimPinFormats {
+    LONG lCapsSize;                  // size GetNumberOfCapabilities reports
+    LONG lCount;
+    SimCapability caps[SIM_MAX_CAPS];
+    SimCapability current;           // what the pin delivers on its next connection
+};
+
+class SimOutputPin : public IPin, public IAMStreamConfig, public IKsPropertySet, public ISpecifyPropertyPages {
+public:
+    SimOutputPin(SimSourceFilter *pFilter, SimPinKind kind);
+    ~SimOutputPin();
+    SimOutputPin(const SimOutputPin &) = delete;
+    SimOutputPin &operator=(const SimOutputPin &) = delete;
+
+    // IUnknown: one reference count, the filter's.
+    STDMETHODIMP QueryInterface(REFIID riid, void **ppv) override;
+    STDMETHODIMP_(ULONG) AddRef() override;
+    STDMETHODIMP_(ULONG) Release() override;
+
+    // IPin
+    STDMETHODIMP Connect(IPin *pReceivePin, const AM_MEDIA_TYPE *pmt) override;
+    STDMETHODIMP ReceiveConnection(IPin *pConnector, const AM_MEDIA_TYPE *pmt) override;
+    STDMETHODIMP Disconnect() override;
+    STDMETHODIMP ConnectedTo(IPin **ppPin) override;
+    STDMETHODIMP ConnectionMediaType(AM_MEDIA_TYPE *pmt) override;
+    STDMETHODIMP QueryPinInfo(PIN_INFO *pInfo) override;
+    STDMETHODIMP QueryDirection(PIN_DIRECTION *pPinDir) override;
+    STDMETHODIMP QueryId(LPWSTR *ppszId) override;
+    STDMETHODIMP QueryAccept(const AM_MEDIA_TYPE *pmt) override;
+    STDMETHODIMP EnumMediaTypes(IEnumMediaTypes **ppEnum) override;
+    STDMETHODIMP QueryInternalConnections(IPin **apPin, ULONG *pnPin) override;
+    STDMETHODIMP EndOfStream() override;
+    STDMETHODIMP BeginFlush() override;
+    STDMETHODIMP EndFlush() override;
+    STDMETHODIMP NewSegment(REFERENCE_TIME tStart, REFERENCE_TIME tStop, double dRate) override;
+
+    // IAMStreamConfig
+    STDMETHODIMP SetFormat(AM_MEDIA_TYPE *pmt) override;
+    STDMETHODIMP GetFormat(AM_MEDIA_TYPE **ppmt) override;
+    STDMETHODIMP GetNumberOfCapabilities(int *piCount, int *piSize) override;
+    STDMETHODIMP GetStreamCaps(int iIndex, AM_MEDIA_TYPE **ppmt, BYTE *pSCC) override;
+
+    // IKsPropertySet: the pin category, read-only.
+    STDMETHODIMP Set(REFGUID guidPropSet, DWORD dwPropID, LPVOID pInstanceData, DWORD cbInstanceData,
+                     LPVOID pPropData, DWORD cbPropData) override;
+    STDMETHODIMP Get(REFGUID guidPropSet, DWORD dwPropID, LPVOID pInstanceData, DWORD cbInstanceData,
+                     LPVOID pPropData, DWORD cbPropData, DWORD *pcbReturned) override;
+    STDMETHODIMP QuerySupported(REFGUID guidPropSet, DWORD dwPropID, DWORD *pTypeSupport) override;
+
+    // ISpecifyPropertyPages (answered by the capture pin only)
+    STDMETHODIMP GetPages(CAUUID *pPages) override;
+
+    // The media-type callback: index 0 is the pin's current format, 1..n the
+    // capabilities in order. VFW_S_NO_MORE_ITEMS past the end.
+    HRESULT GetMediaType(int iIndex, AM_MEDIA_TYPE *pmt);
+    int MediaTypeCount();
+
+    SimPinKind Kind() const { return m_Kind; }
+    bool IsConnected() const { return m_pPeer != nullptr; }
+
+    // Filter state changes, called by the filter with its lock held.
+    HRESULT Activate();                        // stopped -> paused: allocator committed, thread started
+    void StartStreaming(REFERENCE_TIME tStart, IReferenceClock *pClock);  // -> running
+    void PauseStreaming();                     // running -> paused
+    void Deactivate();                         // -> stopped: thread joined, allocator decommitted
+
+    // Still pin: queue one still for the streaming thread (filter running).
+    HRESULT TriggerStill();
+    // Capture pin: average interval of the frames delivered since Run, or 0.
+    REFERENCE_TIME MeasuredFrameInterval();
+
+private:
+    // Connection (OutputPin.cpp).
+    HRESULT ReadFormats(SimPinFormats *pFormats);
+    HRESULT TryConnection(IPin *pReceivePin, const AM_MEDIA_TYPE *pmt, const SimPinFormats &formats);
+    HRESULT DecideAllocator(IMemInputPin *pInput, LONG cbFrame, IMemAllocator **ppAllocator);
+    void ClearConnection();
+    LONG BufferCount() const;
+
+    // Streaming (PinStream.cpp).
+    static DWORD WINAPI ThreadProc(LPVOID pParam);
+    void StreamLoop();
+    REFERENCE_TIME StreamTime();
+    bool WaitForStreamTime(REFERENCE_TIME rtDeadline);
+    HRESULT DeliverFrame(REFERENCE_TIME rtStart, REFERENCE_TIME rtStop, bool bStill);
+
+    SimSourceFilter *m_pFilter;  // owner; not AddRef'd (the pin is part of it)
+    SimPinKind m_Kind;
+
+    // Connection, guarded by the filter's lock; stable while not stopped.
+    IPin *m_pPeer;
+    IMemInputPin *m_pInputPin;
+    IMemAllocator *m_pAllocator;
+    AM_MEDIA_TYPE m_mtConnected;
+    SimCapability m_ConnectedCap;     // the capability the connection delivers
+    REFERENCE_TIME m_rtInterval;      // frame interval for the current format
+
+    // Streaming thread and what it is told, guarded by m_csStream.
+    CRITICAL_SECTION m_csStream;
+    HANDLE m_hThread;
+    HANDLE m_hWake;                   // auto-reset: state change or trigger
+    bool m_bExit;
+    bool m_bRunning;
+    REFERENCE_TIME m_tStart;          // stream time 0 on the graph clock
+    IReferenceClock *m_pClock;        // one reference while streaming
+    LONGLONG m_llQpcStart;            // stream time 0 when the graph has no clock
+    LONG m_lPendingStills;
+    bool m_bFlowStopped;              // downstream refused a sample; wait for the next Run
+    DWORD m_dwFrameNumber;
+    LONG m_lFramesSinceRun;
+    REFERENCE_TIME m_rtFirstFrame;
+    REFERENCE_TIME m_rtLastFrame;
+};
+
+#endif  // SIMCAM_FILTER_OUTPUTPIN_H

@@ -1,0 +1,259 @@
+// PinStream.cpp - a pin's streaming thread. It starts when the filter
+// pauses, delivers while the filter runs and is joined when the filter
+// stops. The capture pin delivers one frame per frame interval, paced to
+// absolute deadlines on the graph clock and stamped with them; the still pin
+// delivers one frame per trigger, stamped with the stream time it was taken.
+#include "filter/OutputPin.h"
+
+#include "filter/SourceFilter.h"
+#include "picture/Picture.h"
+
+namespace {
+
+class StreamLock {
+public:
+    explicit StreamLock(CRITICAL_SECTION *pcs) : m_pcs(pcs) { EnterCriticalSection(m_pcs); }
+    ~StreamLock() { LeaveCriticalSection(m_pcs); }
+    StreamLock(const StreamLock &) = delete;
+    StreamLock &operator=(const StreamLock &) = delete;
+private:
+    CRITICAL_SECTION *m_pcs;
+};
+
+// Performance-counter time in 100 ns units.
+LONGLONG QpcNow() {
+    LARGE_INTEGER liNow, liFreq;
+    QueryPerformanceCounter(&liNow);
+    QueryPerformanceFrequency(&liFreq);
+    if (liFreq.QuadPart <= 0) return 0;
+    LONGLONG llSeconds = liNow.QuadPart / liFreq.QuadPart;
+    LONGLONG llRest = liNow.QuadPart % liFreq.QuadPart;
+    return llSeconds * 10000000LL + llRest * 10000000LL / liFreq.QuadPart;
+}
+
+}  // namespace
+
+HRESULT SimOutputPin::Activate() {
+    if (!m_pPeer || m_hThread) return S_OK;
+    if (!m_hWake) return E_OUTOFMEMORY;
+    HRESULT hr = m_pAllocator->Commit();
+    if (FAILED(hr)) return hr;
+    {
+        StreamLock lock(&m_csStream);
+        m_bExit = false;
+        m_bRunning = false;
+        m_lPendingStills = 0;
+        m_bFlowStopped = false;
+    }
+    m_hThread = CreateThread(nullptr, 0, ThreadProc, this, 0, nullptr);
+    if (!m_hThread) {
+        (void)m_pAllocator->Decommit();
+        return HRESULT_FROM_WIN32(GetLastError());
+    }
+    return S_OK;
+}
+
+void SimOutputPin::StartStreaming(REFERENCE_TIME tStart, IReferenceClock *pClock) {
+    if (!m_hThread) return;
+    StreamLock lock(&m_csStream);
+    if (pClock) pClock->AddRef();
+    if (m_pClock) m_pClock->Release();
+    m_pClock = pClock;
+    m_tStart = tStart;
+    m_llQpcStart = QpcNow();
+    m_bRunning = true;
+    m_bFlowStopped = false;
+    m_lFramesSinceRun = 0;
+    SetEvent(m_hWake);
+}
+
+void SimOutputPin::PauseStreaming() {
+    if (!m_hThread) return;
+    StreamLock lock(&m_csStream);
+    m_bRunning = false;
+    SetEvent(m_hWake);
+}
+
+void SimOutputPin::Deactivate() {
+    if (!m_hThread) return;
+    {
+        StreamLock lock(&m_csStream);
+        m_bExit = true;
+        m_bRunning = false;
+    }
+    SetEvent(m_hWake);
+    // Decommitting releases a thread waiting in GetBuffer.
+    if (m_pAllocator) (void)m_pAllocator->Decommit();
+    WaitForSingleObject(m_hThread, INFINITE);
+    CloseHandle(m_hThread);
+    m_hThread = nullptr;
+    StreamLock lock(&m_csStream);
+    if (m_pClock) {
+        m_pClock->Release();
+        m_pClock = nullptr;
+    }
+    m_lPendingStills = 0;
+}
+
+HRESULT SimOutputPin::TriggerStill() {
+    if (m_Kind != SIM_PIN_STILL) return E_INVALIDARG;
+    if (!m_pPeer) return VFW_E_NOT_CONNECTED;
+    if (m_pFilter->State() != State_Running || !m_hThread) return VFW_E_NOT_RUNNING;
+    StreamLock lock(&m_csStream);
+    ++m_lPendingStills;
+    SetEvent(m_hWake);
+    return S_OK;
+}
+
+REFERENCE_TIME SimOutputPin::MeasuredFrameInterval() {
+    StreamLock lock(&m_csStream);
+    if (m_lFramesSinceRun < 2) return 0;
+    return (m_rtLastFrame - m_rtFirstFrame) / (m_lFramesSinceRun - 1);
+}
+
+DWORD WINAPI SimOutputPin::ThreadProc(LPVOID pParam) {
+    static_cast<SimOutputPin *>(pParam)->StreamLoop();
+    return 0;
+}
+
+// Stream time now: graph clock minus the run's start time, or the time since
+// Run when the graph runs without a clock.
+REFERENCE_TIME SimOutputPin::StreamTime() {
+    StreamLock lock(&m_csStream);
+    if (m_pClock) {
+        REFERENCE_TIME rtNow = 0;
+        if (SUCCEEDED(m_pClock->GetTime(&rtNow))) return rtNow - m_tStart;
+    }
+    return QpcNow() - m_llQpcStart;
+}
+
+// Sleeps until the stream time reaches rtDeadline or the pin is woken (state
+// change, trigger). Returns true when the deadline was reached.
+bool SimOutputPin::WaitForStreamTime(REFERENCE_TIME rtDeadline) {
+    REFERENCE_TIME rtLeft = rtDeadline - StreamTime();
+    if (rtLeft <= 0) return true;
+    DWORD dwMs = static_cast<DWORD>((rtLeft + 9999) / 10000);
+    return WaitForSingleObject(m_hWake, dwMs) == WAIT_TIMEOUT;
+}
+
+void SimOutputPin::StreamLoop() {
+    REFERENCE_TIME rtNext = -1;  // deadline of the next capture frame; -1 before the first
+    for (;;) {
+        bool bDeliver;
+        LONG lPending;
+        {
+            StreamLock lock(&m_csStream);
+            if (m_bExit) break;
+            bDeliver = m_bRunning && !m_bFlowStopped;
+            lPending = m_lPendingStills;
+        }
+        if (!bDeliver || (m_Kind == SIM_PIN_STILL && lPending == 0)) {
+            if (!bDeliver) rtNext = -1;
+            WaitForSingleObject(m_hWake, INFINITE);
+            continue;
+        }
+
+        HRESULT hr;
+        if (m_Kind == SIM_PIN_STILL) {
+            REFERENCE_TIME rtNow = StreamTime();
+            hr = DeliverFrame(rtNow, rtNow + m_rtInterval, true);
+            StreamLock lock(&m_csStream);
+            if (m_lPendingStills > 0) --m_lPendingStills;
+        } else {
+            REFERENCE_TIME rtNow = StreamTime();
+            if (rtNext < 0) rtNext = rtNow > 0 ? rtNow : 0;
+            if (rtNow < rtNext) {
+                (void)WaitForStreamTime(rtNext);
+                continue;  // look at the state again before delivering
+            }
+            hr = DeliverFrame(rtNext, rtNext + m_rtInterval, false);
+            // Deadlines stay on the grid; frames the camera could not make in
+            // time are dropped rather than delivered late in a burst.
+            rtNext += m_rtInterval;
+            if (rtNow - rtNext >= m_rtInterval) rtNext += (rtNow - rtNext) / m_rtInterval * m_rtInterval;
+        }
+        // Downstream refused (or stopped): stay quiet until the next Run. A
+        // still pin only gives up on a failure: each still is asked for anew.
+        if (m_Kind == SIM_PIN_STILL ? FAILED(hr) : hr != S_OK) {
+            StreamLock lock(&m_csStream);
+            m_bFlowStopped = true;
+        }
+    }
+}
+
+HRESULT SimOutputPin::DeliverFrame(REFERENCE_TIME rtStart, REFERENCE_TIME rtStop, bool bStill) {
+    IMediaSample *pSample = nullptr;
+    HRESULT hr = m_pAllocator->GetBuffer(&pSample, nullptr, nullptr, 0);
+    if (FAILED(hr)) return hr;
+    BYTE *pData = nullptr;
+    hr = pSample->GetPointer(&pData);
+    LONG cbBuffer = pSample->GetSize();
+    if (FAILED(hr) || !pData || cbBuffer <= 0) {
+        pSample->Release();
+        return FAILED(hr) ? hr : E_UNEXPECTED;
+    }
+
+    SimPictureInput input;
+    ZeroMemory(&input, sizeof(input));
+    bool bPresent = false;
+    {
+        SimStateGuard state;
+        SimCamera *pCam = state.Get() ? state.Camera(m_pFilter->CameraIndex()) : nullptr;
+        if (pCam && pCam->present) {
+            bPresent = true;
+            input.lensPosition = SimCurrentLens(pCam);
+            input.bestPosition = pCam->bestPosition;
+            input.strobe = bStill && SimStrobeOn(pCam) ? TRUE : FALSE;
+            for (int i = 0; i < SIM_PA_COUNT; ++i) input.procAmp[i] = pCam->procAmp[i];
+            input.exposure = pCam->exposure;
+        }
+    }
+    if (!bPresent) {
+        // An unplugged camera sends nothing.
+        pSample->Release();
+        return S_OK;
+    }
+    input.frameNumber = m_dwFrameNumber++;
+    input.timestamp = rtStart;
+    input.still = bStill ? TRUE : FALSE;
+
+    DWORD cbFrame = SimRenderFrame(input, m_ConnectedCap.subtype, m_ConnectedCap.width, m_ConnectedCap.height, pData,
+                                   static_cast<DWORD>(cbBuffer));
+    if (cbFrame == 0) {
+        pSample->Release();
+        return E_FAIL;
+    }
+    (void)pSample->SetActualDataLength(static_cast<LONG>(cbFrame));
+    (void)pSample->SetTime(&rtStart, &rtStop);
+    (void)pSample->SetSyncPoint(TRUE);
+    (void)pSample->SetPreroll(FALSE);
+    bool bFirst;
+    {
+        StreamLock lock(&m_csStream);
+        bFirst = m_lFramesSinceRun == 0;
+    }
+    (void)pSample->SetDiscontinuity(bFirst ? TRUE : FALSE);
+
+    hr = m_pInputPin->Receive(pSample);
+    pSample->Release();
+    if (FAILED(hr)) return hr;
+
+    {
+        StreamLock lock(&m_csStream);
+        if (m_lFramesSinceRun == 0) m_rtFirstFrame = rtStart;
+        m_rtLastFrame = rtStart;
+        ++m_lFramesSinceRun;
+    }
+    SimStateGuard state;
+    SimCamera *pCam = state.Get() ? state.Camera(m_pFilter->CameraIndex()) : nullptr;
+    if (pCam) {
+        if (bStill) {
+            ++pCam->stillsDelivered;
+            if (input.strobe) ++pCam->stillsWithStrobe;
+            SimLatchGpi(pCam);
+        } else {
+            ++pCam->framesDelivered;
+        }
+    }
+    return hr;
+}

@@ -1,0 +1,311 @@
+// SourceFilter.cpp - the capture filter itself: identity, state, clock,
+// graph membership, pins, binding to a camera, and its property page.
+#include "filter/SourceFilter.h"
+
+#include <new>
+#include <strsafe.h>
+
+#include "Module.h"
+#include "SimGuids.h"
+#include "filter/Enumerators.h"
+
+namespace {
+
+class FilterLock {
+public:
+    explicit FilterLock(CRITICAL_SECTION *pcs) : m_pcs(pcs) { EnterCriticalSection(m_pcs); }
+    ~FilterLock() { LeaveCriticalSection(m_pcs); }
+    FilterLock(const FilterLock &) = delete;
+    FilterLock &operator=(const FilterLock &) = delete;
+private:
+    CRITICAL_SECTION *m_pcs;
+};
+
+// Reads a text value of the moniker's property bag into psz.
+HRESULT ReadBagText(IPropertyBag *pBag, const WCHAR *pszName, WCHAR *psz, size_t cch) {
+    VARIANT var;
+    VariantInit(&var);
+    var.vt = VT_BSTR;
+    HRESULT hr = pBag->Read(pszName, &var, nullptr);
+    if (SUCCEEDED(hr)) hr = var.vt == VT_BSTR && var.bstrVal ? StringCchCopyW(psz, cch, var.bstrVal) : E_UNEXPECTED;
+    VariantClear(&var);
+    return hr;
+}
+
+}  // namespace
+
+HRESULT SimCreateSourceFilter(REFIID riid, void **ppv) {
+    if (!ppv) return E_POINTER;
+    *ppv = nullptr;
+    SimSourceFilter *pFilter = new (std::nothrow) SimSourceFilter();
+    if (!pFilter) return E_OUTOFMEMORY;
+    HRESULT hr = pFilter->QueryInterface(riid, ppv);
+    pFilter->Release();
+    return hr;
+}
+
+SimSourceFilter::SimSourceFilter()
+    : m_lRef(1),
+      m_State(State_Stopped),
+      m_tStart(0),
+      m_pClock(nullptr),
+      m_pGraph(nullptr),
+      m_iCamera(0),
+      m_bHasStillPin(false),
+      m_bHasVideoControl(false),
+      m_CapturePin(this, SIM_PIN_CAPTURE),
+      m_StillPin(this, SIM_PIN_STILL),
+      m_ProcAmp(this),
+      m_CameraControl(this),
+      m_VideoControl(this) {
+    InitializeCriticalSection(&m_csFilter);
+    m_szName[0] = L'\0';
+    (void)BindCamera(0);
+    SimModuleAddRef();
+}
+
+SimSourceFilter::~SimSourceFilter() {
+    // Normally the graph has stopped the filter; make sure no thread is left.
+    m_CapturePin.Deactivate();
+    m_StillPin.Deactivate();
+    if (m_pClock) m_pClock->Release();
+    DeleteCriticalSection(&m_csFilter);
+    SimModuleRelease();
+}
+
+// ---------------------------------------------------------------------------
+// IUnknown
+
+STDMETHODIMP SimSourceFilter::QueryInterface(REFIID riid, void **ppv) {
+    if (!ppv) return E_POINTER;
+    if (IsEqualIID(riid, IID_IUnknown) || IsEqualIID(riid, IID_IPersist) || IsEqualIID(riid, IID_IMediaFilter) ||
+        IsEqualIID(riid, IID_IBaseFilter)) {
+        *ppv = static_cast<IBaseFilter *>(this);
+    } else if (IsEqualIID(riid, IID_IPersistPropertyBag)) {
+        *ppv = static_cast<IPersistPropertyBag *>(this);
+    } else if (IsEqualIID(riid, IID_IAMFilterMiscFlags)) {
+        *ppv = static_cast<IAMFilterMiscFlags *>(this);
+    } else if (IsEqualIID(riid, IID_ISpecifyPropertyPages)) {
+        *ppv = static_cast<ISpecifyPropertyPages *>(this);
+    } else if (IsEqualIID(riid, IID_IAMVideoProcAmp)) {
+        *ppv = static_cast<IAMVideoProcAmp *>(&m_ProcAmp);
+    } else if (IsEqualIID(riid, IID_IAMCameraControl)) {
+        *ppv = static_cast<IAMCameraControl *>(&m_CameraControl);
+    } else if (IsEqualIID(riid, IID_IAMVideoControl) && m_bHasVideoControl) {
+        *ppv = static_cast<IAMVideoControl *>(&m_VideoControl);
+    } else {
+        *ppv = nullptr;
+        return E_NOINTERFACE;
+    }
+    AddRef();
+    return S_OK;
+}
+
+STDMETHODIMP_(ULONG) SimSourceFilter::AddRef() { return static_cast<ULONG>(InterlockedIncrement(&m_lRef)); }
+
+STDMETHODIMP_(ULONG) SimSourceFilter::Release() {
+    LONG lRef = InterlockedDecrement(&m_lRef);
+    if (lRef == 0) delete this;
+    return static_cast<ULONG>(lRef);
+}
+
+STDMETHODIMP SimSourceFilter::GetClassID(CLSID *pClassID) {
+    if (!pClassID) return E_POINTER;
+    *pClassID = CLSID_SimCamSource;
+    return S_OK;
+}
+
+// ---------------------------------------------------------------------------
+// IMediaFilter: stopped -> paused starts the pins' threads, running lets
+// them deliver, stopped joins them. A live source has nothing to cue while
+// paused, so GetState says VFW_S_CANT_CUE then.
+
+STDMETHODIMP SimSourceFilter::Stop() {
+    FilterLock lock(&m_csFilter);
+    m_CapturePin.Deactivate();
+    m_StillPin.Deactivate();
+    m_State = State_Stopped;
+    return S_OK;
+}
+
+STDMETHODIMP SimSourceFilter::Pause() {
+    FilterLock lock(&m_csFilter);
+    if (m_State == State_Stopped) {
+        HRESULT hr = m_CapturePin.Activate();
+        if (SUCCEEDED(hr) && m_bHasStillPin) hr = m_StillPin.Activate();
+        if (FAILED(hr)) {
+            m_CapturePin.Deactivate();
+            m_StillPin.Deactivate();
+            return hr;
+        }
+    } else if (m_State == State_Running) {
+        m_CapturePin.PauseStreaming();
+        m_StillPin.PauseStreaming();
+    }
+    m_State = State_Paused;
+    return S_OK;
+}
+
+STDMETHODIMP SimSourceFilter::Run(REFERENCE_TIME tStart) {
+    FilterLock lock(&m_csFilter);
+    if (m_State == State_Stopped) {
+        HRESULT hr = Pause();
+        if (FAILED(hr)) return hr;
+    }
+    m_tStart = tStart;
+    m_CapturePin.StartStreaming(tStart, m_pClock);
+    m_StillPin.StartStreaming(tStart, m_pClock);
+    m_State = State_Running;
+    return S_OK;
+}
+
+STDMETHODIMP SimSourceFilter::GetState(DWORD, FILTER_STATE *pState) {
+    if (!pState) return E_POINTER;
+    FilterLock lock(&m_csFilter);
+    *pState = m_State;
+    return m_State == State_Paused ? VFW_S_CANT_CUE : S_OK;
+}
+
+STDMETHODIMP SimSourceFilter::SetSyncSource(IReferenceClock *pClock) {
+    FilterLock lock(&m_csFilter);
+    if (pClock) pClock->AddRef();
+    if (m_pClock) m_pClock->Release();
+    m_pClock = pClock;
+    return S_OK;
+}
+
+STDMETHODIMP SimSourceFilter::GetSyncSource(IReferenceClock **ppClock) {
+    if (!ppClock) return E_POINTER;
+    FilterLock lock(&m_csFilter);
+    *ppClock = m_pClock;
+    if (m_pClock) m_pClock->AddRef();
+    return S_OK;
+}
+
+// ---------------------------------------------------------------------------
+// IBaseFilter
+
+int SimSourceFilter::PinCount() {
+    FilterLock lock(&m_csFilter);
+    return m_bHasStillPin ? 2 : 1;
+}
+
+SimOutputPin *SimSourceFilter::PinAt(int iIndex) {
+    FilterLock lock(&m_csFilter);
+    if (iIndex == 0) return &m_CapturePin;
+    if (iIndex == 1 && m_bHasStillPin) return &m_StillPin;
+    return nullptr;
+}
+
+SimOutputPin *SimSourceFilter::PinFromInterface(IPin *pPin) {
+    if (!pPin) return nullptr;
+    for (int i = 0; i < PinCount(); ++i) {
+        SimOutputPin *pOurs = PinAt(i);
+        if (pOurs && static_cast<IPin *>(pOurs) == pPin) return pOurs;
+    }
+    return nullptr;
+}
+
+STDMETHODIMP SimSourceFilter::EnumPins(IEnumPins **ppEnum) { return SimCreateEnumPins(this, 0, ppEnum); }
+
+STDMETHODIMP SimSourceFilter::FindPin(LPCWSTR pszId, IPin **ppPin) {
+    if (!pszId || !ppPin) return E_POINTER;
+    *ppPin = nullptr;
+    for (int i = 0; i < PinCount(); ++i) {
+        SimOutputPin *pPin = PinAt(i);
+        LPWSTR pszPinId = nullptr;
+        if (!pPin || FAILED(pPin->QueryId(&pszPinId))) continue;
+        bool bMatch = lstrcmpW(pszPinId, pszId) == 0;
+        CoTaskMemFree(pszPinId);
+        if (bMatch) {
+            *ppPin = static_cast<IPin *>(pPin);
+            (*ppPin)->AddRef();
+            return S_OK;
+        }
+    }
+    return VFW_E_NOT_FOUND;
+}
+
+STDMETHODIMP SimSourceFilter::QueryFilterInfo(FILTER_INFO *pInfo) {
+    if (!pInfo) return E_POINTER;
+    FilterLock lock(&m_csFilter);
+    (void)StringCchCopyW(pInfo->achName, ARRAYSIZE(pInfo->achName), m_szName);
+    pInfo->pGraph = m_pGraph;
+    if (m_pGraph) m_pGraph->AddRef();
+    return S_OK;
+}
+
+STDMETHODIMP SimSourceFilter::JoinFilterGraph(IFilterGraph *pGraph, LPCWSTR pszName) {
+    FilterLock lock(&m_csFilter);
+    m_pGraph = pGraph;
+    (void)StringCchCopyW(m_szName, ARRAYSIZE(m_szName), pszName ? pszName : L"");
+    return S_OK;
+}
+
+STDMETHODIMP SimSourceFilter::QueryVendorInfo(LPWSTR *) { return E_NOTIMPL; }
+
+// ---------------------------------------------------------------------------
+// IPersistPropertyBag: the device moniker passes its own property bag, whose
+// "DevicePath" (and "SimCamIndex", written beside it) names the camera.
+
+STDMETHODIMP SimSourceFilter::InitNew() { return S_OK; }
+
+STDMETHODIMP SimSourceFilter::Load(IPropertyBag *pBag, IErrorLog *) {
+    if (!pBag) return E_POINTER;
+    WCHAR szPath[256];
+    HRESULT hr = ReadBagText(pBag, L"DevicePath", szPath, ARRAYSIZE(szPath));
+    if (FAILED(hr)) return hr;
+
+    VARIANT var;
+    VariantInit(&var);
+    var.vt = VT_I4;
+    int iHint = -1;
+    if (SUCCEEDED(pBag->Read(L"SimCamIndex", &var, nullptr)) && var.vt == VT_I4) iHint = static_cast<int>(var.lVal);
+    VariantClear(&var);
+
+    int iCamera = -1;
+    {
+        SimStateGuard state;
+        if (!state.Get()) return E_UNEXPECTED;
+        SimCamera *pHinted = state.Camera(iHint);
+        if (pHinted && lstrcmpW(pHinted->devicePath, szPath) == 0) {
+            iCamera = iHint;
+        } else {
+            iCamera = SimFindCameraByPath(state.Get(), szPath);
+        }
+        SimCamera *pCam = state.Camera(iCamera);
+        if (!pCam || !pCam->present) return HRESULT_FROM_WIN32(ERROR_DEVICE_NOT_CONNECTED);
+    }
+    return BindCamera(iCamera);
+}
+
+STDMETHODIMP SimSourceFilter::Save(IPropertyBag *, BOOL, BOOL) { return E_NOTIMPL; }
+
+// Takes on the camera's shape: the still pin and IAMVideoControl exist only
+// when the camera has them. Refused once a pin is connected.
+HRESULT SimSourceFilter::BindCamera(int iCamera) {
+    FilterLock lock(&m_csFilter);
+    if (m_CapturePin.IsConnected() || m_StillPin.IsConnected()) return VFW_E_ALREADY_CONNECTED;
+    SimStateGuard state;
+    SimCamera *pCam = state.Get() ? state.Camera(iCamera) : nullptr;
+    if (!pCam) return E_INVALIDARG;
+    m_iCamera = iCamera;
+    m_bHasStillPin = pCam->hasStillPin != 0;
+    m_bHasVideoControl = pCam->hasVideoControl != 0;
+    return S_OK;
+}
+
+// ---------------------------------------------------------------------------
+// IAMFilterMiscFlags, ISpecifyPropertyPages
+
+STDMETHODIMP_(ULONG) SimSourceFilter::GetMiscFlags() { return AM_FILTER_MISC_FLAGS_IS_SOURCE; }
+
+STDMETHODIMP SimSourceFilter::GetPages(CAUUID *pPages) {
+    if (!pPages) return E_POINTER;
+    GUID *pElems = static_cast<GUID *>(CoTaskMemAlloc(sizeof(GUID)));
+    if (!pElems) return E_OUTOFMEMORY;
+    pElems[0] = CLSID_SimCamImagePage;
+    pPages->cElems = 1;
+    pPages->pElems = pElems;
+    return S_OK;
+}
