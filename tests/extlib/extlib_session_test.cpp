@@ -153,7 +153,7 @@ TEST_F(SessionTest, IsKORCameraRejectsOtherPaths)
     for (const WCHAR *pszRejected : apszRejected) {
         std::wstring path = pszRejected;
         SetLastError(0);
-        EXPECT_EQ(0, IsKORCamera(&path[0])) << std::string(path.begin(), path.end());
+        EXPECT_EQ(0, IsKORCamera(&path[0])) << pszRejected;
         EXPECT_EQ(ERR_NOT_KOR_CAMERA, GetLastError());
     }
 }
