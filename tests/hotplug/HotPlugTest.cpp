@@ -160,6 +160,10 @@ TEST_F(HotPlugTest, UnplugAndPlugAreAnnouncedAndFollowedByTheDeviceList) {
     SimCameraState state = {};
     ASSERT_TRUE(SimGetCameraState(0, &state));
     EXPECT_EQ(0, state.present);
+    ToolResult list = RunSimctl(L"list");
+    EXPECT_NE(std::string::npos, list.output.find("0 unplugged Tessaline 5MPixel Cam\n    " + Narrow(path)))
+        << list.output;
+    EXPECT_TRUE(g_Notifications.empty());  // listing announces nothing
 
     // What the viewer cuts out of the lower-cased name.
     std::wstring lower = Lower(path);
@@ -172,6 +176,7 @@ TEST_F(HotPlugTest, UnplugAndPlugAreAnnouncedAndFollowedByTheDeviceList) {
     auto devices = VideoDevices();
     ASSERT_EQ(1u, devices.size());
     EXPECT_EQ(L"Tessaline 5MPixel Cam", devices[0].first);
+    EXPECT_NE(std::string::npos, RunSimctl(L"state 0").output.find("present: yes"));
 }
 
 TEST_F(HotPlugTest, ToolSwitchesToTwoCamerasAndUnplugsTheForeignOne) {

@@ -1,7 +1,9 @@
 // SimctlTest.cpp - the control tool as a user runs it: each command in a
 // process of its own on the test's camera state, its output and exit code,
 // and what it changed, read back through the control API. Also checks that
-// each shipped scenario file sets up the camera its name promises.
+// each shipped scenario file sets up the camera its name promises. (Plugging
+// is in the hot-plug test: its notifications reach every window of the
+// prefix, so it runs alone.)
 #include <windows.h>
 #include <dshow.h>
 
@@ -83,19 +85,6 @@ TEST_F(SimctlTest, FlashCommandConnectsAndDisconnects) {
     ASSERT_EQ(0u, Run(L"flash on 0").dwExitCode);
     EXPECT_EQ(0, State(1).flashConnected);
     EXPECT_EQ(1, State(0).flashConnected);
-}
-
-TEST_F(SimctlTest, PlugCommandsChangePresenceAndListShowsIt) {
-    ToolResult result = Run(L"unplug 0");
-    ASSERT_EQ(0u, result.dwExitCode) << result.output;
-    EXPECT_EQ(0, State(0).present);
-    result = Run(L"list");
-    EXPECT_TRUE(Contains(result.output, "0 unplugged Tessaline 5MPixel Cam")) << result.output;
-    EXPECT_TRUE(Contains(result.output, "\\\\?\\usb#vid_2c7a&pid_04e1"));
-
-    ASSERT_EQ(0u, Run(L"plug 0").dwExitCode);
-    EXPECT_EQ(1, State(0).present);
-    EXPECT_TRUE(Contains(Run(L"list").output, "0 present   Tessaline 5MPixel Cam"));
 }
 
 TEST_F(SimctlTest, BadRequestsFailAndChangeNothing) {
