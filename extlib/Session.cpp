@@ -20,6 +20,10 @@ namespace {
 
 const USHORT INFO_FIRMWARE_VERSION = 153;
 
+// Every InitLibrary first gives a camera that was just selected or plugged
+// in time to settle.
+const DWORD INIT_SETTLE_MS = 500;
+
 // COM initialisations made by InitLibrary that DeInitLibrary has not undone
 // yet, on the thread that made them. DeInitLibrary undoes one of them per
 // call and never more than were made, so it cannot close a COM apartment
@@ -152,9 +156,10 @@ extern "C" int KORFWSW_CALL InitLibrary(const WCHAR *pszDevicePath)
         SetLastError(ERROR_INVALID_PARAMETER);
         return -1;
     }
-    Sleep(500);
+    Sleep(INIT_SETTLE_MS);
     LibTrace(L"DeviceName = %ls \r\n", pszDevicePath);
 
+    // The whole session change is one step for other threads.
     LibLock lock;
     if (g_bAttached) (void)DeInitLibrary();
     InitComForSession();
