@@ -12,10 +12,12 @@
 #include "XUComponent.h"
 #include "decoder/VideoCodec.h"
 #include "filter/DeviceRegistration.h"
+#include "filter/SourceFilter.h"
 #include "pages/Pages.h"
 
 // Every class simcam.dll serves. Add new classes here.
 const SimClassEntry g_SimClasses[] = {
+    {&CLSID_SimCamSource, L"Tessaline Video Capture", SimCreateSourceFilter},
     {&CLSID_SimVMDevice, L"CVMDevice", SimCreateVMDevice},
     {&CLSID_SimXUVMControl, L"CXUVMControl", SimCreateXUVMControl},
     {&CLSID_SimCamImagePage, L"SimCam Image Properties Page", SimCreateImagePage},

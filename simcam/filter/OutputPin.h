@@ -103,6 +103,7 @@ private:
     // Streaming (PinStream.cpp).
     static DWORD WINAPI ThreadProc(LPVOID pParam);
     void StreamLoop();
+    void PrimeStill();
     REFERENCE_TIME StreamTime();
     bool WaitForStreamTime(REFERENCE_TIME rtDeadline);
     HRESULT DeliverFrame(REFERENCE_TIME rtStart, REFERENCE_TIME rtStop, bool bStill);

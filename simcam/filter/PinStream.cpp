@@ -136,7 +136,36 @@ bool SimOutputPin::WaitForStreamTime(REFERENCE_TIME rtDeadline) {
     return WaitForSingleObject(m_hWake, dwMs) == WAIT_TIMEOUT;
 }
 
+// The still pin renders one frame of its format into a buffer it then
+// drops, while the graph is still pausing: the picture's caches for that size
+// are warm when the first trigger comes, so the still leaves at once.
+void SimOutputPin::PrimeStill() {
+    IMediaSample *pSample = nullptr;
+    if (FAILED(m_pAllocator->GetBuffer(&pSample, nullptr, nullptr, 0))) return;
+    BYTE *pData = nullptr;
+    LONG cbBuffer = pSample->GetSize();
+    if (SUCCEEDED(pSample->GetPointer(&pData)) && pData && cbBuffer > 0) {
+        SimPictureInput input;
+        ZeroMemory(&input, sizeof(input));
+        {
+            SimStateGuard state;
+            SimCamera *pCam = state.Get() ? state.Camera(m_pFilter->CameraIndex()) : nullptr;
+            if (pCam) {
+                input.lensPosition = SimCurrentLens(pCam);
+                input.bestPosition = pCam->bestPosition;
+                for (int i = 0; i < SIM_PA_COUNT; ++i) input.procAmp[i] = pCam->procAmp[i];
+                input.exposure = pCam->exposure;
+            }
+        }
+        input.still = TRUE;
+        (void)SimRenderFrame(input, m_ConnectedCap.subtype, m_ConnectedCap.width, m_ConnectedCap.height, pData,
+                             static_cast<DWORD>(cbBuffer));
+    }
+    pSample->Release();
+}
+
 void SimOutputPin::StreamLoop() {
+    if (m_Kind == SIM_PIN_STILL) PrimeStill();
     REFERENCE_TIME rtNext = -1;  // deadline of the next capture frame; -1 before the first
     for (;;) {
         bool bDeliver;
