@@ -12,6 +12,7 @@
 #include <new>
 #include <vector>
 
+#include "filter/MediaTypes.h"
 #include "PageResources.h"
 #include "Pages.h"
 #include "PropertyPageBase.h"
@@ -27,13 +28,6 @@ struct FormatChoice {
     LONG lHeight;
     int iCapIndex;   // for GetStreamCaps
 };
-
-void FreeMediaType(AM_MEDIA_TYPE *pmt) {
-    if (!pmt) return;
-    if (pmt->cbFormat && pmt->pbFormat) CoTaskMemFree(pmt->pbFormat);
-    if (pmt->pUnk) pmt->pUnk->Release();
-    CoTaskMemFree(pmt);
-}
 
 // Reads the subtype and size of a VIDEOINFOHEADER format with one of the two
 // subtypes the page offers.
@@ -116,7 +110,7 @@ void FormatPage::ReadCapabilities() {
             choice.iCapIndex = i;
             m_Choices.push_back(choice);
         }
-        FreeMediaType(pmt);
+        SimDeleteMediaType(pmt);
     }
 }
 
@@ -133,7 +127,7 @@ void FormatPage::ReadCurrentFormat() {
             }
         }
     }
-    FreeMediaType(pmt);
+    SimDeleteMediaType(pmt);
 }
 
 HRESULT FormatPage::OnSetObjects(ULONG cObjects, IUnknown **ppUnk) {
@@ -259,7 +253,7 @@ HRESULT FormatPage::OnApply() {
     AM_MEDIA_TYPE *pmt = nullptr;
     HRESULT hr = m_pConfig->GetStreamCaps(choice.iCapIndex, &pmt, caps.data());
     if (SUCCEEDED(hr)) hr = pmt ? m_pConfig->SetFormat(pmt) : E_POINTER;
-    FreeMediaType(pmt);
+    SimDeleteMediaType(pmt);
 
     WCHAR szStatus[256];
     if (SUCCEEDED(hr)) {

@@ -13,6 +13,7 @@
 
 #include "FakeDevice.h"
 #include "PageDriver.h"
+#include "SimCamControl.h"
 #include "SimGuids.h"
 #include "pages/PageResources.h"
 
@@ -372,6 +373,178 @@ TEST(PropertyFrame, FailedFormatKeepsTheFrameOpenWithTheReason) {
     EXPECT_NE(std::wstring::npos, status.find(L"0x80040227"));
     EXPECT_EQ(640, config.current.lWidth);
     EXPECT_EQ(1, config.cRef);
+}
+
+// ---------------------------------------------------------------------------
+// The simulated camera's own capture filter: its pages as the viewer opens
+// them, changing the camera.
+
+IBaseFilter *CreateCameraFilter() {
+    IBaseFilter *pFilter = nullptr;
+    HRESULT hr = CoCreateInstance(CLSID_SimCamSource, nullptr, CLSCTX_INPROC_SERVER, IID_IBaseFilter,
+                                  reinterpret_cast<void **>(&pFilter));
+    EXPECT_EQ(S_OK, hr);
+    return SUCCEEDED(hr) ? pFilter : nullptr;
+}
+
+// The output pin whose category is PIN_CATEGORY_CAPTURE (one reference), or null.
+IPin *FindCapturePin(IBaseFilter *pFilter) {
+    IEnumPins *pEnum = nullptr;
+    if (FAILED(pFilter->EnumPins(&pEnum))) return nullptr;
+    IPin *pFound = nullptr;
+    IPin *pPin = nullptr;
+    while (!pFound && pEnum->Next(1, &pPin, nullptr) == S_OK) {
+        IKsPropertySet *pKs = nullptr;
+        GUID category = GUID_NULL;
+        DWORD cb = 0;
+        if (SUCCEEDED(pPin->QueryInterface(IID_IKsPropertySet, reinterpret_cast<void **>(&pKs)))) {
+            if (SUCCEEDED(pKs->Get(AMPROPSETID_Pin, AMPROPERTY_PIN_CATEGORY, nullptr, 0, &category, sizeof(category),
+                                   &cb)) &&
+                category == PIN_CATEGORY_CAPTURE) {
+                pFound = pPin;
+                pFound->AddRef();
+            }
+            pKs->Release();
+        }
+        pPin->Release();
+    }
+    pEnum->Release();
+    return pFound;
+}
+
+// The pages an object names through ISpecifyPropertyPages, in a modal frame.
+HRESULT ShowOwnPages(IUnknown *pObject, std::vector<CLSID> *pPages) {
+    ISpecifyPropertyPages *pSpecify = nullptr;
+    HRESULT hr = pObject->QueryInterface(IID_ISpecifyPropertyPages, reinterpret_cast<void **>(&pSpecify));
+    if (FAILED(hr)) return hr;
+    CAUUID pages = {0, nullptr};
+    hr = pSpecify->GetPages(&pages);
+    pSpecify->Release();
+    if (FAILED(hr)) return hr;
+    pPages->assign(pages.pElems, pages.pElems + pages.cElems);
+    hr = OleCreatePropertyFrame(nullptr, 30, 30, nullptr, 1, &pObject, pages.cElems, pages.pElems, 0, 0, nullptr);
+    CoTaskMemFree(pages.pElems);
+    return hr;
+}
+
+class CameraPagesTest : public testing::Test {
+protected:
+    void SetUp() override {
+        SimLoadDefaultScenario();
+        m_pFilter = CreateCameraFilter();
+        ASSERT_NE(nullptr, m_pFilter);
+    }
+    void TearDown() override {
+        if (m_pFilter) m_pFilter->Release();
+        SimLoadDefaultScenario();
+    }
+    IBaseFilter *m_pFilter = nullptr;
+};
+
+TEST_F(CameraPagesTest, FilterImagePageChangesTheCamera) {
+    std::vector<CLSID> pages;
+    FrameDriver driver(IDC_IMG_TRACK0, [](HWND, HWND hPage) {
+        MoveTrackbar(hPage, IDC_IMG_TRACK0 + kRowBrightness, 200);
+        MoveTrackbar(hPage, IDC_IMG_TRACK0 + kRowGamma, 150);
+        ClickCheckBox(hPage, IDC_IMG_AUTO0 + kRowExposure);  // automatic -> manual
+        MoveTrackbar(hPage, IDC_IMG_TRACK0 + kRowExposure, -8);
+    }, IDOK);
+    ASSERT_EQ(S_OK, ShowOwnPages(m_pFilter, &pages));
+    driver.Join();
+    ASSERT_TRUE(driver.FoundFrame());
+    ASSERT_EQ(1u, pages.size());
+    EXPECT_TRUE(IsEqualCLSID(CLSID_SimCamImagePage, pages[0]));
+
+    IAMVideoProcAmp *pProcAmp = nullptr;
+    IAMCameraControl *pCameraControl = nullptr;
+    ASSERT_EQ(S_OK, m_pFilter->QueryInterface(IID_IAMVideoProcAmp, reinterpret_cast<void **>(&pProcAmp)));
+    ASSERT_EQ(S_OK, m_pFilter->QueryInterface(IID_IAMCameraControl, reinterpret_cast<void **>(&pCameraControl)));
+    long lValue = 0, lFlags = 0;
+    EXPECT_EQ(S_OK, pProcAmp->Get(VideoProcAmp_Brightness, &lValue, &lFlags));
+    EXPECT_EQ(200, lValue);
+    EXPECT_EQ(S_OK, pProcAmp->Get(VideoProcAmp_Gamma, &lValue, &lFlags));
+    EXPECT_EQ(150, lValue);
+    EXPECT_EQ(S_OK, pCameraControl->Get(CameraControl_Exposure, &lValue, &lFlags));
+    EXPECT_EQ(-8, lValue);
+    EXPECT_EQ(CameraControl_Flags_Manual, lFlags);
+    pProcAmp->Release();
+    pCameraControl->Release();
+
+    // A second filter on the same camera reads the same values.
+    IBaseFilter *pOther = CreateCameraFilter();
+    ASSERT_NE(nullptr, pOther);
+    ASSERT_EQ(S_OK, pOther->QueryInterface(IID_IAMVideoProcAmp, reinterpret_cast<void **>(&pProcAmp)));
+    EXPECT_EQ(S_OK, pProcAmp->Get(VideoProcAmp_Brightness, &lValue, &lFlags));
+    EXPECT_EQ(200, lValue);
+    pProcAmp->Release();
+    pOther->Release();
+}
+
+TEST_F(CameraPagesTest, CapturePinFormatPageSetsTheFormat) {
+    IPin *pPin = FindCapturePin(m_pFilter);
+    ASSERT_NE(nullptr, pPin);
+    IAMStreamConfig *pConfig = nullptr;
+    ASSERT_EQ(S_OK, pPin->QueryInterface(IID_IAMStreamConfig, reinterpret_cast<void **>(&pConfig)));
+    pPin->Release();
+
+    std::wstring initialSubtype;
+    std::vector<CLSID> pages;
+    FrameDriver driver(IDC_FMT_SUBTYPE, [&](HWND, HWND hPage) {
+        initialSubtype = ComboSelection(GetDlgItem(hPage, IDC_FMT_SUBTYPE));
+        SelectComboItem(hPage, IDC_FMT_SUBTYPE, L"MJPG");
+        SelectComboItem(hPage, IDC_FMT_SIZE, L"1280 x 960");
+    }, IDOK);
+    // As the viewer does it: the stream configuration is the frame's object.
+    ASSERT_EQ(S_OK, ShowOwnPages(pConfig, &pages));
+    driver.Join();
+    ASSERT_TRUE(driver.FoundFrame());
+    ASSERT_EQ(1u, pages.size());
+    EXPECT_TRUE(IsEqualCLSID(CLSID_SimCamFormatPage, pages[0]));
+    EXPECT_EQ(L"YUY2", initialSubtype);  // the scenario's first capture format
+
+    AM_MEDIA_TYPE *pmt = nullptr;
+    ASSERT_EQ(S_OK, pConfig->GetFormat(&pmt));
+    ASSERT_NE(nullptr, pmt);
+    EXPECT_TRUE(IsEqualGUID(MEDIASUBTYPE_MJPG, pmt->subtype));
+    ASSERT_TRUE(IsEqualGUID(FORMAT_VideoInfo, pmt->formattype));
+    ASSERT_GE(pmt->cbFormat, sizeof(VIDEOINFOHEADER));
+    const VIDEOINFOHEADER *pVih = reinterpret_cast<const VIDEOINFOHEADER *>(pmt->pbFormat);
+    EXPECT_EQ(1280, pVih->bmiHeader.biWidth);
+    EXPECT_EQ(960, pVih->bmiHeader.biHeight);
+    FakeDeleteMediaType(pmt);
+    pConfig->Release();
+}
+
+TEST_F(CameraPagesTest, FormatPageOfAPausedFilterShowsWhyNothingChanged) {
+    IPin *pPin = FindCapturePin(m_pFilter);
+    ASSERT_NE(nullptr, pPin);
+    IAMStreamConfig *pConfig = nullptr;
+    ASSERT_EQ(S_OK, pPin->QueryInterface(IID_IAMStreamConfig, reinterpret_cast<void **>(&pConfig)));
+    pPin->Release();
+    ASSERT_TRUE(SUCCEEDED(m_pFilter->Pause()));
+
+    std::wstring status;
+    bool bStayedOpen = false;
+    std::vector<CLSID> pages;
+    FrameDriver driver(IDC_FMT_SUBTYPE, [&](HWND hFrame, HWND hPage) {
+        SelectComboItem(hPage, IDC_FMT_SIZE, L"320 x 240");
+        PressFrameButton(hFrame, IDOK);
+        Sleep(500);
+        bStayedOpen = IsWindowVisible(hFrame) != FALSE;
+        status = WindowText(GetDlgItem(hPage, IDC_FMT_STATUS));
+    }, IDCANCEL);
+    ASSERT_EQ(S_OK, ShowOwnPages(pConfig, &pages));
+    driver.Join();
+    EXPECT_TRUE(SUCCEEDED(m_pFilter->Stop()));
+    ASSERT_TRUE(driver.FoundFrame());
+    EXPECT_TRUE(bStayedOpen);
+    EXPECT_NE(std::wstring::npos, status.find(L"stopped")) << std::string(status.begin(), status.end());
+
+    AM_MEDIA_TYPE *pmt = nullptr;
+    ASSERT_EQ(S_OK, pConfig->GetFormat(&pmt));
+    EXPECT_EQ(640, reinterpret_cast<const VIDEOINFOHEADER *>(pmt->pbFormat)->bmiHeader.biWidth);
+    FakeDeleteMediaType(pmt);
+    pConfig->Release();
 }
 
 }  // namespace

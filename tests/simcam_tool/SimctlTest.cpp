@@ -181,6 +181,57 @@ TEST_F(SimctlTest, ScenarioFilesDescribeTheirCameras) {
     EXPECT_EQ(4, State(0).firmwareVersion);
 }
 
+// What the capture filter of the scenario's first camera offers.
+struct FilterShape {
+    int cPins;
+    bool bVideoControl;
+    int iCapsSize;  // of the first pin's stream configuration
+};
+
+FilterShape ShapeOfFilter() {
+    FilterShape shape = {0, false, 0};
+    IBaseFilter *pFilter = nullptr;
+    HRESULT hr = CoCreateInstance(CLSID_SimCamSource, nullptr, CLSCTX_INPROC_SERVER, IID_IBaseFilter,
+                                  reinterpret_cast<void **>(&pFilter));
+    EXPECT_EQ(S_OK, hr);
+    if (FAILED(hr)) return shape;
+    IAMVideoControl *pVideoControl = nullptr;
+    shape.bVideoControl = SUCCEEDED(pFilter->QueryInterface(IID_IAMVideoControl, reinterpret_cast<void **>(&pVideoControl)));
+    if (pVideoControl) pVideoControl->Release();
+    IEnumPins *pEnum = nullptr;
+    if (SUCCEEDED(pFilter->EnumPins(&pEnum))) {
+        IPin *pPin = nullptr;
+        while (pEnum->Next(1, &pPin, nullptr) == S_OK) {
+            IAMStreamConfig *pConfig = nullptr;
+            if (shape.cPins++ == 0 &&
+                SUCCEEDED(pPin->QueryInterface(IID_IAMStreamConfig, reinterpret_cast<void **>(&pConfig)))) {
+                int iCount = 0;
+                EXPECT_EQ(S_OK, pConfig->GetNumberOfCapabilities(&iCount, &shape.iCapsSize));
+                pConfig->Release();
+            }
+            pPin->Release();
+        }
+        pEnum->Release();
+    }
+    pFilter->Release();
+    return shape;
+}
+
+TEST_F(SimctlTest, ScenarioFilesShapeTheCaptureFilter) {
+    LoadScenario(L"default.txt");
+    FilterShape shape = ShapeOfFilter();
+    EXPECT_EQ(2, shape.cPins);
+    EXPECT_TRUE(shape.bVideoControl);
+    EXPECT_EQ(static_cast<int>(sizeof(VIDEO_STREAM_CONFIG_CAPS)), shape.iCapsSize);
+
+    LoadScenario(L"no-still-pin.txt");
+    EXPECT_EQ(1, ShapeOfFilter().cPins);
+    LoadScenario(L"no-video-control.txt");
+    EXPECT_FALSE(ShapeOfFilter().bVideoControl);
+    LoadScenario(L"caps-size-64.txt");
+    EXPECT_EQ(64, ShapeOfFilter().iCapsSize);
+}
+
 }  // namespace
 
 int main(int argc, char **argv) {
