@@ -266,9 +266,7 @@ struct GraphCase {
 
 class PreviewGraphTest : public ::testing::TestWithParam<GraphCase> {};
 
-// Disabled until the camera's capture filter is served by simcam.dll (the
-// video-input category lists no CLSID_SimCamSource device before that).
-TEST_P(PreviewGraphTest, DISABLED_UntilCaptureFilterLands_DecompressorIsInsertedAndTheSceneShows)
+TEST_P(PreviewGraphTest, DecompressorIsInsertedAndTheSceneShows)
 {
     const GraphCase &c = GetParam();
     ComApartment apartment;
@@ -374,7 +372,7 @@ class ViewerGraphTest : public ::testing::TestWithParam<GraphCase> {};
 // RenderStream; capture pin to a Null Renderer, still pin through a Sample
 // Grabber, then the preview. The preview's decompressor must go between the
 // tee and the renderer without taking the still branch's grabber.
-TEST_P(ViewerGraphTest, DISABLED_UntilCaptureFilterLands_PreviewGetsItsOwnDecompressor)
+TEST_P(ViewerGraphTest, PreviewGetsItsOwnDecompressor)
 {
     const GraphCase &c = GetParam();
     ComApartment apartment;
