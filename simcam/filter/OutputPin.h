@@ -15,6 +15,7 @@
 #include <ocidl.h>
 
 #include "CameraState.h"
+#include "picture/Picture.h"
 
 class SimSourceFilter;
 
@@ -104,6 +105,7 @@ private:
     static DWORD WINAPI ThreadProc(LPVOID pParam);
     void StreamLoop();
     void PrimeStill();
+    bool ReadPictureInput(SimPictureInput *pInput, bool bStill);
     REFERENCE_TIME StreamTime();
     bool WaitForStreamTime(REFERENCE_TIME rtDeadline);
     HRESULT DeliverFrame(REFERENCE_TIME rtStart, REFERENCE_TIME rtStop, bool bStill);

@@ -136,6 +136,21 @@ bool SimOutputPin::WaitForStreamTime(REFERENCE_TIME rtDeadline) {
     return WaitForSingleObject(m_hWake, dwMs) == WAIT_TIMEOUT;
 }
 
+// What the next frame shows, copied out of the camera state. False when the
+// camera is unplugged. The strobe fires for stills only.
+bool SimOutputPin::ReadPictureInput(SimPictureInput *pInput, bool bStill) {
+    ZeroMemory(pInput, sizeof(*pInput));
+    SimStateGuard state;
+    SimCamera *pCam = state.Get() ? state.Camera(m_pFilter->CameraIndex()) : nullptr;
+    if (!pCam || !pCam->present) return false;
+    pInput->lensPosition = SimCurrentLens(pCam);
+    pInput->bestPosition = pCam->bestPosition;
+    pInput->strobe = bStill && SimStrobeOn(pCam) ? TRUE : FALSE;
+    for (int i = 0; i < SIM_PA_COUNT; ++i) pInput->procAmp[i] = pCam->procAmp[i];
+    pInput->exposure = pCam->exposure;
+    return true;
+}
+
 // The still pin renders one frame of its format into a buffer it then
 // drops, while the graph is still pausing: the picture's caches for that size
 // are warm when the first trigger comes, so the still leaves at once.
@@ -146,17 +161,7 @@ void SimOutputPin::PrimeStill() {
     LONG cbBuffer = pSample->GetSize();
     if (SUCCEEDED(pSample->GetPointer(&pData)) && pData && cbBuffer > 0) {
         SimPictureInput input;
-        ZeroMemory(&input, sizeof(input));
-        {
-            SimStateGuard state;
-            SimCamera *pCam = state.Get() ? state.Camera(m_pFilter->CameraIndex()) : nullptr;
-            if (pCam) {
-                input.lensPosition = SimCurrentLens(pCam);
-                input.bestPosition = pCam->bestPosition;
-                for (int i = 0; i < SIM_PA_COUNT; ++i) input.procAmp[i] = pCam->procAmp[i];
-                input.exposure = pCam->exposure;
-            }
-        }
+        (void)ReadPictureInput(&input, false);
         input.still = TRUE;
         (void)SimRenderFrame(input, m_ConnectedCap.subtype, m_ConnectedCap.width, m_ConnectedCap.height, pData,
                              static_cast<DWORD>(cbBuffer));
@@ -223,21 +228,7 @@ HRESULT SimOutputPin::DeliverFrame(REFERENCE_TIME rtStart, REFERENCE_TIME rtStop
     }
 
     SimPictureInput input;
-    ZeroMemory(&input, sizeof(input));
-    bool bPresent = false;
-    {
-        SimStateGuard state;
-        SimCamera *pCam = state.Get() ? state.Camera(m_pFilter->CameraIndex()) : nullptr;
-        if (pCam && pCam->present) {
-            bPresent = true;
-            input.lensPosition = SimCurrentLens(pCam);
-            input.bestPosition = pCam->bestPosition;
-            input.strobe = bStill && SimStrobeOn(pCam) ? TRUE : FALSE;
-            for (int i = 0; i < SIM_PA_COUNT; ++i) input.procAmp[i] = pCam->procAmp[i];
-            input.exposure = pCam->exposure;
-        }
-    }
-    if (!bPresent) {
+    if (!ReadPictureInput(&input, bStill)) {
         // An unplugged camera sends nothing.
         pSample->Release();
         return S_OK;
