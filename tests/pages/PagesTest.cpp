@@ -354,27 +354,6 @@ TEST(PropertyFrame, OkWritesTheImagePageAndCancelDoesNot) {
     EXPECT_EQ(1, controls.cRef);
 }
 
-TEST(PropertyFrame, FailedFormatKeepsTheFrameOpenWithTheReason) {
-    FakeStreamConfig config(MixedCaps(), sizeof(VIDEO_STREAM_CONFIG_CAPS));
-    config.hrSetFormat = VFW_E_WRONG_STATE;
-    bool bStayedOpen = false;
-    std::wstring status;
-    FrameDriver driver(IDC_FMT_SUBTYPE, [&](HWND hFrame, HWND hPage) {
-        SelectComboItem(hPage, IDC_FMT_SIZE, L"320 x 240");
-        PressFrameButton(hFrame, IDOK);
-        Sleep(500);
-        bStayedOpen = IsWindow(hFrame) && IsWindowVisible(hFrame);
-        status = WindowText(GetDlgItem(hPage, IDC_FMT_STATUS));
-    }, IDCANCEL);
-    EXPECT_EQ(S_OK, ShowFrame(&config, CLSID_SimCamFormatPage));
-    driver.Join();
-    ASSERT_TRUE(driver.FoundFrame());
-    EXPECT_TRUE(bStayedOpen);
-    EXPECT_NE(std::wstring::npos, status.find(L"0x80040227"));
-    EXPECT_EQ(640, config.current.lWidth);
-    EXPECT_EQ(1, config.cRef);
-}
-
 // ---------------------------------------------------------------------------
 // The simulated camera's own capture filter: its pages as the viewer opens
 // them, changing the camera.
