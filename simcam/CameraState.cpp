@@ -13,6 +13,9 @@ INIT_ONCE g_initOnce = INIT_ONCE_STATIC_INIT;
 HANDLE g_hMutex = nullptr;
 HANDLE g_hMapping = nullptr;
 SimShared *g_pShared = nullptr;
+// Set when this process created the block: the device registration, which
+// outlives the block, still describes whatever scenario the last block held.
+LONG g_lSyncDevices = 0;
 
 // The instance suffix of the object names: SIMCAM_INSTANCE with characters
 // that object names cannot hold replaced.
@@ -82,6 +85,7 @@ BOOL CALLBACK MapState(PINIT_ONCE, PVOID, PVOID *) {
     if (g_pShared && !BlockIsCurrent(g_pShared)) {
         // A new block (zero-filled by the system) or one left by another build.
         InitialiseBlock(g_pShared);
+        g_lSyncDevices = 1;
     }
     ReleaseMutex(g_hMutex);
     if (!g_pShared) CloseAll();
@@ -92,6 +96,7 @@ BOOL CALLBACK MapState(PINIT_ONCE, PVOID, PVOID *) {
 
 SimShared *SimStateLock() {
     if (!InitOnceExecuteOnce(&g_initOnce, MapState, nullptr, nullptr)) return nullptr;
+    if (InterlockedExchange(&g_lSyncDevices, 0) != 0) SimOnCamerasChanged();
     if (!g_pShared || !WaitForLock(g_hMutex)) return nullptr;
     return g_pShared;
 }
