@@ -30,14 +30,14 @@ struct EncoderTables {
     BYTE nbits[2048];    // bit length of a magnitude
 };
 
-void BuildHuffCodes(const JpegHuffmanSpec &spec, HuffCodes *pCodes)
+void BuildHuffCodes(const JpegHuffmanSpec &table, HuffCodes *pCodes)
 {
     memset(pCodes, 0, sizeof(*pCodes));
     DWORD code = 0;
     int k = 0;
     for (int len = 1; len <= 16; ++len) {
-        for (int i = 0; i < spec.bits[len - 1]; ++i) {
-            const BYTE symbol = spec.vals[k++];
+        for (int i = 0; i < table.bits[len - 1]; ++i) {
+            const BYTE symbol = table.vals[k++];
             pCodes->code[symbol] = code++;
             pCodes->size[symbol] = static_cast<BYTE>(len);
         }
@@ -252,13 +252,13 @@ private:
     BYTE *m_p;
 };
 
-int HuffSpecBytes(const JpegHuffmanSpec &spec) { return 1 + 16 + spec.valCount; }
+int HuffSpecBytes(const JpegHuffmanSpec &table) { return 1 + 16 + table.valCount; }
 
-void WriteHuffSpec(HeaderWriter *pW, int tableClassAndId, const JpegHuffmanSpec &spec)
+void WriteHuffSpec(HeaderWriter *pW, int tableClassAndId, const JpegHuffmanSpec &table)
 {
     pW->Byte(tableClassAndId);
-    pW->Bytes(spec.bits, 16);
-    pW->Bytes(spec.vals, spec.valCount);
+    pW->Bytes(table.bits, 16);
+    pW->Bytes(table.vals, table.valCount);
 }
 
 // Everything up to and including SOS; JPEG_HEADER_BYTES long.
