@@ -6,8 +6,12 @@ source "$(dirname "${BASH_SOURCE[0]}")/common.sh"
 
 kor_install_packages
 kor_configure_and_build
-trap 'kor_stop_wine' EXIT
+trap 'kor_stop_wine; kor_stop_display' EXIT
 kor_prepare_prefix
 
 kor_log "picture benchmark ($KOR_ARCH)"
 kor_wine "$KOR_BUILD/bin/picture_bench.exe"
+kor_register_simcam
+kor_log "camera benchmark ($KOR_ARCH)"
+kor_start_display
+kor_wine "$KOR_BUILD/bin/camera_bench.exe"

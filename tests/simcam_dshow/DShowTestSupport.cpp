@@ -277,9 +277,13 @@ HRESULT CameraGraph::Trigger() {
 }
 
 HRESULT CameraGraph::SetStillFormat(DWORD dwFourcc, LONG lWidth, LONG lHeight) {
+    return SetPinFormat(PIN_CATEGORY_STILL, dwFourcc, lWidth, lHeight);
+}
+
+HRESULT CameraGraph::SetPinFormat(const GUID &category, DWORD dwFourcc, LONG lWidth, LONG lHeight) {
     HRESULT hr = Stop();
     ComPtr<IAMStreamConfig> pConfig;
-    if (SUCCEEDED(hr)) hr = StreamConfigOf(m_pCapFilter.Get(), PIN_CATEGORY_STILL, &pConfig);
+    if (SUCCEEDED(hr)) hr = StreamConfigOf(m_pCapFilter.Get(), category, &pConfig);
     int iCount = 0, iSize = 0;
     if (SUCCEEDED(hr)) hr = pConfig->GetNumberOfCapabilities(&iCount, &iSize);
     if (FAILED(hr)) return hr;

@@ -128,6 +128,8 @@ public:
     HRESULT Trigger();  // IAMVideoControl::SetMode(still pin, trigger)
     // Stops, sets the still pin's format and lets the graph reconnect it.
     HRESULT SetStillFormat(DWORD dwFourcc, LONG lWidth, LONG lHeight);
+    // The same for the pin of any category (the first capability that fits).
+    HRESULT SetPinFormat(const GUID &category, DWORD dwFourcc, LONG lWidth, LONG lHeight);
 
     ComPtr<IGraphBuilder> m_pGraph;
     ComPtr<ICaptureGraphBuilder2> m_pBuilder;
