@@ -7,6 +7,7 @@
 #include <new>
 
 #include "CameraState.h"
+#include "ComObject.h"
 #include "Module.h"
 #include "SimGuids.h"
 #include "XUComponent.h"
@@ -43,26 +44,10 @@ LONG g_lServerRefs = 0;  // live objects and LockServer(TRUE) calls
 // ---------------------------------------------------------------------------
 // Class factory: one object per DllGetClassObject call, bound to one entry.
 
-class SimClassFactory final : public IClassFactory {
+class SimClassFactory final : public SimComObject<IClassFactory> {
 public:
-    explicit SimClassFactory(const SimClassEntry *pEntry) : m_lRef(1), m_pEntry(pEntry) { SimModuleAddRef(); }
-
-    STDMETHODIMP QueryInterface(REFIID riid, void **ppv) override {
-        if (!ppv) return E_POINTER;
-        if (IsEqualIID(riid, IID_IUnknown) || IsEqualIID(riid, IID_IClassFactory)) {
-            *ppv = static_cast<IClassFactory *>(this);
-            AddRef();
-            return S_OK;
-        }
-        *ppv = nullptr;
-        return E_NOINTERFACE;
-    }
-    STDMETHODIMP_(ULONG) AddRef() override { return static_cast<ULONG>(InterlockedIncrement(&m_lRef)); }
-    STDMETHODIMP_(ULONG) Release() override {
-        LONG lRef = InterlockedDecrement(&m_lRef);
-        if (lRef == 0) delete this;
-        return static_cast<ULONG>(lRef);
-    }
+    explicit SimClassFactory(const SimClassEntry *pEntry)
+        : SimComObject<IClassFactory>(IID_IClassFactory), m_pEntry(pEntry) {}
 
     STDMETHODIMP CreateInstance(IUnknown *pUnkOuter, REFIID riid, void **ppv) override {
         if (!ppv) return E_POINTER;
@@ -76,9 +61,6 @@ public:
     }
 
 private:
-    ~SimClassFactory() { SimModuleRelease(); }
-
-    LONG m_lRef;
     const SimClassEntry *m_pEntry;
 };
 

@@ -3,35 +3,21 @@
 
 #include <new>
 
+#include "ComObject.h"
 #include "Module.h"
 #include "filter/MediaTypes.h"
 #include "filter/SourceFilter.h"
 
 namespace {
 
-class SimEnumPins final : public IEnumPins {
+class SimEnumPins final : public SimComObject<IEnumPins> {
 public:
     SimEnumPins(SimSourceFilter *pFilter, ULONG ulPosition)
-        : m_lRef(1), m_pFilter(pFilter), m_ulPosition(ulPosition), m_iPinCount(pFilter->PinCount()) {
+        : SimComObject<IEnumPins>(IID_IEnumPins),
+          m_pFilter(pFilter),
+          m_ulPosition(ulPosition),
+          m_iPinCount(pFilter->PinCount()) {
         m_pFilter->AddRef();
-        SimModuleAddRef();
-    }
-
-    STDMETHODIMP QueryInterface(REFIID riid, void **ppv) override {
-        if (!ppv) return E_POINTER;
-        if (IsEqualIID(riid, IID_IUnknown) || IsEqualIID(riid, IID_IEnumPins)) {
-            *ppv = static_cast<IEnumPins *>(this);
-            AddRef();
-            return S_OK;
-        }
-        *ppv = nullptr;
-        return E_NOINTERFACE;
-    }
-    STDMETHODIMP_(ULONG) AddRef() override { return static_cast<ULONG>(InterlockedIncrement(&m_lRef)); }
-    STDMETHODIMP_(ULONG) Release() override {
-        LONG lRef = InterlockedDecrement(&m_lRef);
-        if (lRef == 0) delete this;
-        return static_cast<ULONG>(lRef);
     }
 
     STDMETHODIMP Next(ULONG cPins, IPin **ppPins, ULONG *pcFetched) override {
@@ -74,37 +60,17 @@ public:
 private:
     ~SimEnumPins() {
         m_pFilter->Release();
-        SimModuleRelease();
     }
 
-    LONG m_lRef;
     SimSourceFilter *m_pFilter;  // one reference
     ULONG m_ulPosition;
     int m_iPinCount;             // pins when the enumerator was made or reset
 };
 
-class SimEnumMediaTypes final : public IEnumMediaTypes {
+class SimEnumMediaTypes final : public SimComObject<IEnumMediaTypes> {
 public:
-    SimEnumMediaTypes(SimOutputPin *pPin, ULONG ulPosition) : m_lRef(1), m_pPin(pPin), m_ulPosition(ulPosition) {
+    SimEnumMediaTypes(SimOutputPin *pPin, ULONG ulPosition) : SimComObject<IEnumMediaTypes>(IID_IEnumMediaTypes), m_pPin(pPin), m_ulPosition(ulPosition) {
         m_pPin->AddRef();
-        SimModuleAddRef();
-    }
-
-    STDMETHODIMP QueryInterface(REFIID riid, void **ppv) override {
-        if (!ppv) return E_POINTER;
-        if (IsEqualIID(riid, IID_IUnknown) || IsEqualIID(riid, IID_IEnumMediaTypes)) {
-            *ppv = static_cast<IEnumMediaTypes *>(this);
-            AddRef();
-            return S_OK;
-        }
-        *ppv = nullptr;
-        return E_NOINTERFACE;
-    }
-    STDMETHODIMP_(ULONG) AddRef() override { return static_cast<ULONG>(InterlockedIncrement(&m_lRef)); }
-    STDMETHODIMP_(ULONG) Release() override {
-        LONG lRef = InterlockedDecrement(&m_lRef);
-        if (lRef == 0) delete this;
-        return static_cast<ULONG>(lRef);
     }
 
     STDMETHODIMP Next(ULONG cTypes, AM_MEDIA_TYPE **ppTypes, ULONG *pcFetched) override {
@@ -146,10 +112,8 @@ public:
 private:
     ~SimEnumMediaTypes() {
         m_pPin->Release();
-        SimModuleRelease();
     }
 
-    LONG m_lRef;
     SimOutputPin *m_pPin;  // one reference (the filter's)
     ULONG m_ulPosition;
 };
