@@ -7,6 +7,7 @@
 
 #include "BufferPool.h"
 #include "LayerCache.h"
+#include "SimCamDefaults.h"
 #include "Overlay.h"
 #include "jpeg/JpegEncoder.h"
 
@@ -95,4 +96,19 @@ DWORD SimRenderFrame(const SimPictureInput &input, DWORD subtype, LONG width, LO
                                                        : RenderMjpg(*pLayer, input, pDst, cbDst);
     pLayer->Release();
     return cbWritten;
+}
+
+SimPictureInput SimDefaultPictureInput(LONG lensPosition)
+{
+    SimPictureInput input;
+    ZeroMemory(&input, sizeof(input));
+    input.lensPosition = lensPosition;
+    input.bestPosition = lensPosition;
+    for (int i = 0; i < SIM_PA_COUNT; ++i) {
+        input.procAmp[i].value = g_SimProcAmpRanges[i].lDefault;
+        input.procAmp[i].flags = g_SimProcAmpRanges[i].lDefaultFlags;
+    }
+    input.exposure.value = g_SimExposureRange.lDefault;
+    input.exposure.flags = g_SimExposureRange.lDefaultFlags;
+    return input;
 }

@@ -23,6 +23,10 @@ struct SimPictureInput {
     BOOL still;               // a still frame (may be drawn with a marker)
 };
 
+// A picture with every image control at its default, in focus with the lens
+// at lensPosition, no flash, frame 0.
+SimPictureInput SimDefaultPictureInput(LONG lensPosition);
+
 // Largest number of bytes one frame of this format can take (the buffer size
 // a pin must ask of its allocator). 0 for an unknown subtype or size.
 DWORD SimFrameBufferSize(DWORD subtype, LONG width, LONG height);

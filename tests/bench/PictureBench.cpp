@@ -60,20 +60,7 @@ struct Cost {
     double cpu;
 };
 
-SimPictureInput DefaultInput()
-{
-    SimPictureInput input;
-    ZeroMemory(&input, sizeof(input));
-    input.lensPosition = 128;
-    input.bestPosition = 128;
-    for (int i = 0; i < SIM_PA_COUNT; ++i) {
-        input.procAmp[i].value = g_SimProcAmpRanges[i].lDefault;
-        input.procAmp[i].flags = g_SimProcAmpRanges[i].lDefaultFlags;
-    }
-    input.exposure.value = g_SimExposureRange.lDefault;
-    input.exposure.flags = g_SimExposureRange.lDefaultFlags;
-    return input;
-}
+SimPictureInput DefaultInput() { return SimDefaultPictureInput(128); }
 
 const char *Name(DWORD subtype)
 {

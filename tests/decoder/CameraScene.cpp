@@ -6,16 +6,7 @@
 
 std::vector<BYTE> RenderCameraFrame(DWORD dwSubtype, DWORD dwFrame)
 {
-    SimPictureInput input;
-    ZeroMemory(&input, sizeof(input));
-    input.lensPosition = 120;
-    input.bestPosition = 120;
-    for (int i = 0; i < SIM_PA_COUNT; ++i) {
-        input.procAmp[i].value = g_SimProcAmpRanges[i].lDefault;
-        input.procAmp[i].flags = g_SimProcAmpRanges[i].lDefaultFlags;
-    }
-    input.exposure.value = g_SimExposureRange.lDefault;
-    input.exposure.flags = g_SimExposureRange.lDefaultFlags;
+    SimPictureInput input = SimDefaultPictureInput(120);
     input.frameNumber = dwFrame;
     input.timestamp = static_cast<LONGLONG>(dwFrame) * 333333;
 

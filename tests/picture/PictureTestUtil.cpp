@@ -6,20 +6,7 @@
 
 #include "SimCamDefaults.h"
 
-SimPictureInput DefaultInput()
-{
-    SimPictureInput input;
-    ZeroMemory(&input, sizeof(input));
-    input.lensPosition = 120;
-    input.bestPosition = 120;
-    for (int i = 0; i < SIM_PA_COUNT; ++i) {
-        input.procAmp[i].value = g_SimProcAmpRanges[i].lDefault;
-        input.procAmp[i].flags = g_SimProcAmpRanges[i].lDefaultFlags;
-    }
-    input.exposure.value = g_SimExposureRange.lDefault;
-    input.exposure.flags = g_SimExposureRange.lDefaultFlags;
-    return input;
-}
+SimPictureInput DefaultInput() { return SimDefaultPictureInput(120); }
 
 std::vector<BYTE> Render(const SimPictureInput &input, DWORD subtype, LONG width, LONG height)
 {
