@@ -17,25 +17,24 @@ const USHORT REG_AF_STATE = 0x3029;
 
 const USHORT AF_CMD_SINGLE_TRIGGER = 0x03;
 const USHORT AF_CMD_RELEASE = 0x08;
-const USHORT AF_CMD_MOVE = 0x1A;     // to the position in 0x3028
-const USHORT AF_CMD_REPORT = 0x1B;   // the position into 0x3028
+const USHORT AF_CMD_MOVE = 0x1A;    // to the position in 0x3028
+const USHORT AF_CMD_REPORT = 0x1B;  // the position into 0x3028
 
 const USHORT AF_STATE_FOCUSING = 0x00;
 const USHORT AF_STATE_FOCUSED = 0x10;
 const USHORT AF_STATE_MANUAL = 0x70;
 
-const int AF_STATE_READS = 6;          // the state settles; the last read counts
+const int AF_STATE_READS = 6;  // the state settles; the last read counts
 const DWORD AF_STATE_READ_GAP_MS = 10;
 const DWORD AF_RELEASE_SETTLE_MS = 100;
-const int AF_TRIGGER_ACK_POLLS = 10;   // further reads after the first
+const int AF_TRIGGER_ACK_POLLS = 10;  // further reads after the first
 const DWORD AF_TRIGGER_ACK_GAP_MS = 10;
 const int AF_MOVE_ACK_POLLS = 5;
 
 const SHORT LENS_POSITION_MIN = 0;
 const SHORT LENS_POSITION_MAX = 255;
 
-int RunReleaseToManual()
-{
+int RunReleaseToManual() {
     if (!WriteSensorRegister(REG_AF_COMMAND, AF_CMD_RELEASE)) return -1;
     Sleep(AF_RELEASE_SETTLE_MS);
     int iStatus = -1;
@@ -46,8 +45,7 @@ int RunReleaseToManual()
     return 1;
 }
 
-int RunSingleTrigger()
-{
+int RunSingleTrigger() {
     if (!WriteSensorRegister(REG_AF_ACK, 1)) return -1;
     // A trigger command that cannot be sent reports 0, as for an unknown mode.
     if (!WriteSensorRegister(REG_AF_COMMAND, AF_CMD_SINGLE_TRIGGER)) return 0;
@@ -68,8 +66,7 @@ int RunSingleTrigger()
 
 }  // namespace
 
-extern "C" int KORFWSW_CALL AFFreezeControl(int iMode)
-{
+extern "C" int KORFWSW_CALL AFFreezeControl(int iMode) {
     if (!RequireReadySensor()) return -1;
     switch (iMode) {
     case AF_MANUAL:
@@ -81,8 +78,7 @@ extern "C" int KORFWSW_CALL AFFreezeControl(int iMode)
     }
 }
 
-extern "C" int KORFWSW_CALL GetAFStatus(int *piStatus)
-{
+extern "C" int KORFWSW_CALL GetAFStatus(int *piStatus) {
     if (!piStatus) {
         SetLastError(ERROR_INVALID_PARAMETER);
         return -1;
@@ -115,8 +111,7 @@ extern "C" int KORFWSW_CALL GetAFStatus(int *piStatus)
     }
 }
 
-extern "C" int KORFWSW_CALL SetManualFocusPosition(SHORT sPosition)
-{
+extern "C" int KORFWSW_CALL SetManualFocusPosition(SHORT sPosition) {
     if (!RequireReadySensor()) return -1;
     if (sPosition < LENS_POSITION_MIN || sPosition > LENS_POSITION_MAX) {
         SetLastError(ERR_FOCUS_RANGE);
@@ -136,8 +131,7 @@ extern "C" int KORFWSW_CALL SetManualFocusPosition(SHORT sPosition)
     return 1;
 }
 
-extern "C" int KORFWSW_CALL GetManualFocusPosition(SHORT *psPosition)
-{
+extern "C" int KORFWSW_CALL GetManualFocusPosition(SHORT *psPosition) {
     if (!psPosition) {
         SetLastError(ERROR_INVALID_PARAMETER);
         return -1;

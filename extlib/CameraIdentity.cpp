@@ -16,8 +16,7 @@ const WCHAR KOR_PRODUCT_ID[] = L"04E1";
 const size_t USB_ID_CCH = 4;
 
 // Lowercases ASCII letters A to Z in place; every other character stays.
-void LowercaseAscii(WCHAR *psz)
-{
+void LowercaseAscii(WCHAR *psz) {
     for (; *psz; ++psz) {
         if (*psz >= L'A' && *psz <= L'Z') *psz = (WCHAR)(*psz - L'A' + L'a');
     }
@@ -25,8 +24,7 @@ void LowercaseAscii(WCHAR *psz)
 
 // Copies the (up to) four characters after the first occurrence of
 // pszMarker in pszPath, or "FFFF" when the marker is absent.
-void CutUsbId(const WCHAR *pszPath, const WCHAR *pszMarker, WCHAR *pszId, size_t cchId)
-{
+void CutUsbId(const WCHAR *pszPath, const WCHAR *pszMarker, WCHAR *pszId, size_t cchId) {
     const WCHAR *pszFound = wcsstr(pszPath, pszMarker);
     if (!pszFound) {
         (void)StringCchCopyW(pszId, cchId, L"FFFF");
@@ -36,8 +34,7 @@ void CutUsbId(const WCHAR *pszPath, const WCHAR *pszMarker, WCHAR *pszId, size_t
 }
 
 // Compares an ID text with one of the camera's, regardless of letter case.
-bool IsSameUsbId(WCHAR *pszId, const WCHAR *pszExpected)
-{
+bool IsSameUsbId(WCHAR *pszId, const WCHAR *pszExpected) {
     WCHAR szExpected[USB_ID_CCH + 1];
     (void)StringCchCopyW(szExpected, ARRAYSIZE(szExpected), pszExpected);
     LowercaseAscii(szExpected);
@@ -47,8 +44,7 @@ bool IsSameUsbId(WCHAR *pszId, const WCHAR *pszExpected)
 
 }  // namespace
 
-extern "C" int KORFWSW_CALL IsKORCamera(WCHAR *pszDevicePath)
-{
+extern "C" int KORFWSW_CALL IsKORCamera(WCHAR *pszDevicePath) {
     if (!pszDevicePath) {
         SetLastError(ERROR_INVALID_PARAMETER);
         return 0;

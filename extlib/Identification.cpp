@@ -28,8 +28,7 @@ const ULONG XU_CHIP_ID_LENGTH = 4;
 
 }  // namespace
 
-extern "C" int KORFWSW_CALL GetSensorId(int *piSensorId)
-{
+extern "C" int KORFWSW_CALL GetSensorId(int *piSensorId) {
     if (!piSensorId) {
         SetLastError(ERROR_INVALID_PARAMETER);
         return -1;
@@ -47,8 +46,7 @@ extern "C" int KORFWSW_CALL GetSensorId(int *piSensorId)
     return 1;
 }
 
-extern "C" int KORFWSW_CALL GetFirmwareVersionInfo(WCHAR *pszVersion)
-{
+extern "C" int KORFWSW_CALL GetFirmwareVersionInfo(WCHAR *pszVersion) {
     if (!pszVersion) {
         SetLastError(ERROR_INVALID_PARAMETER);
         return -1;
@@ -65,15 +63,14 @@ extern "C" int KORFWSW_CALL GetFirmwareVersionInfo(WCHAR *pszVersion)
     }
 
     WCHAR szText[FIRMWARE_TEXT_CCH];
-    (void)StringCchPrintfW(szText, ARRAYSIZE(szText), L"%ls%02d.%d.%d %ls %d", L"20", (int)ausInfo[0],
-                           (int)ausInfo[1], (int)ausInfo[2], L"Ver", (int)ausInfo[3]);
+    (void)StringCchPrintfW(szText, ARRAYSIZE(szText), L"%ls%02d.%d.%d %ls %d", L"20", (int)ausInfo[0], (int)ausInfo[1],
+                           (int)ausInfo[2], L"Ver", (int)ausInfo[3]);
     (void)StringCchCopyW(pszVersion, FIRMWARE_TEXT_CCH, szText);
     LibTrace(L"%ls", szText);
     return 1;
 }
 
-extern "C" int KORFWSW_CALL GetUVCChipId(USHORT *pusChipId)
-{
+extern "C" int KORFWSW_CALL GetUVCChipId(USHORT *pusChipId) {
     if (!pusChipId) {
         SetLastError(ERROR_INVALID_PARAMETER);
         return -1;

@@ -10,26 +10,18 @@ namespace {
 INIT_ONCE g_LockInitOnce = INIT_ONCE_STATIC_INIT;
 CRITICAL_SECTION g_csLibrary;
 
-BOOL CALLBACK InitLibraryLock(PINIT_ONCE, PVOID, PVOID *)
-{
+BOOL CALLBACK InitLibraryLock(PINIT_ONCE, PVOID, PVOID *) {
     InitializeCriticalSection(&g_csLibrary);
     return TRUE;
 }
 
-CRITICAL_SECTION *LibraryLock()
-{
+CRITICAL_SECTION *LibraryLock() {
     (void)InitOnceExecuteOnce(&g_LockInitOnce, InitLibraryLock, NULL, NULL);
     return &g_csLibrary;
 }
 
 }  // namespace
 
-LibLock::LibLock()
-{
-    EnterCriticalSection(LibraryLock());
-}
+LibLock::LibLock() { EnterCriticalSection(LibraryLock()); }
 
-LibLock::~LibLock()
-{
-    LeaveCriticalSection(&g_csLibrary);
-}
+LibLock::~LibLock() { LeaveCriticalSection(&g_csLibrary); }

@@ -7,8 +7,7 @@
 #include <strsafe.h>
 #endif
 
-void LibTrace(const WCHAR *pszFormat, ...)
-{
+void LibTrace(const WCHAR *pszFormat, ...) {
 #ifdef KORFWSW_TRACE
     WCHAR szLine[512];
     va_list args;
@@ -22,8 +21,7 @@ void LibTrace(const WCHAR *pszFormat, ...)
 #endif
 }
 
-void LibDebugLine(const WCHAR *pszLine)
-{
+void LibDebugLine(const WCHAR *pszLine) {
     DWORD dwLastError = GetLastError();
     OutputDebugStringW(pszLine);
     SetLastError(dwLastError);

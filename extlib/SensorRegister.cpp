@@ -31,8 +31,7 @@ const DWORD READ_SETTLE_MS = 50;
 
 // Fills a 9-byte SensorCommand: operation, 2 address bytes, 1 data byte,
 // address low byte first, value low byte first.
-void BuildSensorCommand(BYTE *pPacket, BYTE bOperation, USHORT usAddress, USHORT usValue)
-{
+void BuildSensorCommand(BYTE *pPacket, BYTE bOperation, USHORT usAddress, USHORT usValue) {
     memset(pPacket, 0, SENSOR_COMMAND_SIZE);
     pPacket[0] = bOperation;
     pPacket[1] = 2;
@@ -45,8 +44,7 @@ void BuildSensorCommand(BYTE *pPacket, BYTE bOperation, USHORT usAddress, USHORT
 
 }  // namespace
 
-int WriteSensorRegister(USHORT usAddress, USHORT usValue)
-{
+int WriteSensorRegister(USHORT usAddress, USHORT usValue) {
     if (!RequireSession()) return 0;
     BYTE abPacket[SENSOR_COMMAND_SIZE];
     BuildSensorCommand(abPacket, SENSOR_OP_WRITE, usAddress, usValue);
@@ -58,8 +56,7 @@ int WriteSensorRegister(USHORT usAddress, USHORT usValue)
     return 1;
 }
 
-bool RequireReadySensor()
-{
+bool RequireReadySensor() {
     if (!RequireSession()) return false;
     if (!IsSensorReady()) {
         SetLastError(ERR_SENSOR_NOT_READY);
@@ -68,8 +65,7 @@ bool RequireReadySensor()
     return true;
 }
 
-extern "C" int KORFWSW_CALL ReadRegister(USHORT usAddress)
-{
+extern "C" int KORFWSW_CALL ReadRegister(USHORT usAddress) {
     if (!RequireReadySensor()) return -1;
     Sleep(READ_SETTLE_MS);
 
@@ -83,8 +79,7 @@ extern "C" int KORFWSW_CALL ReadRegister(USHORT usAddress)
     return abPacket[SENSOR_VALUE_OFFSET];
 }
 
-extern "C" int KORFWSW_CALL IsSensorReady(void)
-{
+extern "C" int KORFWSW_CALL IsSensorReady(void) {
     LibLock lock;  // the session and its firmware version belong together
     if (!RequireSession()) return 0;
     if (g_usFirmwareVersion < FIRST_FIRMWARE_WITH_SENSOR_STATE) return 1;
@@ -104,8 +99,7 @@ extern "C" int KORFWSW_CALL IsSensorReady(void)
     return 0;
 }
 
-extern "C" int KORFWSW_CALL ResetUSBCamera(void)
-{
+extern "C" int KORFWSW_CALL ResetUSBCamera(void) {
     if (!RequireSession()) return 0;
     // A failed reset is not reported: the call succeeds with a session.
     if (XuWriteChipRegister(CHIP_USB_RESET, USB_RESET_VALUE) == XU_OK) {

@@ -31,8 +31,7 @@ const DWORD INIT_SETTLE_MS = 500;
 DWORD g_dwComThreadId = 0;
 LONG g_lComInits = 0;
 
-void InitComForSession()
-{
+void InitComForSession() {
     if (FAILED(CoInitialize(NULL))) return;
     DWORD dwThreadId = GetCurrentThreadId();
     if (dwThreadId != g_dwComThreadId) {
@@ -43,8 +42,7 @@ void InitComForSession()
     ++g_lComInits;
 }
 
-void UninitComForSession()
-{
+void UninitComForSession() {
     if (g_lComInits > 0 && GetCurrentThreadId() == g_dwComThreadId) {
         --g_lComInits;
         CoUninitialize();
@@ -52,8 +50,7 @@ void UninitComForSession()
 }
 
 // Releases both component objects, the register object first.
-void ReleaseComponents()
-{
+void ReleaseComponents() {
     if (g_pXUControl) {
         g_pXUControl->Release();
         g_pXUControl = NULL;
@@ -66,8 +63,7 @@ void ReleaseComponents()
 
 // The interface path in a device record, or null when the record has no
 // name or its name is too short to carry one.
-const WCHAR *RecordDevicePath(const DeviceRecord &record)
-{
+const WCHAR *RecordDevicePath(const DeviceRecord &record) {
     if (!record.pszDeviceName) return NULL;
     if (wcsnlen(record.pszDeviceName, DEVICE_NAME_PREFIX_CCH) < DEVICE_NAME_PREFIX_CCH) return NULL;
     return record.pszDeviceName + DEVICE_NAME_PREFIX_CCH;
@@ -75,8 +71,7 @@ const WCHAR *RecordDevicePath(const DeviceRecord &record)
 
 // Creates both component objects. Returns false with the code set and the
 // objects released.
-bool CreateComponents()
-{
+bool CreateComponents() {
     HRESULT hr = CoCreateInstance(CLSID_CVMDevice, NULL, CLSCTX_INPROC_SERVER, IID_IVMDevice,
                                   reinterpret_cast<void **>(&g_pVMDevice));
     if (hr != S_OK) {
@@ -99,9 +94,8 @@ bool CreateComponents()
 // Looks through the listed records for the requested device and opens it.
 // On success hands over the device object (one reference, may be null) and
 // the device value.
-bool FindRequestedCamera(const WCHAR *pszDevicePath, DeviceRecord *pRecords, ULONG ulCount,
-                         IUnknown **ppDeviceObject, DWORD *pdwDeviceValue)
-{
+bool FindRequestedCamera(const WCHAR *pszDevicePath, DeviceRecord *pRecords, ULONG ulCount, IUnknown **ppDeviceObject,
+                         DWORD *pdwDeviceValue) {
     for (ULONG i = 0; i < ulCount; ++i) {
         const WCHAR *pszRecordPath = RecordDevicePath(pRecords[i]);
         LibTrace(L"DeviceName = %ls \r\n", pszRecordPath ? pszRecordPath : L"");
@@ -142,16 +136,14 @@ bool FindRequestedCamera(const WCHAR *pszDevicePath, DeviceRecord *pRecords, ULO
 
 }  // namespace
 
-bool RequireSession()
-{
+bool RequireSession() {
     LibLock lock;
     if (g_pXUControl) return true;
     SetLastError(ERR_NOT_INITIALISED);
     return false;
 }
 
-extern "C" int KORFWSW_CALL InitLibrary(const WCHAR *pszDevicePath)
-{
+extern "C" int KORFWSW_CALL InitLibrary(const WCHAR *pszDevicePath) {
     if (!pszDevicePath) {
         SetLastError(ERROR_INVALID_PARAMETER);
         return -1;
@@ -206,8 +198,7 @@ extern "C" int KORFWSW_CALL InitLibrary(const WCHAR *pszDevicePath)
     return 1;
 }
 
-extern "C" int KORFWSW_CALL DeInitLibrary(void)
-{
+extern "C" int KORFWSW_CALL DeInitLibrary(void) {
     LibLock lock;
     ReleaseComponents();
     g_bAttached = 0;

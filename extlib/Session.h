@@ -9,12 +9,12 @@
 
 #include "XUComponent.h"
 
-extern IVMDevice *g_pVMDevice;       // device lister, one reference, or null
-extern IXUVMControl *g_pXUControl;   // register object, one reference; non-null = session
-extern ULONG g_ulNumber;             // devices listed by the last InitLibrary
-extern int g_bDeviceFound;           // the last InitLibrary accepted a device
-extern int g_bAttached;              // register object bound to a device
-extern USHORT g_usFirmwareVersion;   // information index 153 of the session's camera
+extern IVMDevice *g_pVMDevice;      // device lister, one reference, or null
+extern IXUVMControl *g_pXUControl;  // register object, one reference; non-null = session
+extern ULONG g_ulNumber;            // devices listed by the last InitLibrary
+extern int g_bDeviceFound;          // the last InitLibrary accepted a device
+extern int g_bAttached;             // register object bound to a device
+extern USHORT g_usFirmwareVersion;  // information index 153 of the session's camera
 
 // The library's own version text.
 #define KORFWSW_VERSION_TEXT L"1.1"

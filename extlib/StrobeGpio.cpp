@@ -11,7 +11,7 @@ namespace {
 
 const USHORT STROBE_TYPE_ENABLE = 6;
 const USHORT STROBE_TYPE_DISABLE = 7;
-const USHORT REG_STROBE_PREPARE = 0x3016;   // written before the strobe goes on
+const USHORT REG_STROBE_PREPARE = 0x3016;  // written before the strobe goes on
 const USHORT STROBE_PREPARE_VALUE = 0x02;
 const USHORT REG_STROBE = 0x3B00;
 const USHORT STROBE_ON = 0xC3;
@@ -23,12 +23,11 @@ const USHORT GPO8_ON = 0x22;
 const USHORT GPO8_OFF = 0x20;
 
 const USHORT CHIP_GPI = 0x8107;
-const USHORT GPI_LATCH = 0x0001;            // cleared by writing the value back without it
+const USHORT GPI_LATCH = 0x0001;  // cleared by writing the value back without it
 
 // The input bits as callers see them: register bits 0 and 1 swap places,
 // bit 2 stays; the other bits are not inputs.
-int InputBitsFromRegister(USHORT usRegister)
-{
+int InputBitsFromRegister(USHORT usRegister) {
     int iBits = 0;
     if (usRegister & 0x0002) iBits |= 0x1;
     if (usRegister & 0x0001) iBits |= 0x2;
@@ -38,8 +37,7 @@ int InputBitsFromRegister(USHORT usRegister)
 
 }  // namespace
 
-extern "C" int KORFWSW_CALL StrobeControl(USHORT usType)
-{
+extern "C" int KORFWSW_CALL StrobeControl(USHORT usType) {
     if (!RequireSession()) return -1;
 
     USHORT usStrobe = STROBE_OFF;
@@ -66,8 +64,7 @@ extern "C" int KORFWSW_CALL StrobeControl(USHORT usType)
     return 1;
 }
 
-extern "C" int KORFWSW_CALL ControlGPO(int iOutput, int iState)
-{
+extern "C" int KORFWSW_CALL ControlGPO(int iOutput, int iState) {
     if (!RequireSession()) return -1;
     if (iOutput != GPO_FLASH) {
         SetLastError(ERR_GPO_NUMBER);
@@ -85,8 +82,7 @@ extern "C" int KORFWSW_CALL ControlGPO(int iOutput, int iState)
     return 1;
 }
 
-extern "C" int KORFWSW_CALL GetGPIStatus(int *piInputBits)
-{
+extern "C" int KORFWSW_CALL GetGPIStatus(int *piInputBits) {
     if (!piInputBits) {
         SetLastError(ERROR_INVALID_PARAMETER);
         return -1;

@@ -20,8 +20,8 @@ extern const IID IID_IXUVMControl;      // {A917C75B-4119-11DA-AE0E-000D56AC7B4C
 
 // One listed capture device. Both strings belong to the component.
 struct DeviceRecord {
-    WCHAR *pszDeviceName;   // 12-character prefix, then the device interface path
-    BSTR bstrDescription;   // only its length is used
+    WCHAR *pszDeviceName;  // 12-character prefix, then the device interface path
+    BSTR bstrDescription;  // only its length is used
 };
 
 // The most records the library asks EnumerateDevices for.
@@ -33,13 +33,12 @@ const size_t DEVICE_NAME_PREFIX_CCH = 12;
 // CVMDevice: the device lister.
 struct IVMDevice : public IUnknown {
     // Slot 3. Fills up to ulCapacity records and reports the device count.
-    virtual HRESULT STDMETHODCALLTYPE EnumerateDevices(DeviceRecord *pRecords, ULONG *pulCount,
-                                                       ULONG ulCapacity) = 0;
+    virtual HRESULT STDMETHODCALLTYPE EnumerateDevices(DeviceRecord *pRecords, ULONG *pulCount, ULONG ulCapacity) = 0;
     // Slot 4. Opens a listed device: pszDeviceName is the record's first
     // string, cchDescription the character count of its second string.
     // Hands out a device object (one reference) and a device value.
-    virtual HRESULT STDMETHODCALLTYPE OpenDevice(WCHAR *pszDeviceName, UINT cchDescription,
-                                                 IUnknown **ppDeviceObject, DWORD *pdwDeviceValue) = 0;
+    virtual HRESULT STDMETHODCALLTYPE OpenDevice(WCHAR *pszDeviceName, UINT cchDescription, IUnknown **ppDeviceObject,
+                                                 DWORD *pdwDeviceValue) = 0;
 };
 
 // CXUVMControl: the register object of the opened device.

@@ -18,12 +18,12 @@
 #include "include/SimCamControl.h"
 #include "SimCamDefaults.h"
 
-#define SIM_STATE_MAGIC 0x4D434D53u  // "SMCM"
+#define SIM_STATE_MAGIC   0x4D434D53u  // "SMCM"
 #define SIM_STATE_VERSION 1u
 
-#define SIM_MAX_CAPS 16
+#define SIM_MAX_CAPS      16
 #define SIM_MAX_CHIP_REGS 32
-#define SIM_MAX_FAULTS 16
+#define SIM_MAX_FAULTS    16
 
 // One stream capability of a pin. subtype is a FOURCC ('YUY2' or 'MJPG').
 struct SimCapability {
@@ -56,59 +56,59 @@ struct SimChipRegister {
 };
 
 struct SimCamera {
-    LONG present;                  // plugged in: listed by the enumerators
-    WCHAR name[128];               // FriendlyName
-    WCHAR devicePath[256];         // DevicePath, e.g. \\?\usb#vid_2c7a&pid_04e1&mi_00#...\global
-    WCHAR recordPrefix[32];        // the first string of the component's record is
-                                   // recordPrefix + devicePath; normally "@device:pnp:"
+    LONG present;            // plugged in: listed by the enumerators
+    WCHAR name[128];         // FriendlyName
+    WCHAR devicePath[256];   // DevicePath, e.g. \\?\usb#vid_2c7a&pid_04e1&mi_00#...\global
+    WCHAR recordPrefix[32];  // the first string of the component's record is
+                             // recordPrefix + devicePath; normally "@device:pnp:"
     WORD vendorId;
     WORD productId;
 
     // Video device.
     LONG hasStillPin;
-    LONG hasVideoControl;          // IAMVideoControl on the filter
-    LONG capsSize;                 // size GetNumberOfCapabilities reports (128 normally)
+    LONG hasVideoControl;  // IAMVideoControl on the filter
+    LONG capsSize;         // size GetNumberOfCapabilities reports (128 normally)
     LONG captureCapCount;
     SimCapability captureCaps[SIM_MAX_CAPS];
     LONG stillCapCount;
     SimCapability stillCaps[SIM_MAX_CAPS];
-    SimCapability captureFormat;   // what the capture pin delivers (SetFormat)
-    SimCapability stillFormat;     // what the still pin delivers (SetFormat)
+    SimCapability captureFormat;  // what the capture pin delivers (SetFormat)
+    SimCapability stillFormat;    // what the still pin delivers (SetFormat)
     SimControlValue procAmp[SIM_PA_COUNT];
-    SimControlValue exposure;      // CameraControl_Exposure (log2 seconds, -11..-1)
+    SimControlValue exposure;  // CameraControl_Exposure (log2 seconds, -11..-1)
 
     // Bridge chip and extension unit.
-    LONG firmwareVersion;          // information index 153
-    WORD info[4];                  // information indexes 150..153
-    BYTE chipIdBytes[4];           // extension-unit control 7
+    LONG firmwareVersion;  // information index 153
+    WORD info[4];          // information indexes 150..153
+    BYTE chipIdBytes[4];   // extension-unit control 7
     LONG chipRegCount;
     SimChipRegister chipRegs[SIM_MAX_CHIP_REGS];
-    LONG flashConnected;           // 0x8107 bit 1 is set while no flash is connected
-    LONG gpiLatch;                 // 0x8107 bit 0, cleared by the write-back
+    LONG flashConnected;  // 0x8107 bit 1 is set while no flash is connected
+    LONG gpiLatch;        // 0x8107 bit 0, cleared by the write-back
 
     // Sensor.
-    BYTE sensor[65536];            // 16-bit addressed, 8-bit register file
-    DWORD readyAtTick;             // 0xB306 reads 4 once GetTickCount passes this
-    LONG holdSensorState;          // -1, or the value 0xB306 reads
-    LONG holdFocusState;           // -1, or the value 0x3029 reads
-    LONG stickyAck;                // 0x3023 never clears
-    LONG lensPosition;             // 0..255
-    LONG bestPosition;             // where the scene is sharp
-    LONG afRunning;                // a single trigger is in progress
-    DWORD afStartTick;             // when it started
+    BYTE sensor[65536];    // 16-bit addressed, 8-bit register file
+    DWORD readyAtTick;     // 0xB306 reads 4 once GetTickCount passes this
+    LONG holdSensorState;  // -1, or the value 0xB306 reads
+    LONG holdFocusState;   // -1, or the value 0x3029 reads
+    LONG stickyAck;        // 0x3023 never clears
+    LONG lensPosition;     // 0..255
+    LONG bestPosition;     // where the scene is sharp
+    LONG afRunning;        // a single trigger is in progress
+    DWORD afStartTick;     // when it started
 
     // Sensor model internals (SensorModel.cpp); times are GetTickCount values.
-    LONG initialLens;              // lens position after power-up and reset
-    DWORD notReadyMs;              // sensor not ready this long after power-up
-    DWORD resetNotReadyMs;         // ... and after a reset through chip register 0xB005
-    LONG ackPending;               // 0x3023 drops to 0 at ackClearTick
+    LONG initialLens;       // lens position after power-up and reset
+    DWORD notReadyMs;       // sensor not ready this long after power-up
+    DWORD resetNotReadyMs;  // ... and after a reset through chip register 0xB005
+    LONG ackPending;        // 0x3023 drops to 0 at ackClearTick
     DWORD ackClearTick;
-    LONG lensMoving;               // the lens travels from lensFrom to lensTo
+    LONG lensMoving;  // the lens travels from lensFrom to lensTo
     LONG lensFrom;
     LONG lensTo;
-    DWORD lensMoveTick;            // start of the travel
-    DWORD lensMoveMs;              // its duration
-    LONG xuAnnounced;              // length announced through 0x8102; 0 once a transfer used it
+    DWORD lensMoveTick;                 // start of the travel
+    DWORD lensMoveMs;                   // its duration
+    LONG xuAnnounced;                   // length announced through 0x8102; 0 once a transfer used it
     BYTE xuPacket[SIM_XU_PACKET_SIZE];  // last control-16 packet; a read's reply carries the value
 
     // Counters for tests and the control tool.
@@ -118,25 +118,25 @@ struct SimCamera {
 };
 
 struct SimFault {
-    LONG op;         // SimOp
-    LONG nth;        // 0 every call; n the n-th call counted from injection
-    LONG calls;      // calls of op seen since injection
-    LONG result;     // what the failing call returns
+    LONG op;      // SimOp
+    LONG nth;     // 0 every call; n the n-th call counted from injection
+    LONG calls;   // calls of op seen since injection
+    LONG result;  // what the failing call returns
 };
 
 struct SimShared {
     DWORD magic;
     DWORD version;
-    DWORD structSize;              // sizeof(SimShared) of the DLL that made the block
+    DWORD structSize;  // sizeof(SimShared) of the DLL that made the block
     LONG cameraCount;
     SimCamera cameras[SIMCAM_MAX_CAMERAS];
     LONG faultCount;
     SimFault faults[SIM_MAX_FAULTS];
     LONG enumerateOverreport;
-    DWORD logCount;                // entries written since the last clear
+    DWORD logCount;                   // entries written since the last clear
     SimLogEntry log[SIMCAM_MAX_LOG];  // the first SIMCAM_MAX_LOG entries are kept
     char lastError[256];
-    LONG generation;               // bumped by every scenario load and plug change
+    LONG generation;  // bumped by every scenario load and plug change
 };
 
 // Maps the block on first use (loading the default scenario into a new one)
@@ -150,13 +150,16 @@ void SimStateShutdown();
 class SimStateGuard {
 public:
     SimStateGuard() : m_pState(SimStateLock()) {}
-    ~SimStateGuard() { if (m_pState) SimStateUnlock(); }
+    ~SimStateGuard() {
+        if (m_pState) SimStateUnlock();
+    }
     SimStateGuard(const SimStateGuard &) = delete;
     SimStateGuard &operator=(const SimStateGuard &) = delete;
     SimShared *operator->() const { return m_pState; }
     SimShared *Get() const { return m_pState; }
     // The camera at index, or null when the index is out of range.
     SimCamera *Camera(int index) const;
+
 private:
     SimShared *m_pState;
 };
@@ -200,8 +203,8 @@ HRESULT SimXUGet(SimCamera *pCam, ULONG selector, ULONG length, BYTE *pBuffer);
 HRESULT SimXUSet(SimCamera *pCam, ULONG selector, ULONG length, const BYTE *pBuffer);
 
 // Derived picture state (lock held).
-bool SimStrobeOn(const SimCamera *pCam);   // GPO 8 output on (0xB03C == 0x22)
-LONG SimCurrentLens(SimCamera *pCam);      // lens position, moving during autofocus
+bool SimStrobeOn(const SimCamera *pCam);  // GPO 8 output on (0xB03C == 0x22)
+LONG SimCurrentLens(SimCamera *pCam);     // lens position, moving during autofocus
 
 // Called (without the lock) after a scenario load or a plug change: brings
 // the video-input device registration in line with the present cameras.

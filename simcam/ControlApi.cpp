@@ -30,8 +30,8 @@ LONG Clamp(LONG lValue, LONG lMin, LONG lMax) { return lValue < lMin ? lMin : (l
 
 // Reads a whole file into a null-terminated heap buffer (delete[] it).
 char *ReadTextFile(const WCHAR *pszPath, const char **ppszError) {
-    HANDLE hFile = CreateFileW(pszPath, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                               FILE_ATTRIBUTE_NORMAL, nullptr);
+    HANDLE hFile =
+        CreateFileW(pszPath, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (hFile == INVALID_HANDLE_VALUE) {
         *ppszError = "cannot open the scenario file";
         return nullptr;

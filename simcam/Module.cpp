@@ -56,7 +56,10 @@ public:
         return m_pEntry->pfnCreate(riid, ppv);
     }
     STDMETHODIMP LockServer(BOOL bLock) override {
-        if (bLock) SimModuleAddRef(); else SimModuleRelease();
+        if (bLock)
+            SimModuleAddRef();
+        else
+            SimModuleRelease();
         return S_OK;
     }
 
@@ -82,8 +85,8 @@ HRESULT SetStringValue(HKEY hKey, const WCHAR *pszName, const WCHAR *pszValue) {
 
 HRESULT WriteKeyWithValue(const WCHAR *pszKey, const WCHAR *pszName, const WCHAR *pszValue, HKEY *phKey) {
     HKEY hKey = nullptr;
-    LONG lErr = RegCreateKeyExW(HKEY_CLASSES_ROOT, pszKey, 0, nullptr, REG_OPTION_NON_VOLATILE, KEY_WRITE,
-                                nullptr, &hKey, nullptr);
+    LONG lErr = RegCreateKeyExW(HKEY_CLASSES_ROOT, pszKey, 0, nullptr, REG_OPTION_NON_VOLATILE, KEY_WRITE, nullptr,
+                                &hKey, nullptr);
     if (lErr != ERROR_SUCCESS) return HRESULT_FROM_WIN32(lErr);
     HRESULT hr = SetStringValue(hKey, pszName, pszValue);
     if (SUCCEEDED(hr) && phKey) {

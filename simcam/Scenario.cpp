@@ -68,11 +68,33 @@ const size_t kMaxLine = 1024;
 const int kMaxRegOverrides = 64;
 
 enum ScenarioKey {
-    KEY_NAME, KEY_PATH, KEY_VID, KEY_PID, KEY_RECORD_PREFIX, KEY_PRESENT, KEY_STILL_PIN,
-    KEY_VIDEO_CONTROL, KEY_CAPS_SIZE, KEY_CAPTURE, KEY_STILL, KEY_FIRMWARE, KEY_FIRMWARE_DATE,
-    KEY_FLASH, KEY_SENSOR_ID, KEY_CHIP_ID, KEY_BEST_FOCUS, KEY_LENS, KEY_NOT_READY_MS,
-    KEY_RESET_MS, KEY_STICKY_ACK, KEY_PROCAMP, KEY_WHITE_BALANCE_AUTO, KEY_EXPOSURE,
-    KEY_EXPOSURE_AUTO, KEY_SENSOR_REG, KEY_CHIP_REG
+    KEY_NAME,
+    KEY_PATH,
+    KEY_VID,
+    KEY_PID,
+    KEY_RECORD_PREFIX,
+    KEY_PRESENT,
+    KEY_STILL_PIN,
+    KEY_VIDEO_CONTROL,
+    KEY_CAPS_SIZE,
+    KEY_CAPTURE,
+    KEY_STILL,
+    KEY_FIRMWARE,
+    KEY_FIRMWARE_DATE,
+    KEY_FLASH,
+    KEY_SENSOR_ID,
+    KEY_CHIP_ID,
+    KEY_BEST_FOCUS,
+    KEY_LENS,
+    KEY_NOT_READY_MS,
+    KEY_RESET_MS,
+    KEY_STICKY_ACK,
+    KEY_PROCAMP,
+    KEY_WHITE_BALANCE_AUTO,
+    KEY_EXPOSURE,
+    KEY_EXPOSURE_AUTO,
+    KEY_SENSOR_REG,
+    KEY_CHIP_REG
 };
 
 struct KeyName {
@@ -121,8 +143,7 @@ const KeyName kKeys[] = {
 const char kDefaultCapture[] =
     "YUY2 640x480, YUY2 320x240, YUY2 1280x960, YUY2 2592x1944, "
     "MJPG 640x480, MJPG 320x240, MJPG 1280x960, MJPG 1920x1080, MJPG 2592x1944";
-const char kDefaultStill[] =
-    "MJPG 2592x1944, MJPG 1280x960, MJPG 640x480, YUY2 2592x1944, YUY2 1280x960, YUY2 640x480";
+const char kDefaultStill[] = "MJPG 2592x1944, MJPG 1280x960, MJPG 640x480, YUY2 2592x1944, YUY2 1280x960, YUY2 640x480";
 
 struct RegOverride {
     bool bChip;
@@ -282,8 +303,7 @@ bool ParseCapability(char *pszItem, SimCapability *pCap) {
 }
 
 // A comma-separated list of capabilities; an empty text is an empty list.
-bool ParseCapabilityList(const char *pszList, SimCapability *pCaps, LONG *pCount, char *pszError,
-                         size_t cchError) {
+bool ParseCapabilityList(const char *pszList, SimCapability *pCaps, LONG *pCount, char *pszError, size_t cchError) {
     char szList[kMaxLine];
     if (FAILED(StringCchCopyA(szList, ARRAYSIZE(szList), pszList))) return false;
     LONG lCount = 0;
@@ -298,8 +318,8 @@ bool ParseCapabilityList(const char *pszList, SimCapability *pCaps, LONG *pCount
         char szItem[64];
         (void)StringCchCopyA(szItem, ARRAYSIZE(szItem), Trim(pszItem));
         if (!ParseCapability(pszItem, &pCaps[lCount])) {
-            (void)StringCchPrintfA(pszError, cchError,
-                                   "bad format '%s' (expected YUY2 or MJPG and WIDTHxHEIGHT)", szItem);
+            (void)StringCchPrintfA(pszError, cchError, "bad format '%s' (expected YUY2 or MJPG and WIDTHxHEIGHT)",
+                                   szItem);
             return false;
         }
         ++lCount;
@@ -437,8 +457,7 @@ void CloseSection(ParseContext *pCtx) {
 }
 
 bool Fail(ParseContext *pCtx, const char *pszWhat, const char *pszDetail) {
-    (void)StringCchPrintfA(pCtx->szError, ARRAYSIZE(pCtx->szError), "line %d: %s '%s'", pCtx->line, pszWhat,
-                           pszDetail);
+    (void)StringCchPrintfA(pCtx->szError, ARRAYSIZE(pCtx->szError), "line %d: %s '%s'", pCtx->line, pszWhat, pszDetail);
     return false;
 }
 

@@ -23,72 +23,72 @@ struct SimControlRange {
 
 // Indexed by SimProcAmp (CameraState.h), the order of VideoProcAmpProperty.
 static const SimControlRange g_SimProcAmpRanges[8] = {
-    {0, 255, 1, 128, 2, 2},          // brightness
-    {0, 255, 1, 32, 2, 2},           // contrast
-    {-180, 180, 1, 0, 2, 2},         // hue
-    {0, 255, 1, 64, 2, 2},           // saturation
-    {0, 255, 1, 24, 2, 2},           // sharpness
-    {72, 500, 1, 100, 2, 2},         // gamma
-    {0, 1, 1, 1, 2, 2},              // color enable
-    {2800, 6500, 10, 4600, 3, 1},    // white balance (Kelvin), automatic by default
+    {0, 255, 1, 128, 2, 2},        // brightness
+    {0, 255, 1, 32, 2, 2},         // contrast
+    {-180, 180, 1, 0, 2, 2},       // hue
+    {0, 255, 1, 64, 2, 2},         // saturation
+    {0, 255, 1, 24, 2, 2},         // sharpness
+    {72, 500, 1, 100, 2, 2},       // gamma
+    {0, 1, 1, 1, 2, 2},            // color enable
+    {2800, 6500, 10, 4600, 3, 1},  // white balance (Kelvin), automatic by default
 };
 
 // CameraControl_Exposure: log2 of seconds, automatic by default.
 static const SimControlRange g_SimExposureRange = {-11, -1, 1, -5, 3, 1};
 
 // Extension-unit controls of the bridge.
-#define SIM_XU_CHIP_ID 7u          // 4 bytes, byte 3 is the chip ID
-#define SIM_XU_SENSOR 16u          // the 9-byte sensor command packet
+#define SIM_XU_CHIP_ID     7u   // 4 bytes, byte 3 is the chip ID
+#define SIM_XU_SENSOR      16u  // the 9-byte sensor command packet
 #define SIM_XU_PACKET_SIZE 9
 
 // Bridge-chip registers.
-#define SIM_CHIP_ANNOUNCE 0x8102u  // write the length (9) before each control-16 transfer
-#define SIM_CHIP_GPI 0x8107u       // input bits: 0 latch, 1 no flash connected
-#define SIM_CHIP_RESET 0xB005u     // write 0x80: reset
-#define SIM_CHIP_GPO8 0xB03Cu      // output 8: 0x22 on, 0x20 off
+#define SIM_CHIP_ANNOUNCE     0x8102u  // write the length (9) before each control-16 transfer
+#define SIM_CHIP_GPI          0x8107u  // input bits: 0 latch, 1 no flash connected
+#define SIM_CHIP_RESET        0xB005u  // write 0x80: reset
+#define SIM_CHIP_GPO8         0xB03Cu  // output 8: 0x22 on, 0x20 off
 #define SIM_CHIP_SENSOR_STATE 0xB306u  // 4 ready
 
 #define SIM_SENSOR_STATE_READY 4
-#define SIM_SENSOR_STATE_BUSY 3    // what 0xB306 reads while the sensor starts up
-#define SIM_GPO8_ON 0x22
-#define SIM_GPO8_OFF 0x20
-#define SIM_RESET_VALUE 0x80
+#define SIM_SENSOR_STATE_BUSY  3  // what 0xB306 reads while the sensor starts up
+#define SIM_GPO8_ON            0x22
+#define SIM_GPO8_OFF           0x20
+#define SIM_RESET_VALUE        0x80
 
 // Sensor registers.
-#define SIM_REG_STROBE_MODE 0x3016u
+#define SIM_REG_STROBE_MODE    0x3016u
 #define SIM_REG_SENSOR_ID_HIGH 0x300Au
-#define SIM_REG_SENSOR_ID_LOW 0x300Bu
-#define SIM_REG_AF_COMMAND 0x3022u
-#define SIM_REG_AF_ACK 0x3023u
-#define SIM_REG_AF_PARAM 0x3027u
-#define SIM_REG_AF_LENS 0x3028u
-#define SIM_REG_AF_STATE 0x3029u
-#define SIM_REG_STROBE 0x3B00u
-#define SIM_STROBE_ON 0xC3
+#define SIM_REG_SENSOR_ID_LOW  0x300Bu
+#define SIM_REG_AF_COMMAND     0x3022u
+#define SIM_REG_AF_ACK         0x3023u
+#define SIM_REG_AF_PARAM       0x3027u
+#define SIM_REG_AF_LENS        0x3028u
+#define SIM_REG_AF_STATE       0x3029u
+#define SIM_REG_STROBE         0x3B00u
+#define SIM_STROBE_ON          0xC3
 
 // Autofocus commands and states.
-#define SIM_AF_CMD_SINGLE 0x03
-#define SIM_AF_CMD_RELEASE 0x08
-#define SIM_AF_CMD_MOVE 0x1A
-#define SIM_AF_CMD_REPORT 0x1B
+#define SIM_AF_CMD_SINGLE     0x03
+#define SIM_AF_CMD_RELEASE    0x08
+#define SIM_AF_CMD_MOVE       0x1A
+#define SIM_AF_CMD_REPORT     0x1B
 #define SIM_AF_STATE_FOCUSING 0x00
-#define SIM_AF_STATE_FOCUSED 0x10
-#define SIM_AF_STATE_MANUAL 0x70
+#define SIM_AF_STATE_FOCUSED  0x10
+#define SIM_AF_STATE_MANUAL   0x70
 
 // Failures of extension-unit transfers.
-#define SIM_E_NOT_ANNOUNCED HRESULT_FROM_WIN32(ERROR_BAD_COMMAND)    // control 16 without a fresh 0x8102 = 9
-#define SIM_E_SENSOR_BUSY HRESULT_FROM_WIN32(ERROR_NOT_READY)        // control 16 while the sensor starts up
-#define SIM_E_BAD_PACKET HRESULT_FROM_WIN32(ERROR_INVALID_DATA)      // not a sensor command the bridge knows
-#define SIM_E_NO_CONTROL HRESULT_FROM_WIN32(ERROR_NOT_FOUND)         // no such extension-unit control
-#define SIM_E_READ_ONLY HRESULT_FROM_WIN32(ERROR_INVALID_FUNCTION)   // Set on a read-only control
-#define SIM_E_NOT_BOUND E_HANDLE                                     // CXUVMControl not bound to a camera
-#define SIM_E_UNPLUGGED HRESULT_FROM_WIN32(ERROR_DEVICE_NOT_CONNECTED)  // the bound camera is gone
+#define SIM_E_NOT_ANNOUNCED HRESULT_FROM_WIN32(ERROR_BAD_COMMAND)           // control 16 without a fresh 0x8102 = 9
+#define SIM_E_SENSOR_BUSY   HRESULT_FROM_WIN32(ERROR_NOT_READY)             // control 16 while the sensor starts up
+#define SIM_E_BAD_PACKET    HRESULT_FROM_WIN32(ERROR_INVALID_DATA)          // not a sensor command the bridge knows
+#define SIM_E_NO_CONTROL    HRESULT_FROM_WIN32(ERROR_NOT_FOUND)             // no such extension-unit control
+#define SIM_E_READ_ONLY     HRESULT_FROM_WIN32(ERROR_INVALID_FUNCTION)      // Set on a read-only control
+#define SIM_E_NOT_BOUND     E_HANDLE                                        // CXUVMControl not bound to a camera
+#define SIM_E_UNPLUGGED     HRESULT_FROM_WIN32(ERROR_DEVICE_NOT_CONNECTED)  // the bound camera is gone
 
 // Timing (milliseconds).
-#define SIM_AF_ACK_MS 30            // single trigger: acknowledge clears
-#define SIM_AF_SETTLE_MS 300        // single trigger: focused, lens at best
-#define SIM_CMD_ACK_MS 5            // other commands: acknowledge clears
-#define SIM_LENS_MOVE_MS 40         // a manual move travels this long
+#define SIM_AF_ACK_MS          30   // single trigger: acknowledge clears
+#define SIM_AF_SETTLE_MS       300  // single trigger: focused, lens at best
+#define SIM_CMD_ACK_MS         5    // other commands: acknowledge clears
+#define SIM_LENS_MOVE_MS       40   // a manual move travels this long
 #define SIM_RESET_NOT_READY_MS 300  // sensor not ready after a reset
 
 #endif  // SIMCAM_DEFAULTS_H

@@ -105,9 +105,7 @@ LONG CameraOfDeviceObject(IUnknown *pDevice) {
 
 class SimVMDevice : public SimComObject<ISimVMDevice> {
 public:
-    SimVMDevice() : SimComObject(IID_ISimVMDevice), m_ulRecords(0) {
-        ZeroMemory(m_records, sizeof(m_records));
-    }
+    SimVMDevice() : SimComObject(IID_ISimVMDevice), m_ulRecords(0) { ZeroMemory(m_records, sizeof(m_records)); }
 
     HRESULT STDMETHODCALLTYPE EnumerateDevices(SimDeviceRecord *pRecords, ULONG *pulCount, ULONG ulCapacity) override {
         SimStateGuard guard;
@@ -394,7 +392,9 @@ HRESULT CreateObject(SimOp op, REFIID riid, void **ppv) {
 
 }  // namespace
 
-HRESULT SimCreateVMDevice(REFIID riid, void **ppv) { return CreateObject<SimVMDevice>(SIM_OP_CREATE_VMDEVICE, riid, ppv); }
+HRESULT SimCreateVMDevice(REFIID riid, void **ppv) {
+    return CreateObject<SimVMDevice>(SIM_OP_CREATE_VMDEVICE, riid, ppv);
+}
 
 HRESULT SimCreateXUVMControl(REFIID riid, void **ppv) {
     return CreateObject<SimXUVMControl>(SIM_OP_CREATE_XUCONTROL, riid, ppv);

@@ -33,15 +33,15 @@ struct SimDeviceRecord {
 };
 
 // Device value handed out by OpenDevice: SIM_DEVICE_VALUE_TAG | camera index.
-#define SIM_DEVICE_VALUE_TAG 0x53430000u
+#define SIM_DEVICE_VALUE_TAG  0x53430000u
 #define SIM_DEVICE_VALUE_MASK 0xFFFF0000u
 
 // Slot 3 and 4 (after IUnknown's three).
 struct ISimVMDevice : public IUnknown {
     virtual HRESULT STDMETHODCALLTYPE EnumerateDevices(SimDeviceRecord *pRecords, ULONG *pulCount,
                                                        ULONG ulCapacity) = 0;
-    virtual HRESULT STDMETHODCALLTYPE OpenDevice(WCHAR *pszDeviceString, UINT cchFriendlyName,
-                                                 IUnknown **ppDevice, ULONG *pulDeviceValue) = 0;
+    virtual HRESULT STDMETHODCALLTYPE OpenDevice(WCHAR *pszDeviceString, UINT cchFriendlyName, IUnknown **ppDevice,
+                                                 ULONG *pulDeviceValue) = 0;
 };
 
 // Slots 3 to 22. Slots the component does not offer return E_NOTIMPL.
@@ -72,7 +72,7 @@ struct ISimXUVMControl : public IUnknown {
 // indexes: 150 year (two digits), 151 month, 152 day, 153 firmware version.
 #define SIM_INFO_BUS_ADDRESS 160u
 #define SIM_INFO_FIRST_INDEX 150u
-#define SIM_INFO_COUNT 4u
+#define SIM_INFO_COUNT       4u
 
 // Class factory entry points (Module.cpp's class table).
 HRESULT SimCreateVMDevice(REFIID riid, void **ppv);

@@ -50,21 +50,21 @@ extern "C" {
 #define KORFWSW_CALL __cdecl
 
 /* Last-error codes. */
-#define ERR_VMDEVICE_CREATE     0x20000000UL /* creating the device lister failed */
-#define ERR_XUCONTROL_CREATE    0x20000001UL /* creating the register object failed */
-#define ERR_NO_CAPTURE_DEVICES  0x20000002UL /* the component listed no device */
-#define ERR_NOT_KOR_CAMERA      0x20000003UL /* not the requested camera / not ours */
-#define ERR_STROBE_UPDATE       0x20000004UL /* a strobe register write failed */
-#define ERR_XU_TRANSFER         0x20000005UL /* a component operation failed */
-#define ERR_NOT_INITIALISED     0x20000006UL /* no session: call InitLibrary first */
-#define ERR_FOCUS_RANGE         0x20000007UL /* focus position outside 0..255 */
-#define ERR_GPO_NUMBER          0x20000008UL /* output number other than 8 */
-#define ERR_SENSOR_NOT_READY    0x20000009UL /* sensor not ready for register traffic */
+#define ERR_VMDEVICE_CREATE    0x20000000UL /* creating the device lister failed */
+#define ERR_XUCONTROL_CREATE   0x20000001UL /* creating the register object failed */
+#define ERR_NO_CAPTURE_DEVICES 0x20000002UL /* the component listed no device */
+#define ERR_NOT_KOR_CAMERA     0x20000003UL /* not the requested camera / not ours */
+#define ERR_STROBE_UPDATE      0x20000004UL /* a strobe register write failed */
+#define ERR_XU_TRANSFER        0x20000005UL /* a component operation failed */
+#define ERR_NOT_INITIALISED    0x20000006UL /* no session: call InitLibrary first */
+#define ERR_FOCUS_RANGE        0x20000007UL /* focus position outside 0..255 */
+#define ERR_GPO_NUMBER         0x20000008UL /* output number other than 8 */
+#define ERR_SENSOR_NOT_READY   0x20000009UL /* sensor not ready for register traffic */
 
 /* Focus modes (AFFreezeControl) and focus states (GetAFStatus). */
-#define AF_MANUAL                  3
-#define AF_SINGLE_TRIGGER          5
-#define AF_SINGLE_TRIGGER_FOCUSED  6
+#define AF_MANUAL                 3
+#define AF_SINGLE_TRIGGER         5
+#define AF_SINGLE_TRIGGER_FOCUSED 6
 
 /* Session. InitLibrary takes the device's interface path (its "DevicePath"),
    waits 500 ms, and returns 1 with a session open or -1. DeInitLibrary always

@@ -9,8 +9,7 @@ namespace {
 const WCHAR DRIVERS32_KEY[] = L"Software\\Microsoft\\Windows NT\\CurrentVersion\\Drivers32";
 const WCHAR *const CODEC_VALUES[] = {L"vidc.YUY2", L"vidc.MJPG"};
 
-const WCHAR *FileNamePart(const WCHAR *pszPath)
-{
+const WCHAR *FileNamePart(const WCHAR *pszPath) {
     const WCHAR *pszName = pszPath;
     for (const WCHAR *p = pszPath; *p; ++p)
         if (*p == L'\\' || *p == L'/' || *p == L':') pszName = p + 1;
@@ -19,8 +18,7 @@ const WCHAR *FileNamePart(const WCHAR *pszPath)
 
 // The driver loader cuts a Drivers32 value at its first blank (what follows
 // are arguments), so a path with blanks is given in its short form.
-HRESULT GetDriverPath(const WCHAR *pszModulePath, WCHAR *pszOut, DWORD cchOut)
-{
+HRESULT GetDriverPath(const WCHAR *pszModulePath, WCHAR *pszOut, DWORD cchOut) {
     if (!wcschr(pszModulePath, L' ')) return StringCchCopyW(pszOut, cchOut, pszModulePath);
     const DWORD cch = GetShortPathNameW(pszModulePath, pszOut, cchOut);
     if (cch == 0) return HRESULT_FROM_WIN32(GetLastError());
@@ -29,8 +27,7 @@ HRESULT GetDriverPath(const WCHAR *pszModulePath, WCHAR *pszOut, DWORD cchOut)
 }
 
 // TRUE when the value exists and names a driver file other than ours.
-BOOL IsForeignDriver(HKEY hKey, const WCHAR *pszValue, const WCHAR *pszOurFile)
-{
+BOOL IsForeignDriver(HKEY hKey, const WCHAR *pszValue, const WCHAR *pszOurFile) {
     WCHAR szData[MAX_PATH + 64] = L"";
     DWORD cbData = sizeof(szData) - sizeof(WCHAR);  // room for a terminator the data may lack
     DWORD dwType = 0;
@@ -46,16 +43,15 @@ BOOL IsForeignDriver(HKEY hKey, const WCHAR *pszValue, const WCHAR *pszOurFile)
 
 }  // namespace
 
-HRESULT SimRegisterVideoCodec(const WCHAR *pszModulePath)
-{
+HRESULT SimRegisterVideoCodec(const WCHAR *pszModulePath) {
     if (!pszModulePath) return E_POINTER;
     WCHAR szPath[MAX_PATH];
     HRESULT hr = GetDriverPath(pszModulePath, szPath, ARRAYSIZE(szPath));
     if (FAILED(hr)) return hr;
 
     HKEY hKey = nullptr;
-    LONG lResult = RegCreateKeyExW(HKEY_LOCAL_MACHINE, DRIVERS32_KEY, 0, nullptr, 0,
-                                   KEY_QUERY_VALUE | KEY_SET_VALUE, nullptr, &hKey, nullptr);
+    LONG lResult = RegCreateKeyExW(HKEY_LOCAL_MACHINE, DRIVERS32_KEY, 0, nullptr, 0, KEY_QUERY_VALUE | KEY_SET_VALUE,
+                                   nullptr, &hKey, nullptr);
     if (lResult != ERROR_SUCCESS) return HRESULT_FROM_WIN32(lResult);
 
     hr = S_OK;
@@ -76,8 +72,7 @@ HRESULT SimRegisterVideoCodec(const WCHAR *pszModulePath)
     return hr;
 }
 
-HRESULT SimUnregisterVideoCodec(const WCHAR *pszModulePath)
-{
+HRESULT SimUnregisterVideoCodec(const WCHAR *pszModulePath) {
     if (!pszModulePath) return E_POINTER;
     HKEY hKey = nullptr;
     LONG lResult = RegOpenKeyExW(HKEY_LOCAL_MACHINE, DRIVERS32_KEY, 0, KEY_QUERY_VALUE | KEY_SET_VALUE, &hKey);

@@ -29,8 +29,7 @@ struct CodecInstance {
     JpegDecoder jpeg;
 };
 
-DWORD UpperFourcc(DWORD fcc)
-{
+DWORD UpperFourcc(DWORD fcc) {
     DWORD result = 0;
     for (int i = 0; i < 4; ++i) {
         DWORD c = (fcc >> (8 * i)) & 0xFF;
@@ -40,15 +39,13 @@ DWORD UpperFourcc(DWORD fcc)
     return result;
 }
 
-InputKind ClassifyInput(const BITMAPINFOHEADER *pIn)
-{
+InputKind ClassifyInput(const BITMAPINFOHEADER *pIn) {
     if (!pIn || pIn->biSize < sizeof(BITMAPINFOHEADER)) return INPUT_NONE;
-    if (pIn->biWidth <= 0 || pIn->biWidth > MAX_DIMENSION || pIn->biHeight == 0 ||
-        pIn->biHeight > MAX_DIMENSION || pIn->biHeight < -MAX_DIMENSION)
+    if (pIn->biWidth <= 0 || pIn->biWidth > MAX_DIMENSION || pIn->biHeight == 0 || pIn->biHeight > MAX_DIMENSION ||
+        pIn->biHeight < -MAX_DIMENSION)
         return INPUT_NONE;
     const DWORD fcc = UpperFourcc(pIn->biCompression);
-    if (fcc == SIM_CODEC_YUY2)
-        return (pIn->biBitCount == 16 && (pIn->biWidth & 1) == 0) ? INPUT_YUY2 : INPUT_NONE;
+    if (fcc == SIM_CODEC_YUY2) return (pIn->biBitCount == 16 && (pIn->biWidth & 1) == 0) ? INPUT_YUY2 : INPUT_NONE;
     if (fcc == SIM_CODEC_MJPG) return INPUT_MJPG;
     return INPUT_NONE;
 }
@@ -58,25 +55,21 @@ LONG AbsHeight(const BITMAPINFOHEADER *p) { return p->biHeight < 0 ? -p->biHeigh
 // Bytes per row of an uncompressed DIB (rows are DWORD-aligned).
 LONG DibStride(LONG lWidth, int nBitCount) { return ((lWidth * nBitCount + 31) / 32) * 4; }
 
-BOOL IsSupportedOutput(const BITMAPINFOHEADER *pIn, const BITMAPINFOHEADER *pOut)
-{
+BOOL IsSupportedOutput(const BITMAPINFOHEADER *pIn, const BITMAPINFOHEADER *pOut) {
     if (!pOut || pOut->biSize < sizeof(BITMAPINFOHEADER)) return FALSE;
-    if (pOut->biCompression != BI_RGB || (pOut->biBitCount != 24 && pOut->biBitCount != 32))
-        return FALSE;
+    if (pOut->biCompression != BI_RGB || (pOut->biBitCount != 24 && pOut->biBitCount != 32)) return FALSE;
     if (pOut->biPlanes != 1) return FALSE;
     return pOut->biWidth == pIn->biWidth && AbsHeight(pOut) == AbsHeight(pIn);
 }
 
-LRESULT DecompressQuery(const BITMAPINFOHEADER *pIn, const BITMAPINFOHEADER *pOut)
-{
+LRESULT DecompressQuery(const BITMAPINFOHEADER *pIn, const BITMAPINFOHEADER *pOut) {
     if (ClassifyInput(pIn) == INPUT_NONE) return ICERR_BADFORMAT;
     if (pOut && !IsSupportedOutput(pIn, pOut)) return ICERR_BADFORMAT;
     return ICERR_OK;
 }
 
 // With pOut null: the size of the format. Otherwise fills in 24-bit RGB.
-LRESULT DecompressGetFormat(const BITMAPINFOHEADER *pIn, BITMAPINFOHEADER *pOut)
-{
+LRESULT DecompressGetFormat(const BITMAPINFOHEADER *pIn, BITMAPINFOHEADER *pOut) {
     if (ClassifyInput(pIn) == INPUT_NONE) return ICERR_BADFORMAT;
     if (!pOut) return sizeof(BITMAPINFOHEADER);
     ZeroMemory(pOut, sizeof(*pOut));
@@ -90,8 +83,7 @@ LRESULT DecompressGetFormat(const BITMAPINFOHEADER *pIn, BITMAPINFOHEADER *pOut)
     return ICERR_OK;
 }
 
-LRESULT Decompress(CodecInstance *pInst, const ICDECOMPRESS *pDecompress, DWORD cb)
-{
+LRESULT Decompress(CodecInstance *pInst, const ICDECOMPRESS *pDecompress, DWORD cb) {
     if (!pDecompress || cb < sizeof(ICDECOMPRESS)) return ICERR_BADPARAM;
     const BITMAPINFOHEADER *pIn = pDecompress->lpbiInput;
     const BITMAPINFOHEADER *pOut = pDecompress->lpbiOutput;
@@ -116,8 +108,8 @@ LRESULT Decompress(CodecInstance *pInst, const ICDECOMPRESS *pDecompress, DWORD 
         // the header).
         const DWORD cbNeeded = static_cast<DWORD>(lWidth) * 2u * static_cast<DWORD>(lHeight);
         if (pIn->biSizeImage != 0 && pIn->biSizeImage < cbNeeded) return ICERR_BADSIZE;
-        Yuy2ToRgb(static_cast<const BYTE *>(pDecompress->lpInput), lWidth * 2, lWidth, lHeight, pTopRow,
-                  lTopDownStride, nBytesPerPixel);
+        Yuy2ToRgb(static_cast<const BYTE *>(pDecompress->lpInput), lWidth * 2, lWidth, lHeight, pTopRow, lTopDownStride,
+                  nBytesPerPixel);
         return ICERR_OK;
     }
 
@@ -136,8 +128,7 @@ LRESULT Decompress(CodecInstance *pInst, const ICDECOMPRESS *pDecompress, DWORD 
     return ICERR_ERROR;
 }
 
-LRESULT GetInfo(const CodecInstance *pInst, ICINFO *pInfo, DWORD cb)
-{
+LRESULT GetInfo(const CodecInstance *pInst, ICINFO *pInfo, DWORD cb) {
     if (!pInfo || cb < sizeof(ICINFO)) return 0;
     pInfo->dwSize = sizeof(ICINFO);
     pInfo->fccType = ICTYPE_VIDEO;
@@ -146,13 +137,11 @@ LRESULT GetInfo(const CodecInstance *pInst, ICINFO *pInfo, DWORD cb)
     pInfo->dwVersion = 0x00010000;
     pInfo->dwVersionICM = ICVERSION;
     (void)StringCchCopyW(pInfo->szName, ARRAYSIZE(pInfo->szName), L"SimCam");
-    (void)StringCchCopyW(pInfo->szDescription, ARRAYSIZE(pInfo->szDescription),
-                         L"SimCam YUY2/MJPG decompressor");
+    (void)StringCchCopyW(pInfo->szDescription, ARRAYSIZE(pInfo->szDescription), L"SimCam YUY2/MJPG decompressor");
     return sizeof(ICINFO);
 }
 
-LRESULT OpenInstance(ICOPEN *pOpen)
-{
+LRESULT OpenInstance(ICOPEN *pOpen) {
     if (!pOpen) return SESSION_ID;  // the loader's session open
     if (UpperFourcc(pOpen->fccType) != UpperFourcc(ICTYPE_VIDEO)) return 0;
     CodecInstance *pInst = new (std::nothrow) CodecInstance();
@@ -164,14 +153,11 @@ LRESULT OpenInstance(ICOPEN *pOpen)
 
 }  // namespace
 
-HRESULT SimRegisterVideoCodecStep(BOOL bRegister)
-{
+HRESULT SimRegisterVideoCodecStep(BOOL bRegister) {
     return bRegister ? SimRegisterVideoCodec(SimModulePath()) : SimUnregisterVideoCodec(SimModulePath());
 }
 
-extern "C" LRESULT WINAPI DriverProc(DWORD_PTR dwDriverId, HDRVR hDriver, UINT uMsg, LPARAM lParam1,
-                                     LPARAM lParam2)
-{
+extern "C" LRESULT WINAPI DriverProc(DWORD_PTR dwDriverId, HDRVR hDriver, UINT uMsg, LPARAM lParam1, LPARAM lParam2) {
     CodecInstance *pInst = dwDriverId > SESSION_ID ? reinterpret_cast<CodecInstance *>(dwDriverId) : nullptr;
     switch (uMsg) {
     case DRV_LOAD:

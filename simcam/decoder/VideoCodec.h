@@ -20,7 +20,6 @@
 // module as the driver of both formats.
 HRESULT SimRegisterVideoCodecStep(BOOL bRegister);
 
-extern "C" LRESULT WINAPI DriverProc(DWORD_PTR dwDriverId, HDRVR hDriver, UINT uMsg, LPARAM lParam1,
-                                     LPARAM lParam2);
+extern "C" LRESULT WINAPI DriverProc(DWORD_PTR dwDriverId, HDRVR hDriver, UINT uMsg, LPARAM lParam1, LPARAM lParam2);
 
 #endif  // SIMCAM_VIDEOCODEC_H

@@ -6,14 +6,13 @@ namespace {
 // 16-bit fixed point: R = 1.164 (Y-16) + 1.596 (V-128),
 // G = 1.164 (Y-16) - 0.813 (V-128) - 0.391 (U-128), B = 1.164 (Y-16) + 2.018 (U-128).
 struct Yuy2Tables {
-    int y[256];   // includes the rounding
+    int y[256];  // includes the rounding
     int vR[256];
     int vG[256];
     int uG[256];
     int uB[256];
 
-    Yuy2Tables()
-    {
+    Yuy2Tables() {
         for (int i = 0; i < 256; ++i) {
             y[i] = 76309 * (i - 16) + 32768;
             vR[i] = 104597 * (i - 128);
@@ -26,16 +25,14 @@ struct Yuy2Tables {
 
 const Yuy2Tables g_yuy2Tables;
 
-inline BYTE Clamp255(int v)
-{
+inline BYTE Clamp255(int v) {
     if (v < 0) return 0;
     if (v > 255) return 255;
     return static_cast<BYTE>(v);
 }
 
 template <int BPP>
-inline void PutPixel(BYTE *pDst, int y, int r, int g, int b)
-{
+inline void PutPixel(BYTE *pDst, int y, int r, int g, int b) {
     pDst[0] = Clamp255((y + b) >> 16);
     pDst[1] = Clamp255((y + g) >> 16);
     pDst[2] = Clamp255((y + r) >> 16);
@@ -43,9 +40,7 @@ inline void PutPixel(BYTE *pDst, int y, int r, int g, int b)
 }
 
 template <int BPP>
-void ConvertRows(const BYTE *pSrc, LONG lSrcStride, LONG lWidth, LONG lHeight, BYTE *pDst,
-                 LONG lDstStride)
-{
+void ConvertRows(const BYTE *pSrc, LONG lSrcStride, LONG lWidth, LONG lHeight, BYTE *pDst, LONG lDstStride) {
     const Yuy2Tables &t = g_yuy2Tables;
     for (LONG row = 0; row < lHeight; ++row) {
         const BYTE *s = pSrc + static_cast<LONG_PTR>(row) * lSrcStride;
@@ -62,9 +57,10 @@ void ConvertRows(const BYTE *pSrc, LONG lSrcStride, LONG lWidth, LONG lHeight, B
 
 }  // namespace
 
-void Yuy2ToRgb(const BYTE *pSrc, LONG lSrcStride, LONG lWidth, LONG lHeight,
-               BYTE *pDstTopRow, LONG lDstStride, int nBytesPerPixel)
-{
-    if (nBytesPerPixel == 4) ConvertRows<4>(pSrc, lSrcStride, lWidth, lHeight, pDstTopRow, lDstStride);
-    else ConvertRows<3>(pSrc, lSrcStride, lWidth, lHeight, pDstTopRow, lDstStride);
+void Yuy2ToRgb(const BYTE *pSrc, LONG lSrcStride, LONG lWidth, LONG lHeight, BYTE *pDstTopRow, LONG lDstStride,
+               int nBytesPerPixel) {
+    if (nBytesPerPixel == 4)
+        ConvertRows<4>(pSrc, lSrcStride, lWidth, lHeight, pDstTopRow, lDstStride);
+    else
+        ConvertRows<3>(pSrc, lSrcStride, lWidth, lHeight, pDstTopRow, lDstStride);
 }

@@ -9,7 +9,7 @@
 // 2 * width rounded up to a whole macropixel). pDstTopRow: the destination
 // row that shows the top of the picture; lDstStride may be negative (bottom-
 // up DIB). nBytesPerPixel is 3 or 4 (the fourth byte is written as 0).
-void Yuy2ToRgb(const BYTE *pSrc, LONG lSrcStride, LONG lWidth, LONG lHeight,
-               BYTE *pDstTopRow, LONG lDstStride, int nBytesPerPixel);
+void Yuy2ToRgb(const BYTE *pSrc, LONG lSrcStride, LONG lWidth, LONG lHeight, BYTE *pDstTopRow, LONG lDstStride,
+               int nBytesPerPixel);
 
 #endif  // SIMCAM_YUY2TORGB_H

@@ -9,7 +9,7 @@
 
 namespace {
 
-const LONG kAuto = VideoProcAmp_Flags_Auto;      // same values as CameraControl_Flags_*
+const LONG kAuto = VideoProcAmp_Flags_Auto;  // same values as CameraControl_Flags_*
 const LONG kManual = VideoProcAmp_Flags_Manual;
 
 // Which control of the camera state a call reaches: a proc-amp index, or
@@ -72,7 +72,9 @@ HRESULT GetControl(int iCamera, int iControl, long *plValue, long *plFlags) {
 // IAMCameraControl property numbers map to the camera state's controls.
 int CameraControlIndex(long lProperty) { return lProperty == CameraControl_Exposure ? kExposure : -2; }
 
-int ProcAmpIndex(long lProperty) { return lProperty >= 0 && lProperty < SIM_PA_COUNT ? static_cast<int>(lProperty) : -2; }
+int ProcAmpIndex(long lProperty) {
+    return lProperty >= 0 && lProperty < SIM_PA_COUNT ? static_cast<int>(lProperty) : -2;
+}
 
 // Frame intervals a UVC camera of this kind lists for one size, fastest first.
 const REFERENCE_TIME kFrameIntervals[] = {333333, 666666, 1000000, 2000000, 3333333, 5000000, 10000000};
@@ -87,7 +89,7 @@ STDMETHODIMP_(ULONG) SimProcAmpPart::AddRef() { return m_pOwner->AddRef(); }
 STDMETHODIMP_(ULONG) SimProcAmpPart::Release() { return m_pOwner->Release(); }
 
 STDMETHODIMP SimProcAmpPart::GetRange(long Property, long *pMin, long *pMax, long *pSteppingDelta, long *pDefault,
-                                  long *pCapsFlags) {
+                                      long *pCapsFlags) {
     return GetControlRange(ProcAmpIndex(Property), pMin, pMax, pSteppingDelta, pDefault, pCapsFlags);
 }
 
@@ -102,12 +104,14 @@ STDMETHODIMP SimProcAmpPart::Get(long Property, long *lValue, long *Flags) {
 // ---------------------------------------------------------------------------
 // IAMCameraControl
 
-STDMETHODIMP SimCameraControlPart::QueryInterface(REFIID riid, void **ppv) { return m_pOwner->QueryInterface(riid, ppv); }
+STDMETHODIMP SimCameraControlPart::QueryInterface(REFIID riid, void **ppv) {
+    return m_pOwner->QueryInterface(riid, ppv);
+}
 STDMETHODIMP_(ULONG) SimCameraControlPart::AddRef() { return m_pOwner->AddRef(); }
 STDMETHODIMP_(ULONG) SimCameraControlPart::Release() { return m_pOwner->Release(); }
 
 STDMETHODIMP SimCameraControlPart::GetRange(long Property, long *pMin, long *pMax, long *pSteppingDelta, long *pDefault,
-                                        long *pCapsFlags) {
+                                            long *pCapsFlags) {
     return GetControlRange(CameraControlIndex(Property), pMin, pMax, pSteppingDelta, pDefault, pCapsFlags);
 }
 
@@ -123,7 +127,9 @@ STDMETHODIMP SimCameraControlPart::Get(long Property, long *lValue, long *Flags)
 // IAMVideoControl: the still pin can be triggered (by software, or armed for
 // the camera's button); the capture pin has no modes.
 
-STDMETHODIMP SimVideoControlPart::QueryInterface(REFIID riid, void **ppv) { return m_pOwner->QueryInterface(riid, ppv); }
+STDMETHODIMP SimVideoControlPart::QueryInterface(REFIID riid, void **ppv) {
+    return m_pOwner->QueryInterface(riid, ppv);
+}
 STDMETHODIMP_(ULONG) SimVideoControlPart::AddRef() { return m_pOwner->AddRef(); }
 STDMETHODIMP_(ULONG) SimVideoControlPart::Release() { return m_pOwner->Release(); }
 
@@ -166,7 +172,10 @@ STDMETHODIMP SimVideoControlPart::SetMode(IPin *pPin, long Mode) {
     if ((Mode & ~CapsOf(pOurs)) != 0) return E_INVALIDARG;
     EnterCriticalSection(m_pOwner->Lock());
     LONG lKept = Mode & ~VideoControlFlag_Trigger;  // the trigger is an action, not a mode
-    if (pOurs->Kind() == SIM_PIN_STILL) m_lStillMode = lKept; else m_lCaptureMode = lKept;
+    if (pOurs->Kind() == SIM_PIN_STILL)
+        m_lStillMode = lKept;
+    else
+        m_lCaptureMode = lKept;
     HRESULT hr = (Mode & VideoControlFlag_Trigger) ? pOurs->TriggerStill() : S_OK;
     LeaveCriticalSection(m_pOwner->Lock());
     return hr;
@@ -195,7 +204,7 @@ STDMETHODIMP SimVideoControlPart::GetCurrentActualFrameRate(IPin *pPin, LONGLONG
 }
 
 STDMETHODIMP SimVideoControlPart::GetMaxAvailableFrameRate(IPin *pPin, long iIndex, SIZE Dimensions,
-                                                       LONGLONG *MaxAvailableFrameRate) {
+                                                           LONGLONG *MaxAvailableFrameRate) {
     if (!pPin || !MaxAvailableFrameRate) return E_POINTER;
     SimOutputPin *pOurs = m_pOwner->PinFromInterface(pPin);
     if (!pOurs) return E_INVALIDARG;
@@ -207,7 +216,7 @@ STDMETHODIMP SimVideoControlPart::GetMaxAvailableFrameRate(IPin *pPin, long iInd
 }
 
 STDMETHODIMP SimVideoControlPart::GetFrameRateList(IPin *pPin, long iIndex, SIZE Dimensions, long *ListSize,
-                                               LONGLONG **FrameRates) {
+                                                   LONGLONG **FrameRates) {
     if (!pPin || !ListSize) return E_POINTER;
     SimOutputPin *pOurs = m_pOwner->PinFromInterface(pPin);
     if (!pOurs) return E_INVALIDARG;

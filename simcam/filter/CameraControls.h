@@ -23,6 +23,7 @@ public:
                           long *pCapsFlags) override;
     STDMETHODIMP Set(long Property, long lValue, long Flags) override;
     STDMETHODIMP Get(long Property, long *lValue, long *Flags) override;
+
 private:
     SimSourceFilter *m_pOwner;  // no reference: this part lives inside it
 };
@@ -38,6 +39,7 @@ public:
                           long *pCapsFlags) override;
     STDMETHODIMP Set(long Property, long lValue, long Flags) override;
     STDMETHODIMP Get(long Property, long *lValue, long *Flags) override;
+
 private:
     SimSourceFilter *m_pOwner;
 };
@@ -57,9 +59,10 @@ public:
                                           LONGLONG *MaxAvailableFrameRate) override;
     STDMETHODIMP GetFrameRateList(IPin *pPin, long iIndex, SIZE Dimensions, long *ListSize,
                                   LONGLONG **FrameRates) override;
+
 private:
     SimSourceFilter *m_pOwner;
-    LONG m_lStillMode;    // last mode set on each pin, without the one-shot trigger
+    LONG m_lStillMode;  // last mode set on each pin, without the one-shot trigger
     LONG m_lCaptureMode;
 };
 

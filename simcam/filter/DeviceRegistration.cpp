@@ -39,8 +39,8 @@ HRESULT WriteDevice(HKEY hInstance, int iCamera, const DeviceEntry &entry) {
     if (StringFromGUID2(CLSID_SimCamSource, szClsid, ARRAYSIZE(szClsid)) == 0) return E_UNEXPECTED;
 
     HKEY hKey = nullptr;
-    LONG lErr = RegCreateKeyExW(hInstance, szKey, 0, nullptr, REG_OPTION_NON_VOLATILE, KEY_WRITE, nullptr, &hKey,
-                                nullptr);
+    LONG lErr =
+        RegCreateKeyExW(hInstance, szKey, 0, nullptr, REG_OPTION_NON_VOLATILE, KEY_WRITE, nullptr, &hKey, nullptr);
     if (lErr != ERROR_SUCCESS) return HRESULT_FROM_WIN32(lErr);
     hr = SetText(hKey, L"CLSID", szClsid);
     if (SUCCEEDED(hr)) hr = SetText(hKey, L"FriendlyName", entry.szName);

@@ -58,18 +58,17 @@ public:
     }
 
 private:
-    ~SimEnumPins() {
-        m_pFilter->Release();
-    }
+    ~SimEnumPins() { m_pFilter->Release(); }
 
     SimSourceFilter *m_pFilter;  // one reference
     ULONG m_ulPosition;
-    int m_iPinCount;             // pins when the enumerator was made or reset
+    int m_iPinCount;  // pins when the enumerator was made or reset
 };
 
 class SimEnumMediaTypes final : public SimComObject<IEnumMediaTypes> {
 public:
-    SimEnumMediaTypes(SimOutputPin *pPin, ULONG ulPosition) : SimComObject<IEnumMediaTypes>(IID_IEnumMediaTypes), m_pPin(pPin), m_ulPosition(ulPosition) {
+    SimEnumMediaTypes(SimOutputPin *pPin, ULONG ulPosition)
+        : SimComObject<IEnumMediaTypes>(IID_IEnumMediaTypes), m_pPin(pPin), m_ulPosition(ulPosition) {
         m_pPin->AddRef();
     }
 
@@ -110,9 +109,7 @@ public:
     }
 
 private:
-    ~SimEnumMediaTypes() {
-        m_pPin->Release();
-    }
+    ~SimEnumMediaTypes() { m_pPin->Release(); }
 
     SimOutputPin *m_pPin;  // one reference (the filter's)
     ULONG m_ulPosition;

@@ -106,8 +106,8 @@ void SimFillStreamCaps(const SimCapability &cap, VIDEO_STREAM_CONFIG_CAPS *pCaps
     pCaps->MaxBitsPerSecond = static_cast<LONG>(BitRateOf(cbFrame, rtMin) & 0x7FFFFFFF);
 }
 
-bool SimMatchCapability(const AM_MEDIA_TYPE *pmt, const SimCapability *pCaps, LONG lCount,
-                        SimCapability *pFound, REFERENCE_TIME *prtInterval) {
+bool SimMatchCapability(const AM_MEDIA_TYPE *pmt, const SimCapability *pCaps, LONG lCount, SimCapability *pFound,
+                        REFERENCE_TIME *prtInterval) {
     if (!pmt || !IsEqualGUID(pmt->majortype, MEDIATYPE_Video)) return false;
     if (!IsEqualGUID(pmt->formattype, FORMAT_VideoInfo)) return false;
     if (!pmt->pbFormat || pmt->cbFormat < sizeof(VIDEOINFOHEADER)) return false;

@@ -38,8 +38,8 @@ void SimFillStreamCaps(const SimCapability &cap, VIDEO_STREAM_CONFIG_CAPS *pCaps
 // capability's block carrying another subtype still names its size), and a
 // frame interval the capability offers. Writes the entry and the interval to
 // use, and returns true, on a match.
-bool SimMatchCapability(const AM_MEDIA_TYPE *pmt, const SimCapability *pCaps, LONG lCount,
-                        SimCapability *pFound, REFERENCE_TIME *prtInterval);
+bool SimMatchCapability(const AM_MEDIA_TYPE *pmt, const SimCapability *pCaps, LONG lCount, SimCapability *pFound,
+                        REFERENCE_TIME *prtInterval);
 
 // True when pmt leaves nothing open (major type, subtype and format type set).
 bool SimIsFullySpecified(const AM_MEDIA_TYPE *pmt);
@@ -65,6 +65,7 @@ public:
     const AM_MEDIA_TYPE *Get() const { return &m_mt; }
     AM_MEDIA_TYPE *Get() { return &m_mt; }
     void Clear() { SimFreeMediaType(&m_mt); }
+
 private:
     AM_MEDIA_TYPE m_mt;
 };

@@ -28,6 +28,7 @@ public:
     ~FilterLock() { LeaveCriticalSection(m_pcs); }
     FilterLock(const FilterLock &) = delete;
     FilterLock &operator=(const FilterLock &) = delete;
+
 private:
     CRITICAL_SECTION *m_pcs;
 };
@@ -219,7 +220,10 @@ HRESULT SimOutputPin::TryConnection(IPin *pReceivePin, const AM_MEDIA_TYPE *pmt,
     SimStateGuard state;
     SimCamera *pCam = state.Get() ? state.Camera(m_pFilter->CameraIndex()) : nullptr;
     if (pCam) {
-        if (m_Kind == SIM_PIN_CAPTURE) pCam->captureFormat = cap; else pCam->stillFormat = cap;
+        if (m_Kind == SIM_PIN_CAPTURE)
+            pCam->captureFormat = cap;
+        else
+            pCam->stillFormat = cap;
     }
     return S_OK;
 }
@@ -344,9 +348,7 @@ STDMETHODIMP SimOutputPin::QueryAccept(const AM_MEDIA_TYPE *pmt) {
     return SimMatchCapability(pmt, formats.caps, formats.lCount, &cap, &rtInterval) ? S_OK : S_FALSE;
 }
 
-STDMETHODIMP SimOutputPin::EnumMediaTypes(IEnumMediaTypes **ppEnum) {
-    return SimCreateEnumMediaTypes(this, 0, ppEnum);
-}
+STDMETHODIMP SimOutputPin::EnumMediaTypes(IEnumMediaTypes **ppEnum) { return SimCreateEnumMediaTypes(this, 0, ppEnum); }
 
 STDMETHODIMP SimOutputPin::QueryInternalConnections(IPin **, ULONG *) { return E_NOTIMPL; }
 
@@ -383,7 +385,10 @@ STDMETHODIMP SimOutputPin::SetFormat(AM_MEDIA_TYPE *pmt) {
         SimStateGuard state;
         SimCamera *pCam = state.Get() ? state.Camera(m_pFilter->CameraIndex()) : nullptr;
         if (!pCam) return VFW_E_NOT_FOUND;
-        if (m_Kind == SIM_PIN_CAPTURE) pCam->captureFormat = cap; else pCam->stillFormat = cap;
+        if (m_Kind == SIM_PIN_CAPTURE)
+            pCam->captureFormat = cap;
+        else
+            pCam->stillFormat = cap;
     }
     m_rtInterval = rtInterval;
 
@@ -461,8 +466,8 @@ STDMETHODIMP SimOutputPin::Set(REFGUID guidPropSet, DWORD, LPVOID, DWORD, LPVOID
     return IsEqualGUID(guidPropSet, AMPROPSETID_Pin) ? E_PROP_ID_UNSUPPORTED : E_PROP_SET_UNSUPPORTED;
 }
 
-STDMETHODIMP SimOutputPin::Get(REFGUID guidPropSet, DWORD dwPropID, LPVOID, DWORD, LPVOID pPropData,
-                               DWORD cbPropData, DWORD *pcbReturned) {
+STDMETHODIMP SimOutputPin::Get(REFGUID guidPropSet, DWORD dwPropID, LPVOID, DWORD, LPVOID pPropData, DWORD cbPropData,
+                               DWORD *pcbReturned) {
     if (!IsEqualGUID(guidPropSet, AMPROPSETID_Pin)) return E_PROP_SET_UNSUPPORTED;
     if (dwPropID != AMPROPERTY_PIN_CATEGORY) return E_PROP_ID_UNSUPPORTED;
     if (!pPropData) return E_POINTER;

@@ -23,10 +23,10 @@ enum SimPinKind { SIM_PIN_CAPTURE = 0, SIM_PIN_STILL = 1 };
 
 // What the camera offers on one pin, copied out of the camera state.
 struct SimPinFormats {
-    LONG lCapsSize;                  // size GetNumberOfCapabilities reports
+    LONG lCapsSize;  // size GetNumberOfCapabilities reports
     LONG lCount;
     SimCapability caps[SIM_MAX_CAPS];
-    SimCapability current;           // what the pin delivers on its next connection
+    SimCapability current;  // what the pin delivers on its next connection
 };
 
 class SimOutputPin : public IPin, public IAMStreamConfig, public IKsPropertySet, public ISpecifyPropertyPages {
@@ -65,10 +65,10 @@ public:
     STDMETHODIMP GetStreamCaps(int iIndex, AM_MEDIA_TYPE **ppmt, BYTE *pSCC) override;
 
     // IKsPropertySet: the pin category, read-only.
-    STDMETHODIMP Set(REFGUID guidPropSet, DWORD dwPropID, LPVOID pInstanceData, DWORD cbInstanceData,
-                     LPVOID pPropData, DWORD cbPropData) override;
-    STDMETHODIMP Get(REFGUID guidPropSet, DWORD dwPropID, LPVOID pInstanceData, DWORD cbInstanceData,
-                     LPVOID pPropData, DWORD cbPropData, DWORD *pcbReturned) override;
+    STDMETHODIMP Set(REFGUID guidPropSet, DWORD dwPropID, LPVOID pInstanceData, DWORD cbInstanceData, LPVOID pPropData,
+                     DWORD cbPropData) override;
+    STDMETHODIMP Get(REFGUID guidPropSet, DWORD dwPropID, LPVOID pInstanceData, DWORD cbInstanceData, LPVOID pPropData,
+                     DWORD cbPropData, DWORD *pcbReturned) override;
     STDMETHODIMP QuerySupported(REFGUID guidPropSet, DWORD dwPropID, DWORD *pTypeSupport) override;
 
     // ISpecifyPropertyPages (answered by the capture pin only)
@@ -83,10 +83,10 @@ public:
     bool IsConnected() const { return m_pPeer != nullptr; }
 
     // Filter state changes, called by the filter with its lock held.
-    HRESULT Activate();                        // stopped -> paused: allocator committed, thread started
+    HRESULT Activate();  // stopped -> paused: allocator committed, thread started
     void StartStreaming(REFERENCE_TIME tStart, IReferenceClock *pClock);  // -> running
-    void PauseStreaming();                     // running -> paused
-    void Deactivate();                         // -> stopped: thread joined, allocator decommitted
+    void PauseStreaming();                                                // running -> paused
+    void Deactivate();  // -> stopped: thread joined, allocator decommitted
 
     // Still pin: queue one still for the streaming thread (filter running).
     HRESULT TriggerStill();
@@ -118,20 +118,20 @@ private:
     IMemInputPin *m_pInputPin;
     IMemAllocator *m_pAllocator;
     AM_MEDIA_TYPE m_mtConnected;
-    SimCapability m_ConnectedCap;     // the capability the connection delivers
-    REFERENCE_TIME m_rtInterval;      // frame interval for the current format
+    SimCapability m_ConnectedCap;  // the capability the connection delivers
+    REFERENCE_TIME m_rtInterval;   // frame interval for the current format
 
     // Streaming thread and what it is told, guarded by m_csStream.
     CRITICAL_SECTION m_csStream;
     HANDLE m_hThread;
-    HANDLE m_hWake;                   // auto-reset: state change or trigger
+    HANDLE m_hWake;  // auto-reset: state change or trigger
     bool m_bExit;
     bool m_bRunning;
-    REFERENCE_TIME m_tStart;          // stream time 0 on the graph clock
-    IReferenceClock *m_pClock;        // one reference while streaming
-    LONGLONG m_llQpcStart;            // stream time 0 when the graph has no clock
+    REFERENCE_TIME m_tStart;    // stream time 0 on the graph clock
+    IReferenceClock *m_pClock;  // one reference while streaming
+    LONGLONG m_llQpcStart;      // stream time 0 when the graph has no clock
     LONG m_lPendingStills;
-    bool m_bFlowStopped;              // downstream refused a sample; wait for the next Run
+    bool m_bFlowStopped;  // downstream refused a sample; wait for the next Run
     DWORD m_dwFrameNumber;
     LONG m_lFramesSinceRun;
     REFERENCE_TIME m_rtFirstFrame;

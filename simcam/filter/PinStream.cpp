@@ -16,6 +16,7 @@ public:
     ~StreamLock() { LeaveCriticalSection(m_pcs); }
     StreamLock(const StreamLock &) = delete;
     StreamLock &operator=(const StreamLock &) = delete;
+
 private:
     CRITICAL_SECTION *m_pcs;
 };

@@ -17,6 +17,7 @@ public:
     ~FilterLock() { LeaveCriticalSection(m_pcs); }
     FilterLock(const FilterLock &) = delete;
     FilterLock &operator=(const FilterLock &) = delete;
+
 private:
     CRITICAL_SECTION *m_pcs;
 };

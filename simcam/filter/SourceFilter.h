@@ -22,9 +22,9 @@
 HRESULT SimCreateSourceFilter(REFIID riid, void **ppv);
 
 class SimSourceFilter final : public IBaseFilter,
-                        public IPersistPropertyBag,
-                        public IAMFilterMiscFlags,
-                        public ISpecifyPropertyPages {
+                              public IPersistPropertyBag,
+                              public IAMFilterMiscFlags,
+                              public ISpecifyPropertyPages {
 public:
     SimSourceFilter();
     SimSourceFilter(const SimSourceFilter &) = delete;
@@ -78,13 +78,13 @@ private:
     HRESULT BindCamera(int iCamera);
 
     LONG m_lRef;
-    CRITICAL_SECTION m_csFilter;   // state, clock, graph, pins' connections and formats
+    CRITICAL_SECTION m_csFilter;  // state, clock, graph, pins' connections and formats
     FILTER_STATE m_State;
     REFERENCE_TIME m_tStart;
-    IReferenceClock *m_pClock;     // one reference
-    IFilterGraph *m_pGraph;        // no reference: the graph owns the filter
+    IReferenceClock *m_pClock;  // one reference
+    IFilterGraph *m_pGraph;     // no reference: the graph owns the filter
     WCHAR m_szName[MAX_FILTER_NAME];
-    int m_iCamera;                 // index of the camera in the shared state
+    int m_iCamera;  // index of the camera in the shared state
     bool m_bHasStillPin;
     bool m_bHasVideoControl;
     SimOutputPin m_CapturePin;

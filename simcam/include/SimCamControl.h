@@ -30,47 +30,47 @@ extern "C" {
 #endif
 
 #define SIMCAM_MAX_CAMERAS 8
-#define SIMCAM_MAX_LOG 4096
+#define SIMCAM_MAX_LOG     4096
 
 /* Component operations, as logged and as targets of fault injection. */
 typedef enum SimOp {
     SIM_OP_NONE = 0,
-    SIM_OP_CREATE_VMDEVICE = 1,   /* class factory CreateInstance of CVMDevice   */
-    SIM_OP_CREATE_XUCONTROL = 2,  /* class factory CreateInstance of CXUVMControl */
-    SIM_OP_ENUMERATE = 3,         /* CVMDevice slot 3  EnumerateDevices  */
-    SIM_OP_OPEN = 4,              /* CVMDevice slot 4  OpenDevice        */
-    SIM_OP_GET_XU = 5,            /* CXUVMControl slot 6  GetXUControl   */
-    SIM_OP_SET_XU = 6,            /* CXUVMControl slot 7  SetXUControl   */
-    SIM_OP_WRITE_CHIP = 7,        /* CXUVMControl slot 9  WriteChipRegister */
-    SIM_OP_READ_CHIP = 8,         /* CXUVMControl slot 10 ReadChipRegister  */
-    SIM_OP_READ_INFO = 9,         /* CXUVMControl slot 14 ReadInfoValue     */
-    SIM_OP_BIND_VALUE = 10,       /* CXUVMControl slot 21 BindDeviceValue   */
-    SIM_OP_BIND_OBJECT = 11,      /* CXUVMControl slot 22 BindDeviceObject  */
+    SIM_OP_CREATE_VMDEVICE = 1,  /* class factory CreateInstance of CVMDevice   */
+    SIM_OP_CREATE_XUCONTROL = 2, /* class factory CreateInstance of CXUVMControl */
+    SIM_OP_ENUMERATE = 3,        /* CVMDevice slot 3  EnumerateDevices  */
+    SIM_OP_OPEN = 4,             /* CVMDevice slot 4  OpenDevice        */
+    SIM_OP_GET_XU = 5,           /* CXUVMControl slot 6  GetXUControl   */
+    SIM_OP_SET_XU = 6,           /* CXUVMControl slot 7  SetXUControl   */
+    SIM_OP_WRITE_CHIP = 7,       /* CXUVMControl slot 9  WriteChipRegister */
+    SIM_OP_READ_CHIP = 8,        /* CXUVMControl slot 10 ReadChipRegister  */
+    SIM_OP_READ_INFO = 9,        /* CXUVMControl slot 14 ReadInfoValue     */
+    SIM_OP_BIND_VALUE = 10,      /* CXUVMControl slot 21 BindDeviceValue   */
+    SIM_OP_BIND_OBJECT = 11,     /* CXUVMControl slot 22 BindDeviceObject  */
     SIM_OP_COUNT = 12
 } SimOp;
 
 /* One component call. Fields not used by an operation are 0. */
 typedef struct SimLogEntry {
-    DWORD seq;          /* 1, 2, 3 ... since the last SimLogClear */
-    DWORD op;           /* SimOp */
-    DWORD threadId;     /* GetCurrentThreadId of the caller */
-    LONG camera;        /* camera index the call reached, -1 if none */
-    DWORD arg[3];       /* selector, length | address, value | bus, index | device value */
-    DWORD dataLen;      /* bytes in data[] (packet sent by Set, reply of Get) */
+    DWORD seq;      /* 1, 2, 3 ... since the last SimLogClear */
+    DWORD op;       /* SimOp */
+    DWORD threadId; /* GetCurrentThreadId of the caller */
+    LONG camera;    /* camera index the call reached, -1 if none */
+    DWORD arg[3];   /* selector, length | address, value | bus, index | device value */
+    DWORD dataLen;  /* bytes in data[] (packet sent by Set, reply of Get) */
     BYTE data[16];
-    LONG result;        /* what the call returned */
+    LONG result; /* what the call returned */
 } SimLogEntry;
 
 /* A snapshot of one camera, for tests and the control tool. */
 typedef struct SimCameraState {
-    LONG present;           /* plugged in */
+    LONG present; /* plugged in */
     LONG flashConnected;
-    LONG strobeOutput;      /* GPO 8: 1 on (0xB03C = 0x22), 0 off */
-    LONG strobeLed;         /* sensor 0x3B00 == 0xC3 */
-    LONG lensPosition;      /* 0..255 */
-    LONG bestPosition;      /* the scene's best lens position */
-    LONG focusState;        /* current value of sensor register 0x3029 */
-    LONG firmwareVersion;   /* information index 153 */
+    LONG strobeOutput;    /* GPO 8: 1 on (0xB03C = 0x22), 0 off */
+    LONG strobeLed;       /* sensor 0x3B00 == 0xC3 */
+    LONG lensPosition;    /* 0..255 */
+    LONG bestPosition;    /* the scene's best lens position */
+    LONG focusState;      /* current value of sensor register 0x3029 */
+    LONG firmwareVersion; /* information index 153 */
     LONG stillsDelivered;
     LONG framesDelivered;
     WCHAR name[128];
@@ -95,17 +95,17 @@ SIMCAM_API void SimSetEnumerateOverreport(int extra);
 
 /* Register files of one camera. */
 SIMCAM_API int SimSetSensorRegister(int camera, WORD address, BYTE value);
-SIMCAM_API int SimGetSensorRegister(int camera, WORD address);     /* -1 bad index */
+SIMCAM_API int SimGetSensorRegister(int camera, WORD address); /* -1 bad index */
 SIMCAM_API int SimSetChipRegister(int camera, WORD address, WORD value);
-SIMCAM_API int SimGetChipRegister(int camera, WORD address);       /* -1 bad index */
+SIMCAM_API int SimGetChipRegister(int camera, WORD address); /* -1 bad index */
 SIMCAM_API int SimSetInfoValue(int camera, WORD index, WORD value);
 SIMCAM_API int SimSetXUControlBytes(int camera, DWORD selector, const BYTE *data, DWORD length);
 
 /* Sensor behaviour. */
-SIMCAM_API int SimSetStickyAck(int camera, int sticky);        /* 0x3023 never clears */
-SIMCAM_API int SimHoldSensorState(int camera, int value);      /* 0xB306 reads value; -1 releases */
-SIMCAM_API int SimSetSensorNotReadyFor(int camera, DWORD ms);  /* not ready for ms from now */
-SIMCAM_API int SimHoldFocusState(int camera, int value);       /* 0x3029 reads value; -1 releases */
+SIMCAM_API int SimSetStickyAck(int camera, int sticky);       /* 0x3023 never clears */
+SIMCAM_API int SimHoldSensorState(int camera, int value);     /* 0xB306 reads value; -1 releases */
+SIMCAM_API int SimSetSensorNotReadyFor(int camera, DWORD ms); /* not ready for ms from now */
+SIMCAM_API int SimHoldFocusState(int camera, int value);      /* 0x3029 reads value; -1 releases */
 SIMCAM_API int SimSetBestFocus(int camera, int position);
 
 /* Hot-plug and flash. */
@@ -122,7 +122,7 @@ SIMCAM_API int SimBroadcastDeviceChange(int camera, int arrived);
 
 /* The component call log. */
 SIMCAM_API DWORD SimLogCount(void);
-SIMCAM_API int SimLogRead(DWORD index, SimLogEntry *entry);   /* 0-based; 0 when out of range */
+SIMCAM_API int SimLogRead(DWORD index, SimLogEntry *entry); /* 0-based; 0 when out of range */
 SIMCAM_API void SimLogClear(void);
 
 #ifdef __cplusplus

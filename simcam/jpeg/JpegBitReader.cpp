@@ -6,9 +6,7 @@
 
 #include "JpegDecoder.h"
 
-BOOL JpegBuildHuffTable(const BYTE bits[16], const BYTE *pSymbols, int nSymbols,
-                        JpegHuffTable *pTable)
-{
+BOOL JpegBuildHuffTable(const BYTE bits[16], const BYTE *pSymbols, int nSymbols, JpegHuffTable *pTable) {
     pTable->bDefined = FALSE;
     int nTotal = 0;
     for (int i = 0; i < 16; ++i) nTotal += bits[i];
@@ -57,8 +55,7 @@ BOOL JpegBuildHuffTable(const BYTE bits[16], const BYTE *pSymbols, int nSymbols,
     return TRUE;
 }
 
-void JpegBitReader::Start(const BYTE *pData, const BYTE *pEnd)
-{
+void JpegBitReader::Start(const BYTE *pData, const BYTE *pEnd) {
     m_p = pData;
     m_pEnd = pEnd;
     m_uBits = 0;
@@ -67,8 +64,7 @@ void JpegBitReader::Start(const BYTE *pData, const BYTE *pEnd)
     m_bStopped = FALSE;
 }
 
-void JpegBitReader::Fill()
-{
+void JpegBitReader::Fill() {
     while (m_nCount <= BUFFER_BITS - 8) {
         ULONG_PTR uByte = 0;
         if (!m_bStopped && m_p < m_pEnd) {
@@ -89,8 +85,7 @@ void JpegBitReader::Fill()
     }
 }
 
-HRESULT JpegBitReader::Restart(int n)
-{
+HRESULT JpegBitReader::Restart(int n) {
     m_uBits = 0;
     m_nCount = 0;
     m_nPadBits = 0;

@@ -25,16 +25,14 @@ struct JpegHuffTable {
 // Builds a decoding table from DHT-style counts (bits[i] codes of length
 // i + 1) and symbols. FALSE when the counts do not describe a prefix code or
 // do not match nSymbols; the table is then left undefined.
-BOOL JpegBuildHuffTable(const BYTE bits[16], const BYTE *pSymbols, int nSymbols,
-                        JpegHuffTable *pTable);
+BOOL JpegBuildHuffTable(const BYTE bits[16], const BYTE *pSymbols, int nSymbols, JpegHuffTable *pTable);
 
 class JpegBitReader {
 public:
     void Start(const BYTE *pData, const BYTE *pEnd);
 
     // Next Huffman symbol, or -1 when the bits match no code of the table.
-    int DecodeSymbol(const JpegHuffTable &table)
-    {
+    int DecodeSymbol(const JpegHuffTable &table) {
         if (m_nCount < 16) Fill();
         const UINT uIndex = static_cast<UINT>(m_uBits >> (BUFFER_BITS - JPEG_HUFF_LOOKAHEAD));
         const int nLength = table.lookLength[uIndex];
@@ -55,15 +53,13 @@ public:
 
     // The table's fastAc entry for the next bits (0: decode the slow way).
     // A nonzero entry's bits must then be skipped with Skip(entry & 15).
-    LONG PeekFastAc(const JpegHuffTable &table)
-    {
+    LONG PeekFastAc(const JpegHuffTable &table) {
         if (m_nCount < 16) Fill();
         return table.fastAc[m_uBits >> (BUFFER_BITS - JPEG_HUFF_LOOKAHEAD)];
     }
 
     // Reads an s-bit magnitude category value and sign-extends it (F.2.2.1).
-    int ReceiveExtend(int s)
-    {
+    int ReceiveExtend(int s) {
         if (s == 0) return 0;
         if (m_nCount < s) Fill();
         const int v = static_cast<int>(m_uBits >> (BUFFER_BITS - s));
@@ -71,8 +67,7 @@ public:
         return v < (1 << (s - 1)) ? v - (1 << s) + 1 : v;
     }
 
-    void Skip(int n)
-    {
+    void Skip(int n) {
         m_uBits <<= n;
         m_nCount -= n;
     }

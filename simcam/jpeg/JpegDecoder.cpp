@@ -21,15 +21,26 @@ const int MAX_COEF = 4095;
 const int MAX_DC_PRED = 32767;
 
 enum Marker {
-    M_SOF0 = 0xC0, M_SOF1 = 0xC1, M_DHT = 0xC4, M_JPG = 0xC8, M_DAC = 0xCC, M_SOF15 = 0xCF,
-    M_RST0 = 0xD0, M_RST7 = 0xD7, M_SOI = 0xD8, M_EOI = 0xD9, M_SOS = 0xDA, M_DQT = 0xDB,
-    M_DNL = 0xDC, M_DRI = 0xDD, M_TEM = 0x01
+    M_SOF0 = 0xC0,
+    M_SOF1 = 0xC1,
+    M_DHT = 0xC4,
+    M_JPG = 0xC8,
+    M_DAC = 0xCC,
+    M_SOF15 = 0xCF,
+    M_RST0 = 0xD0,
+    M_RST7 = 0xD7,
+    M_SOI = 0xD8,
+    M_EOI = 0xD9,
+    M_SOS = 0xDA,
+    M_DQT = 0xDB,
+    M_DNL = 0xDC,
+    M_DRI = 0xDD,
+    M_TEM = 0x01
 };
 
 inline UINT ReadU16(const BYTE *p) { return (static_cast<UINT>(p[0]) << 8) | p[1]; }
 
-inline BYTE Clamp255(int v)
-{
+inline BYTE Clamp255(int v) {
     if (v < 0) return 0;
     if (v > 255) return 255;
     return static_cast<BYTE>(v);
@@ -42,7 +53,7 @@ struct Component {
     int nQuant;
     int nDcTable, nAcTable;
     int nDcPred;
-    BYTE *pStrip;          // one MCU row: nStripStride x (nV * 8) samples
+    BYTE *pStrip;  // one MCU row: nStripStride x (nV * 8) samples
     LONG lStripStride;
 };
 
@@ -51,18 +62,17 @@ struct ColorTables {
     int crR[256];
     int cbB[256];
     int cbG[256];
-    int crG[256];  // includes the rounding of the green sum
+    int crG[256];     // includes the rounding of the green sum
     BYTE clamp[768];  // clamp[256 + v]: v limited to 0..255
 
-    ColorTables()
-    {
+    ColorTables() {
         for (int i = 0; i < 768; ++i) clamp[i] = Clamp255(i - 256);
         for (int i = 0; i < 256; ++i) {
             const int c = i - 128;
-            crR[i] = (91881 * c + 32768) >> 16;    // 1.402
-            cbB[i] = (116130 * c + 32768) >> 16;   // 1.772
-            cbG[i] = -22554 * c;                   // 0.344136
-            crG[i] = -46802 * c + 32768;           // 0.714136
+            crR[i] = (91881 * c + 32768) >> 16;   // 1.402
+            cbB[i] = (116130 * c + 32768) >> 16;  // 1.772
+            cbG[i] = -22554 * c;                  // 0.344136
+            crG[i] = -46802 * c + 32768;          // 0.714136
         }
     }
 };
@@ -104,8 +114,7 @@ struct JpegDecoder::Impl {
     void ConvertStrip(LONG lTopRow, const JpegPixelTarget &target) const;
 };
 
-JpegDecoder::Impl::Impl() : bFrameSeen(FALSE), nHMax(1), nVMax(1), pStripMemory(nullptr), cbStripMemory(0)
-{
+JpegDecoder::Impl::Impl() : bFrameSeen(FALSE), nHMax(1), nVMax(1), pStripMemory(nullptr), cbStripMemory(0) {
     memset(&info, 0, sizeof(info));
     memset(comps, 0, sizeof(comps));
     memset(scanOrder, 0, sizeof(scanOrder));
@@ -118,8 +127,7 @@ JpegDecoder::Impl::Impl() : bFrameSeen(FALSE), nHMax(1), nVMax(1), pStripMemory(
 
 // Every frame starts from the standard Huffman tables in slots 0 and 1 and
 // no quantisation tables; its own segments replace them.
-void JpegDecoder::Impl::ResetTables()
-{
+void JpegDecoder::Impl::ResetTables() {
     memset(bQuantDefined, 0, sizeof(bQuantDefined));
     for (int i = 0; i < MAX_TABLES; ++i) {
         if (i < 2) {
@@ -135,8 +143,7 @@ void JpegDecoder::Impl::ResetTables()
 
 // Walks the segments from SOI to the first SOS and leaves *ppScanData on the
 // entropy-coded data that follows the scan header.
-HRESULT JpegDecoder::Impl::ParseHeaders(const BYTE *pData, size_t cbData, const BYTE **ppScanData)
-{
+HRESULT JpegDecoder::Impl::ParseHeaders(const BYTE *pData, size_t cbData, const BYTE **ppScanData) {
     ResetTables();
     if (!pData || cbData < 4) return JPEG_E_TRUNCATED;
     if (pData[0] != 0xFF || pData[1] != M_SOI) return JPEG_E_CORRUPT;
@@ -151,8 +158,8 @@ HRESULT JpegDecoder::Impl::ParseHeaders(const BYTE *pData, size_t cbData, const 
         if (p >= pEnd) return JPEG_E_TRUNCATED;
         const BYTE marker = *p++;
 
-        if (marker == M_EOI || marker == M_SOI || marker == M_TEM ||
-            (marker >= M_RST0 && marker <= M_RST7) || marker == 0x00)
+        if (marker == M_EOI || marker == M_SOI || marker == M_TEM || (marker >= M_RST0 && marker <= M_RST7) ||
+            marker == 0x00)
             return JPEG_E_CORRUPT;  // no image before it, or a marker out of place
 
         if (pEnd - p < 2) return JPEG_E_TRUNCATED;
@@ -166,8 +173,7 @@ HRESULT JpegDecoder::Impl::ParseHeaders(const BYTE *pData, size_t cbData, const 
         HRESULT hr = S_OK;
         if (marker == M_SOF0 || marker == M_SOF1) {
             hr = ParseFrame(pBody, cbBody);
-        } else if (marker >= M_SOF0 && marker <= M_SOF15 && marker != M_DHT && marker != M_JPG &&
-                   marker != M_DAC) {
+        } else if (marker >= M_SOF0 && marker <= M_SOF15 && marker != M_DHT && marker != M_JPG && marker != M_DAC) {
             hr = JPEG_E_UNSUPPORTED;  // progressive, lossless, hierarchical, arithmetic
         } else if (marker == M_DAC) {
             hr = JPEG_E_UNSUPPORTED;
@@ -176,8 +182,10 @@ HRESULT JpegDecoder::Impl::ParseHeaders(const BYTE *pData, size_t cbData, const 
         } else if (marker == M_DQT) {
             hr = ParseQuant(pBody, cbBody);
         } else if (marker == M_DRI) {
-            if (cbBody != 2) hr = JPEG_E_CORRUPT;
-            else info.uRestartInterval = ReadU16(pBody);
+            if (cbBody != 2)
+                hr = JPEG_E_CORRUPT;
+            else
+                info.uRestartInterval = ReadU16(pBody);
         } else if (marker == M_DNL) {
             hr = JPEG_E_UNSUPPORTED;
         } else if (marker == M_SOS) {
@@ -190,8 +198,7 @@ HRESULT JpegDecoder::Impl::ParseHeaders(const BYTE *pData, size_t cbData, const 
     }
 }
 
-HRESULT JpegDecoder::Impl::ParseFrame(const BYTE *p, UINT cb)
-{
+HRESULT JpegDecoder::Impl::ParseFrame(const BYTE *p, UINT cb) {
     if (bFrameSeen) return JPEG_E_CORRUPT;
     if (cb < 6) return JPEG_E_CORRUPT;
     if (p[0] != 8) return JPEG_E_UNSUPPORTED;  // 12-bit samples
@@ -213,8 +220,7 @@ HRESULT JpegDecoder::Impl::ParseFrame(const BYTE *p, UINT cb)
         c.nH = q[1] >> 4;
         c.nV = q[1] & 15;
         c.nQuant = q[2];
-        if (c.nH < 1 || c.nH > 4 || c.nV < 1 || c.nV > 4 || c.nQuant >= MAX_TABLES)
-            return JPEG_E_CORRUPT;
+        if (c.nH < 1 || c.nH > 4 || c.nV < 1 || c.nV > 4 || c.nQuant >= MAX_TABLES) return JPEG_E_CORRUPT;
         for (int j = 0; j < i; ++j)
             if (comps[j].nId == c.nId) return JPEG_E_CORRUPT;
         if (nComps == 1) c.nH = c.nV = 1;  // a single-component scan codes one block per MCU
@@ -224,12 +230,18 @@ HRESULT JpegDecoder::Impl::ParseFrame(const BYTE *p, UINT cb)
     // Chroma may be subsampled by 2 at most, in either direction.
     for (int i = 0; i < nComps; ++i) {
         Component &c = comps[i];
-        if (c.nH == nHMax) c.nHShift = 0;
-        else if (c.nH * 2 == nHMax) c.nHShift = 1;
-        else return JPEG_E_UNSUPPORTED;
-        if (c.nV == nVMax) c.nVShift = 0;
-        else if (c.nV * 2 == nVMax) c.nVShift = 1;
-        else return JPEG_E_UNSUPPORTED;
+        if (c.nH == nHMax)
+            c.nHShift = 0;
+        else if (c.nH * 2 == nHMax)
+            c.nHShift = 1;
+        else
+            return JPEG_E_UNSUPPORTED;
+        if (c.nV == nVMax)
+            c.nVShift = 0;
+        else if (c.nV * 2 == nVMax)
+            c.nVShift = 1;
+        else
+            return JPEG_E_UNSUPPORTED;
     }
 
     info.lWidth = lWidth;
@@ -241,8 +253,7 @@ HRESULT JpegDecoder::Impl::ParseFrame(const BYTE *p, UINT cb)
     return S_OK;
 }
 
-HRESULT JpegDecoder::Impl::ParseHuffman(const BYTE *p, UINT cb)
-{
+HRESULT JpegDecoder::Impl::ParseHuffman(const BYTE *p, UINT cb) {
     while (cb > 0) {
         if (cb < 17) return JPEG_E_CORRUPT;
         const int nClass = p[0] >> 4;
@@ -259,8 +270,7 @@ HRESULT JpegDecoder::Impl::ParseHuffman(const BYTE *p, UINT cb)
     return S_OK;
 }
 
-HRESULT JpegDecoder::Impl::ParseQuant(const BYTE *p, UINT cb)
-{
+HRESULT JpegDecoder::Impl::ParseQuant(const BYTE *p, UINT cb) {
     while (cb > 0) {
         const int nPrecision = p[0] >> 4;
         const int nSlot = p[0] & 15;
@@ -276,8 +286,7 @@ HRESULT JpegDecoder::Impl::ParseQuant(const BYTE *p, UINT cb)
     return S_OK;
 }
 
-HRESULT JpegDecoder::Impl::ParseScan(const BYTE *p, UINT cb)
-{
+HRESULT JpegDecoder::Impl::ParseScan(const BYTE *p, UINT cb) {
     if (!bFrameSeen) return JPEG_E_CORRUPT;
     if (cb < 1) return JPEG_E_CORRUPT;
     const int nScanComps = p[0];
@@ -315,8 +324,7 @@ HRESULT JpegDecoder::Impl::ParseScan(const BYTE *p, UINT cb)
     return S_OK;
 }
 
-HRESULT JpegDecoder::Impl::AllocateStrips()
-{
+HRESULT JpegDecoder::Impl::AllocateStrips() {
     const LONG lMcusX = (info.lWidth + 8 * nHMax - 1) / (8 * nHMax);
     size_t cbTotal = 0;
     for (int i = 0; i < info.nComponents; ++i) {
@@ -343,8 +351,7 @@ HRESULT JpegDecoder::Impl::AllocateStrips()
 // Decodes one block's coefficients, dequantised, into coef (natural order,
 // zero on entry). Returns the zigzag index of the last nonzero coefficient
 // (0: DC only), or -1 for entropy data that is not valid.
-int JpegDecoder::Impl::DecodeBlock(Component &comp, int coef[64])
-{
+int JpegDecoder::Impl::DecodeBlock(Component &comp, int coef[64]) {
     const UINT16 *q = quant[comp.nQuant];
 
     const int s = reader.DecodeSymbol(dcTables[comp.nDcTable]);
@@ -386,8 +393,7 @@ int JpegDecoder::Impl::DecodeBlock(Component &comp, int coef[64])
     return nLast;
 }
 
-HRESULT JpegDecoder::Impl::DecodeScan(const BYTE *pScan, const BYTE *pEnd, const JpegPixelTarget &target)
-{
+HRESULT JpegDecoder::Impl::DecodeScan(const BYTE *pScan, const BYTE *pEnd, const JpegPixelTarget &target) {
     HRESULT hr = AllocateStrips();
     if (FAILED(hr)) return hr;
 
@@ -425,8 +431,10 @@ HRESULT JpegDecoder::Impl::DecodeScan(const BYTE *pScan, const BYTE *pEnd, const
                         const int nLast = DecodeBlock(c, coef);
                         if (nLast < 0) return JPEG_E_CORRUPT;
                         BYTE *pOut = c.pStrip + by * 8 * c.lStripStride + (mx * c.nH + bx) * 8;
-                        if (nLast == 0) JpegIdctDcOnly(coef[0], pOut, c.lStripStride);
-                        else JpegIdct8x8(coef, pOut, c.lStripStride);
+                        if (nLast == 0)
+                            JpegIdctDcOnly(coef[0], pOut, c.lStripStride);
+                        else
+                            JpegIdct8x8(coef, pOut, c.lStripStride);
                     }
                 }
             }
@@ -440,8 +448,7 @@ HRESULT JpegDecoder::Impl::DecodeScan(const BYTE *pScan, const BYTE *pEnd, const
 namespace {
 
 template <int BPP>
-inline void PutPixel(BYTE *pDst, const BYTE *pClamp, int y, int r, int g, int b)
-{
+inline void PutPixel(BYTE *pDst, const BYTE *pClamp, int y, int r, int g, int b) {
     pDst[0] = pClamp[y + b];
     pDst[1] = pClamp[y + g];
     pDst[2] = pClamp[y + r];
@@ -449,9 +456,8 @@ inline void PutPixel(BYTE *pDst, const BYTE *pClamp, int y, int r, int g, int b)
 }
 
 template <int BPP>
-void ConvertRowYCbCr(const BYTE *pY, const BYTE *pCb, const BYTE *pCr, int nCbShift, int nCrShift,
-                     LONG lWidth, BYTE *pDst)
-{
+void ConvertRowYCbCr(const BYTE *pY, const BYTE *pCb, const BYTE *pCr, int nCbShift, int nCrShift, LONG lWidth,
+                     BYTE *pDst) {
     const ColorTables &t = g_colorTables;
     const BYTE *pClamp = t.clamp + 256;
     if (nCbShift == 1 && nCrShift == 1) {
@@ -481,8 +487,7 @@ void ConvertRowYCbCr(const BYTE *pY, const BYTE *pCb, const BYTE *pCr, int nCbSh
 }
 
 template <int BPP>
-void ConvertRowGrey(const BYTE *pY, LONG lWidth, BYTE *pDst)
-{
+void ConvertRowGrey(const BYTE *pY, LONG lWidth, BYTE *pDst) {
     for (LONG x = 0; x < lWidth; ++x) {
         pDst[0] = pDst[1] = pDst[2] = pY[x];
         if (BPP == 4) pDst[3] = 0;
@@ -494,8 +499,7 @@ void ConvertRowGrey(const BYTE *pY, LONG lWidth, BYTE *pDst)
 
 // Writes the image rows held in the strips (starting at image row lTopRow)
 // into the target, upsampling chroma by repetition.
-void JpegDecoder::Impl::ConvertStrip(LONG lTopRow, const JpegPixelTarget &target) const
-{
+void JpegDecoder::Impl::ConvertStrip(LONG lTopRow, const JpegPixelTarget &target) const {
     const LONG lWidth = target.lWidth < info.lWidth ? target.lWidth : info.lWidth;
     const LONG lImageBottom = target.lHeight < info.lHeight ? target.lHeight : info.lHeight;
     const LONG lRows = 8 * nVMax;
@@ -504,8 +508,10 @@ void JpegDecoder::Impl::ConvertStrip(LONG lTopRow, const JpegPixelTarget &target
         const Component &y = comps[0];
         const BYTE *pY = y.pStrip + (r >> y.nVShift) * y.lStripStride;
         if (info.nComponents == 1) {
-            if (target.nBytesPerPixel == 4) ConvertRowGrey<4>(pY, lWidth, pDst);
-            else ConvertRowGrey<3>(pY, lWidth, pDst);
+            if (target.nBytesPerPixel == 4)
+                ConvertRowGrey<4>(pY, lWidth, pDst);
+            else
+                ConvertRowGrey<3>(pY, lWidth, pDst);
             continue;
         }
         // Luma is at full resolution in every supported layout (H and V max).
@@ -524,8 +530,7 @@ JpegDecoder::JpegDecoder() : m_pImpl(new (std::nothrow) Impl()) {}
 
 JpegDecoder::~JpegDecoder() { delete m_pImpl; }
 
-HRESULT JpegDecoder::ReadInfo(const BYTE *pData, size_t cbData, JpegFrameInfo *pInfo)
-{
+HRESULT JpegDecoder::ReadInfo(const BYTE *pData, size_t cbData, JpegFrameInfo *pInfo) {
     if (!pInfo) return E_INVALIDARG;
     if (!m_pImpl) return E_OUTOFMEMORY;
     const BYTE *pScan = nullptr;
@@ -536,10 +541,9 @@ HRESULT JpegDecoder::ReadInfo(const BYTE *pData, size_t cbData, JpegFrameInfo *p
     return S_OK;
 }
 
-HRESULT JpegDecoder::Decode(const BYTE *pData, size_t cbData, const JpegPixelTarget &target)
-{
-    if (!target.pTopRow || (target.nBytesPerPixel != 3 && target.nBytesPerPixel != 4) ||
-        target.lWidth <= 0 || target.lHeight <= 0)
+HRESULT JpegDecoder::Decode(const BYTE *pData, size_t cbData, const JpegPixelTarget &target) {
+    if (!target.pTopRow || (target.nBytesPerPixel != 3 && target.nBytesPerPixel != 4) || target.lWidth <= 0 ||
+        target.lHeight <= 0)
         return E_INVALIDARG;
     if (!m_pImpl) return E_OUTOFMEMORY;
     const BYTE *pScan = nullptr;

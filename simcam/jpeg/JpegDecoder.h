@@ -13,15 +13,15 @@
 #include <stddef.h>
 
 // Results besides S_OK, E_INVALIDARG and E_OUTOFMEMORY.
-#define JPEG_E_TRUNCATED   HRESULT_FROM_WIN32(ERROR_HANDLE_EOF)      // data ends inside the image
-#define JPEG_E_CORRUPT     HRESULT_FROM_WIN32(ERROR_INVALID_DATA)    // malformed segment or entropy data
-#define JPEG_E_UNSUPPORTED HRESULT_FROM_WIN32(ERROR_NOT_SUPPORTED)   // progressive, 12-bit, arithmetic ...
+#define JPEG_E_TRUNCATED   HRESULT_FROM_WIN32(ERROR_HANDLE_EOF)     // data ends inside the image
+#define JPEG_E_CORRUPT     HRESULT_FROM_WIN32(ERROR_INVALID_DATA)   // malformed segment or entropy data
+#define JPEG_E_UNSUPPORTED HRESULT_FROM_WIN32(ERROR_NOT_SUPPORTED)  // progressive, 12-bit, arithmetic ...
 
 struct JpegFrameInfo {
     LONG lWidth;
     LONG lHeight;
-    int nComponents;     // 1 (grey) or 3 (YCbCr)
-    int nLumaH;          // sampling factors of the first component
+    int nComponents;  // 1 (grey) or 3 (YCbCr)
+    int nLumaH;       // sampling factors of the first component
     int nLumaV;
     UINT uRestartInterval;  // MCUs between restart markers, 0 = none
 };
@@ -30,9 +30,9 @@ struct JpegFrameInfo {
 // DIB pass the address of its last row in memory and a negative stride.
 struct JpegPixelTarget {
     BYTE *pTopRow;
-    LONG lStride;         // bytes from one row to the row below it
-    int nBytesPerPixel;   // 3 (BGR) or 4 (BGRX, X written as 0)
-    LONG lWidth;          // target size; the overlap with the frame is written
+    LONG lStride;        // bytes from one row to the row below it
+    int nBytesPerPixel;  // 3 (BGR) or 4 (BGRX, X written as 0)
+    LONG lWidth;         // target size; the overlap with the frame is written
     LONG lHeight;
 };
 

@@ -25,13 +25,12 @@ struct HuffCodes {
 };
 
 struct EncoderTables {
-    HuffCodes dc[2];     // luma, chroma
+    HuffCodes dc[2];  // luma, chroma
     HuffCodes ac[2];
-    BYTE nbits[2048];    // bit length of a magnitude
+    BYTE nbits[2048];  // bit length of a magnitude
 };
 
-void BuildHuffCodes(const JpegHuffmanSpec &table, HuffCodes *pCodes)
-{
+void BuildHuffCodes(const JpegHuffmanSpec &table, HuffCodes *pCodes) {
     memset(pCodes, 0, sizeof(*pCodes));
     DWORD code = 0;
     int k = 0;
@@ -45,8 +44,7 @@ void BuildHuffCodes(const JpegHuffmanSpec &table, HuffCodes *pCodes)
     }
 }
 
-EncoderTables BuildEncoderTables()
-{
+EncoderTables BuildEncoderTables() {
     EncoderTables t;
     BuildHuffCodes(g_jpegLumaDc, &t.dc[0]);
     BuildHuffCodes(g_jpegChromaDc, &t.dc[1]);
@@ -61,8 +59,7 @@ EncoderTables BuildEncoderTables()
     return t;
 }
 
-const EncoderTables &Tables()
-{
+const EncoderTables &Tables() {
     static const EncoderTables s_tables = BuildEncoderTables();  // thread-safe initialisation
     return s_tables;
 }
@@ -72,8 +69,7 @@ const float kAanScale[8] = {1.0f, 1.387039845f, 1.306562965f, 1.175875602f,
                             1.0f, 0.785694958f, 0.541196100f, 0.275899379f};
 
 // One-dimensional AAN forward DCT over 8 values spaced step apart, in place.
-inline void Fdct8(float *d, int step)
-{
+inline void Fdct8(float *d, int step) {
     const float t0 = d[0 * step] + d[7 * step], t7 = d[0 * step] - d[7 * step];
     const float t1 = d[1 * step] + d[6 * step], t6 = d[1 * step] - d[6 * step];
     const float t2 = d[2 * step] + d[5 * step], t5 = d[2 * step] - d[5 * step];
@@ -99,18 +95,14 @@ inline void Fdct8(float *d, int step)
 }
 
 // Rounds to the nearest integer, halves away from -inf; valid for |x| < 16384.
-inline int RoundToInt(float x)
-{
-    return static_cast<int>(x + 16384.5f) - 16384;
-}
+inline int RoundToInt(float x) { return static_cast<int>(x + 16384.5f) - 16384; }
 
 class BitWriter {
 public:
     BitWriter(BYTE *p, BYTE *pEnd) : m_p(p), m_pEnd(pEnd), m_acc(0), m_count(0) {}
 
     // n <= 27 bits, already masked.
-    void Put(DWORD bits, int n)
-    {
+    void Put(DWORD bits, int n) {
         m_acc = (m_acc << n) | bits;
         m_count += n;
         if (m_count >= 32) {
@@ -131,8 +123,7 @@ public:
     }
 
     // Pads the last byte with 1 bits and writes what is left.
-    void Flush()
-    {
+    void Flush() {
         while (m_count >= 8) {
             m_count -= 8;
             PutStuffed(static_cast<BYTE>(m_acc >> m_count));
@@ -148,8 +139,7 @@ public:
     BYTE *Position() const { return m_p; }
 
 private:
-    void PutStuffed(BYTE b)
-    {
+    void PutStuffed(BYTE b) {
         *m_p++ = b;
         if (b == 0xFF) *m_p++ = 0;
     }
@@ -168,8 +158,7 @@ struct Component {
 };
 
 // Transforms, quantises and codes one block of level-shifted samples.
-void EncodeBlock(float *block, Component *pComp, const BYTE *nbits, BitWriter *pWriter)
-{
+void EncodeBlock(float *block, Component *pComp, const BYTE *nbits, BitWriter *pWriter) {
     for (int row = 0; row < 8; ++row) Fdct8(block + row * 8, 1);
     for (int col = 0; col < 8; ++col) Fdct8(block + col, 8);
 
@@ -212,8 +201,7 @@ void EncodeBlock(float *block, Component *pComp, const BYTE *nbits, BitWriter *p
 }
 
 // Multipliers that turn AAN output into quantised coefficients, zigzag order.
-void BuildMultipliers(const BYTE quant[64], float multipliers[64])
-{
+void BuildMultipliers(const BYTE quant[64], float multipliers[64]) {
     for (int k = 0; k < 64; ++k) {
         const int natural = g_jpegZigzag[k];
         const float scale = kAanScale[natural / 8] * kAanScale[natural % 8] * 8.0f;
@@ -222,8 +210,7 @@ void BuildMultipliers(const BYTE quant[64], float multipliers[64])
 }
 
 // Level shift per sample value: luma [0] and chroma [1].
-void BuildLevelTables(BOOL studioRange, float levels[2][256])
-{
+void BuildLevelTables(BOOL studioRange, float levels[2][256]) {
     for (int v = 0; v < 256; ++v) {
         if (!studioRange) {
             levels[0][v] = static_cast<float>(v - 128);
@@ -245,25 +232,30 @@ class HeaderWriter {
 public:
     explicit HeaderWriter(BYTE *p) : m_p(p) {}
     void Byte(int b) { *m_p++ = static_cast<BYTE>(b); }
-    void Word(int w) { Byte(w >> 8); Byte(w & 0xFF); }
-    void Bytes(const BYTE *p, int cb) { memcpy(m_p, p, cb); m_p += cb; }
+    void Word(int w) {
+        Byte(w >> 8);
+        Byte(w & 0xFF);
+    }
+    void Bytes(const BYTE *p, int cb) {
+        memcpy(m_p, p, cb);
+        m_p += cb;
+    }
     BYTE *Position() const { return m_p; }
+
 private:
     BYTE *m_p;
 };
 
 int HuffSpecBytes(const JpegHuffmanSpec &table) { return 1 + 16 + table.valCount; }
 
-void WriteHuffSpec(HeaderWriter *pW, int tableClassAndId, const JpegHuffmanSpec &table)
-{
+void WriteHuffSpec(HeaderWriter *pW, int tableClassAndId, const JpegHuffmanSpec &table) {
     pW->Byte(tableClassAndId);
     pW->Bytes(table.bits, 16);
     pW->Bytes(table.vals, table.valCount);
 }
 
 // Everything up to and including SOS; JPEG_HEADER_BYTES long.
-BYTE *WriteHeaders(BYTE *p, LONG width, LONG height, const BYTE lumaQuant[64], const BYTE chromaQuant[64])
-{
+BYTE *WriteHeaders(BYTE *p, LONG width, LONG height, const BYTE lumaQuant[64], const BYTE chromaQuant[64]) {
     HeaderWriter w(p);
     w.Word(0xFFD8);  // SOI
 
@@ -286,13 +278,19 @@ BYTE *WriteHeaders(BYTE *p, LONG width, LONG height, const BYTE lumaQuant[64], c
     w.Word(height);
     w.Word(width);
     w.Byte(3);
-    w.Byte(1); w.Byte(0x21); w.Byte(0);  // Y: 2x1, table 0
-    w.Byte(2); w.Byte(0x11); w.Byte(1);  // Cb
-    w.Byte(3); w.Byte(0x11); w.Byte(1);  // Cr
+    w.Byte(1);
+    w.Byte(0x21);
+    w.Byte(0);  // Y: 2x1, table 0
+    w.Byte(2);
+    w.Byte(0x11);
+    w.Byte(1);  // Cb
+    w.Byte(3);
+    w.Byte(0x11);
+    w.Byte(1);  // Cr
 
     w.Word(0xFFC4);  // DHT, all four tables
-    w.Word(2 + HuffSpecBytes(g_jpegLumaDc) + HuffSpecBytes(g_jpegLumaAc) +
-           HuffSpecBytes(g_jpegChromaDc) + HuffSpecBytes(g_jpegChromaAc));
+    w.Word(2 + HuffSpecBytes(g_jpegLumaDc) + HuffSpecBytes(g_jpegLumaAc) + HuffSpecBytes(g_jpegChromaDc) +
+           HuffSpecBytes(g_jpegChromaAc));
     WriteHuffSpec(&w, 0x00, g_jpegLumaDc);
     WriteHuffSpec(&w, 0x10, g_jpegLumaAc);
     WriteHuffSpec(&w, 0x01, g_jpegChromaDc);
@@ -301,23 +299,25 @@ BYTE *WriteHeaders(BYTE *p, LONG width, LONG height, const BYTE lumaQuant[64], c
     w.Word(0xFFDA);  // SOS
     w.Word(6 + 2 * 3);
     w.Byte(3);
-    w.Byte(1); w.Byte(0x00);
-    w.Byte(2); w.Byte(0x11);
-    w.Byte(3); w.Byte(0x11);
-    w.Byte(0); w.Byte(63); w.Byte(0);
+    w.Byte(1);
+    w.Byte(0x00);
+    w.Byte(2);
+    w.Byte(0x11);
+    w.Byte(3);
+    w.Byte(0x11);
+    w.Byte(0);
+    w.Byte(63);
+    w.Byte(0);
     return w.Position();
 }
 
 // Row pointers of one MCU row, the last row repeated past the bottom.
-void McuRows(const BYTE *const *ppRows, LONG height, LONG y0, const BYTE *rows[8])
-{
+void McuRows(const BYTE *const *ppRows, LONG height, LONG y0, const BYTE *rows[8]) {
     for (int r = 0; r < 8; ++r) rows[r] = ppRows[y0 + r < height ? y0 + r : height - 1];
 }
 
 // Fills the four blocks of the MCU from 8 rows of 8 YUY2 groups (16 pixels).
-void GatherMcu(const BYTE *const groupRows[8], const float levels[2][256], float *y0, float *y1,
-               float *cb, float *cr)
-{
+void GatherMcu(const BYTE *const groupRows[8], const float levels[2][256], float *y0, float *y1, float *cb, float *cr) {
     for (int r = 0; r < 8; ++r) {
         const BYTE *s = groupRows[r];
         float *left = y0 + r * 8;
@@ -337,9 +337,8 @@ void GatherMcu(const BYTE *const groupRows[8], const float levels[2][256], float
 
 }  // namespace
 
-DWORD JpegEncodeYuy2(const BYTE *pSrc, LONG width, LONG height, LONG stride, BOOL studioRange,
-                     int quality, BYTE *pDst, DWORD cbDst)
-{
+DWORD JpegEncodeYuy2(const BYTE *pSrc, LONG width, LONG height, LONG stride, BOOL studioRange, int quality, BYTE *pDst,
+                     DWORD cbDst) {
     if (!pSrc || width <= 0 || width > JPEG_MAX_DIMENSION || height <= 0 || height > JPEG_MAX_DIMENSION ||
         stride < width * 2) {
         return 0;
@@ -352,11 +351,10 @@ DWORD JpegEncodeYuy2(const BYTE *pSrc, LONG width, LONG height, LONG stride, BOO
     return cb;
 }
 
-DWORD JpegEncodeYuy2Rows(const BYTE *const *ppRows, LONG width, LONG height, BOOL studioRange,
-                         int quality, BYTE *pDst, DWORD cbDst)
-{
-    if (!ppRows || !pDst || width <= 0 || height <= 0 || (width & 1) != 0 ||
-        width > JPEG_MAX_DIMENSION || height > JPEG_MAX_DIMENSION) {
+DWORD JpegEncodeYuy2Rows(const BYTE *const *ppRows, LONG width, LONG height, BOOL studioRange, int quality, BYTE *pDst,
+                         DWORD cbDst) {
+    if (!ppRows || !pDst || width <= 0 || height <= 0 || (width & 1) != 0 || width > JPEG_MAX_DIMENSION ||
+        height > JPEG_MAX_DIMENSION) {
         return 0;
     }
     if (cbDst < JPEG_HEADER_BYTES + kMaxMcuBytes + 2) return 0;

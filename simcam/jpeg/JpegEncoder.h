@@ -11,7 +11,7 @@
 #include <windows.h>
 
 #define JPEG_DEFAULT_QUALITY 85
-#define JPEG_MAX_DIMENSION 65535
+#define JPEG_MAX_DIMENSION   65535
 
 // Bytes of everything before the entropy-coded data (SOI .. SOS).
 #define JPEG_HEADER_BYTES 607
@@ -24,12 +24,12 @@
 // bad (null pointers, odd or zero width, size beyond JPEG_MAX_DIMENSION) or
 // the stream would not fit in cbDst. Nothing beyond cbDst is ever written;
 // the encoder wants about 1800 bytes of room beyond the stream while it works.
-DWORD JpegEncodeYuy2(const BYTE *pSrc, LONG width, LONG height, LONG stride, BOOL studioRange,
-                     int quality, BYTE *pDst, DWORD cbDst);
+DWORD JpegEncodeYuy2(const BYTE *pSrc, LONG width, LONG height, LONG stride, BOOL studioRange, int quality, BYTE *pDst,
+                     DWORD cbDst);
 
 // The same from height row pointers (top row first), each width * 2 bytes:
 // rows can come from different buffers.
-DWORD JpegEncodeYuy2Rows(const BYTE *const *ppRows, LONG width, LONG height, BOOL studioRange,
-                         int quality, BYTE *pDst, DWORD cbDst);
+DWORD JpegEncodeYuy2Rows(const BYTE *const *ppRows, LONG width, LONG height, BOOL studioRange, int quality, BYTE *pDst,
+                         DWORD cbDst);
 
 #endif  // SIMCAM_JPEGENCODER_H

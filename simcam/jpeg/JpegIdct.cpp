@@ -30,8 +30,7 @@ inline int Descale(int x, int n) { return (x + (1 << (n - 1))) >> n; }
 
 // Limits a level-shifted sample to 0..255; written so the compiler can use
 // conditional moves (noisy pictures defeat branch prediction here).
-inline BYTE LimitSample(int v)
-{
+inline BYTE LimitSample(int v) {
     v = v < 0 ? 0 : v;
     return static_cast<BYTE>(v > 255 ? 255 : v);
 }
@@ -41,8 +40,7 @@ const int ROW_BIAS = (1 << (CONST_BITS + PASS1_BITS + 2)) + (128 << (CONST_BITS 
 
 // One 8-point IDCT on in[0], in[step], ... in[7*step]; out[] keeps the
 // results scaled by 2^CONST_BITS.
-inline void Idct1D(const int *in, int step, int out[8])
-{
+inline void Idct1D(const int *in, int step, int out[8]) {
     // Even half.
     int z2 = in[2 * step];
     int z3 = in[6 * step];
@@ -89,16 +87,13 @@ inline void Idct1D(const int *in, int step, int out[8])
     out[4] = tmp13 - tmp0;
 }
 
-inline bool AcIsZero(const int *in, int step)
-{
-    return (in[step] | in[2 * step] | in[3 * step] | in[4 * step] | in[5 * step] |
-            in[6 * step] | in[7 * step]) == 0;
+inline bool AcIsZero(const int *in, int step) {
+    return (in[step] | in[2 * step] | in[3 * step] | in[4 * step] | in[5 * step] | in[6 * step] | in[7 * step]) == 0;
 }
 
 }  // namespace
 
-void JpegIdct8x8(int coef[64], BYTE *pOut, LONG lStride)
-{
+void JpegIdct8x8(int coef[64], BYTE *pOut, LONG lStride) {
     int r[8];
 
     // Columns, in place.
@@ -128,8 +123,7 @@ void JpegIdct8x8(int coef[64], BYTE *pOut, LONG lStride)
     }
 }
 
-void JpegIdctDcOnly(int nDc, BYTE *pOut, LONG lStride)
-{
+void JpegIdctDcOnly(int nDc, BYTE *pOut, LONG lStride) {
     const BYTE v = LimitSample(Descale(nDc, 3) + 128);
     for (int y = 0; y < 8; ++y) {
         BYTE *pRow = pOut + y * lStride;

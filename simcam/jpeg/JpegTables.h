@@ -18,8 +18,8 @@ extern const BYTE g_jpegChromaQuant[64];
 // Standard Huffman tables as they appear in a DHT segment: bits[i] is the
 // number of codes of length i + 1 (16 entries), vals the symbols in code order.
 struct JpegHuffmanSpec {
-    const BYTE *bits;   // 16 counts
-    const BYTE *vals;   // sum(bits) symbols
+    const BYTE *bits;  // 16 counts
+    const BYTE *vals;  // sum(bits) symbols
     int valCount;
 };
 

@@ -20,7 +20,10 @@ public:
     T *Get() const { return m_p; }
     T *operator->() const { return m_p; }
     explicit operator bool() const { return m_p != nullptr; }
-    T **operator&() { Clear(); return &m_p; }
+    T **operator&() {
+        Clear();
+        return &m_p;
+    }
 
     // Takes a reference of its own to p.
     void Assign(T *p) {

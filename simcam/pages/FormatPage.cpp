@@ -26,14 +26,13 @@ struct FormatChoice {
     DWORD dwFourCC;  // 'YUY2' or 'MJPG' (the subtype GUID's first field)
     LONG lWidth;
     LONG lHeight;
-    int iCapIndex;   // for GetStreamCaps
+    int iCapIndex;  // for GetStreamCaps
 };
 
 // Reads the subtype and size of a VIDEOINFOHEADER format with one of the two
 // subtypes the page offers.
 bool ReadChoice(const AM_MEDIA_TYPE *pmt, FormatChoice *pChoice) {
-    if (!pmt || pmt->formattype != FORMAT_VideoInfo || !pmt->pbFormat ||
-        pmt->cbFormat < sizeof(VIDEOINFOHEADER))
+    if (!pmt || pmt->formattype != FORMAT_VideoInfo || !pmt->pbFormat || pmt->cbFormat < sizeof(VIDEOINFOHEADER))
         return false;
     if (pmt->subtype != MEDIASUBTYPE_YUY2 && pmt->subtype != MEDIASUBTYPE_MJPG) return false;
     const VIDEOINFOHEADER *pVih = reinterpret_cast<const VIDEOINFOHEADER *>(pmt->pbFormat);
@@ -52,10 +51,18 @@ void FourCCText(DWORD dwFourCC, WCHAR (&szText)[5]) {
 void ErrorText(HRESULT hr, WCHAR *pszText, size_t cchText) {
     const WCHAR *pszKnown = nullptr;
     switch (hr) {
-    case VFW_E_NOT_STOPPED: pszKnown = L"The filter must be stopped to change the format."; break;
-    case VFW_E_WRONG_STATE: pszKnown = L"The format cannot be changed in the current state."; break;
-    case VFW_E_INVALIDMEDIATYPE: pszKnown = L"The pin does not accept this format."; break;
-    case VFW_E_TYPE_NOT_ACCEPTED: pszKnown = L"The connected filter does not accept this format."; break;
+    case VFW_E_NOT_STOPPED:
+        pszKnown = L"The filter must be stopped to change the format.";
+        break;
+    case VFW_E_WRONG_STATE:
+        pszKnown = L"The format cannot be changed in the current state.";
+        break;
+    case VFW_E_INVALIDMEDIATYPE:
+        pszKnown = L"The pin does not accept this format.";
+        break;
+    case VFW_E_TYPE_NOT_ACCEPTED:
+        pszKnown = L"The connected filter does not accept this format.";
+        break;
     }
     if (pszKnown) {
         StringCchCopyW(pszText, cchText, pszKnown);
@@ -70,8 +77,11 @@ void ErrorText(HRESULT hr, WCHAR *pszText, size_t cchText) {
 
 class FormatPage : public SimPropertyPage {
 public:
-    FormatPage() : SimPropertyPage(IDD_SIM_FORMATPAGE, L"Stream Format"), m_iCurrent(-1), m_iChosen(-1),
-                   m_cbCaps(sizeof(VIDEO_STREAM_CONFIG_CAPS)) {}
+    FormatPage()
+        : SimPropertyPage(IDD_SIM_FORMATPAGE, L"Stream Format"),
+          m_iCurrent(-1),
+          m_iChosen(-1),
+          m_cbCaps(sizeof(VIDEO_STREAM_CONFIG_CAPS)) {}
 
 protected:
     HRESULT OnSetObjects(ULONG cObjects, IUnknown **ppUnk) override;
@@ -88,8 +98,8 @@ private:
 
     ComPtr<IAMStreamConfig> m_pConfig;
     std::vector<FormatChoice> m_Choices;  // one per usable capability, in capability order
-    int m_iCurrent;  // the pin's format in m_Choices, -1 when it is none of them
-    int m_iChosen;   // what Apply will set, -1 for nothing
+    int m_iCurrent;                       // the pin's format in m_Choices, -1 when it is none of them
+    int m_iChosen;                        // what Apply will set, -1 for nothing
     // The capability block is only a scratch area here: large enough for a
     // video capability whatever size the pin reports.
     size_t m_cbCaps;

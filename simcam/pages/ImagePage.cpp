@@ -22,12 +22,9 @@ struct ImageProperty {
 };
 
 const ImageProperty kProperties[SIM_IMAGE_ROWS] = {
-    {L"Brightness", false, VideoProcAmp_Brightness, false},
-    {L"Contrast", false, VideoProcAmp_Contrast, false},
-    {L"Saturation", false, VideoProcAmp_Saturation, false},
-    {L"Sharpness", false, VideoProcAmp_Sharpness, false},
-    {L"Gamma", false, VideoProcAmp_Gamma, false},
-    {L"White Balance", false, VideoProcAmp_WhiteBalance, true},
+    {L"Brightness", false, VideoProcAmp_Brightness, false}, {L"Contrast", false, VideoProcAmp_Contrast, false},
+    {L"Saturation", false, VideoProcAmp_Saturation, false}, {L"Sharpness", false, VideoProcAmp_Sharpness, false},
+    {L"Gamma", false, VideoProcAmp_Gamma, false},           {L"White Balance", false, VideoProcAmp_WhiteBalance, true},
     {L"Exposure", true, CameraControl_Exposure, true},
 };
 
@@ -72,12 +69,12 @@ HRESULT ImagePage::GetRange(int iRow, RowState *pRow) {
     const ImageProperty &prop = kProperties[iRow];
     if (prop.bCameraControl) {
         if (!m_pCameraControl) return E_NOINTERFACE;
-        return m_pCameraControl->GetRange(prop.lProperty, &pRow->lMin, &pRow->lMax, &pRow->lStep,
-                                          &pRow->lDefault, &pRow->lCapsFlags);
+        return m_pCameraControl->GetRange(prop.lProperty, &pRow->lMin, &pRow->lMax, &pRow->lStep, &pRow->lDefault,
+                                          &pRow->lCapsFlags);
     }
     if (!m_pProcAmp) return E_NOINTERFACE;
-    return m_pProcAmp->GetRange(prop.lProperty, &pRow->lMin, &pRow->lMax, &pRow->lStep,
-                                &pRow->lDefault, &pRow->lCapsFlags);
+    return m_pProcAmp->GetRange(prop.lProperty, &pRow->lMin, &pRow->lMax, &pRow->lStep, &pRow->lDefault,
+                                &pRow->lCapsFlags);
 }
 
 HRESULT ImagePage::GetValue(int iRow, long *plValue, long *plFlags) {
@@ -105,8 +102,7 @@ HRESULT ImagePage::SetValue(int iRow, long lValue, long lFlags) {
 void ImagePage::ReadRow(int iRow) {
     RowState row = {};
     long lValue = 0, lFlags = 0;
-    if (SUCCEEDED(GetRange(iRow, &row)) && row.lMin <= row.lMax &&
-        SUCCEEDED(GetValue(iRow, &lValue, &lFlags))) {
+    if (SUCCEEDED(GetRange(iRow, &row)) && row.lMin <= row.lMax && SUCCEEDED(GetValue(iRow, &lValue, &lFlags))) {
         if (row.lStep <= 0) row.lStep = 1;
         // A property is automatic or manual here; a value outside the range
         // is shown at its end and counts as a change.
@@ -208,8 +204,7 @@ void ImagePage::OnCommand(WORD wId, WORD wCode) {
         return;
     }
     int iRow = wId - IDC_IMG_AUTO0;
-    if (iRow < 0 || iRow >= SIM_IMAGE_ROWS || !kProperties[iRow].bHasAuto || !m_Rows[iRow].bAvailable)
-        return;
+    if (iRow < 0 || iRow >= SIM_IMAGE_ROWS || !kProperties[iRow].bHasAuto || !m_Rows[iRow].bAvailable) return;
     bool bAuto = IsDlgButtonChecked(Dialog(), wId) == BST_CHECKED;
     ChangeRow(iRow, m_Rows[iRow].lValue, bAuto ? kFlagAuto : kFlagManual);
     ShowRow(iRow);
@@ -225,8 +220,8 @@ HRESULT ImagePage::OnApply() {
         if (FAILED(hr)) {
             if (SUCCEEDED(hrFirst)) {
                 hrFirst = hr;
-                StringCchPrintfW(szStatus, ARRAYSIZE(szStatus), L"Could not set %s (0x%08lX).",
-                                 kProperties[i].pszName, static_cast<unsigned long>(hr));
+                StringCchPrintfW(szStatus, ARRAYSIZE(szStatus), L"Could not set %s (0x%08lX).", kProperties[i].pszName,
+                                 static_cast<unsigned long>(hr));
             }
             continue;  // stays changed, so the next Apply tries again
         }

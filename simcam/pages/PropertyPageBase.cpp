@@ -74,19 +74,17 @@ STDMETHODIMP SimPropertyPage::Activate(HWND hWndParent, LPCRECT pRect, BOOL bMod
     (void)InitCommonControlsEx(&icc);
 
     // WM_INITDIALOG stores the handle in m_hDlg and fills the controls.
-    HWND hDlg = CreateDialogParamW(SimModuleInstance(), MAKEINTRESOURCEW(m_idTemplate), hWndParent,
-                                   DlgProc, reinterpret_cast<LPARAM>(this));
+    HWND hDlg = CreateDialogParamW(SimModuleInstance(), MAKEINTRESOURCEW(m_idTemplate), hWndParent, DlgProc,
+                                   reinterpret_cast<LPARAM>(this));
     if (!hDlg) {
         DWORD dwError = GetLastError();
         m_hDlg = nullptr;
         return dwError ? HRESULT_FROM_WIN32(dwError) : E_FAIL;
     }
     m_hDlg = hDlg;
-    MoveWindow(m_hDlg, pRect->left, pRect->top, pRect->right - pRect->left,
-               pRect->bottom - pRect->top, FALSE);
+    MoveWindow(m_hDlg, pRect->left, pRect->top, pRect->right - pRect->left, pRect->bottom - pRect->top, FALSE);
 
-    if (hWndParent && SetWindowSubclass(hWndParent, ParentProc, kParentHookId,
-                                        reinterpret_cast<DWORD_PTR>(this))) {
+    if (hWndParent && SetWindowSubclass(hWndParent, ParentProc, kParentHookId, reinterpret_cast<DWORD_PTR>(this))) {
         m_hParent = hWndParent;
     }
     return S_OK;
@@ -120,8 +118,8 @@ SIZE SimPropertyPage::MeasureDialog() {
     // convert them by making a hidden copy.
     INITCOMMONCONTROLSEX icc = {sizeof(icc), ICC_BAR_CLASSES | ICC_STANDARD_CLASSES};
     (void)InitCommonControlsEx(&icc);
-    HWND hTmp = CreateDialogParamW(SimModuleInstance(), MAKEINTRESOURCEW(m_idTemplate),
-                                   GetDesktopWindow(), MeasureProc, 0);
+    HWND hTmp =
+        CreateDialogParamW(SimModuleInstance(), MAKEINTRESOURCEW(m_idTemplate), GetDesktopWindow(), MeasureProc, 0);
     if (hTmp) {
         if (GetWindowRect(hTmp, &rc)) {
             size.cx = rc.right - rc.left;
@@ -179,8 +177,7 @@ STDMETHODIMP SimPropertyPage::Show(UINT nCmdShow) {
 STDMETHODIMP SimPropertyPage::Move(LPCRECT pRect) {
     if (!pRect) return E_POINTER;
     if (!m_hDlg) return E_UNEXPECTED;
-    MoveWindow(m_hDlg, pRect->left, pRect->top, pRect->right - pRect->left,
-               pRect->bottom - pRect->top, TRUE);
+    MoveWindow(m_hDlg, pRect->left, pRect->top, pRect->right - pRect->left, pRect->bottom - pRect->top, TRUE);
     return S_OK;
 }
 
@@ -210,8 +207,7 @@ void SimPropertyPage::SetDirty(bool bDirty) {
     m_bDirty = bDirty;
     if (bDirty && m_pSite) (void)m_pSite->OnStatusChange(PROPPAGESTATUS_DIRTY);
     if (m_hSheet && m_hParent && IsWindow(m_hSheet)) {
-        SendMessageW(m_hSheet, bDirty ? PSM_CHANGED : PSM_UNCHANGED,
-                     reinterpret_cast<WPARAM>(m_hParent), 0);
+        SendMessageW(m_hSheet, bDirty ? PSM_CHANGED : PSM_UNCHANGED, reinterpret_cast<WPARAM>(m_hParent), 0);
     }
 }
 
@@ -225,8 +221,8 @@ LRESULT SimPropertyPage::OnSheetApply() {
     return SUCCEEDED(Apply()) ? PSNRET_NOERROR : PSNRET_INVALID_NOCHANGEPAGE;
 }
 
-LRESULT CALLBACK SimPropertyPage::ParentProc(HWND hWnd, UINT uMsg, WPARAM wParam, LPARAM lParam,
-                                             UINT_PTR uIdSubclass, DWORD_PTR dwRefData) {
+LRESULT CALLBACK SimPropertyPage::ParentProc(HWND hWnd, UINT uMsg, WPARAM wParam, LPARAM lParam, UINT_PTR uIdSubclass,
+                                             DWORD_PTR dwRefData) {
     SimPropertyPage *pPage = reinterpret_cast<SimPropertyPage *>(dwRefData);
     switch (uMsg) {
     case WM_NOTIFY: {

@@ -51,7 +51,10 @@ protected:
     virtual void OnInitDialog() = 0;
     // Writes the pending values; called only while the page is dirty.
     virtual HRESULT OnApply() = 0;
-    virtual void OnCommand(WORD wId, WORD wCode) { (void)wId; (void)wCode; }
+    virtual void OnCommand(WORD wId, WORD wCode) {
+        (void)wId;
+        (void)wCode;
+    }
     virtual void OnHScroll(HWND hCtl) { (void)hCtl; }
 
     HWND Dialog() const { return m_hDlg; }
@@ -60,8 +63,8 @@ protected:
 
 private:
     static INT_PTR CALLBACK DlgProc(HWND hDlg, UINT uMsg, WPARAM wParam, LPARAM lParam);
-    static LRESULT CALLBACK ParentProc(HWND hWnd, UINT uMsg, WPARAM wParam, LPARAM lParam,
-                                       UINT_PTR uIdSubclass, DWORD_PTR dwRefData);
+    static LRESULT CALLBACK ParentProc(HWND hWnd, UINT uMsg, WPARAM wParam, LPARAM lParam, UINT_PTR uIdSubclass,
+                                       DWORD_PTR dwRefData);
     LRESULT OnSheetApply();
     SIZE MeasureDialog();
     void Unhook();
@@ -71,8 +74,8 @@ private:
     const WCHAR *m_pszTitle;
     ComPtr<IPropertyPageSite> m_pSite;
     HWND m_hDlg;
-    HWND m_hParent;     // the frame's window we live in, hooked while active
-    HWND m_hSheet;      // property sheet that sent us PSN_ notifications, or null
+    HWND m_hParent;  // the frame's window we live in, hooked while active
+    HWND m_hSheet;   // property sheet that sent us PSN_ notifications, or null
     bool m_bDirty;
     bool m_bHaveObjects;
 };

@@ -19,8 +19,7 @@ const int kPasses = 3;
 const LONG kMaxRadius = 100;
 
 // One horizontal box pass from pSrc to pDst.
-void BoxRows(const BYTE *pSrc, BYTE *pDst, LONG width, LONG height, LONG radius, DWORD reciprocal, BYTE *pPadded)
-{
+void BoxRows(const BYTE *pSrc, BYTE *pDst, LONG width, LONG height, LONG radius, DWORD reciprocal, BYTE *pPadded) {
     for (LONG y = 0; y < height; ++y) {
         const BYTE *s = pSrc + static_cast<size_t>(y) * width;
         BYTE *d = pDst + static_cast<size_t>(y) * width;
@@ -39,8 +38,7 @@ void BoxRows(const BYTE *pSrc, BYTE *pDst, LONG width, LONG height, LONG radius,
 }
 
 // One vertical box pass from pSrc to pDst, a row of column sums at a time.
-void BoxColumns(const BYTE *pSrc, BYTE *pDst, LONG width, LONG height, LONG radius, DWORD reciprocal, DWORD *pSums)
-{
+void BoxColumns(const BYTE *pSrc, BYTE *pDst, LONG width, LONG height, LONG radius, DWORD reciprocal, DWORD *pSums) {
     for (LONG x = 0; x < width; ++x) pSums[x] = pSrc[x] * static_cast<DWORD>(radius + 1);
     for (LONG i = 1; i <= radius; ++i) {
         const BYTE *s = pSrc + static_cast<size_t>(i < height ? i : height - 1) * width;
@@ -58,8 +56,7 @@ void BoxColumns(const BYTE *pSrc, BYTE *pDst, LONG width, LONG height, LONG radi
 }
 
 // Three box passes at full resolution.
-bool BoxBlur(BYTE *pPlane, LONG width, LONG height, LONG radius, BYTE *pScratch)
-{
+bool BoxBlur(BYTE *pPlane, LONG width, LONG height, LONG radius, BYTE *pScratch) {
     const DWORD reciprocal = (65536u + radius) / (2 * radius + 1);
     BYTE *pPadded = static_cast<BYTE *>(malloc(static_cast<size_t>(width) + 2 * radius + 1));
     DWORD *pSums = static_cast<DWORD *>(malloc(static_cast<size_t>(width) * sizeof(DWORD)));
@@ -77,8 +74,7 @@ bool BoxBlur(BYTE *pPlane, LONG width, LONG height, LONG radius, BYTE *pScratch)
 
 // Averages kFactor x kFactor blocks of the plane into pSmall (edges repeated).
 template <int kFactor>
-void Shrink(const BYTE *pPlane, LONG width, LONG height, BYTE *pSmall, LONG smallWidth, LONG smallHeight)
-{
+void Shrink(const BYTE *pPlane, LONG width, LONG height, BYTE *pSmall, LONG smallWidth, LONG smallHeight) {
     const DWORD area = kFactor * kFactor;
     const LONG wholeBlocks = width / kFactor;
     for (LONG sy = 0; sy < smallHeight; ++sy) {
@@ -114,8 +110,7 @@ struct Tap {
     DWORD weight;  // of the second, 0..256
 };
 
-Tap TapFor(LONG i, LONG factor, LONG smallLength)
-{
+Tap TapFor(LONG i, LONG factor, LONG smallLength) {
     const float pos = (i + 0.5f) / factor - 0.5f;
     Tap tap;
     if (pos <= 0.0f) {
@@ -130,8 +125,7 @@ Tap TapFor(LONG i, LONG factor, LONG smallLength)
 }
 
 // One row of the small plane stretched to the full width (bilinear), 8.8 fixed point.
-void StretchRow(const BYTE *pSmallRow, const Tap *pColumns, LONG width, WORD *pOut)
-{
+void StretchRow(const BYTE *pSmallRow, const Tap *pColumns, LONG width, WORD *pOut) {
     for (LONG x = 0; x < width; ++x) {
         const Tap &t = pColumns[x];
         pOut[x] = static_cast<WORD>(pSmallRow[t.first] * (256 - t.weight) + pSmallRow[t.second] * t.weight);
@@ -140,8 +134,8 @@ void StretchRow(const BYTE *pSmallRow, const Tap *pColumns, LONG width, WORD *pO
 
 // Bilinear enlargement of pSmall back over the whole plane: each small row is
 // stretched once, and every output row blends the two stretched rows around it.
-bool Enlarge(const BYTE *pSmall, LONG smallWidth, LONG smallHeight, LONG factor, BYTE *pPlane, LONG width, LONG height)
-{
+bool Enlarge(const BYTE *pSmall, LONG smallWidth, LONG smallHeight, LONG factor, BYTE *pPlane, LONG width,
+             LONG height) {
     Tap *pColumns = static_cast<Tap *>(malloc(static_cast<size_t>(width) * sizeof(Tap)));
     WORD *pRows = static_cast<WORD *>(malloc(2 * static_cast<size_t>(width) * sizeof(WORD)));
     const bool ok = pColumns && pRows;
@@ -176,8 +170,7 @@ bool Enlarge(const BYTE *pSmall, LONG smallWidth, LONG smallHeight, LONG factor,
 
 }  // namespace
 
-bool SimBlurPlane(BYTE *pPlane, LONG width, LONG height, LONG radius, BYTE *pScratch)
-{
+bool SimBlurPlane(BYTE *pPlane, LONG width, LONG height, LONG radius, BYTE *pScratch) {
     if (radius <= 0 || width <= 0 || height <= 0) return true;
     if (radius > kMaxRadius) radius = kMaxRadius;
     // Wide blurs are done on a smaller copy: nothing finer than a few of its
@@ -199,8 +192,7 @@ bool SimBlurPlane(BYTE *pPlane, LONG width, LONG height, LONG radius, BYTE *pScr
     return ok;
 }
 
-LONG SimBlurRadius(LONG lensDistance, LONG height)
-{
+LONG SimBlurRadius(LONG lensDistance, LONG height) {
     LONG steps = (lensDistance < 0 ? -lensDistance : lensDistance) - kDepthOfField;
     if (steps <= 0 || height <= 0) return 0;
     const float sigma = kSigmaPerStep480 * steps * height / 480.0f;
@@ -210,7 +202,4 @@ LONG SimBlurRadius(LONG lensDistance, LONG height)
     return radius < kMaxRadius ? radius : kMaxRadius;
 }
 
-float SimBlurSigma(LONG radius)
-{
-    return sqrtf(static_cast<float>(radius) * (radius + 1));
-}
+float SimBlurSigma(LONG radius) { return sqrtf(static_cast<float>(radius) * (radius + 1)); }

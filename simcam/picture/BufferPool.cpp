@@ -9,8 +9,8 @@
 
 namespace {
 
-const size_t kPooledMinimum = 256 * 1024;      // smaller blocks: the heap reuses them well
-const size_t kPoolLimit = 48 * 1024 * 1024;    // bytes kept at most
+const size_t kPooledMinimum = 256 * 1024;    // smaller blocks: the heap reuses them well
+const size_t kPoolLimit = 48 * 1024 * 1024;  // bytes kept at most
 const int kPoolSlots = 8;
 
 // Every block starts with its usable size; the caller's pointer follows.
@@ -28,8 +28,7 @@ struct Pool {
 
 Pool g_pool = {SRWLOCK_INIT, {}, 0, 0};
 
-void RemoveAt(int index)
-{
+void RemoveAt(int index) {
     g_pool.total -= g_pool.blocks[index]->cb;
     for (int i = index; i + 1 < g_pool.count; ++i) g_pool.blocks[i] = g_pool.blocks[i + 1];
     --g_pool.count;
@@ -37,8 +36,7 @@ void RemoveAt(int index)
 
 }  // namespace
 
-void *SimPoolAlloc(size_t cb)
-{
+void *SimPoolAlloc(size_t cb) {
     if (cb >= kPooledMinimum) {
         // The smallest kept block that fits and wastes at most half of itself.
         AcquireSRWLockExclusive(&g_pool.lock);
@@ -62,8 +60,7 @@ void *SimPoolAlloc(size_t cb)
     return pBlock + 1;
 }
 
-void SimPoolFree(void *p)
-{
+void SimPoolFree(void *p) {
     if (!p) return;
     BlockHeader *pBlock = static_cast<BlockHeader *>(p) - 1;
     if (pBlock->cb < kPooledMinimum || pBlock->cb > kPoolLimit) {
@@ -84,8 +81,7 @@ void SimPoolFree(void *p)
     for (int i = 0; i < releasedCount; ++i) free(released[i]);
 }
 
-void SimPoolDrain()
-{
+void SimPoolDrain() {
     BlockHeader *released[kPoolSlots];
     AcquireSRWLockExclusive(&g_pool.lock);
     const int count = g_pool.count;

@@ -52,29 +52,30 @@ const BYTE kPeriod[SIM_GLYPH_HEIGHT] = {0x00, 0x00, 0x00, 0x00, 0x00, 0x0C, 0x0C
 const BYTE kMinus[SIM_GLYPH_HEIGHT] = {0x00, 0x00, 0x00, 0x1F, 0x00, 0x00, 0x00};
 
 // Row masks of c, or null for space and characters without a glyph.
-const BYTE *GlyphRows(char c)
-{
+const BYTE *GlyphRows(char c) {
     if (c >= '0' && c <= '9') return kDigits[c - '0'];
     if (c >= 'A' && c <= 'Z') return kLetters[c - 'A'];
     if (c >= 'a' && c <= 'z') return kLetters[c - 'a'];
     switch (c) {
-    case ':': return kColon;
-    case '.': return kPeriod;
-    case '-': return kMinus;
-    default: return nullptr;
+    case ':':
+        return kColon;
+    case '.':
+        return kPeriod;
+    case '-':
+        return kMinus;
+    default:
+        return nullptr;
     }
 }
 
 }  // namespace
 
-LONG SimTextWidth(const char *pszText, LONG scale)
-{
+LONG SimTextWidth(const char *pszText, LONG scale) {
     const LONG cch = static_cast<LONG>(strlen(pszText));
     return cch == 0 ? 0 : (cch * SIM_GLYPH_ADVANCE - 1) * scale;
 }
 
-bool SimTextInk(const char *pszText, size_t cch, LONG scale, LONG x, LONG y)
-{
+bool SimTextInk(const char *pszText, size_t cch, LONG scale, LONG x, LONG y) {
     if (scale <= 0 || x < 0 || y < 0) return false;
     const LONG col = x / scale;
     const LONG row = y / scale;

@@ -5,8 +5,8 @@
 
 #include <windows.h>
 
-#define SIM_GLYPH_WIDTH 5
-#define SIM_GLYPH_HEIGHT 7
+#define SIM_GLYPH_WIDTH   5
+#define SIM_GLYPH_HEIGHT  7
 #define SIM_GLYPH_ADVANCE 6  // glyph plus one column of space
 
 // Width and height in pixels of text drawn with each font pixel scale x scale.

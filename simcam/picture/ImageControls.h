@@ -27,12 +27,11 @@
 #include "SimCamDefaults.h"
 
 // Control flags (VideoProcAmp_Flags_* and CameraControl_Flags_* alike).
-#define SIM_CONTROL_FLAG_AUTO 1
+#define SIM_CONTROL_FLAG_AUTO   1
 #define SIM_CONTROL_FLAG_MANUAL 2
 
 // value limited to the range.
-inline LONG SimClampControl(const SimControlRange &range, LONG value)
-{
+inline LONG SimClampControl(const SimControlRange &range, LONG value) {
     if (value < range.lMin) return range.lMin;
     if (value > range.lMax) return range.lMax;
     return value;

@@ -34,8 +34,7 @@ struct LayerKey {
 // Reflectance planes (red, green, blue) of the scene at one size.
 class ScenePlanes {
 public:
-    static const ScenePlanes *Create(LONG width, LONG height)
-    {
+    static const ScenePlanes *Create(LONG width, LONG height) {
         ScenePlanes *p = new (std::nothrow) ScenePlanes;
         if (!p) return nullptr;
         const size_t cbPlane = static_cast<size_t>(width) * height;
@@ -54,8 +53,7 @@ public:
 
     const BYTE *Plane(int channel) const { return m_pPlanes + channel * m_cbPlane; }
     void AddRef() const { InterlockedIncrement(&m_cRef); }
-    void Release() const
-    {
+    void Release() const {
         if (InterlockedDecrement(&m_cRef) == 0) delete this;
     }
 
@@ -76,13 +74,11 @@ public:
     MruCache() = default;
     MruCache(const MruCache &) = delete;
     MruCache &operator=(const MruCache &) = delete;
-    ~MruCache()
-    {
+    ~MruCache() {
         for (int i = 0; i < m_count; ++i) m_items[i]->Release();
     }
 
-    const Item *Find(const Key &key)
-    {
+    const Item *Find(const Key &key) {
         AcquireSRWLockExclusive(&m_lock);
         const Item *pItem = FindLocked(key);
         ReleaseSRWLockExclusive(&m_lock);
@@ -92,8 +88,7 @@ public:
     // Stores pItem (taking over the caller's reference) unless another
     // thread stored one for the key meanwhile; returns the stored one with
     // a reference for the caller.
-    const Item *Insert(const Key &key, const Item *pItem)
-    {
+    const Item *Insert(const Key &key, const Item *pItem) {
         const Item *pEvicted = nullptr;
         AcquireSRWLockExclusive(&m_lock);
         const Item *pExisting = FindLocked(key);
@@ -118,8 +113,7 @@ public:
 
 private:
     // The item for the key, moved to the front, with a reference; lock held.
-    const Item *FindLocked(const Key &key)
-    {
+    const Item *FindLocked(const Key &key) {
         for (int i = 0; i < m_count; ++i) {
             if (memcmp(&m_keys[i], &key, sizeof(Key)) == 0) {
                 const Item *pItem = m_items[i];
@@ -131,8 +125,7 @@ private:
         return nullptr;
     }
 
-    void MoveToFront(int index)
-    {
+    void MoveToFront(int index) {
         const Key key = m_keys[index];
         const Item *pItem = m_items[index];
         memmove(&m_keys[1], &m_keys[0], index * sizeof(Key));
@@ -160,8 +153,7 @@ PoolDrainAtExit g_poolDrain;
 MruCache<SceneKey, ScenePlanes, kSceneSlots> g_sceneCache;
 MruCache<LayerKey, SimSceneLayer, kLayerSlots> g_layerCache;
 
-const ScenePlanes *AcquireScene(LONG width, LONG height)
-{
+const ScenePlanes *AcquireScene(LONG width, LONG height) {
     const SceneKey key = {width, height};
     const ScenePlanes *pScene = g_sceneCache.Find(key);
     if (pScene) return pScene;
@@ -174,8 +166,7 @@ const ScenePlanes *AcquireScene(LONG width, LONG height)
 class SimLayerBuilder {
 public:
     // Scene -> lens blur -> image controls -> YUY2.
-    static const SimSceneLayer *Build(const LayerKey &key)
-    {
+    static const SimSceneLayer *Build(const LayerKey &key) {
         const ScenePlanes *pScene = AcquireScene(key.width, key.height);
         if (!pScene) return nullptr;
         SimSceneLayer *pLayer = new (std::nothrow) SimSceneLayer;
@@ -188,8 +179,7 @@ public:
     }
 
 private:
-    static bool Fill(SimSceneLayer *pLayer, const LayerKey &key, const ScenePlanes &scene)
-    {
+    static bool Fill(SimSceneLayer *pLayer, const LayerKey &key, const ScenePlanes &scene) {
         const size_t cbPlane = static_cast<size_t>(key.width) * key.height;
         pLayer->m_width = key.width;
         pLayer->m_height = key.height;
@@ -217,23 +207,15 @@ private:
     }
 };
 
-void SimSceneLayer::AddRef() const
-{
-    InterlockedIncrement(&m_cRef);
-}
+void SimSceneLayer::AddRef() const { InterlockedIncrement(&m_cRef); }
 
-void SimSceneLayer::Release() const
-{
+void SimSceneLayer::Release() const {
     if (InterlockedDecrement(&m_cRef) == 0) delete this;
 }
 
-SimSceneLayer::~SimSceneLayer()
-{
-    SimPoolFree(m_pYuy2);
-}
+SimSceneLayer::~SimSceneLayer() { SimPoolFree(m_pYuy2); }
 
-const SimSceneLayer *SimAcquireLayer(const SimPictureInput &input, LONG width, LONG height)
-{
+const SimSceneLayer *SimAcquireLayer(const SimPictureInput &input, LONG width, LONG height) {
     LayerKey key;
     memset(&key, 0, sizeof(key));
     key.width = width;

@@ -28,12 +28,9 @@ struct BallGeometry {
           cy(kSimBallCentreY * height),
           radius(kSimBallRadius * height),
           // A blurred edge rises over about 2.5 standard deviations.
-          edge(ball.sigma * 2.5f > 1.0f ? ball.sigma * 2.5f : 1.0f)
-    {
-    }
+          edge(ball.sigma * 2.5f > 1.0f ? ball.sigma * 2.5f : 1.0f) {}
 
-    Rect Bounds() const
-    {
+    Rect Bounds() const {
         const float reach = radius + edge;
         Rect rc = {static_cast<LONG>(floorf(cx - reach)), static_cast<LONG>(floorf(cy - reach)),
                    static_cast<LONG>(ceilf(cx + reach)) + 1, static_cast<LONG>(ceilf(cy + reach)) + 1};
@@ -49,8 +46,7 @@ struct CounterGeometry {
     Rect box;     // black background
     Rect marker;  // red square of a still
 
-    CounterGeometry(LONG width, LONG height, const SimPictureInput &input)
-    {
+    CounterGeometry(LONG width, LONG height, const SimPictureInput &input) {
         // "fffffff sssss.cc": frame number and stream time in seconds.
         const LONGLONG centiseconds = input.timestamp > 0 ? input.timestamp / 100000 : 0;
         if (FAILED(StringCchPrintfA(szText, ARRAYSIZE(szText), "%07lu %05ld.%02ld",
@@ -73,8 +69,7 @@ struct CounterGeometry {
 };
 
 // rc limited to the band's rows and the frame's columns, left on a YUY2 pair.
-Rect ClipToBand(Rect rc, const SimYuy2Band &band)
-{
+Rect ClipToBand(Rect rc, const SimYuy2Band &band) {
     if (rc.left < 0) rc.left = 0;
     rc.left &= ~1L;
     if (rc.right > band.width) rc.right = band.width;
@@ -83,13 +78,11 @@ Rect ClipToBand(Rect rc, const SimYuy2Band &band)
     return rc;
 }
 
-inline BYTE Blend(BYTE under, BYTE over, float alpha)
-{
+inline BYTE Blend(BYTE under, BYTE over, float alpha) {
     return static_cast<BYTE>(under + (over - under) * alpha + 0.5f);
 }
 
-void DrawBall(const SimYuy2Band &band, const SimBallLook &ball, LONGLONG timestamp)
-{
+void DrawBall(const SimYuy2Band &band, const SimBallLook &ball, LONGLONG timestamp) {
     const BallGeometry g(band.width, band.height, ball, timestamp);
     if (g.radius < 1.0f) return;
     const Rect rc = ClipToBand(g.Bounds(), band);
@@ -114,8 +107,7 @@ void DrawBall(const SimYuy2Band &band, const SimBallLook &ball, LONGLONG timesta
     }
 }
 
-void FillBox(const SimYuy2Band &band, const Rect &box, const BYTE yuv[3])
-{
+void FillBox(const SimYuy2Band &band, const Rect &box, const BYTE yuv[3]) {
     const Rect rc = ClipToBand(box, band);
     for (LONG y = rc.top; y < rc.bottom; ++y) {
         BYTE *p = band.Row(y) + rc.left * 2;
@@ -128,8 +120,7 @@ void FillBox(const SimYuy2Band &band, const Rect &box, const BYTE yuv[3])
     }
 }
 
-void DrawCounter(const SimYuy2Band &band, const SimPictureInput &input)
-{
+void DrawCounter(const SimYuy2Band &band, const SimPictureInput &input) {
     const CounterGeometry g(band.width, band.height, input);
     FillBox(band, g.box, kOsdBlack);
     if (input.still) FillBox(band, g.marker, kOsdRed);
@@ -145,8 +136,7 @@ void DrawCounter(const SimYuy2Band &band, const SimPictureInput &input)
 
 }  // namespace
 
-void SimOverlayRows(LONG width, LONG height, const SimBallLook &ball, LONG *pTop, LONG *pBottom)
-{
+void SimOverlayRows(LONG width, LONG height, const SimBallLook &ball, LONG *pTop, LONG *pBottom) {
     SimPictureInput input;
     ZeroMemory(&input, sizeof(input));
     const Rect ballRows = BallGeometry(width, height, ball, 0).Bounds();
@@ -157,8 +147,7 @@ void SimOverlayRows(LONG width, LONG height, const SimBallLook &ball, LONG *pTop
     *pBottom = bottom > height ? height : (bottom < *pTop ? *pTop : bottom);
 }
 
-float SimBallCentreX(LONGLONG timestamp, LONG width, LONG height)
-{
+float SimBallCentreX(LONGLONG timestamp, LONG width, LONG height) {
     const float radius = kSimBallRadius * height;
     const float from = kSimTrackLeft * width + radius;
     const float to = kSimTrackRight * width - radius;
@@ -169,8 +158,7 @@ float SimBallCentreX(LONGLONG timestamp, LONG width, LONG height)
     return from + (to - from) * there;
 }
 
-void SimDrawOverlays(const SimYuy2Band &band, const SimBallLook &ball, const SimPictureInput &input)
-{
+void SimDrawOverlays(const SimYuy2Band &band, const SimBallLook &ball, const SimPictureInput &input) {
     DrawBall(band, ball, input.timestamp);
     DrawCounter(band, input);
 }

@@ -13,8 +13,8 @@
 #include "picture/Picture.h"
 
 struct SimBallLook {
-    BYTE y, u, v;   // the ball's colour through the image controls
-    float sigma;    // defocus blur, pixels of standard deviation
+    BYTE y, u, v;  // the ball's colour through the image controls
+    float sigma;   // defocus blur, pixels of standard deviation
 };
 
 // Rows top .. bottom - 1 of a YUY2 frame width pixels wide and height rows

@@ -20,13 +20,11 @@ const DWORD kJpegReserve = 4096;
 // Should a frame not fit at the normal quality, it is sent coarser.
 const int kJpegQualities[] = {JPEG_DEFAULT_QUALITY, 50, 10};
 
-bool IsValidSize(LONG width, LONG height)
-{
+bool IsValidSize(LONG width, LONG height) {
     return width > 0 && height > 0 && (width & 1) == 0 && width <= kMaxDimension && height <= kMaxDimension;
 }
 
-DWORD EncodeRows(const BYTE *const *ppRows, LONG width, LONG height, BYTE *pDst, DWORD cbDst)
-{
+DWORD EncodeRows(const BYTE *const *ppRows, LONG width, LONG height, BYTE *pDst, DWORD cbDst) {
     for (int quality : kJpegQualities) {
         const DWORD cb = JpegEncodeYuy2Rows(ppRows, width, height, TRUE, quality, pDst, cbDst);
         if (cb != 0) return cb;
@@ -34,8 +32,7 @@ DWORD EncodeRows(const BYTE *const *ppRows, LONG width, LONG height, BYTE *pDst,
     return 0;
 }
 
-DWORD RenderYuy2(const SimSceneLayer &layer, const SimPictureInput &input, BYTE *pDst)
-{
+DWORD RenderYuy2(const SimSceneLayer &layer, const SimPictureInput &input, BYTE *pDst) {
     const size_t cb = static_cast<size_t>(layer.Width()) * layer.Height() * 2;
     memcpy(pDst, layer.Yuy2(), cb);
     const SimYuy2Band frame = {pDst, 0, layer.Height(), layer.Width(), layer.Height()};
@@ -45,8 +42,7 @@ DWORD RenderYuy2(const SimSceneLayer &layer, const SimPictureInput &input, BYTE 
 
 // Only the band of rows with the moving parts is copied and drawn on; the
 // encoder reads every other row straight from the cached layer.
-DWORD RenderMjpg(const SimSceneLayer &layer, const SimPictureInput &input, BYTE *pDst, DWORD cbDst)
-{
+DWORD RenderMjpg(const SimSceneLayer &layer, const SimPictureInput &input, BYTE *pDst, DWORD cbDst) {
     const LONG width = layer.Width(), height = layer.Height();
     const size_t cbRow = static_cast<size_t>(width) * 2;
     LONG top = 0, bottom = 0;
@@ -70,8 +66,7 @@ DWORD RenderMjpg(const SimSceneLayer &layer, const SimPictureInput &input, BYTE 
 
 }  // namespace
 
-DWORD SimFrameBufferSize(DWORD subtype, LONG width, LONG height)
-{
+DWORD SimFrameBufferSize(DWORD subtype, LONG width, LONG height) {
     if (!IsValidSize(width, height)) return 0;
     const DWORD cbYuy2 = static_cast<DWORD>(width) * static_cast<DWORD>(height) * 2;
     switch (subtype) {
@@ -84,22 +79,19 @@ DWORD SimFrameBufferSize(DWORD subtype, LONG width, LONG height)
     }
 }
 
-DWORD SimRenderFrame(const SimPictureInput &input, DWORD subtype, LONG width, LONG height,
-                     BYTE *pDst, DWORD cbDst)
-{
+DWORD SimRenderFrame(const SimPictureInput &input, DWORD subtype, LONG width, LONG height, BYTE *pDst, DWORD cbDst) {
     const DWORD cbNeeded = SimFrameBufferSize(subtype, width, height);
     if (cbNeeded == 0 || !pDst || cbDst < cbNeeded) return 0;
 
     const SimSceneLayer *pLayer = SimAcquireLayer(input, width, height);
     if (!pLayer) return 0;
-    const DWORD cbWritten = subtype == SIM_FOURCC_YUY2 ? RenderYuy2(*pLayer, input, pDst)
-                                                       : RenderMjpg(*pLayer, input, pDst, cbDst);
+    const DWORD cbWritten =
+        subtype == SIM_FOURCC_YUY2 ? RenderYuy2(*pLayer, input, pDst) : RenderMjpg(*pLayer, input, pDst, cbDst);
     pLayer->Release();
     return cbWritten;
 }
 
-SimPictureInput SimDefaultPictureInput(LONG lensPosition)
-{
+SimPictureInput SimDefaultPictureInput(LONG lensPosition) {
     SimPictureInput input;
     ZeroMemory(&input, sizeof(input));
     input.lensPosition = lensPosition;

@@ -13,14 +13,14 @@
 // What the picture depends on; copied out of the camera state under the lock,
 // rendered without it.
 struct SimPictureInput {
-    LONG lensPosition;        // 0..255
-    LONG bestPosition;        // lens position where the scene is sharp
-    BOOL strobe;              // flash fired for this (still) frame
+    LONG lensPosition;  // 0..255
+    LONG bestPosition;  // lens position where the scene is sharp
+    BOOL strobe;        // flash fired for this (still) frame
     SimControlValue procAmp[SIM_PA_COUNT];
     SimControlValue exposure;
-    DWORD frameNumber;        // drawn as a counter
-    LONGLONG timestamp;       // stream time in 100 ns units, drives the moving element
-    BOOL still;               // a still frame (may be drawn with a marker)
+    DWORD frameNumber;   // drawn as a counter
+    LONGLONG timestamp;  // stream time in 100 ns units, drives the moving element
+    BOOL still;          // a still frame (may be drawn with a marker)
 };
 
 // A picture with every image control at its default, in focus with the lens
@@ -34,7 +34,6 @@ DWORD SimFrameBufferSize(DWORD subtype, LONG width, LONG height);
 // Renders one frame into pDst: YUY2 as packed top-down 4:2:2, MJPG as one
 // baseline JPEG. Returns the number of bytes written, 0 on failure (unknown
 // subtype, bad size, buffer too small). Safe to call from several threads.
-DWORD SimRenderFrame(const SimPictureInput &input, DWORD subtype, LONG width, LONG height,
-                     BYTE *pDst, DWORD cbDst);
+DWORD SimRenderFrame(const SimPictureInput &input, DWORD subtype, LONG width, LONG height, BYTE *pDst, DWORD cbDst);
 
 #endif  // SIMCAM_PICTURE_H

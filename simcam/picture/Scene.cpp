@@ -20,8 +20,7 @@ struct Planes {
     LONG height;
     BYTE *p[3];
 
-    void Set(LONG x, LONG y, BYTE r, BYTE g, BYTE b)
-    {
+    void Set(LONG x, LONG y, BYTE r, BYTE g, BYTE b) {
         const size_t i = static_cast<size_t>(y) * width + x;
         p[0][i] = r;
         p[1][i] = g;
@@ -34,8 +33,7 @@ struct PixelRect {
     LONG left, top, right, bottom;  // right and bottom exclusive
 };
 
-PixelRect FracRect(const Planes &planes, float left, float top, float right, float bottom)
-{
+PixelRect FracRect(const Planes &planes, float left, float top, float right, float bottom) {
     PixelRect rc = {SimFracToPixel(left, planes.width), SimFracToPixel(top, planes.height),
                     SimFracToPixel(right, planes.width), SimFracToPixel(bottom, planes.height)};
     if (rc.right > planes.width) rc.right = planes.width;
@@ -43,8 +41,7 @@ PixelRect FracRect(const Planes &planes, float left, float top, float right, flo
     return rc;
 }
 
-void FillRect(Planes *pPlanes, const PixelRect &rc, const BYTE rgb[3])
-{
+void FillRect(Planes *pPlanes, const PixelRect &rc, const BYTE rgb[3]) {
     if (rc.right <= rc.left) return;
     for (LONG y = rc.top; y < rc.bottom; ++y) {
         for (int c = 0; c < 3; ++c) {
@@ -54,14 +51,12 @@ void FillRect(Planes *pPlanes, const PixelRect &rc, const BYTE rgb[3])
     }
 }
 
-void FillGrey(Planes *pPlanes, const PixelRect &rc, BYTE value)
-{
+void FillGrey(Planes *pPlanes, const PixelRect &rc, BYTE value) {
     const BYTE rgb[3] = {value, value, value};
     FillRect(pPlanes, rc, rgb);
 }
 
-void DrawChart(Planes *pPlanes)
-{
+void DrawChart(Planes *pPlanes) {
     for (int row = 0; row < SIM_CHART_ROWS; ++row) {
         const float top = kSimChartTop + row * kSimChartPitchY;
         for (int col = 0; col < SIM_CHART_COLUMNS; ++col) {
@@ -74,8 +69,7 @@ void DrawChart(Planes *pPlanes)
 
 // atan2 to within about 1e-5 radians (Abramowitz and Stegun 4.4.49), several
 // times faster than the library's: the star needs it for every pixel.
-float FastAtan2(float y, float x)
-{
+float FastAtan2(float y, float x) {
     const float ax = fabsf(x), ay = fabsf(y);
     const float big = ax > ay ? ax : ay;
     if (big == 0.0f) return 0.0f;
@@ -87,21 +81,14 @@ float FastAtan2(float y, float x)
     return y < 0.0f ? -r : r;
 }
 
-inline float Clamp01(float v)
-{
-    return v < 0.0f ? 0.0f : (v > 1.0f ? 1.0f : v);
-}
+inline float Clamp01(float v) { return v < 0.0f ? 0.0f : (v > 1.0f ? 1.0f : v); }
 
-inline BYTE Mix(float a, BYTE first, BYTE second)
-{
-    return static_cast<BYTE>(second + a * (first - second) + 0.5f);
-}
+inline BYTE Mix(float a, BYTE first, BYTE second) { return static_cast<BYTE>(second + a * (first - second) + 0.5f); }
 
 // Sectors alternate white and black; edges are anti-aliased by the pixel's
 // distance to the nearest sector edge, and where the sectors get narrower
 // than two pixels they fade into the grey they average to.
-void DrawSiemensStar(Planes *pPlanes)
-{
+void DrawSiemensStar(Planes *pPlanes) {
     const float radius = 0.17f * pPlanes->height;
     if (radius < 2.0f) return;
     const float cx = 0.20f * pPlanes->width;
@@ -140,32 +127,29 @@ void DrawSiemensStar(Planes *pPlanes)
 
 // Length of [0, x) on which a square wave of the period, white on the first
 // half of each period, is white.
-float WhiteLength(float x, float period)
-{
+float WhiteLength(float x, float period) {
     const float whole = floorf(x / period);
     const float rest = x - whole * period;
     return whole * period * 0.5f + (rest < period * 0.5f ? rest : period * 0.5f);
 }
 
 // Share of [a, b) on which that square wave is white.
-float SquareWaveCoverage(float a, float b, float period)
-{
+float SquareWaveCoverage(float a, float b, float period) {
     return (WhiteLength(b, period) - WhiteLength(a, period)) / (b - a);
 }
 
 // Copies a row of grey values into rows top..bottom of all three planes at left.
-void FillRowsWithProfile(Planes *pPlanes, LONG left, LONG top, LONG bottom, const BYTE *pProfile, LONG count)
-{
+void FillRowsWithProfile(Planes *pPlanes, LONG left, LONG top, LONG bottom, const BYTE *pProfile, LONG count) {
     for (LONG y = top; y < bottom; ++y) {
         for (int c = 0; c < 3; ++c) {
-            memcpy(pPlanes->p[c] + static_cast<size_t>(y) * pPlanes->width + left, pProfile, static_cast<size_t>(count));
+            memcpy(pPlanes->p[c] + static_cast<size_t>(y) * pPlanes->width + left, pProfile,
+                   static_cast<size_t>(count));
         }
     }
 }
 
 // Five groups of bars across rc; vertical bars vary along x, horizontal along y.
-void DrawLinePairs(Planes *pPlanes, const PixelRect &rc, bool vertical, BYTE *pProfile)
-{
+void DrawLinePairs(Planes *pPlanes, const PixelRect &rc, bool vertical, BYTE *pProfile) {
     static const float kPeriodsPerHeight[5] = {1.0f / 240, 1.0f / 160, 1.0f / 120, 1.0f / 80, 1.0f / 60};
     const LONG gap = SimFracToPixel(0.01f, pPlanes->width);
     const LONG groupWidth = (rc.right - rc.left - 4 * gap) / 5;
@@ -189,8 +173,7 @@ void DrawLinePairs(Planes *pPlanes, const PixelRect &rc, bool vertical, BYTE *pP
     }
 }
 
-void DrawTextLine(Planes *pPlanes, const PixelRect &clip, LONG left, LONG top, LONG scale, const char *pszText)
-{
+void DrawTextLine(Planes *pPlanes, const PixelRect &clip, LONG left, LONG top, LONG scale, const char *pszText) {
     const size_t cch = strlen(pszText);
     const LONG right = left + SimTextWidth(pszText, scale);
     const LONG bottom = top + SimTextHeight(scale);
@@ -201,8 +184,7 @@ void DrawTextLine(Planes *pPlanes, const PixelRect &clip, LONG left, LONG top, L
     }
 }
 
-void DrawTextCard(Planes *pPlanes)
-{
+void DrawTextCard(Planes *pPlanes) {
     const PixelRect card = FracRect(*pPlanes, 0.40f, 0.71f, 0.96f, 0.84f);
     FillGrey(pPlanes, card, kPaperWhite);
     LONG scale = pPlanes->height / 480;
@@ -214,8 +196,7 @@ void DrawTextCard(Planes *pPlanes)
                  "SIMCAM 5MP FOCUS CHART");
 }
 
-void DrawTrack(Planes *pPlanes, BYTE *pProfile)
-{
+void DrawTrack(Planes *pPlanes, BYTE *pProfile) {
     const PixelRect rc = FracRect(*pPlanes, kSimTrackLeft, kSimTrackTop, kSimTrackRight, kSimTrackBottom);
     const LONG width = rc.right - rc.left;
     if (width <= 0) return;
@@ -227,8 +208,7 @@ void DrawTrack(Planes *pPlanes, BYTE *pProfile)
 
 }  // namespace
 
-bool SimRenderScene(LONG width, LONG height, BYTE *pRed, BYTE *pGreen, BYTE *pBlue)
-{
+bool SimRenderScene(LONG width, LONG height, BYTE *pRed, BYTE *pGreen, BYTE *pBlue) {
     // One row or column of grey values, shared by the parts drawn from a pProfile.
     BYTE *pProfile = static_cast<BYTE *>(malloc(static_cast<size_t>(width > height ? width : height)));
     if (!pProfile) return false;

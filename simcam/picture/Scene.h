@@ -25,7 +25,7 @@
 
 #include <windows.h>
 
-#define SIM_CHART_ROWS 2
+#define SIM_CHART_ROWS    2
 #define SIM_CHART_COLUMNS 6
 
 // Nominal colour (red, green, blue) of each chart patch.
@@ -46,7 +46,7 @@ inline constexpr float kSimTrackLeft = 0.02f;
 inline constexpr float kSimTrackRight = 0.62f;
 inline constexpr float kSimTrackTop = 0.86f;
 inline constexpr float kSimTrackBottom = 0.98f;
-inline constexpr float kSimBallRadius = 0.05f;    // of the height
+inline constexpr float kSimBallRadius = 0.05f;  // of the height
 inline constexpr float kSimBallCentreY = 0.92f;
 inline constexpr LONGLONG kSimBallPeriod = 40000000;  // 4 s in 100 ns units, there and back
 
@@ -61,9 +61,6 @@ inline constexpr BYTE g_simBallColour[3] = {255, 140, 0};
 bool SimRenderScene(LONG width, LONG height, BYTE *pRed, BYTE *pGreen, BYTE *pBlue);
 
 // Pixel coordinate of a fraction of a length, rounded.
-inline LONG SimFracToPixel(float fraction, LONG length)
-{
-    return static_cast<LONG>(fraction * length + 0.5f);
-}
+inline LONG SimFracToPixel(float fraction, LONG length) { return static_cast<LONG>(fraction * length + 0.5f); }
 
 #endif  // SIMCAM_SCENE_H

@@ -9,39 +9,28 @@
 namespace {
 
 const float kStrobeGain = 1.6f;
-const int kSharpenAtDefault = 3;   // sixteenths of the Laplacian added at the default sharpness
+const int kSharpenAtDefault = 3;  // sixteenths of the Laplacian added at the default sharpness
 const int kSharpenMax = 24;
 const float kWhiteBalanceSwing = 0.3f;  // channel gain change at either end of the range
 
 // BT.601 studio range, 16.16 fixed point, per 8-bit R'G'B'.
-const int kYr = 16829, kYg = 33039, kYb = 6416;            // 65.481, 128.553, 24.966 / 255
+const int kYr = 16829, kYg = 33039, kYb = 6416;  // 65.481, 128.553, 24.966 / 255
 const float kUr = -37.797f / 255, kUg = -74.203f / 255, kUb = 112.0f / 255;
 const float kVr = 112.0f / 255, kVg = -93.786f / 255, kVb = -18.214f / 255;
 
-inline int ClampInt(int v, int lo, int hi)
-{
-    return v < lo ? lo : (v > hi ? hi : v);
-}
+inline int ClampInt(int v, int lo, int hi) { return v < lo ? lo : (v > hi ? hi : v); }
 
-LONG ControlValue(const SimPictureInput &input, int index)
-{
+LONG ControlValue(const SimPictureInput &input, int index) {
     return SimClampControl(g_SimProcAmpRanges[index], input.procAmp[index].value);
 }
 
-LONG DefaultOf(int index)
-{
-    return g_SimProcAmpRanges[index].lDefault;
-}
+LONG DefaultOf(int index) { return g_SimProcAmpRanges[index].lDefault; }
 
-bool IsAuto(const SimControlValue &control)
-{
-    return (control.flags & SIM_CONTROL_FLAG_AUTO) != 0;
-}
+bool IsAuto(const SimControlValue &control) { return (control.flags & SIM_CONTROL_FLAG_AUTO) != 0; }
 
 }  // namespace
 
-void SimToneFromInput(const SimPictureInput &input, SimTone *pTone)
-{
+void SimToneFromInput(const SimPictureInput &input, SimTone *pTone) {
     memset(pTone, 0, sizeof(*pTone));
     pTone->brightness = ControlValue(input, SIM_PA_BRIGHTNESS);
     pTone->contrast = ControlValue(input, SIM_PA_CONTRAST);
@@ -51,14 +40,14 @@ void SimToneFromInput(const SimPictureInput &input, SimTone *pTone)
     pTone->gamma = ControlValue(input, SIM_PA_GAMMA);
     pTone->colorEnable = ControlValue(input, SIM_PA_COLORENABLE);
     pTone->kelvin = IsAuto(input.procAmp[SIM_PA_WHITEBALANCE]) ? DefaultOf(SIM_PA_WHITEBALANCE)
-                                                                 : ControlValue(input, SIM_PA_WHITEBALANCE);
-    pTone->exposureSteps = IsAuto(input.exposure)
-        ? 0 : SimClampControl(g_SimExposureRange, input.exposure.value) - g_SimExposureRange.lDefault;
+                                                               : ControlValue(input, SIM_PA_WHITEBALANCE);
+    pTone->exposureSteps = IsAuto(input.exposure) ? 0
+                                                  : SimClampControl(g_SimExposureRange, input.exposure.value) -
+                                                        g_SimExposureRange.lDefault;
     pTone->strobe = input.strobe ? 1 : 0;
 }
 
-SimToneMapper::SimToneMapper(const SimTone &tone)
-{
+SimToneMapper::SimToneMapper(const SimTone &tone) {
     // Light on the sensor: exposure and flash for all channels; a white
     // balance set warmer than the scene lifts red and cuts blue, cooler the reverse.
     float light = powf(2.0f, tone.exposureSteps * 0.5f);
@@ -86,7 +75,8 @@ SimToneMapper::SimToneMapper(const SimTone &tone)
     }
 
     const float kPi = 3.14159265f;
-    const float saturation = tone.colorEnable ? static_cast<float>(tone.saturation) / DefaultOf(SIM_PA_SATURATION) : 0.0f;
+    const float saturation =
+        tone.colorEnable ? static_cast<float>(tone.saturation) / DefaultOf(SIM_PA_SATURATION) : 0.0f;
     const float cosHue = cosf(tone.hue * kPi / 180.0f) * saturation;
     const float sinHue = sinf(tone.hue * kPi / 180.0f) * saturation;
     const int yRow[3] = {kYr, kYg, kYb};
@@ -101,36 +91,28 @@ SimToneMapper::SimToneMapper(const SimTone &tone)
             m_v[c][i] = v * curve[c][i];
         }
     }
-    const int sharpen = DefaultOf(SIM_PA_SHARPNESS) > 0
-        ? tone.sharpness * kSharpenAtDefault / DefaultOf(SIM_PA_SHARPNESS) : 0;
+    const int sharpen =
+        DefaultOf(SIM_PA_SHARPNESS) > 0 ? tone.sharpness * kSharpenAtDefault / DefaultOf(SIM_PA_SHARPNESS) : 0;
     m_sharpen = sharpen < kSharpenMax ? sharpen : kSharpenMax;
 }
 
 namespace {
 
-inline BYTE Luma(int sum)
-{
-    return static_cast<BYTE>(ClampInt((sum + (16 << 16) + 0x8000) >> 16, 16, 235));
-}
+inline BYTE Luma(int sum) { return static_cast<BYTE>(ClampInt((sum + (16 << 16) + 0x8000) >> 16, 16, 235)); }
 
 // From the sum over two pixels: one more bit of shift averages them.
-inline BYTE ChromaOfPair(int sum)
-{
-    return static_cast<BYTE>(ClampInt((sum + (128 << 17) + 0x10000) >> 17, 16, 240));
-}
+inline BYTE ChromaOfPair(int sum) { return static_cast<BYTE>(ClampInt((sum + (128 << 17) + 0x10000) >> 17, 16, 240)); }
 
 }  // namespace
 
-void SimToneMapper::MapColour(const BYTE rgb[3], BYTE *pY, BYTE *pU, BYTE *pV) const
-{
+void SimToneMapper::MapColour(const BYTE rgb[3], BYTE *pY, BYTE *pU, BYTE *pV) const {
     *pY = Luma(m_y[0][rgb[0]] + m_y[1][rgb[1]] + m_y[2][rgb[2]]);
     *pU = ChromaOfPair(2 * (m_u[0][rgb[0]] + m_u[1][rgb[1]] + m_u[2][rgb[2]]));
     *pV = ChromaOfPair(2 * (m_v[0][rgb[0]] + m_v[1][rgb[1]] + m_v[2][rgb[2]]));
 }
 
 void SimToneMapper::MapPlanes(const BYTE *pRed, const BYTE *pGreen, const BYTE *pBlue, LONG width, LONG height,
-                              BYTE *pYuy2, BYTE *pLuma) const
-{
+                              BYTE *pYuy2, BYTE *pLuma) const {
     const size_t count = static_cast<size_t>(width) * height;
     for (size_t i = 0; i < count; i += 2) {
         const BYTE r0 = pRed[i], g0 = pGreen[i], b0 = pBlue[i];
@@ -145,8 +127,7 @@ void SimToneMapper::MapPlanes(const BYTE *pRed, const BYTE *pGreen, const BYTE *
 }
 
 // Y + m_sharpen / 16 * (4 Y - left - right - up - down), into the luma bytes of the YUY2.
-void SimToneMapper::Sharpen(const BYTE *pLuma, LONG width, LONG height, BYTE *pYuy2) const
-{
+void SimToneMapper::Sharpen(const BYTE *pLuma, LONG width, LONG height, BYTE *pYuy2) const {
     for (LONG y = 0; y < height; ++y) {
         const BYTE *row = pLuma + static_cast<size_t>(y) * width;
         BYTE *d = pYuy2 + static_cast<size_t>(y) * width * 2;

@@ -19,9 +19,9 @@ struct SimTone {
     LONG sharpness;
     LONG gamma;
     LONG colorEnable;
-    LONG kelvin;          // white balance; the default (neutral) when automatic
-    LONG exposureSteps;   // manual exposure minus the default; 0 when automatic
-    LONG strobe;          // 0 or 1
+    LONG kelvin;         // white balance; the default (neutral) when automatic
+    LONG exposureSteps;  // manual exposure minus the default; 0 when automatic
+    LONG strobe;         // 0 or 1
 };
 
 void SimToneFromInput(const SimPictureInput &input, SimTone *pTone);
@@ -35,8 +35,8 @@ public:
 
     // Three planes of width x height reflectances -> packed YUY2 (width even).
     // pLuma is scratch of width * height bytes.
-    void MapPlanes(const BYTE *pRed, const BYTE *pGreen, const BYTE *pBlue, LONG width, LONG height,
-                   BYTE *pYuy2, BYTE *pLuma) const;
+    void MapPlanes(const BYTE *pRed, const BYTE *pGreen, const BYTE *pBlue, LONG width, LONG height, BYTE *pYuy2,
+                   BYTE *pLuma) const;
 
 private:
     void Sharpen(const BYTE *pLuma, LONG width, LONG height, BYTE *pYuy2) const;
@@ -47,7 +47,7 @@ private:
     int m_y[3][256];
     int m_u[3][256];
     int m_v[3][256];
-    int m_sharpen;         // sixteenths of the Laplacian added to luma
+    int m_sharpen;  // sixteenths of the Laplacian added to luma
 };
 
 #endif  // SIMCAM_TONEMAP_H

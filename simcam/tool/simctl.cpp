@@ -117,9 +117,12 @@ const WCHAR *YesNo(LONG lValue) { return lValue ? L"yes" : L"no"; }
 
 const WCHAR *FocusStateName(LONG lState) {
     switch (lState) {
-    case SIM_AF_STATE_FOCUSING: return L"focusing";
-    case SIM_AF_STATE_FOCUSED: return L"focused";
-    case SIM_AF_STATE_MANUAL: return L"manual";
+    case SIM_AF_STATE_FOCUSING:
+        return L"focusing";
+    case SIM_AF_STATE_FOCUSED:
+        return L"focused";
+    case SIM_AF_STATE_MANUAL:
+        return L"manual";
     }
     return L"other";
 }
@@ -148,8 +151,7 @@ int CommandList() {
     for (int i = 0; i < cCameras; ++i) {
         SimCameraState state = {};
         if (!SimGetCameraState(i, &state)) continue;
-        Print(L"%d %s %s\n    %s\n", i, state.present ? L"present  " : L"unplugged", state.name,
-              state.devicePath);
+        Print(L"%d %s %s\n    %s\n", i, state.present ? L"present  " : L"unplugged", state.name, state.devicePath);
     }
     if (cCameras == 0) Print(L"no cameras\n");
     return EXIT_OK;

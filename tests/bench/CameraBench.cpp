@@ -50,8 +50,8 @@ void MeasureCapture(DWORD dwFourcc) {
     ULONGLONG ullCpu = ProcessCpu100ns() - ullCpuStart;
     (void)graph.Stop();
     double dSeconds = dwElapsed / 1000.0;
-    printf("capture %s 640x480: %.2f frames/s over %.1f s, process CPU %.1f %% of one core\n",
-           FourccText(dwFourcc), cFrames / dSeconds, dSeconds, 100.0 * (ullCpu / 1e7) / dSeconds);
+    printf("capture %s 640x480: %.2f frames/s over %.1f s, process CPU %.1f %% of one core\n", FourccText(dwFourcc),
+           cFrames / dSeconds, dSeconds, 100.0 * (ullCpu / 1e7) / dSeconds);
 }
 
 void MeasureStill(DWORD dwFourcc) {

@@ -21,8 +21,7 @@
 
 namespace {
 
-double NowMs()
-{
+double NowMs() {
     static LARGE_INTEGER s_frequency;
     if (s_frequency.QuadPart == 0) QueryPerformanceFrequency(&s_frequency);
     LARGE_INTEGER now;
@@ -30,8 +29,7 @@ double NowMs()
     return now.QuadPart * 1000.0 / s_frequency.QuadPart;
 }
 
-double FileTimeMs(const FILETIME &kernel, const FILETIME &user)
-{
+double FileTimeMs(const FILETIME &kernel, const FILETIME &user) {
     ULARGE_INTEGER k, u;
     k.LowPart = kernel.dwLowDateTime;
     k.HighPart = kernel.dwHighDateTime;
@@ -40,15 +38,13 @@ double FileTimeMs(const FILETIME &kernel, const FILETIME &user)
     return (k.QuadPart + u.QuadPart) / 10000.0;
 }
 
-double ProcessCpuMs()
-{
+double ProcessCpuMs() {
     FILETIME creation, exit, kernel, user;
     if (!GetProcessTimes(GetCurrentProcess(), &creation, &exit, &kernel, &user)) return 0.0;
     return FileTimeMs(kernel, user);
 }
 
-double ThreadCpuMs()
-{
+double ThreadCpuMs() {
     FILETIME creation, exit, kernel, user;
     if (!GetThreadTimes(GetCurrentThread(), &creation, &exit, &kernel, &user)) return 0.0;
     return FileTimeMs(kernel, user);
@@ -62,26 +58,22 @@ struct Cost {
 
 SimPictureInput DefaultInput() { return SimDefaultPictureInput(128); }
 
-const char *Name(DWORD subtype)
-{
-    return subtype == SIM_FOURCC_MJPG ? "MJPG" : "YUY2";
-}
+const char *Name(DWORD subtype) { return subtype == SIM_FOURCC_MJPG ? "MJPG" : "YUY2"; }
 
 class Bench {
 public:
     Bench() : m_buffer(SimFrameBufferSize(SIM_FOURCC_MJPG, 2592, 1944)) {}
 
     // One frame; returns its milliseconds (wall clock).
-    double Frame(const SimPictureInput &input, DWORD subtype, LONG width, LONG height)
-    {
+    double Frame(const SimPictureInput &input, DWORD subtype, LONG width, LONG height) {
         return Timed(input, subtype, width, height).wall;
     }
 
-    Cost Timed(const SimPictureInput &input, DWORD subtype, LONG width, LONG height)
-    {
+    Cost Timed(const SimPictureInput &input, DWORD subtype, LONG width, LONG height) {
         const double start = NowMs();
         const double cpuStart = ThreadCpuMs();
-        m_lastSize = SimRenderFrame(input, subtype, width, height, m_buffer.data(), static_cast<DWORD>(m_buffer.size()));
+        m_lastSize =
+            SimRenderFrame(input, subtype, width, height, m_buffer.data(), static_cast<DWORD>(m_buffer.size()));
         const Cost cost = {NowMs() - start, ThreadCpuMs() - cpuStart};
         if (m_lastSize == 0) {
             printf("render failed: %s %ldx%ld\n", Name(subtype), width, height);
@@ -91,8 +83,7 @@ public:
     }
 
     // Steady capture: frames with the ball and the counter moving on.
-    void Capture(DWORD subtype, int frames)
-    {
+    void Capture(DWORD subtype, int frames) {
         SimPictureInput input = DefaultInput();
         Frame(input, subtype, 640, 480);  // warm the cache
         const double cpuStart = ProcessCpuMs();
@@ -109,8 +100,7 @@ public:
     }
 
     // Frames paced to 30 fps deadlines; CPU time over elapsed time.
-    void Paced(DWORD subtype, double seconds)
-    {
+    void Paced(DWORD subtype, double seconds) {
         SimPictureInput input = DefaultInput();
         Frame(input, subtype, 640, 480);
         const int frames = static_cast<int>(seconds * 30);
@@ -129,8 +119,7 @@ public:
                frames, elapsed / 1000, 100.0 * cpu / elapsed);
     }
 
-    void LensSweep(DWORD subtype, int frames)
-    {
+    void LensSweep(DWORD subtype, int frames) {
         SimPictureInput input = DefaultInput();
         Cost total = {0, 0};
         for (int i = 0; i < frames; ++i) {
@@ -145,8 +134,7 @@ public:
     }
 
     // sceneCached: the scene at the still size was built by an earlier call.
-    void Stills(DWORD subtype, bool sceneCached)
-    {
+    void Stills(DWORD subtype, bool sceneCached) {
         SimPictureInput input = DefaultInput();
         input.still = TRUE;
         input.procAmp[SIM_PA_BRIGHTNESS].value += (subtype == SIM_FOURCC_MJPG) ? 1 : 2;  // a layer of its own
@@ -156,10 +144,11 @@ public:
         const Cost flash = Timed(input, subtype, 2592, 1944);
         input.lensPosition += 60;
         const Cost defocused = Timed(input, subtype, 2592, 1944);
-        printf("still 2592x1944 %s, ms (cpu ms): first %.1f (%.1f) %s; new setting (flash) %.1f (%.1f); "
-               "defocused %.1f (%.1f); repeated %.1f (%.1f); %lu bytes\n",
-               Name(subtype), first.wall, first.cpu, sceneCached ? "layer built" : "scene and layer built",
-               flash.wall, flash.cpu, defocused.wall, defocused.cpu, repeated.wall, repeated.cpu, m_lastSize);
+        printf(
+            "still 2592x1944 %s, ms (cpu ms): first %.1f (%.1f) %s; new setting (flash) %.1f (%.1f); "
+            "defocused %.1f (%.1f); repeated %.1f (%.1f); %lu bytes\n",
+            Name(subtype), first.wall, first.cpu, sceneCached ? "layer built" : "scene and layer built", flash.wall,
+            flash.cpu, defocused.wall, defocused.cpu, repeated.wall, repeated.cpu, m_lastSize);
     }
 
 private:
@@ -169,8 +158,7 @@ private:
 
 }  // namespace
 
-int main()
-{
+int main() {
     Bench bench;
     // Stills first, while the scene for their size is not cached yet.
     bench.Stills(SIM_FOURCC_MJPG, false);

@@ -15,8 +15,7 @@ namespace {
 std::mutex g_LinesMutex;
 std::vector<std::wstring> g_Lines;
 
-std::wstring WideFromNarrow(const char *psz, size_t cch)
-{
+std::wstring WideFromNarrow(const char *psz, size_t cch) {
     if (cch == 0) return std::wstring();
     int cchWide = MultiByteToWideChar(CP_ACP, 0, psz, (int)cch, NULL, 0);
     std::wstring text(cchWide > 0 ? (size_t)cchWide : 0, L'\0');
@@ -25,8 +24,7 @@ std::wstring WideFromNarrow(const char *psz, size_t cch)
 }
 
 // Parameter 0 is the length including the terminator, parameter 1 the text.
-LONG CALLBACK OnDebugPrint(EXCEPTION_POINTERS *pInfo)
-{
+LONG CALLBACK OnDebugPrint(EXCEPTION_POINTERS *pInfo) {
     const EXCEPTION_RECORD *pRecord = pInfo->ExceptionRecord;
     bool bWide = pRecord->ExceptionCode == DBG_PRINTEXCEPTION_WIDE_C;
     if (!bWide && pRecord->ExceptionCode != DBG_PRINTEXCEPTION_C) return EXCEPTION_CONTINUE_SEARCH;
@@ -48,25 +46,21 @@ LONG CALLBACK OnDebugPrint(EXCEPTION_POINTERS *pInfo)
 
 }  // namespace
 
-DebugCapture::DebugCapture() : m_hHandler(NULL)
-{
+DebugCapture::DebugCapture() : m_hHandler(NULL) {
     Clear();
     m_hHandler = AddVectoredExceptionHandler(1, OnDebugPrint);
 }
 
-DebugCapture::~DebugCapture()
-{
+DebugCapture::~DebugCapture() {
     if (m_hHandler) RemoveVectoredExceptionHandler(m_hHandler);
 }
 
-std::vector<std::wstring> DebugCapture::Lines() const
-{
+std::vector<std::wstring> DebugCapture::Lines() const {
     std::lock_guard<std::mutex> lock(g_LinesMutex);
     return g_Lines;
 }
 
-size_t DebugCapture::Count(const std::wstring &line) const
-{
+size_t DebugCapture::Count(const std::wstring &line) const {
     std::lock_guard<std::mutex> lock(g_LinesMutex);
     size_t cMatches = 0;
     for (const std::wstring &caught : g_Lines) {
@@ -75,8 +69,7 @@ size_t DebugCapture::Count(const std::wstring &line) const
     return cMatches;
 }
 
-void DebugCapture::Clear()
-{
+void DebugCapture::Clear() {
     std::lock_guard<std::mutex> lock(g_LinesMutex);
     g_Lines.clear();
 }

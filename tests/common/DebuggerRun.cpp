@@ -4,8 +4,7 @@
 
 namespace {
 
-std::wstring ReadDebugString(HANDLE hProcess, const OUTPUT_DEBUG_STRING_INFO &info)
-{
+std::wstring ReadDebugString(HANDLE hProcess, const OUTPUT_DEBUG_STRING_INFO &info) {
     size_t cch = info.nDebugStringLength;
     if (cch == 0 || !info.lpDebugStringData) return std::wstring();
     if (info.fUnicode) {
@@ -27,8 +26,7 @@ std::wstring ReadDebugString(HANDLE hProcess, const OUTPUT_DEBUG_STRING_INFO &in
 
 }  // namespace
 
-DebuggerRunResult RunUnderDebugger(const std::wstring &commandLine, DWORD dwTimeoutMs)
-{
+DebuggerRunResult RunUnderDebugger(const std::wstring &commandLine, DWORD dwTimeoutMs) {
     DebuggerRunResult result = {false, false, 0, {}};
     STARTUPINFOW si;
     ZeroMemory(&si, sizeof(si));
@@ -36,8 +34,8 @@ DebuggerRunResult RunUnderDebugger(const std::wstring &commandLine, DWORD dwTime
     PROCESS_INFORMATION pi;
     ZeroMemory(&pi, sizeof(pi));
     std::wstring mutableCommandLine = commandLine;
-    if (!CreateProcessW(NULL, &mutableCommandLine[0], NULL, NULL, FALSE, DEBUG_ONLY_THIS_PROCESS, NULL, NULL,
-                        &si, &pi)) {
+    if (!CreateProcessW(NULL, &mutableCommandLine[0], NULL, NULL, FALSE, DEBUG_ONLY_THIS_PROCESS, NULL, NULL, &si,
+                        &pi)) {
         return result;
     }
     result.bStarted = true;
@@ -86,8 +84,7 @@ DebuggerRunResult RunUnderDebugger(const std::wstring &commandLine, DWORD dwTime
     return result;
 }
 
-std::wstring CurrentProgramPath()
-{
+std::wstring CurrentProgramPath() {
     WCHAR szPath[MAX_PATH];
     DWORD cch = GetModuleFileNameW(NULL, szPath, ARRAYSIZE(szPath));
     if (cch == 0 || cch >= ARRAYSIZE(szPath)) return std::wstring();

@@ -10,8 +10,8 @@
 #include <vector>
 
 struct DebuggerRunResult {
-    bool bStarted;                    // the process was created
-    bool bFinished;                   // it exited before the timeout
+    bool bStarted;   // the process was created
+    bool bFinished;  // it exited before the timeout
     DWORD dwExitCode;
     std::vector<std::wstring> lines;  // one entry per OutputDebugString call
 };

@@ -21,8 +21,7 @@ namespace {
 // that ICLocate finds for its format.
 class FrameDecoder {
 public:
-    explicit FrameDecoder(DWORD dwFourcc)
-    {
+    explicit FrameDecoder(DWORD dwFourcc) {
         m_in.biSize = sizeof(m_in);
         m_in.biWidth = 640;
         m_in.biHeight = 480;
@@ -36,14 +35,12 @@ public:
         m_dib.resize(m_out.biSizeImage);
         m_hic = ICLocate(ICTYPE_VIDEO, dwFourcc, &m_in, &m_out, ICMODE_DECOMPRESS);
     }
-    ~FrameDecoder()
-    {
+    ~FrameDecoder() {
         if (m_hic) ICClose(m_hic);
     }
     bool IsOpen() const { return m_hic != nullptr; }
 
-    LONG Decode(const std::vector<BYTE> &frame)
-    {
+    LONG Decode(const std::vector<BYTE> &frame) {
         m_in.biSizeImage = static_cast<DWORD>(frame.size());
         return static_cast<LONG>(ICDecompress(m_hic, 0, &m_in, const_cast<BYTE *>(frame.data()), &m_out, m_dib.data()));
     }
@@ -59,8 +56,7 @@ private:
     HIC m_hic = nullptr;
 };
 
-TEST(CameraFrames, Yuy2AndMjpgOfOneSceneShowTheSamePicture)
-{
+TEST(CameraFrames, Yuy2AndMjpgOfOneSceneShowTheSamePicture) {
     const std::vector<BYTE> yuy2 = RenderCameraFrame(SIM_FOURCC_YUY2, 7);
     const std::vector<BYTE> mjpg = RenderCameraFrame(SIM_FOURCC_MJPG, 7);
     ASSERT_EQ(640u * 480u * 2u, yuy2.size());
@@ -81,8 +77,7 @@ TEST(CameraFrames, Yuy2AndMjpgOfOneSceneShowTheSamePicture)
     EXPECT_GT(dPsnr, 30.0);
 }
 
-TEST(CameraFrames, MjpgFramesDecodeFastEnoughForThirtyPerSecond)
-{
+TEST(CameraFrames, MjpgFramesDecodeFastEnoughForThirtyPerSecond) {
     std::vector<std::vector<BYTE>> frames;
     size_t cbTotal = 0;
     for (DWORD i = 0; i < 8; ++i) {

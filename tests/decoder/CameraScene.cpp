@@ -4,8 +4,7 @@
 #include "SimCamDefaults.h"
 #include "picture/Picture.h"
 
-std::vector<BYTE> RenderCameraFrame(DWORD dwSubtype, DWORD dwFrame)
-{
+std::vector<BYTE> RenderCameraFrame(DWORD dwSubtype, DWORD dwFrame) {
     SimPictureInput input = SimDefaultPictureInput(120);
     input.frameNumber = dwFrame;
     input.timestamp = static_cast<LONGLONG>(dwFrame) * 333333;

@@ -27,8 +27,7 @@ class GuardedTarget {
 public:
     GuardedTarget(LONG lWidth, LONG lHeight, int nBytesPerPixel, bool bBottomUp)
         : m_lStride(((lWidth * nBytesPerPixel) + 3) & ~3),
-          m_mem(GUARD_BYTES * 2 + static_cast<size_t>(m_lStride) * lHeight, GUARD)
-    {
+          m_mem(GUARD_BYTES * 2 + static_cast<size_t>(m_lStride) * lHeight, GUARD) {
         BYTE *pBits = m_mem.data() + GUARD_BYTES;
         target.pTopRow = bBottomUp ? pBits + static_cast<size_t>(m_lStride) * (lHeight - 1) : pBits;
         target.lStride = bBottomUp ? -m_lStride : m_lStride;
@@ -38,15 +37,13 @@ public:
         // Rows start as guard bytes too, so untouched padding shows.
     }
 
-    bool GuardsIntact() const
-    {
+    bool GuardsIntact() const {
         for (size_t i = 0; i < GUARD_BYTES; ++i)
             if (m_mem[i] != GUARD || m_mem[m_mem.size() - 1 - i] != GUARD) return false;
         return true;
     }
 
-    RgbPicture Picture() const
-    {
+    RgbPicture Picture() const {
         return FromBgr(target.pTopRow, target.lStride, target.nBytesPerPixel, target.lWidth, target.lHeight);
     }
 
@@ -57,22 +54,19 @@ private:
     std::vector<BYTE> m_mem;
 };
 
-std::vector<BYTE> LoadJpeg(const std::wstring &name)
-{
+std::vector<BYTE> LoadJpeg(const std::wstring &name) {
     std::vector<BYTE> data = LoadTestData((name + L"_JPG").c_str());
     EXPECT_FALSE(data.empty()) << "missing test picture";
     return data;
 }
 
-RgbPicture LoadReference(const std::wstring &name)
-{
+RgbPicture LoadReference(const std::wstring &name) {
     RgbPicture pic;
     EXPECT_TRUE(ParsePnm(LoadTestData((name + L"_PPM").c_str()), &pic)) << "missing reference";
     return pic;
 }
 
-HRESULT DecodeInto(const std::vector<BYTE> &jpeg, GuardedTarget *pTarget)
-{
+HRESULT DecodeInto(const std::vector<BYTE> &jpeg, GuardedTarget *pTarget) {
     JpegDecoder decoder;
     return decoder.Decode(jpeg.data(), jpeg.size(), pTarget->target);
 }
@@ -90,8 +84,7 @@ class JpegReferenceTest : public ::testing::TestWithParam<ReferenceCase> {};
 
 // The reference decodings use the integer IDCT and repeated chroma samples,
 // as this decoder does: results must agree to rounding.
-TEST_P(JpegReferenceTest, MatchesReferenceDecoding)
-{
+TEST_P(JpegReferenceTest, MatchesReferenceDecoding) {
     const ReferenceCase &c = GetParam();
     const std::vector<BYTE> jpeg = LoadJpeg(c.pszName);
     const RgbPicture reference = LoadReference(c.pszName);
@@ -120,16 +113,13 @@ TEST_P(JpegReferenceTest, MatchesReferenceDecoding)
     }
 }
 
-INSTANTIATE_TEST_SUITE_P(Layouts, JpegReferenceTest,
-                         ::testing::Values(ReferenceCase{L"SCENE_444", 3, 1, 1, 0},
-                                           ReferenceCase{L"SCENE_422", 3, 2, 1, 0},
-                                           ReferenceCase{L"SCENE_420", 3, 2, 2, 0},
-                                           ReferenceCase{L"SCENE_422_RST", 3, 2, 1, 3},
-                                           ReferenceCase{L"SCENE_420_OPT", 3, 2, 2, 0},
-                                           ReferenceCase{L"SCENE_GREY", 1, 1, 1, 0}));
+INSTANTIATE_TEST_SUITE_P(
+    Layouts, JpegReferenceTest,
+    ::testing::Values(ReferenceCase{L"SCENE_444", 3, 1, 1, 0}, ReferenceCase{L"SCENE_422", 3, 2, 1, 0},
+                      ReferenceCase{L"SCENE_420", 3, 2, 2, 0}, ReferenceCase{L"SCENE_422_RST", 3, 2, 1, 3},
+                      ReferenceCase{L"SCENE_420_OPT", 3, 2, 2, 0}, ReferenceCase{L"SCENE_GREY", 1, 1, 1, 0}));
 
-TEST(JpegDecoder, SolidSquaresKeepTheirColours)
-{
+TEST(JpegDecoder, SolidSquaresKeepTheirColours) {
     // The scene's top-left corner has four 16x16 squares, each a whole MCU.
     const struct {
         LONG x, y;
@@ -154,8 +144,7 @@ TEST(JpegDecoder, SolidSquaresKeepTheirColours)
     }
 }
 
-TEST(JpegDecoder, FrameWithoutHuffmanTablesUsesTheStandardOnes)
-{
+TEST(JpegDecoder, FrameWithoutHuffmanTablesUsesTheStandardOnes) {
     // Encoded with the standard tables; motion-JPEG frames leave them out.
     const std::vector<BYTE> full = LoadJpeg(L"SCENE_422");
     const std::vector<BYTE> stripped = WithoutHuffmanTables(full);
@@ -168,8 +157,7 @@ TEST(JpegDecoder, FrameWithoutHuffmanTablesUsesTheStandardOnes)
     EXPECT_EQ(0, MaxChannelDifference(a.Picture(), b.Picture()));
 }
 
-TEST(JpegDecoder, TablesOfOneFrameDoNotLeakIntoTheNext)
-{
+TEST(JpegDecoder, TablesOfOneFrameDoNotLeakIntoTheNext) {
     // A frame with its own (optimised) tables, then one relying on defaults.
     JpegDecoder decoder;
     const std::vector<BYTE> custom = LoadJpeg(L"SCENE_420_OPT");
@@ -180,8 +168,7 @@ TEST(JpegDecoder, TablesOfOneFrameDoNotLeakIntoTheNext)
     EXPECT_LE(MaxChannelDifference(out.Picture(), LoadReference(L"SCENE_422")), 1);
 }
 
-TEST(JpegDecoder, TargetSmallerOrLargerThanTheFrame)
-{
+TEST(JpegDecoder, TargetSmallerOrLargerThanTheFrame) {
     const std::vector<BYTE> jpeg = LoadJpeg(L"SCENE_420");
     const RgbPicture reference = LoadReference(L"SCENE_420");
 
@@ -203,8 +190,7 @@ TEST(JpegDecoder, TargetSmallerOrLargerThanTheFrame)
 
 // --- Damaged and unsupported data --------------------------------------------
 
-TEST(JpegDecoder, TruncatedDataFailsAndKeepsTheRowsDecodedSoFar)
-{
+TEST(JpegDecoder, TruncatedDataFailsAndKeepsTheRowsDecodedSoFar) {
     const std::vector<BYTE> jpeg = LoadJpeg(L"SCENE_422");
     const RgbPicture reference = LoadReference(L"SCENE_422");
     const size_t nScan = FindMarker(jpeg, 0xDA);
@@ -232,8 +218,7 @@ TEST(JpegDecoder, TruncatedDataFailsAndKeepsTheRowsDecodedSoFar)
         for (LONG x = 0; x < 67; ++x) ASSERT_NEAR(reference.At(x, y)[0], pic.At(x, y)[0], 1);
 }
 
-TEST(JpegDecoder, CorruptedBytesNeverWriteOutsideTheTarget)
-{
+TEST(JpegDecoder, CorruptedBytesNeverWriteOutsideTheTarget) {
     const std::vector<BYTE> jpeg = LoadJpeg(L"SCENE_422_RST");
     UINT uSeed = 12345;
     int nFailures = 0;
@@ -254,8 +239,7 @@ TEST(JpegDecoder, CorruptedBytesNeverWriteOutsideTheTarget)
     EXPECT_GT(nFailures, 0);
 }
 
-TEST(JpegDecoder, MalformedStreamsAreReported)
-{
+TEST(JpegDecoder, MalformedStreamsAreReported) {
     const std::vector<BYTE> good = LoadJpeg(L"SCENE_422_RST");
     GuardedTarget out(67, 45, 3, false);
     JpegDecoder decoder;
@@ -302,8 +286,7 @@ TEST(JpegDecoder, MalformedStreamsAreReported)
     EXPECT_EQ(S_OK, decoder.Decode(good.data(), good.size(), out.target));
 }
 
-TEST(JpegDecoder, NonBaselineStreamsAreUnsupported)
-{
+TEST(JpegDecoder, NonBaselineStreamsAreUnsupported) {
     GuardedTarget out(67, 45, 3, false);
     JpegDecoder decoder;
     const std::vector<BYTE> progressive = LoadJpeg(L"SCENE_PROGRESSIVE");
@@ -322,8 +305,7 @@ TEST(JpegDecoder, NonBaselineStreamsAreUnsupported)
 
 // --- IDCT --------------------------------------------------------------------
 
-TEST(JpegIdct, AgreesWithTheDefinitionWithinOneLevel)
-{
+TEST(JpegIdct, AgreesWithTheDefinitionWithinOneLevel) {
     UINT uSeed = 99;
     for (int n = 0; n < 2000; ++n) {
         int coef[64] = {};
@@ -344,8 +326,8 @@ TEST(JpegIdct, AgreesWithTheDefinitionWithinOneLevel)
                     for (int u = 0; u < 8; ++u) {
                         const double cu = u ? 1.0 : sqrt(0.5);
                         const double cv = v ? 1.0 : sqrt(0.5);
-                        s += cu * cv * coef[v * 8 + u] * cos((2 * x + 1) * u * PI / 16) *
-                             cos((2 * y + 1) * v * PI / 16);
+                        s +=
+                            cu * cv * coef[v * 8 + u] * cos((2 * x + 1) * u * PI / 16) * cos((2 * y + 1) * v * PI / 16);
                     }
                 }
                 const double value = s / 4.0 + 128.0;
@@ -358,8 +340,7 @@ TEST(JpegIdct, AgreesWithTheDefinitionWithinOneLevel)
     }
 }
 
-TEST(JpegIdct, DcOnlyShortcutMatchesTheFullTransform)
-{
+TEST(JpegIdct, DcOnlyShortcutMatchesTheFullTransform) {
     for (int dc = -1100; dc <= 1100; dc += 7) {
         int coef[64] = {};
         coef[0] = dc;
@@ -372,8 +353,7 @@ TEST(JpegIdct, DcOnlyShortcutMatchesTheFullTransform)
 
 // --- Speed -------------------------------------------------------------------
 
-TEST(JpegDecoder, DecodesVgaFramesFastEnoughForThirtyPerSecond)
-{
+TEST(JpegDecoder, DecodesVgaFramesFastEnoughForThirtyPerSecond) {
     for (const WCHAR *pszName : {L"VGA_422", L"VGA_420"}) {
         const std::vector<BYTE> jpeg = LoadJpeg(pszName);
         GuardedTarget out(640, 480, 4, true);

@@ -32,8 +32,7 @@ const LONG HEIGHT = 480;
 class ComApartment {
 public:
     ComApartment() : m_hr(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED)) {}
-    ~ComApartment()
-    {
+    ~ComApartment() {
         if (SUCCEEDED(m_hr)) CoUninitialize();
     }
 
@@ -42,8 +41,7 @@ private:
 };
 
 // The simulated camera's capture filter from the video-input category.
-HRESULT CreateSimulatedCamera(IBaseFilter **ppFilter)
-{
+HRESULT CreateSimulatedCamera(IBaseFilter **ppFilter) {
     ComPtr<ICreateDevEnum> devEnum;
     HRESULT hr = CoCreateInstance(CLSID_SystemDeviceEnum, nullptr, CLSCTX_INPROC_SERVER, IID_ICreateDevEnum,
                                   reinterpret_cast<void **>(&devEnum));
@@ -67,8 +65,7 @@ HRESULT CreateSimulatedCamera(IBaseFilter **ppFilter)
 }
 
 // Sets the capture pin to the first 640x480 capability of the subtype.
-HRESULT SetCaptureFormat(ICaptureGraphBuilder2 *pBuilder, IBaseFilter *pCamera, const GUID &subtype)
-{
+HRESULT SetCaptureFormat(ICaptureGraphBuilder2 *pBuilder, IBaseFilter *pCamera, const GUID &subtype) {
     ComPtr<IAMStreamConfig> config;
     HRESULT hr = pBuilder->FindInterface(&PIN_CATEGORY_CAPTURE, &MEDIATYPE_Video, pCamera, IID_IAMStreamConfig,
                                          reinterpret_cast<void **>(&config));
@@ -95,8 +92,7 @@ HRESULT SetCaptureFormat(ICaptureGraphBuilder2 *pBuilder, IBaseFilter *pCamera, 
     return VFW_E_NO_ACCEPTABLE_TYPES;
 }
 
-HRESULT FirstPin(IBaseFilter *pFilter, PIN_DIRECTION dir, IPin **ppPin)
-{
+HRESULT FirstPin(IBaseFilter *pFilter, PIN_DIRECTION dir, IPin **ppPin) {
     ComPtr<IEnumPins> pins;
     HRESULT hr = pFilter->EnumPins(&pins);
     if (FAILED(hr)) return hr;
@@ -113,8 +109,7 @@ HRESULT FirstPin(IBaseFilter *pFilter, PIN_DIRECTION dir, IPin **ppPin)
 }
 
 // Subtype of the media type on the pin's connection (GUID_NULL when none).
-GUID ConnectedSubtype(IPin *pPin)
-{
+GUID ConnectedSubtype(IPin *pPin) {
     AM_MEDIA_TYPE mt = {};
     if (FAILED(pPin->ConnectionMediaType(&mt))) return GUID_NULL;
     const GUID subtype = mt.subtype;
@@ -125,8 +120,7 @@ GUID ConnectedSubtype(IPin *pPin)
 
 // The filter of the graph with this class, if any (no reference kept: the
 // graph holds one while the test runs).
-IBaseFilter *FindFilterOfClass(IGraphBuilder *pGraph, const CLSID &clsid)
-{
+IBaseFilter *FindFilterOfClass(IGraphBuilder *pGraph, const CLSID &clsid) {
     ComPtr<IEnumFilters> filters;
     if (FAILED(pGraph->EnumFilters(&filters))) return nullptr;
     ComPtr<IBaseFilter> filter;
@@ -140,19 +134,17 @@ IBaseFilter *FindFilterOfClass(IGraphBuilder *pGraph, const CLSID &clsid)
 // A plain top-level window that hosts the video window as its child.
 class HostWindow {
 public:
-    HostWindow()
-    {
+    HostWindow() {
         WNDCLASSW wc = {};
         wc.lpfnWndProc = DefWindowProcW;
         wc.hInstance = GetModuleHandleW(nullptr);
         wc.lpszClassName = L"KORDecoderTestHost";
         wc.hbrBackground = static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH));
         RegisterClassW(&wc);
-        m_hWnd = CreateWindowExW(0, wc.lpszClassName, L"preview", WS_POPUP | WS_VISIBLE | WS_CLIPCHILDREN, 0, 0,
-                                 WIDTH, HEIGHT, nullptr, nullptr, wc.hInstance, nullptr);
+        m_hWnd = CreateWindowExW(0, wc.lpszClassName, L"preview", WS_POPUP | WS_VISIBLE | WS_CLIPCHILDREN, 0, 0, WIDTH,
+                                 HEIGHT, nullptr, nullptr, wc.hInstance, nullptr);
     }
-    ~HostWindow()
-    {
+    ~HostWindow() {
         if (m_hWnd) DestroyWindow(m_hWnd);
     }
     HWND Get() const { return m_hWnd; }
@@ -161,8 +153,7 @@ private:
     HWND m_hWnd;
 };
 
-void PumpMessagesFor(DWORD dwMilliseconds)
-{
+void PumpMessagesFor(DWORD dwMilliseconds) {
     const DWORD dwEnd = GetTickCount() + dwMilliseconds;
     while (static_cast<LONG>(dwEnd - GetTickCount()) > 0) {
         MSG msg;
@@ -172,8 +163,7 @@ void PumpMessagesFor(DWORD dwMilliseconds)
 }
 
 // What the window shows: its client area read back as top-down BGRX.
-std::vector<BYTE> CaptureWindow(HWND hWnd, LONG lWidth, LONG lHeight)
-{
+std::vector<BYTE> CaptureWindow(HWND hWnd, LONG lWidth, LONG lHeight) {
     std::vector<BYTE> pixels;
     BITMAPINFO bmi = {};
     bmi.bmiHeader.biSize = sizeof(bmi.bmiHeader);
@@ -202,13 +192,12 @@ std::vector<BYTE> CaptureWindow(HWND hWnd, LONG lWidth, LONG lHeight)
 }
 
 struct PictureStats {
-    double mean[3];    // B, G, R
+    double mean[3];  // B, G, R
     double stddev[3];
     int nColourfulPixels;  // pixels whose channels differ by more than 40
 };
 
-PictureStats Measure(const std::vector<BYTE> &bgrx)
-{
+PictureStats Measure(const std::vector<BYTE> &bgrx) {
     PictureStats s = {};
     const size_t n = bgrx.size() / 4;
     double sum[3] = {}, sum2[3] = {};
@@ -231,8 +220,7 @@ PictureStats Measure(const std::vector<BYTE> &bgrx)
 
 // Mean colour of each 40x40 block of a 640x480 BGRX picture, top row of
 // blocks first: coarse enough that focus and the moving parts hardly count.
-std::vector<double> BlockMeans(const BYTE *pTopRow, LONG lStride)
-{
+std::vector<double> BlockMeans(const BYTE *pTopRow, LONG lStride) {
     const int BLOCK = 40;
     std::vector<double> means;
     for (LONG by = 0; by < HEIGHT / BLOCK; ++by) {
@@ -249,8 +237,7 @@ std::vector<double> BlockMeans(const BYTE *pTopRow, LONG lStride)
     return means;
 }
 
-double MeanAbsDifference(const std::vector<double> &a, const std::vector<double> &b)
-{
+double MeanAbsDifference(const std::vector<double> &a, const std::vector<double> &b) {
     double sum = 0.0;
     for (size_t i = 0; i < a.size() && i < b.size(); ++i) sum += fabs(a[i] - b[i]);
     return a.empty() ? 0.0 : sum / static_cast<double>(a.size());
@@ -266,8 +253,7 @@ struct GraphCase {
 
 class PreviewGraphTest : public ::testing::TestWithParam<GraphCase> {};
 
-TEST_P(PreviewGraphTest, DecompressorIsInsertedAndTheSceneShows)
-{
+TEST_P(PreviewGraphTest, DecompressorIsInsertedAndTheSceneShows) {
     const GraphCase &c = GetParam();
     ComApartment apartment;
 
@@ -288,12 +274,12 @@ TEST_P(PreviewGraphTest, DecompressorIsInsertedAndTheSceneShows)
     ASSERT_EQ(S_OK, SetCaptureFormat(builder.Get(), camera.Get(), c.subtype));
 
     if (c.way == BY_RENDER_STREAM) {
-        ASSERT_TRUE(SUCCEEDED(builder->RenderStream(&PIN_CATEGORY_PREVIEW, &MEDIATYPE_Video, camera.Get(), nullptr,
-                                                    renderer.Get())));
+        ASSERT_TRUE(SUCCEEDED(
+            builder->RenderStream(&PIN_CATEGORY_PREVIEW, &MEDIATYPE_Video, camera.Get(), nullptr, renderer.Get())));
     } else {
         ComPtr<IPin> capturePin, rendererPin;
-        ASSERT_EQ(S_OK, builder->FindPin(camera.Get(), PINDIR_OUTPUT, &PIN_CATEGORY_CAPTURE, &MEDIATYPE_Video,
-                                         TRUE, 0, &capturePin));
+        ASSERT_EQ(S_OK, builder->FindPin(camera.Get(), PINDIR_OUTPUT, &PIN_CATEGORY_CAPTURE, &MEDIATYPE_Video, TRUE, 0,
+                                         &capturePin));
         ASSERT_EQ(S_OK, FirstPin(renderer.Get(), PINDIR_INPUT, &rendererPin));
         ASSERT_EQ(S_OK, graph->Connect(capturePin.Get(), rendererPin.Get()));
     }
@@ -358,10 +344,9 @@ TEST_P(PreviewGraphTest, DecompressorIsInsertedAndTheSceneShows)
 const CLSID CLSID_SampleGrabberFilter = {0xc1f400a0, 0x3f08, 0x11d3, {0x9f, 0x0b, 0x00, 0x60, 0x08, 0x03, 0x9e, 0x37}};
 const CLSID CLSID_NullRendererFilter = {0xc1f400a4, 0x3f08, 0x11d3, {0x9f, 0x0b, 0x00, 0x60, 0x08, 0x03, 0x9e, 0x37}};
 
-HRESULT AddNewFilter(IGraphBuilder *pGraph, const CLSID &clsid, const WCHAR *pszName, IBaseFilter **ppFilter)
-{
-    HRESULT hr = CoCreateInstance(clsid, nullptr, CLSCTX_INPROC_SERVER, IID_IBaseFilter,
-                                  reinterpret_cast<void **>(ppFilter));
+HRESULT AddNewFilter(IGraphBuilder *pGraph, const CLSID &clsid, const WCHAR *pszName, IBaseFilter **ppFilter) {
+    HRESULT hr =
+        CoCreateInstance(clsid, nullptr, CLSCTX_INPROC_SERVER, IID_IBaseFilter, reinterpret_cast<void **>(ppFilter));
     if (FAILED(hr)) return hr;
     return pGraph->AddFilter(*ppFilter, pszName);
 }
@@ -372,8 +357,7 @@ class ViewerGraphTest : public ::testing::TestWithParam<GraphCase> {};
 // RenderStream; capture pin to a Null Renderer, still pin through a Sample
 // Grabber, then the preview. The preview's decompressor must go between the
 // tee and the renderer without taking the still branch's grabber.
-TEST_P(ViewerGraphTest, PreviewGetsItsOwnDecompressor)
-{
+TEST_P(ViewerGraphTest, PreviewGetsItsOwnDecompressor) {
     const GraphCase &c = GetParam();
     ComApartment apartment;
     ComPtr<IBaseFilter> camera, grabber, nullStill, nullCapture, renderer;
@@ -392,12 +376,12 @@ TEST_P(ViewerGraphTest, PreviewGetsItsOwnDecompressor)
     ASSERT_EQ(S_OK, AddNewFilter(graph.Get(), CLSID_NullRendererFilter, L"Null Filter2", &nullCapture));
     ASSERT_EQ(S_OK, AddNewFilter(graph.Get(), CLSID_VideoRenderer, L"Video Renderer", &renderer));
 
-    ASSERT_TRUE(SUCCEEDED(builder->RenderStream(&PIN_CATEGORY_CAPTURE, &MEDIATYPE_Video, camera.Get(), nullptr,
-                                                nullCapture.Get())));
-    ASSERT_TRUE(SUCCEEDED(builder->RenderStream(&PIN_CATEGORY_STILL, &MEDIATYPE_Video, camera.Get(),
-                                                grabber.Get(), nullStill.Get())));
-    ASSERT_TRUE(SUCCEEDED(builder->RenderStream(&PIN_CATEGORY_PREVIEW, &MEDIATYPE_Video, camera.Get(), nullptr,
-                                                renderer.Get())));
+    ASSERT_TRUE(SUCCEEDED(
+        builder->RenderStream(&PIN_CATEGORY_CAPTURE, &MEDIATYPE_Video, camera.Get(), nullptr, nullCapture.Get())));
+    ASSERT_TRUE(SUCCEEDED(
+        builder->RenderStream(&PIN_CATEGORY_STILL, &MEDIATYPE_Video, camera.Get(), grabber.Get(), nullStill.Get())));
+    ASSERT_TRUE(SUCCEEDED(
+        builder->RenderStream(&PIN_CATEGORY_PREVIEW, &MEDIATYPE_Video, camera.Get(), nullptr, renderer.Get())));
 
     IBaseFilter *pDecoder = FindFilterOfClass(graph.Get(), CLSID_AviDecompressor);
     ASSERT_NE(nullptr, pDecoder);
@@ -427,23 +411,21 @@ TEST_P(ViewerGraphTest, PreviewGetsItsOwnDecompressor)
     EXPECT_TRUE(SUCCEEDED(control->Stop()));
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    SimulatedCamera, ViewerGraphTest,
-    ::testing::Values(GraphCase{"YUY2", MEDIASUBTYPE_YUY2, BY_RENDER_STREAM},
-                      GraphCase{"MJPG", MEDIASUBTYPE_MJPG, BY_RENDER_STREAM}),
-    [](const ::testing::TestParamInfo<GraphCase> &info) {
-        return std::string(IsEqualGUID(info.param.subtype, MEDIASUBTYPE_YUY2) ? "Yuy2" : "Mjpg");
-    });
+INSTANTIATE_TEST_SUITE_P(SimulatedCamera, ViewerGraphTest,
+                         ::testing::Values(GraphCase{"YUY2", MEDIASUBTYPE_YUY2, BY_RENDER_STREAM},
+                                           GraphCase{"MJPG", MEDIASUBTYPE_MJPG, BY_RENDER_STREAM}),
+                         [](const ::testing::TestParamInfo<GraphCase> &info) {
+                             return std::string(IsEqualGUID(info.param.subtype, MEDIASUBTYPE_YUY2) ? "Yuy2" : "Mjpg");
+                         });
 
-INSTANTIATE_TEST_SUITE_P(
-    SimulatedCamera, PreviewGraphTest,
-    ::testing::Values(GraphCase{"YUY2 via RenderStream", MEDIASUBTYPE_YUY2, BY_RENDER_STREAM},
-                      GraphCase{"MJPG via RenderStream", MEDIASUBTYPE_MJPG, BY_RENDER_STREAM},
-                      GraphCase{"YUY2 via Connect", MEDIASUBTYPE_YUY2, BY_CONNECT},
-                      GraphCase{"MJPG via Connect", MEDIASUBTYPE_MJPG, BY_CONNECT}),
-    [](const ::testing::TestParamInfo<GraphCase> &info) {
-        return std::string(IsEqualGUID(info.param.subtype, MEDIASUBTYPE_YUY2) ? "Yuy2" : "Mjpg") +
-               (info.param.way == BY_RENDER_STREAM ? "RenderStream" : "Connect");
-    });
+INSTANTIATE_TEST_SUITE_P(SimulatedCamera, PreviewGraphTest,
+                         ::testing::Values(GraphCase{"YUY2 via RenderStream", MEDIASUBTYPE_YUY2, BY_RENDER_STREAM},
+                                           GraphCase{"MJPG via RenderStream", MEDIASUBTYPE_MJPG, BY_RENDER_STREAM},
+                                           GraphCase{"YUY2 via Connect", MEDIASUBTYPE_YUY2, BY_CONNECT},
+                                           GraphCase{"MJPG via Connect", MEDIASUBTYPE_MJPG, BY_CONNECT}),
+                         [](const ::testing::TestParamInfo<GraphCase> &info) {
+                             return std::string(IsEqualGUID(info.param.subtype, MEDIASUBTYPE_YUY2) ? "Yuy2" : "Mjpg") +
+                                    (info.param.way == BY_RENDER_STREAM ? "RenderStream" : "Connect");
+                         });
 
 }  // namespace

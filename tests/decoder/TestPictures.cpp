@@ -5,8 +5,7 @@
 #include <math.h>
 #include <stdlib.h>
 
-std::vector<BYTE> LoadTestData(const WCHAR *pszName)
-{
+std::vector<BYTE> LoadTestData(const WCHAR *pszName) {
     std::vector<BYTE> data;
     HRSRC hRes = FindResourceW(nullptr, pszName, MAKEINTRESOURCEW(10));  // RT_RCDATA
     if (!hRes) return data;
@@ -20,8 +19,7 @@ std::vector<BYTE> LoadTestData(const WCHAR *pszName)
 namespace {
 
 // Next decimal number of a PNM header, skipping blanks and comments.
-bool ReadHeaderNumber(const std::vector<BYTE> &data, size_t *pPos, LONG *pValue)
-{
+bool ReadHeaderNumber(const std::vector<BYTE> &data, size_t *pPos, LONG *pValue) {
     size_t i = *pPos;
     while (i < data.size() && (isspace(data[i]) || data[i] == '#')) {
         if (data[i] == '#')
@@ -44,8 +42,7 @@ bool ReadHeaderNumber(const std::vector<BYTE> &data, size_t *pPos, LONG *pValue)
 
 }  // namespace
 
-bool ParsePnm(const std::vector<BYTE> &data, RgbPicture *pPicture)
-{
+bool ParsePnm(const std::vector<BYTE> &data, RgbPicture *pPicture) {
     if (data.size() < 3 || data[0] != 'P' || (data[1] != '5' && data[1] != '6')) return false;
     const int nChannels = data[1] == '6' ? 3 : 1;
     size_t pos = 2;
@@ -60,13 +57,11 @@ bool ParsePnm(const std::vector<BYTE> &data, RgbPicture *pPicture)
     pPicture->lHeight = h;
     pPicture->rgb.resize(static_cast<size_t>(w) * h * 3);
     for (size_t i = 0; i < static_cast<size_t>(w) * h; ++i)
-        for (int c = 0; c < 3; ++c)
-            pPicture->rgb[i * 3 + c] = data[pos + i * nChannels + (nChannels == 3 ? c : 0)];
+        for (int c = 0; c < 3; ++c) pPicture->rgb[i * 3 + c] = data[pos + i * nChannels + (nChannels == 3 ? c : 0)];
     return true;
 }
 
-RgbPicture FromBgr(const BYTE *pTopRow, LONG lStride, int nBytesPerPixel, LONG lWidth, LONG lHeight)
-{
+RgbPicture FromBgr(const BYTE *pTopRow, LONG lStride, int nBytesPerPixel, LONG lWidth, LONG lHeight) {
     RgbPicture pic;
     pic.lWidth = lWidth;
     pic.lHeight = lHeight;
@@ -83,8 +78,7 @@ RgbPicture FromBgr(const BYTE *pTopRow, LONG lStride, int nBytesPerPixel, LONG l
     return pic;
 }
 
-int MaxChannelDifference(const RgbPicture &a, const RgbPicture &b)
-{
+int MaxChannelDifference(const RgbPicture &a, const RgbPicture &b) {
     if (a.lWidth != b.lWidth || a.lHeight != b.lHeight || a.rgb.size() != b.rgb.size()) return -1;
     int nMax = 0;
     for (size_t i = 0; i < a.rgb.size(); ++i) {
@@ -94,8 +88,7 @@ int MaxChannelDifference(const RgbPicture &a, const RgbPicture &b)
     return nMax;
 }
 
-double Psnr(const RgbPicture &a, const RgbPicture &b)
-{
+double Psnr(const RgbPicture &a, const RgbPicture &b) {
     if (a.rgb.size() != b.rgb.size() || a.rgb.empty()) return 0.0;
     double sum = 0.0;
     for (size_t i = 0; i < a.rgb.size(); ++i) {
@@ -106,8 +99,7 @@ double Psnr(const RgbPicture &a, const RgbPicture &b)
     return 10.0 * log10(255.0 * 255.0 / (sum / static_cast<double>(a.rgb.size())));
 }
 
-std::vector<BYTE> WithoutHuffmanTables(const std::vector<BYTE> &jpeg)
-{
+std::vector<BYTE> WithoutHuffmanTables(const std::vector<BYTE> &jpeg) {
     std::vector<BYTE> out(jpeg.begin(), jpeg.begin() + 2);  // SOI
     size_t pos = 2;
     while (pos + 4 <= jpeg.size() && jpeg[pos] == 0xFF) {
@@ -121,15 +113,13 @@ std::vector<BYTE> WithoutHuffmanTables(const std::vector<BYTE> &jpeg)
     return out;
 }
 
-size_t FindMarker(const std::vector<BYTE> &jpeg, BYTE marker, size_t nFrom)
-{
+size_t FindMarker(const std::vector<BYTE> &jpeg, BYTE marker, size_t nFrom) {
     for (size_t i = nFrom; i + 1 < jpeg.size(); ++i)
         if (jpeg[i] == 0xFF && jpeg[i + 1] == marker) return i;
     return 0;
 }
 
-double ThreadCpuMilliseconds()
-{
+double ThreadCpuMilliseconds() {
     FILETIME ftCreation, ftExit, ftKernel, ftUser;
     if (!GetThreadTimes(GetCurrentThread(), &ftCreation, &ftExit, &ftKernel, &ftUser)) return 0.0;
     const ULONGLONG ull100ns = ((static_cast<ULONGLONG>(ftUser.dwHighDateTime) << 32) | ftUser.dwLowDateTime) +

@@ -21,8 +21,7 @@ const DWORD FCC_YUY2 = mmioFOURCC('Y', 'U', 'Y', '2');
 const DWORD FCC_MJPG = mmioFOURCC('M', 'J', 'P', 'G');
 const WCHAR DRIVERS32[] = L"Software\\Microsoft\\Windows NT\\CurrentVersion\\Drivers32";
 
-BITMAPINFOHEADER Header(DWORD dwCompression, LONG lWidth, LONG lHeight, WORD wBitCount, DWORD cbImage)
-{
+BITMAPINFOHEADER Header(DWORD dwCompression, LONG lWidth, LONG lHeight, WORD wBitCount, DWORD cbImage) {
     BITMAPINFOHEADER bih = {};
     bih.biSize = sizeof(bih);
     bih.biWidth = lWidth;
@@ -34,8 +33,7 @@ BITMAPINFOHEADER Header(DWORD dwCompression, LONG lWidth, LONG lHeight, WORD wBi
     return bih;
 }
 
-BITMAPINFOHEADER Rgb(LONG lWidth, LONG lHeight, WORD wBitCount)
-{
+BITMAPINFOHEADER Rgb(LONG lWidth, LONG lHeight, WORD wBitCount) {
     const LONG lStride = ((lWidth * wBitCount + 31) / 32) * 4;
     return Header(BI_RGB, lWidth, lHeight, wBitCount, static_cast<DWORD>(lStride * (lHeight < 0 ? -lHeight : lHeight)));
 }
@@ -43,9 +41,10 @@ BITMAPINFOHEADER Rgb(LONG lWidth, LONG lHeight, WORD wBitCount)
 // An open decompressor found the way the AVI Decompressor finds one.
 class OpenCodec {
 public:
-    explicit OpenCodec(const BITMAPINFOHEADER &in) : m_hic(ICLocate(ICTYPE_VIDEO, in.biCompression, const_cast<BITMAPINFOHEADER *>(&in), nullptr, ICMODE_DECOMPRESS)) {}
-    ~OpenCodec()
-    {
+    explicit OpenCodec(const BITMAPINFOHEADER &in)
+        : m_hic(ICLocate(ICTYPE_VIDEO, in.biCompression, const_cast<BITMAPINFOHEADER *>(&in), nullptr,
+                         ICMODE_DECOMPRESS)) {}
+    ~OpenCodec() {
         if (m_hic) ICClose(m_hic);
     }
     HIC Get() const { return m_hic; }
@@ -57,15 +56,13 @@ private:
 };
 
 // ICDecompress hands the driver's LRESULT back as a DWORD.
-LONG Decompress(HIC hic, BITMAPINFOHEADER in, const void *pIn, BITMAPINFOHEADER out, void *pOut)
-{
+LONG Decompress(HIC hic, BITMAPINFOHEADER in, const void *pIn, BITMAPINFOHEADER out, void *pOut) {
     return static_cast<LONG>(ICDecompress(hic, 0, &in, const_cast<void *>(pIn), &out, pOut));
 }
 
 // --- Registration in the prefix ----------------------------------------------
 
-std::wstring ReadDriverValue(const WCHAR *pszValue)
-{
+std::wstring ReadDriverValue(const WCHAR *pszValue) {
     WCHAR szData[MAX_PATH] = L"";
     DWORD cb = sizeof(szData) - sizeof(WCHAR);
     if (RegGetValueW(HKEY_LOCAL_MACHINE, DRIVERS32, pszValue, RRF_RT_REG_SZ, nullptr, szData, &cb) != ERROR_SUCCESS)
@@ -73,15 +70,13 @@ std::wstring ReadDriverValue(const WCHAR *pszValue)
     return szData;
 }
 
-bool NamesSimcam(const std::wstring &path)
-{
+bool NamesSimcam(const std::wstring &path) {
     const size_t nSlash = path.find_last_of(L"\\/");
     const std::wstring file = nSlash == std::wstring::npos ? path : path.substr(nSlash + 1);
     return lstrcmpiW(file.c_str(), L"simcam.dll") == 0;
 }
 
-TEST(VideoCodec, RegisteredAsTheInstallableDriverForYuy2AndMjpg)
-{
+TEST(VideoCodec, RegisteredAsTheInstallableDriverForYuy2AndMjpg) {
     const std::wstring yuy2 = ReadDriverValue(L"vidc.YUY2");
     const std::wstring mjpg = ReadDriverValue(L"vidc.MJPG");
     EXPECT_TRUE(NamesSimcam(yuy2)) << "vidc.YUY2 is '" << std::string(yuy2.begin(), yuy2.end()) << "'";
@@ -89,8 +84,7 @@ TEST(VideoCodec, RegisteredAsTheInstallableDriverForYuy2AndMjpg)
     EXPECT_EQ(std::wstring::npos, yuy2.find(L' ')) << "the driver loader cuts the value at a blank";
 }
 
-TEST(VideoCodec, IcLocateFindsItForBothFormats)
-{
+TEST(VideoCodec, IcLocateFindsItForBothFormats) {
     const BITMAPINFOHEADER inputs[] = {Header(FCC_YUY2, 640, 480, 16, 640 * 480 * 2),
                                        Header(FCC_MJPG, 640, 480, 24, 100000)};
     for (const BITMAPINFOHEADER &in : inputs) {
@@ -130,8 +124,7 @@ TEST(VideoCodec, IcLocateFindsItForBothFormats)
 
 // --- Formats -------------------------------------------------------------------
 
-TEST(VideoCodec, DecompressQueryAcceptsRgb24And32OfTheSameSizeOnly)
-{
+TEST(VideoCodec, DecompressQueryAcceptsRgb24And32OfTheSameSizeOnly) {
     BITMAPINFOHEADER in = Header(FCC_YUY2, 64, 48, 16, 64 * 48 * 2);
     OpenCodec codec(in);
     ASSERT_NE(nullptr, codec.Get());
@@ -166,8 +159,7 @@ TEST(VideoCodec, DecompressQueryAcceptsRgb24And32OfTheSameSizeOnly)
     EXPECT_EQ(ICERR_OK, static_cast<LONG>(ICDecompressEnd(hic)));
 }
 
-TEST(VideoCodec, ProposesBottomUpRgb24)
-{
+TEST(VideoCodec, ProposesBottomUpRgb24) {
     BITMAPINFOHEADER in = Header(FCC_MJPG, 640, 480, 24, 50000);
     OpenCodec codec(in);
     ASSERT_NE(nullptr, codec.Get());
@@ -183,8 +175,7 @@ TEST(VideoCodec, ProposesBottomUpRgb24)
 
 // --- Frames ----------------------------------------------------------------------
 
-TEST(VideoCodec, Yuy2FrameBecomesABottomUpDib)
-{
+TEST(VideoCodec, Yuy2FrameBecomesABottomUpDib) {
     // 4x2 YUY2: top row red, bottom row blue.
     const BYTE yuy2[2 * 8] = {81, 90, 81, 240, 81, 90, 81, 240, 41, 240, 41, 110, 41, 240, 41, 110};
     const BITMAPINFOHEADER in = Header(FCC_YUY2, 4, 2, 16, sizeof(yuy2));
@@ -204,8 +195,7 @@ TEST(VideoCodec, Yuy2FrameBecomesABottomUpDib)
     EXPECT_NEAR(255, dib[2], 2) << "a negative height asks for top-down";
 }
 
-TEST(VideoCodec, MjpgFrameMatchesTheReferenceDecoding)
-{
+TEST(VideoCodec, MjpgFrameMatchesTheReferenceDecoding) {
     const std::vector<BYTE> jpeg = LoadTestData(L"SCENE_420_JPG");
     RgbPicture reference;
     ASSERT_TRUE(ParsePnm(LoadTestData(L"SCENE_420_PPM"), &reference));
@@ -223,8 +213,7 @@ TEST(VideoCodec, MjpgFrameMatchesTheReferenceDecoding)
     }
 }
 
-TEST(VideoCodec, DamagedOrIncompleteFramesAreReportedNotRead)
-{
+TEST(VideoCodec, DamagedOrIncompleteFramesAreReportedNotRead) {
     const std::vector<BYTE> jpeg = LoadTestData(L"SCENE_422_JPG");
     BITMAPINFOHEADER in = Header(FCC_MJPG, 67, 45, 24, static_cast<DWORD>(jpeg.size() / 2));
     OpenCodec codec(in);
@@ -255,24 +244,21 @@ TEST(VideoCodec, DamagedOrIncompleteFramesAreReportedNotRead)
 
 class CodecRegistrationTest : public ::testing::Test {
 protected:
-    void SetUp() override
-    {
-        ASSERT_EQ(ERROR_SUCCESS, RegCreateKeyExW(HKEY_CURRENT_USER, SCRATCH, 0, nullptr, 0,
-                                                 KEY_ALL_ACCESS, nullptr, &m_hScratch, nullptr));
+    void SetUp() override {
+        ASSERT_EQ(ERROR_SUCCESS, RegCreateKeyExW(HKEY_CURRENT_USER, SCRATCH, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr,
+                                                 &m_hScratch, nullptr));
         ASSERT_EQ(ERROR_SUCCESS, RegOverridePredefKey(HKEY_LOCAL_MACHINE, m_hScratch));
     }
-    void TearDown() override
-    {
+    void TearDown() override {
         RegOverridePredefKey(HKEY_LOCAL_MACHINE, nullptr);
         if (m_hScratch) RegCloseKey(m_hScratch);
         RegDeleteTreeW(HKEY_CURRENT_USER, SCRATCH);
     }
 
-    static void SetDriver(const WCHAR *pszValue, const WCHAR *pszData)
-    {
+    static void SetDriver(const WCHAR *pszValue, const WCHAR *pszData) {
         HKEY hKey = nullptr;
-        ASSERT_EQ(ERROR_SUCCESS, RegCreateKeyExW(HKEY_LOCAL_MACHINE, DRIVERS32, 0, nullptr, 0, KEY_SET_VALUE,
-                                                 nullptr, &hKey, nullptr));
+        ASSERT_EQ(ERROR_SUCCESS, RegCreateKeyExW(HKEY_LOCAL_MACHINE, DRIVERS32, 0, nullptr, 0, KEY_SET_VALUE, nullptr,
+                                                 &hKey, nullptr));
         RegSetValueExW(hKey, pszValue, 0, REG_SZ, reinterpret_cast<const BYTE *>(pszData),
                        static_cast<DWORD>((wcslen(pszData) + 1) * sizeof(WCHAR)));
         RegCloseKey(hKey);
@@ -282,8 +268,7 @@ protected:
     HKEY m_hScratch = nullptr;
 };
 
-TEST_F(CodecRegistrationTest, RegistersBothValuesAndRemovesThem)
-{
+TEST_F(CodecRegistrationTest, RegistersBothValuesAndRemovesThem) {
     ASSERT_EQ(S_OK, SimRegisterVideoCodec(L"C:\\kor\\simcam.dll"));
     EXPECT_EQ(L"C:\\kor\\simcam.dll", ReadDriverValue(L"vidc.YUY2"));
     EXPECT_EQ(L"C:\\kor\\simcam.dll", ReadDriverValue(L"vidc.MJPG"));
@@ -297,8 +282,7 @@ TEST_F(CodecRegistrationTest, RegistersBothValuesAndRemovesThem)
     EXPECT_EQ(S_OK, SimUnregisterVideoCodec(L"D:\\build\\simcam.dll")) << "undoing twice is harmless";
 }
 
-TEST_F(CodecRegistrationTest, LeavesAnotherDriversFormatAlone)
-{
+TEST_F(CodecRegistrationTest, LeavesAnotherDriversFormatAlone) {
     SetDriver(L"vidc.YUY2", L"msyuv.dll");
     EXPECT_EQ(S_FALSE, SimRegisterVideoCodec(L"C:\\kor\\simcam.dll"));
     EXPECT_EQ(L"msyuv.dll", ReadDriverValue(L"vidc.YUY2"));
@@ -309,8 +293,7 @@ TEST_F(CodecRegistrationTest, LeavesAnotherDriversFormatAlone)
     EXPECT_EQ(L"", ReadDriverValue(L"vidc.MJPG"));
 }
 
-TEST_F(CodecRegistrationTest, PathWithBlanksIsWrittenInShortForm)
-{
+TEST_F(CodecRegistrationTest, PathWithBlanksIsWrittenInShortForm) {
     WCHAR szTemp[MAX_PATH];
     ASSERT_NE(0u, GetTempPathW(MAX_PATH, szTemp));
     const std::wstring dir = std::wstring(szTemp) + L"kor decoder test";

@@ -20,8 +20,7 @@ struct Rgb {
 };
 
 // One pixel pair of the same colour, converted to BGR.
-Rgb ConvertPair(const Yuv &c)
-{
+Rgb ConvertPair(const Yuv &c) {
     const BYTE src[4] = {c.y, c.u, c.y, c.v};
     BYTE dst[6] = {};
     Yuy2ToRgb(src, 4, 2, 1, dst, 6, 3);
@@ -29,13 +28,12 @@ Rgb ConvertPair(const Yuv &c)
     return Rgb{dst[2], dst[1], dst[0]};
 }
 
-TEST(Yuy2ToRgb, StudioRangeColourBars)
-{
+TEST(Yuy2ToRgb, StudioRangeColourBars) {
     const struct {
         Yuv in;
         Rgb out;
     } bars[] = {
-        {{16, 128, 128}, {0, 0, 0}},        // black
+        {{16, 128, 128}, {0, 0, 0}},         // black
         {{235, 128, 128}, {255, 255, 255}},  // white
         {{126, 128, 128}, {128, 128, 128}},  // mid grey
         {{81, 90, 240}, {255, 0, 0}},        // red
@@ -54,8 +52,7 @@ TEST(Yuy2ToRgb, StudioRangeColourBars)
     }
 }
 
-TEST(Yuy2ToRgb, OutOfRangeSamplesClampInsteadOfWrapping)
-{
+TEST(Yuy2ToRgb, OutOfRangeSamplesClampInsteadOfWrapping) {
     const Rgb below = ConvertPair({0, 128, 128});
     EXPECT_EQ(0, below.r);
     EXPECT_EQ(0, below.g);
@@ -67,8 +64,7 @@ TEST(Yuy2ToRgb, OutOfRangeSamplesClampInsteadOfWrapping)
     EXPECT_EQ(0, strongRed.b);
 }
 
-TEST(Yuy2ToRgb, PairSharesChromaButKeepsItsOwnLuma)
-{
+TEST(Yuy2ToRgb, PairSharesChromaButKeepsItsOwnLuma) {
     const BYTE src[4] = {16, 128, 235, 128};  // black and white, no colour
     BYTE dst[8] = {};
     Yuy2ToRgb(src, 4, 2, 1, dst, 8, 4);
@@ -76,8 +72,7 @@ TEST(Yuy2ToRgb, PairSharesChromaButKeepsItsOwnLuma)
     EXPECT_EQ(0, memcmp(expected, dst, sizeof(dst)));
 }
 
-TEST(Yuy2ToRgb, BottomUpTargetGetsTheTopRowLast)
-{
+TEST(Yuy2ToRgb, BottomUpTargetGetsTheTopRowLast) {
     // Two rows: red over blue; a 24-bit bottom-up DIB of width 2 has 8-byte rows.
     const BYTE src[2 * 4] = {81, 90, 81, 240, 41, 240, 41, 110};
     std::vector<BYTE> dib(2 * 8, 0xEE);

@@ -11,7 +11,7 @@
 #define OTHER_CAMERA_PATH_TEXT \
     "\\\\?\\USB#VID_AB12&PID_3C4D&MI_00#7&1B4E92A&0&0000#{65E8773D-8F56-11D0-A3B9-00A0C9223196}\\GLOBAL"
 #define WIDEN2(text) L##text
-#define WIDEN(text) WIDEN2(text)
+#define WIDEN(text)  WIDEN2(text)
 
 const WCHAR kCameraPath[] = WIDEN(CAMERA_PATH_TEXT);
 const char kCameraPathText[] = CAMERA_PATH_TEXT;
@@ -24,8 +24,7 @@ const BYTE kSensorWriteOp = 0x79;
 
 // A crash in a test ends the program at once with its exception code,
 // instead of waiting for a debugger to take it (Wine would start one).
-LONG WINAPI EndOnUnhandledException(EXCEPTION_POINTERS *pInfo)
-{
+LONG WINAPI EndOnUnhandledException(EXCEPTION_POINTERS *pInfo) {
     fprintf(stderr, "unhandled exception 0x%08lX at %p\n", pInfo->ExceptionRecord->ExceptionCode,
             pInfo->ExceptionRecord->ExceptionAddress);
     fflush(stderr);
@@ -34,8 +33,7 @@ LONG WINAPI EndOnUnhandledException(EXCEPTION_POINTERS *pInfo)
 }
 
 const struct CrashHandlerInstaller {
-    CrashHandlerInstaller()
-    {
+    CrashHandlerInstaller() {
         SetErrorMode(SEM_FAILCRITICALERRORS | SEM_NOGPFAULTERRORBOX);
         SetUnhandledExceptionFilter(EndOnUnhandledException);
     }
@@ -43,19 +41,16 @@ const struct CrashHandlerInstaller {
 
 }  // namespace
 
-std::string CameraScenario(const std::string &extraKeys)
-{
+std::string CameraScenario(const std::string &extraKeys) {
     return std::string("[camera]\nname = Tessaline 5MPixel Cam\npath = ") + kCameraPathText + "\n" + extraKeys;
 }
 
-std::string TwoCameraScenario()
-{
+std::string TwoCameraScenario() {
     return std::string("[camera]\nname = Integrated HD Webcam\npath = ") + OTHER_CAMERA_PATH_TEXT + "\nfirmware = 2\n" +
            CameraScenario();
 }
 
-std::vector<SimLogEntry> ReadComponentLog()
-{
+std::vector<SimLogEntry> ReadComponentLog() {
     std::vector<SimLogEntry> log;
     DWORD dwCount = SimLogCount();
     if (dwCount > SIMCAM_MAX_LOG) dwCount = SIMCAM_MAX_LOG;
@@ -66,8 +61,7 @@ std::vector<SimLogEntry> ReadComponentLog()
     return log;
 }
 
-std::vector<SimLogEntry> EntriesOf(const std::vector<SimLogEntry> &log, SimOp op)
-{
+std::vector<SimLogEntry> EntriesOf(const std::vector<SimLogEntry> &log, SimOp op) {
     std::vector<SimLogEntry> entries;
     for (const SimLogEntry &entry : log) {
         if (entry.op == (DWORD)op) entries.push_back(entry);
@@ -75,8 +69,7 @@ std::vector<SimLogEntry> EntriesOf(const std::vector<SimLogEntry> &log, SimOp op
     return entries;
 }
 
-std::vector<SimLogEntry> ChipEntries(const std::vector<SimLogEntry> &log, SimOp op, WORD address)
-{
+std::vector<SimLogEntry> ChipEntries(const std::vector<SimLogEntry> &log, SimOp op, WORD address) {
     std::vector<SimLogEntry> entries;
     for (const SimLogEntry &entry : EntriesOf(log, op)) {
         if (entry.arg[0] == address) entries.push_back(entry);
@@ -84,14 +77,12 @@ std::vector<SimLogEntry> ChipEntries(const std::vector<SimLogEntry> &log, SimOp 
     return entries;
 }
 
-std::ostream &operator<<(std::ostream &os, const SensorAccess &access)
-{
+std::ostream &operator<<(std::ostream &os, const SensorAccess &access) {
     return os << (access.bWrite ? "write " : "read ") << std::hex << "0x" << access.address << " = 0x"
               << (int)access.value << std::dec;
 }
 
-std::vector<SensorAccess> SensorAccesses(const std::vector<SimLogEntry> &log)
-{
+std::vector<SensorAccess> SensorAccesses(const std::vector<SimLogEntry> &log) {
     std::vector<SensorAccess> accesses;
     for (size_t i = 0; i < log.size(); ++i) {
         const SimLogEntry &entry = log[i];
@@ -114,8 +105,7 @@ std::vector<SensorAccess> SensorAccesses(const std::vector<SimLogEntry> &log)
     return accesses;
 }
 
-std::vector<SensorAccess> SensorWrites(const std::vector<SimLogEntry> &log)
-{
+std::vector<SensorAccess> SensorWrites(const std::vector<SimLogEntry> &log) {
     std::vector<SensorAccess> writes;
     for (const SensorAccess &access : SensorAccesses(log)) {
         if (access.bWrite) writes.push_back(access);
@@ -123,8 +113,7 @@ std::vector<SensorAccess> SensorWrites(const std::vector<SimLogEntry> &log)
     return writes;
 }
 
-size_t SensorReadCount(const std::vector<SimLogEntry> &log, WORD address)
-{
+size_t SensorReadCount(const std::vector<SimLogEntry> &log, WORD address) {
     size_t cReads = 0;
     for (const SensorAccess &access : SensorAccesses(log)) {
         if (!access.bWrite && access.address == address) ++cReads;
@@ -132,37 +121,32 @@ size_t SensorReadCount(const std::vector<SimLogEntry> &log, WORD address)
     return cReads;
 }
 
-HRESULT SimcamCanUnloadNow()
-{
+HRESULT SimcamCanUnloadNow() {
     typedef HRESULT(STDAPICALLTYPE * CanUnloadNowFn)();
     HMODULE hSimcam = GetModuleHandleW(L"simcam.dll");
     if (!hSimcam) return E_FAIL;
-    CanUnloadNowFn pfnCanUnloadNow = reinterpret_cast<CanUnloadNowFn>(
-        reinterpret_cast<void (*)()>(GetProcAddress(hSimcam, "DllCanUnloadNow")));
+    CanUnloadNowFn pfnCanUnloadNow =
+        reinterpret_cast<CanUnloadNowFn>(reinterpret_cast<void (*)()>(GetProcAddress(hSimcam, "DllCanUnloadNow")));
     return pfnCanUnloadNow ? pfnCanUnloadNow() : E_FAIL;
 }
 
-void ExtlibTest::SetUp()
-{
+void ExtlibTest::SetUp() {
     (void)DeInitLibrary();
     SimLoadDefaultScenario();
 }
 
-void ExtlibTest::TearDown()
-{
+void ExtlibTest::TearDown() {
     (void)DeInitLibrary();
     SimClearFaults();
 }
 
-bool ExtlibTest::LoadScenario(const std::string &scenario)
-{
+bool ExtlibTest::LoadScenario(const std::string &scenario) {
     int iLoaded = SimLoadScenarioText(scenario.c_str());
     EXPECT_EQ(1, iLoaded) << SimLastError();
     return iLoaded == 1;
 }
 
-bool ExtlibTest::OpenSession(const std::string &scenario)
-{
+bool ExtlibTest::OpenSession(const std::string &scenario) {
     if (!LoadScenario(scenario.empty() ? CameraScenario() : scenario)) return false;
     int iResult = InitLibrary(kCameraPath);
     EXPECT_EQ(1, iResult) << "InitLibrary, last error 0x" << std::hex << GetLastError();

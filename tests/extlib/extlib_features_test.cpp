@@ -30,14 +30,12 @@ const WORD kRegStrobe = 0x3B00;
 
 const DWORD kUntouchedError = 0xABCDu;
 
-std::vector<BYTE> PacketOf(const SimLogEntry &entry)
-{
+std::vector<BYTE> PacketOf(const SimLogEntry &entry) {
     return std::vector<BYTE>(entry.data, entry.data + entry.dataLen);
 }
 
 // Index of the control-16 packet that writes value to address, or -1.
-int FindSensorWritePacket(const std::vector<SimLogEntry> &log, WORD address, BYTE value)
-{
+int FindSensorWritePacket(const std::vector<SimLogEntry> &log, WORD address, BYTE value) {
     for (size_t i = 0; i < log.size(); ++i) {
         const SimLogEntry &entry = log[i];
         if (entry.op == SIM_OP_SET_XU && entry.arg[0] == 16 && entry.dataLen == 9 && entry.data[0] == 0x79 &&
@@ -48,8 +46,7 @@ int FindSensorWritePacket(const std::vector<SimLogEntry> &log, WORD address, BYT
     return -1;
 }
 
-bool HasTransfers(const std::vector<SimLogEntry> &log)
-{
+bool HasTransfers(const std::vector<SimLogEntry> &log) {
     return !EntriesOf(log, SIM_OP_SET_XU).empty() || !EntriesOf(log, SIM_OP_WRITE_CHIP).empty();
 }
 
@@ -63,8 +60,7 @@ class IdentificationTest : public ExtlibTest {};
 // ---------------------------------------------------------------------------
 // Sensor register access.
 
-TEST_F(SensorRegisterTest, ReadIsReadinessQueryAnnouncePacketAndReply)
-{
+TEST_F(SensorRegisterTest, ReadIsReadinessQueryAnnouncePacketAndReply) {
     ASSERT_TRUE(OpenSession());
     ASSERT_EQ(1, SimSetSensorRegister(0, 0x300A, 0xC5));
     SetLastError(kUntouchedError);
@@ -87,15 +83,13 @@ TEST_F(SensorRegisterTest, ReadIsReadinessQueryAnnouncePacketAndReply)
     EXPECT_EQ(9u, log[3].arg[1]);
 }
 
-TEST_F(SensorRegisterTest, RegisterHoldingFFReadsAs255)
-{
+TEST_F(SensorRegisterTest, RegisterHoldingFFReadsAs255) {
     ASSERT_TRUE(OpenSession());
     ASSERT_EQ(1, SimSetSensorRegister(0, 0x5000, 0xFF));
     EXPECT_EQ(255, ReadRegister(0x5000));
 }
 
-TEST_F(SensorRegisterTest, FirmwareVersion4NeverAsksWhetherTheSensorIsReady)
-{
+TEST_F(SensorRegisterTest, FirmwareVersion4NeverAsksWhetherTheSensorIsReady) {
     ASSERT_TRUE(OpenSession(CameraScenario("firmware = 4\nsensor_id = 0x5640\n")));
     ASSERT_EQ(1, SimHoldSensorState(0, 3));  // would say "not ready" if asked
     EXPECT_EQ(1, IsSensorReady());
@@ -105,8 +99,7 @@ TEST_F(SensorRegisterTest, FirmwareVersion4NeverAsksWhetherTheSensorIsReady)
     EXPECT_EQ(1u, SensorReadCount(log, 0x300B));
 }
 
-TEST_F(SensorRegisterTest, NotReadySensorStopsReadsBeforeAnyTransfer)
-{
+TEST_F(SensorRegisterTest, NotReadySensorStopsReadsBeforeAnyTransfer) {
     ASSERT_TRUE(OpenSession());
     ASSERT_EQ(1, SimHoldSensorState(0, 3));
     SetLastError(0);
@@ -120,8 +113,7 @@ TEST_F(SensorRegisterTest, NotReadySensorStopsReadsBeforeAnyTransfer)
     EXPECT_FALSE(HasTransfers(log));
 }
 
-TEST_F(SensorRegisterTest, EachFailingStepOfAReadEndsIt)
-{
+TEST_F(SensorRegisterTest, EachFailingStepOfAReadEndsIt) {
     ASSERT_TRUE(OpenSession());
     struct Step {
         SimOp op;
@@ -151,8 +143,7 @@ TEST_F(SensorRegisterTest, EachFailingStepOfAReadEndsIt)
     EXPECT_EQ(ERR_XU_TRANSFER, GetLastError());
 }
 
-TEST_F(SensorRegisterTest, ResetUSBCameraSucceedsEvenWhenTheWriteFails)
-{
+TEST_F(SensorRegisterTest, ResetUSBCameraSucceedsEvenWhenTheWriteFails) {
     ASSERT_TRUE(OpenSession());
     {
         DebugCapture capture;
@@ -182,8 +173,7 @@ TEST_F(SensorRegisterTest, ResetUSBCameraSucceedsEvenWhenTheWriteFails)
 // ---------------------------------------------------------------------------
 // Autofocus and manual focus.
 
-TEST_F(AutoFocusTest, PositionOutsideRangeTouchesNothing)
-{
+TEST_F(AutoFocusTest, PositionOutsideRangeTouchesNothing) {
     ASSERT_TRUE(OpenSession());
     for (SHORT sPosition : {(SHORT)256, (SHORT)-1, (SHORT)-32768, (SHORT)32767}) {
         SimLogClear();
@@ -194,8 +184,7 @@ TEST_F(AutoFocusTest, PositionOutsideRangeTouchesNothing)
     }
 }
 
-TEST_F(AutoFocusTest, MoveWritesItsSequenceAndIgnoresAMissingAcknowledge)
-{
+TEST_F(AutoFocusTest, MoveWritesItsSequenceAndIgnoresAMissingAcknowledge) {
     ASSERT_TRUE(OpenSession(CameraScenario("sticky_ack = yes\n")));
     SetLastError(kUntouchedError);
     EXPECT_EQ(1, SetManualFocusPosition(128));
@@ -216,8 +205,7 @@ TEST_F(AutoFocusTest, MoveWritesItsSequenceAndIgnoresAMissingAcknowledge)
     EXPECT_EQ(9u, announce.arg[1]);
 }
 
-TEST_F(AutoFocusTest, MovedLensIsReportedBack)
-{
+TEST_F(AutoFocusTest, MovedLensIsReportedBack) {
     ASSERT_TRUE(OpenSession());
     EXPECT_EQ(1, SetManualFocusPosition(200));
     Sleep(60);  // the lens travels
@@ -228,8 +216,7 @@ TEST_F(AutoFocusTest, MovedLensIsReportedBack)
     EXPECT_EQ(1, SetManualFocusPosition(255));
 }
 
-TEST_F(AutoFocusTest, PositionReportWithoutAcknowledgeGivesZero)
-{
+TEST_F(AutoFocusTest, PositionReportWithoutAcknowledgeGivesZero) {
     ASSERT_TRUE(OpenSession(CameraScenario("sticky_ack = yes\n")));
     ASSERT_EQ(1, SimSetSensorRegister(0, kRegAfPosition, 99));
     SimLogClear();
@@ -243,8 +230,7 @@ TEST_F(AutoFocusTest, PositionReportWithoutAcknowledgeGivesZero)
     EXPECT_EQ(0u, SensorReadCount(log, kRegAfPosition));
 }
 
-TEST_F(AutoFocusTest, FailedPositionReadReportsFailure)
-{
+TEST_F(AutoFocusTest, FailedPositionReadReportsFailure) {
     ASSERT_TRUE(OpenSession());
     // Transfers: two writes, the acknowledge read, then the position read.
     ASSERT_EQ(1, SimInjectFault(SIM_OP_GET_XU, 2, E_FAIL));
@@ -255,8 +241,7 @@ TEST_F(AutoFocusTest, FailedPositionReadReportsFailure)
     EXPECT_EQ(ERR_XU_TRANSFER, GetLastError());
 }
 
-TEST_F(AutoFocusTest, UnknownModeDoesNothingButNeedsAReadySensor)
-{
+TEST_F(AutoFocusTest, UnknownModeDoesNothingButNeedsAReadySensor) {
     ASSERT_TRUE(OpenSession());
     SetLastError(kUntouchedError);
     EXPECT_EQ(0, AFFreezeControl(4));
@@ -269,8 +254,7 @@ TEST_F(AutoFocusTest, UnknownModeDoesNothingButNeedsAReadySensor)
     EXPECT_EQ(ERR_SENSOR_NOT_READY, GetLastError());
 }
 
-TEST_F(AutoFocusTest, ReleaseToManualSucceedsInManualState)
-{
+TEST_F(AutoFocusTest, ReleaseToManualSucceedsInManualState) {
     ASSERT_TRUE(OpenSession());
     ASSERT_EQ(1, SimHoldFocusState(0, 0x70));
     SetLastError(kUntouchedError);
@@ -281,15 +265,13 @@ TEST_F(AutoFocusTest, ReleaseToManualSucceedsInManualState)
     EXPECT_EQ(6u, SensorReadCount(log, kRegAfState));
 }
 
-TEST_F(AutoFocusTest, ReleaseFailsWhenTheStateIsNotManual)
-{
+TEST_F(AutoFocusTest, ReleaseFailsWhenTheStateIsNotManual) {
     ASSERT_TRUE(OpenSession());
     ASSERT_EQ(1, SimHoldFocusState(0, 0x10));
     EXPECT_EQ(-1, AFFreezeControl(AF_MANUAL));
 }
 
-TEST_F(AutoFocusTest, SingleTriggerFocusesTheLens)
-{
+TEST_F(AutoFocusTest, SingleTriggerFocusesTheLens) {
     ASSERT_TRUE(OpenSession());
     SetLastError(kUntouchedError);
     EXPECT_EQ(1, AFFreezeControl(AF_SINGLE_TRIGGER));
@@ -308,15 +290,13 @@ TEST_F(AutoFocusTest, SingleTriggerFocusesTheLens)
     EXPECT_EQ(state.bestPosition, state.lensPosition);
 }
 
-TEST_F(AutoFocusTest, SingleTriggerEndingInManualStateFails)
-{
+TEST_F(AutoFocusTest, SingleTriggerEndingInManualStateFails) {
     ASSERT_TRUE(OpenSession());
     ASSERT_EQ(1, SimHoldFocusState(0, 0x70));
     EXPECT_EQ(-1, AFFreezeControl(AF_SINGLE_TRIGGER));
 }
 
-TEST_F(AutoFocusTest, SingleTriggerWriteFailures)
-{
+TEST_F(AutoFocusTest, SingleTriggerWriteFailures) {
     ASSERT_TRUE(OpenSession());
     // The acknowledge write fails: -1; the command write fails: 0.
     ASSERT_EQ(1, SimInjectFault(SIM_OP_SET_XU, 1, E_FAIL));
@@ -333,16 +313,15 @@ TEST_F(AutoFocusTest, SingleTriggerWriteFailures)
     EXPECT_EQ(0u, SensorReadCount(ReadComponentLog(), kRegAfState));
 }
 
-TEST_F(AutoFocusTest, StatusFollowsTheLastOfSixStateReads)
-{
+TEST_F(AutoFocusTest, StatusFollowsTheLastOfSixStateReads) {
     ASSERT_TRUE(OpenSession());
     struct Case {
         int iState;
         int iResult;
         int iStatus;
     };
-    const Case cases[] = {{0x00, 1, AF_SINGLE_TRIGGER}, {0x10, 1, AF_SINGLE_TRIGGER_FOCUSED},
-                          {0x70, 1, AF_MANUAL},         {0x20, -1, -1}};
+    const Case cases[] = {
+        {0x00, 1, AF_SINGLE_TRIGGER}, {0x10, 1, AF_SINGLE_TRIGGER_FOCUSED}, {0x70, 1, AF_MANUAL}, {0x20, -1, -1}};
     for (const Case &c : cases) {
         ASSERT_EQ(1, SimHoldFocusState(0, c.iState));
         SimLogClear();
@@ -365,8 +344,7 @@ TEST_F(AutoFocusTest, StatusFollowsTheLastOfSixStateReads)
 // ---------------------------------------------------------------------------
 // Strobe, output 8 and inputs.
 
-TEST_F(StrobeGpioTest, StrobeOnAndOff)
-{
+TEST_F(StrobeGpioTest, StrobeOnAndOff) {
     ASSERT_TRUE(OpenSession());
     SetLastError(kUntouchedError);
     EXPECT_EQ(1, StrobeControl(6));
@@ -384,8 +362,7 @@ TEST_F(StrobeGpioTest, StrobeOnAndOff)
     EXPECT_EQ(0, state.strobeLed);
 }
 
-TEST_F(StrobeGpioTest, OtherStrobeTypesSwitchOffWithoutReadinessCheck)
-{
+TEST_F(StrobeGpioTest, OtherStrobeTypesSwitchOffWithoutReadinessCheck) {
     ASSERT_TRUE(OpenSession());
     ASSERT_EQ(1, SimHoldSensorState(0, 3));
     EXPECT_EQ(1, StrobeControl(9));
@@ -400,8 +377,7 @@ TEST_F(StrobeGpioTest, OtherStrobeTypesSwitchOffWithoutReadinessCheck)
     EXPECT_FALSE(HasTransfers(ReadComponentLog()));
 }
 
-TEST_F(StrobeGpioTest, FailedStrobeWritesReportStrobeUpdate)
-{
+TEST_F(StrobeGpioTest, FailedStrobeWritesReportStrobeUpdate) {
     ASSERT_TRUE(OpenSession());
     for (int nth : {1, 2}) {
         SimClearFaults();
@@ -419,8 +395,7 @@ TEST_F(StrobeGpioTest, FailedStrobeWritesReportStrobeUpdate)
     EXPECT_EQ(ERR_STROBE_UPDATE, GetLastError());
 }
 
-TEST_F(StrobeGpioTest, OnlyOutput8AndStates0And1AreDriven)
-{
+TEST_F(StrobeGpioTest, OnlyOutput8AndStates0And1AreDriven) {
     ASSERT_TRUE(OpenSession());
     SetLastError(0);
     EXPECT_EQ(-1, ControlGPO(7, 1));
@@ -449,8 +424,7 @@ TEST_F(StrobeGpioTest, OnlyOutput8AndStates0And1AreDriven)
     EXPECT_EQ(ERR_XU_TRANSFER, GetLastError());
 }
 
-TEST_F(StrobeGpioTest, InputBitsAreMappedAndTheLatchAcknowledged)
-{
+TEST_F(StrobeGpioTest, InputBitsAreMappedAndTheLatchAcknowledged) {
     ASSERT_TRUE(OpenSession());
     struct Case {
         WORD wRegister;
@@ -474,8 +448,7 @@ TEST_F(StrobeGpioTest, InputBitsAreMappedAndTheLatchAcknowledged)
     }
 }
 
-TEST_F(StrobeGpioTest, InputFailures)
-{
+TEST_F(StrobeGpioTest, InputFailures) {
     ASSERT_TRUE(OpenSession());
     ASSERT_EQ(1, SimSetChipRegister(0, kChipInputs, 0x0003));
     ASSERT_EQ(1, SimInjectFault(SIM_OP_READ_CHIP, 1, E_FAIL));
@@ -497,8 +470,7 @@ TEST_F(StrobeGpioTest, InputFailures)
 // ---------------------------------------------------------------------------
 // Identification.
 
-TEST_F(IdentificationTest, SensorIdIsHighByteThenLowByte)
-{
+TEST_F(IdentificationTest, SensorIdIsHighByteThenLowByte) {
     ASSERT_TRUE(OpenSession(CameraScenario("sensor_reg = 0x300A:0x12\nsensor_reg = 0x300B:0x34\n")));
     int iSensorId = 0;
     SetLastError(kUntouchedError);
@@ -521,8 +493,7 @@ TEST_F(IdentificationTest, SensorIdIsHighByteThenLowByte)
     EXPECT_EQ(ERR_SENSOR_NOT_READY, GetLastError());
 }
 
-TEST_F(IdentificationTest, FirmwareTextFromTheInformationBlock)
-{
+TEST_F(IdentificationTest, FirmwareTextFromTheInformationBlock) {
     ASSERT_TRUE(OpenSession(CameraScenario("firmware = 7\nfirmware_date = 13.5.21\n")));
     WCHAR szVersion[31];
     EXPECT_EQ(1, GetFirmwareVersionInfo(szVersion));
@@ -546,8 +517,7 @@ TEST_F(IdentificationTest, FirmwareTextFromTheInformationBlock)
     EXPECT_EQ(L'#', szVersion[30]);
 }
 
-TEST_F(IdentificationTest, FirmwareTextFailureLeavesTheBuffer)
-{
+TEST_F(IdentificationTest, FirmwareTextFailureLeavesTheBuffer) {
     ASSERT_TRUE(OpenSession());
     ASSERT_EQ(1, SimInjectFault(SIM_OP_READ_INFO, 3, E_FAIL));
     WCHAR szVersion[30] = L"untouched";
@@ -558,8 +528,7 @@ TEST_F(IdentificationTest, FirmwareTextFailureLeavesTheBuffer)
     EXPECT_EQ(3u, EntriesOf(ReadComponentLog(), SIM_OP_READ_INFO).size());
 }
 
-TEST_F(IdentificationTest, ChipIdIsByte3OfControl7)
-{
+TEST_F(IdentificationTest, ChipIdIsByte3OfControl7) {
     ASSERT_TRUE(OpenSession());
     const BYTE abId[4] = {0x11, 0x22, 0x33, 0x9A};
     ASSERT_EQ(1, SimSetXUControlBytes(0, 7, abId, 4));
@@ -584,8 +553,7 @@ TEST_F(IdentificationTest, ChipIdIsByte3OfControl7)
 // ---------------------------------------------------------------------------
 // Conventions shared by the exports.
 
-TEST_F(IdentificationTest, NullOutPointersAreRejectedWithoutComponentCalls)
-{
+TEST_F(IdentificationTest, NullOutPointersAreRejectedWithoutComponentCalls) {
     ASSERT_TRUE(OpenSession());
     const struct {
         const char *pszName;
@@ -605,8 +573,7 @@ TEST_F(IdentificationTest, NullOutPointersAreRejectedWithoutComponentCalls)
     EXPECT_EQ((DWORD)ERROR_INVALID_PARAMETER, GetLastError());
 }
 
-TEST_F(IdentificationTest, CallsAfterDeInitLibraryFindNoSession)
-{
+TEST_F(IdentificationTest, CallsAfterDeInitLibraryFindNoSession) {
     ASSERT_TRUE(OpenSession());
     EXPECT_EQ(1, DeInitLibrary());
     SetLastError(0);

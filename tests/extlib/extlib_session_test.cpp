@@ -27,8 +27,7 @@ const char kChildInitArg[] = "--child-init-library";
 const ULONG kEnumerateCapacity = 10;
 const DWORD kDeviceValueTag = 0x53430000;  // simcam's device values: tag | camera index
 
-std::vector<DWORD> Ops(const std::vector<SimLogEntry> &log)
-{
+std::vector<DWORD> Ops(const std::vector<SimLogEntry> &log) {
     std::vector<DWORD> ops;
     for (const SimLogEntry &entry : log) ops.push_back(entry.op);
     return ops;
@@ -36,8 +35,7 @@ std::vector<DWORD> Ops(const std::vector<SimLogEntry> &log)
 
 // True when a session is open, asked through an export that needs one and
 // makes no component call with firmware below 5 or fails at once without.
-bool SessionOpen()
-{
+bool SessionOpen() {
     SetLastError(0);
     int iReady = IsSensorReady();
     return !(iReady == 0 && GetLastError() == ERR_NOT_INITIALISED);
@@ -50,8 +48,7 @@ class SessionTest : public ExtlibTest {};
 // ---------------------------------------------------------------------------
 // Without a session.
 
-TEST_F(SessionTest, DeviceExportsWithoutSessionFailWithNotInitialised)
-{
+TEST_F(SessionTest, DeviceExportsWithoutSessionFailWithNotInitialised) {
     int iStatus = 42;
     SHORT sPosition = 77;
     int iBits = 42;
@@ -95,16 +92,14 @@ TEST_F(SessionTest, DeviceExportsWithoutSessionFailWithNotInitialised)
     EXPECT_EQ(0u, SimLogCount()) << "no component call without a session";
 }
 
-TEST_F(SessionTest, DeInitLibraryWithoutSessionSucceeds)
-{
+TEST_F(SessionTest, DeInitLibraryWithoutSessionSucceeds) {
     SetLastError(0x1234);
     EXPECT_EQ(1, DeInitLibrary());
     EXPECT_EQ(0u, GetLastError());
     EXPECT_EQ(1, DeInitLibrary());
 }
 
-TEST_F(SessionTest, DeInitLibraryNeverClosesTheCallersComApartment)
-{
+TEST_F(SessionTest, DeInitLibraryNeverClosesTheCallersComApartment) {
     // A thread with its own apartment: one balanced session, then more
     // DeInitLibrary calls than InitLibrary calls. The apartment must stay.
     HRESULT hrOwn = E_FAIL, hrAfter = E_FAIL;
@@ -128,17 +123,16 @@ TEST_F(SessionTest, DeInitLibraryNeverClosesTheCallersComApartment)
 // ---------------------------------------------------------------------------
 // Camera identification by path.
 
-TEST_F(SessionTest, IsKORCameraAcceptsCapitalsAndLowercasesInPlace)
-{
-    WCHAR szPath[] = L"\\\\?\\USB#VID_2C7A&PID_04E1&MI_00#6&2F3A8C1&0&0000#{65E8773D-8F56-11D0-A3B9-00A0C9223196}\\GLOBAL";
+TEST_F(SessionTest, IsKORCameraAcceptsCapitalsAndLowercasesInPlace) {
+    WCHAR szPath[] =
+        L"\\\\?\\USB#VID_2C7A&PID_04E1&MI_00#6&2F3A8C1&0&0000#{65E8773D-8F56-11D0-A3B9-00A0C9223196}\\GLOBAL";
     SetLastError(0x1234);
     EXPECT_EQ(1, IsKORCamera(szPath));
     EXPECT_EQ(0u, GetLastError());
     EXPECT_STREQ(kCameraPath, szPath);
 }
 
-TEST_F(SessionTest, IsKORCameraRejectsOtherPaths)
-{
+TEST_F(SessionTest, IsKORCameraRejectsOtherPaths) {
     const WCHAR *apszRejected[] = {
         L"\\\\?\\hid#vid_2c7a&pid_04e1&mi_00#6&2f3a8c1&0&0000\\global",  // not usb
         L"\\\\?\\usb#pid_04e1&mi_00#6&2f3a8c1&0&0000\\global",           // no vid_: vendor FFFF
@@ -158,8 +152,7 @@ TEST_F(SessionTest, IsKORCameraRejectsOtherPaths)
     }
 }
 
-TEST_F(SessionTest, NullPathsAreRejected)
-{
+TEST_F(SessionTest, NullPathsAreRejected) {
     SimLogClear();
     SetLastError(0);
     EXPECT_EQ(0, IsKORCamera(NULL));
@@ -173,8 +166,7 @@ TEST_F(SessionTest, NullPathsAreRejected)
 // ---------------------------------------------------------------------------
 // InitLibrary.
 
-TEST_F(SessionTest, InitLibraryCreatesListsOpensAndBindsTheCamera)
-{
+TEST_F(SessionTest, InitLibraryCreatesListsOpensAndBindsTheCamera) {
     DebugCapture capture;
     SimLogClear();
     SetLastError(0x1234);
@@ -182,9 +174,8 @@ TEST_F(SessionTest, InitLibraryCreatesListsOpensAndBindsTheCamera)
     EXPECT_EQ(0u, GetLastError());
 
     std::vector<SimLogEntry> log = ReadComponentLog();
-    const std::vector<DWORD> expected = {SIM_OP_CREATE_VMDEVICE, SIM_OP_CREATE_XUCONTROL, SIM_OP_ENUMERATE,
-                                         SIM_OP_OPEN,            SIM_OP_BIND_VALUE,       SIM_OP_BIND_OBJECT,
-                                         SIM_OP_READ_INFO};
+    const std::vector<DWORD> expected = {SIM_OP_CREATE_VMDEVICE, SIM_OP_CREATE_XUCONTROL, SIM_OP_ENUMERATE, SIM_OP_OPEN,
+                                         SIM_OP_BIND_VALUE,      SIM_OP_BIND_OBJECT,      SIM_OP_READ_INFO};
     ASSERT_EQ(expected, Ops(log));
     EXPECT_EQ(kEnumerateCapacity, log[2].arg[0]);
     EXPECT_EQ(wcslen(L"Tessaline 5MPixel Cam"), log[3].arg[0]) << "OpenDevice gets the name's length";
@@ -201,8 +192,7 @@ TEST_F(SessionTest, InitLibraryCreatesListsOpensAndBindsTheCamera)
     EXPECT_EQ(S_OK, SimcamCanUnloadNow()) << "every component object released";
 }
 
-TEST_F(SessionTest, PathDifferingOnlyInLetterCaseIsNotFound)
-{
+TEST_F(SessionTest, PathDifferingOnlyInLetterCaseIsNotFound) {
     std::wstring upper = kCameraPath;
     for (WCHAR &ch : upper) ch = (WCHAR)towupper(ch);
     DebugCapture capture;
@@ -215,8 +205,7 @@ TEST_F(SessionTest, PathDifferingOnlyInLetterCaseIsNotFound)
     EXPECT_EQ(S_OK, SimcamCanUnloadNow());
 }
 
-TEST_F(SessionTest, NoListedDeviceFailsWithNoCaptureDevices)
-{
+TEST_F(SessionTest, NoListedDeviceFailsWithNoCaptureDevices) {
     ASSERT_TRUE(LoadScenario("# no camera plugged in\n"));
     DebugCapture capture;
     EXPECT_EQ(-1, InitLibrary(kCameraPath));
@@ -226,8 +215,7 @@ TEST_F(SessionTest, NoListedDeviceFailsWithNoCaptureDevices)
     EXPECT_EQ(S_OK, SimcamCanUnloadNow());
 }
 
-TEST_F(SessionTest, RequestedCameraWithForeignIdsIsOpenedThenRejected)
-{
+TEST_F(SessionTest, RequestedCameraWithForeignIdsIsOpenedThenRejected) {
     ASSERT_TRUE(LoadScenario(TwoCameraScenario()));
     DebugCapture capture;
     SimLogClear();
@@ -242,8 +230,7 @@ TEST_F(SessionTest, RequestedCameraWithForeignIdsIsOpenedThenRejected)
     EXPECT_EQ(S_OK, SimcamCanUnloadNow()) << "the rejected device object is released";
 }
 
-TEST_F(SessionTest, RequestedCameraListedSecondIsFound)
-{
+TEST_F(SessionTest, RequestedCameraListedSecondIsFound) {
     ASSERT_TRUE(LoadScenario(TwoCameraScenario()));
     DebugCapture capture;
     SimLogClear();
@@ -254,8 +241,7 @@ TEST_F(SessionTest, RequestedCameraListedSecondIsFound)
     EXPECT_EQ(1u, capture.Count(kLineNotRequested));
 }
 
-TEST_F(SessionTest, OverReportedDevicesAreLookedAtUpToTheCapacity)
-{
+TEST_F(SessionTest, OverReportedDevicesAreLookedAtUpToTheCapacity) {
     ASSERT_TRUE(LoadScenario(TwoCameraScenario()));
     SimSetEnumerateOverreport(25);
     {
@@ -268,8 +254,7 @@ TEST_F(SessionTest, OverReportedDevicesAreLookedAtUpToTheCapacity)
     EXPECT_EQ(1, InitLibrary(kCameraPath));
 }
 
-TEST_F(SessionTest, RecordTooShortForItsPrefixIsSkipped)
-{
+TEST_F(SessionTest, RecordTooShortForItsPrefixIsSkipped) {
     // The record's name is "@dev:usb#x": shorter than the 12-character prefix.
     ASSERT_TRUE(LoadScenario("[camera]\npath = usb#x\nrecord_prefix = @dev:\n"));
     DebugCapture capture;
@@ -280,8 +265,7 @@ TEST_F(SessionTest, RecordTooShortForItsPrefixIsSkipped)
     EXPECT_TRUE(EntriesOf(ReadComponentLog(), SIM_OP_OPEN).empty());
 }
 
-TEST_F(SessionTest, EachFailingInitStepLeavesItsCode)
-{
+TEST_F(SessionTest, EachFailingInitStepLeavesItsCode) {
     struct Step {
         SimOp op;
         DWORD dwCode;
@@ -317,8 +301,7 @@ TEST_F(SessionTest, EachFailingInitStepLeavesItsCode)
     }
 }
 
-TEST_F(SessionTest, CodesSurviveTheDebugLinesWithoutAHandler)
-{
+TEST_F(SessionTest, CodesSurviveTheDebugLinesWithoutAHandler) {
     // No capture handler: the platform's own debug output runs and must not
     // change the code left for the caller.
     ASSERT_TRUE(LoadScenario("# no camera plugged in\n"));
@@ -333,8 +316,7 @@ TEST_F(SessionTest, CodesSurviveTheDebugLinesWithoutAHandler)
     EXPECT_EQ(ERR_VMDEVICE_CREATE, GetLastError());
 }
 
-TEST_F(SessionTest, SecondInitLibraryReplacesTheSession)
-{
+TEST_F(SessionTest, SecondInitLibraryReplacesTheSession) {
     ASSERT_EQ(1, InitLibrary(kCameraPath));
     SimLogClear();
     ASSERT_EQ(1, InitLibrary(kCameraPath));
@@ -349,12 +331,12 @@ TEST_F(SessionTest, SecondInitLibraryReplacesTheSession)
     EXPECT_EQ(S_OK, SimcamCanUnloadNow()) << "both sessions' objects released";
 }
 
-TEST_F(SessionTest, DebugLineReachesARealDebugger)
-{
+TEST_F(SessionTest, DebugLineReachesARealDebugger) {
     // The child program has no handler of its own: the line must come out
     // through the platform's debug output to its debugger.
     ASSERT_EQ(1, SimInjectFault(SIM_OP_CREATE_VMDEVICE, 0, E_FAIL));
-    std::wstring commandLine = L"\"" + CurrentProgramPath() + L"\" " + std::wstring(kChildInitArg, kChildInitArg + strlen(kChildInitArg));
+    std::wstring commandLine =
+        L"\"" + CurrentProgramPath() + L"\" " + std::wstring(kChildInitArg, kChildInitArg + strlen(kChildInitArg));
     DebuggerRunResult result = RunUnderDebugger(commandLine, 60000);
     ASSERT_TRUE(result.bStarted);
     ASSERT_TRUE(result.bFinished);
@@ -367,16 +349,14 @@ TEST_F(SessionTest, DebugLineReachesARealDebugger)
 }
 
 // The child: opens a session against an injected creation fault.
-static int RunChildInitLibrary()
-{
+static int RunChildInitLibrary() {
     int iResult = InitLibrary(kCameraPath);
     DWORD dwError = GetLastError();
     (void)DeInitLibrary();
     return (iResult == -1 && dwError == ERR_VMDEVICE_CREATE) ? 0 : 1;
 }
 
-int main(int argc, char **argv)
-{
+int main(int argc, char **argv) {
     if (argc > 1 && strcmp(argv[1], kChildInitArg) == 0) return RunChildInitLibrary();
     testing::InitGoogleTest(&argc, argv);
     return RUN_ALL_TESTS();

@@ -28,14 +28,12 @@ public:
     explicit StrobeOffHammer(LONG cMaxCalls) : m_cMaxCalls(cMaxCalls) {}
     ~StrobeOffHammer() { Stop(); }
 
-    void Start()
-    {
+    void Start() {
         m_bStop = false;
         m_thread = std::thread([this] { Run(); });
         while (m_dwThreadId == 0) SwitchToThread();
     }
-    void Stop()
-    {
+    void Stop() {
         m_bStop = true;
         if (m_thread.joinable()) m_thread.join();
     }
@@ -45,8 +43,7 @@ public:
     LONG OtherResults() const { return m_cOther; }
 
 private:
-    void Run()
-    {
+    void Run() {
         m_dwThreadId = GetCurrentThreadId();
         for (LONG i = 0; i < m_cMaxCalls && !m_bStop; ++i) {
             int iResult = ControlGPO(8, 0);
@@ -76,8 +73,7 @@ private:
 // for a read, by its reply; every input read directly by its acknowledge.
 // A sequence cut off by the end of the kept log is not judged. Returns the
 // number of complete transfers seen.
-size_t ExpectSequencesWhole(const std::vector<SimLogEntry> &log)
-{
+size_t ExpectSequencesWhole(const std::vector<SimLogEntry> &log) {
     size_t cTransfers = 0;
     for (size_t i = 0; i < log.size(); ++i) {
         const SimLogEntry &entry = log[i];
@@ -94,8 +90,8 @@ size_t ExpectSequencesWhole(const std::vector<SimLogEntry> &log)
         if (entry.op != SIM_OP_WRITE_CHIP || entry.arg[0] != kChipAnnounce) continue;
         if (i + 1 >= log.size()) break;
         const SimLogEntry &packet = log[i + 1];
-        bool bPacketFollows = packet.op == SIM_OP_SET_XU && packet.arg[0] == kSensorSelector &&
-                              packet.threadId == entry.threadId;
+        bool bPacketFollows =
+            packet.op == SIM_OP_SET_XU && packet.arg[0] == kSensorSelector && packet.threadId == entry.threadId;
         EXPECT_TRUE(bPacketFollows) << "announce at seq " << entry.seq << " followed by op " << packet.op
                                     << " of thread " << packet.threadId;
         if (!bPacketFollows) continue;
@@ -113,8 +109,7 @@ size_t ExpectSequencesWhole(const std::vector<SimLogEntry> &log)
 
 // Log entries of the given thread that lie between the first and the last
 // entry of another thread: calls that came in while that thread was busy.
-size_t CallsInside(const std::vector<SimLogEntry> &log, DWORD dwIntruder)
-{
+size_t CallsInside(const std::vector<SimLogEntry> &log, DWORD dwIntruder) {
     size_t iFirst = log.size(), iLast = 0;
     for (size_t i = 0; i < log.size(); ++i) {
         if (log[i].threadId == dwIntruder) continue;
@@ -132,8 +127,7 @@ size_t CallsInside(const std::vector<SimLogEntry> &log, DWORD dwIntruder)
 
 class ThreadingTest : public ExtlibTest {};
 
-TEST_F(ThreadingTest, StrobeOffFromAnotherThreadNeverSplitsASequence)
-{
+TEST_F(ThreadingTest, StrobeOffFromAnotherThreadNeverSplitsASequence) {
     ASSERT_TRUE(OpenSession(CameraScenario("sensor_reg = 0x300A:0x56\nsensor_reg = 0x300B:0x40\n")));
     const DWORD dwMain = GetCurrentThreadId();
 
@@ -194,8 +188,7 @@ TEST_F(ThreadingTest, StrobeOffFromAnotherThreadNeverSplitsASequence)
     EXPECT_GT(cIntrusions, 0u) << "the second thread never ran while the first was busy";
 }
 
-TEST_F(ThreadingTest, SessionCloseWaitsForAndStopsTheOtherThread)
-{
+TEST_F(ThreadingTest, SessionCloseWaitsForAndStopsTheOtherThread) {
     ASSERT_TRUE(LoadScenario(CameraScenario()));
     StrobeOffHammer hammer(0x7FFFFFFF);
     hammer.Start();

@@ -40,7 +40,8 @@ LRESULT CALLBACK SinkProc(HWND hWnd, UINT uMsg, WPARAM wParam, LPARAM lParam) {
             n.dwSize = pHdr->dbch_size;
             n.dwDeviceType = pHdr->dbch_devicetype;
             if (pHdr->dbch_devicetype == DBT_DEVTYP_DEVICEINTERFACE) {
-                const DEV_BROADCAST_DEVICEINTERFACE_W *pIf = reinterpret_cast<const DEV_BROADCAST_DEVICEINTERFACE_W *>(pHdr);
+                const DEV_BROADCAST_DEVICEINTERFACE_W *pIf =
+                    reinterpret_cast<const DEV_BROADCAST_DEVICEINTERFACE_W *>(pHdr);
                 n.classGuid = pIf->dbcc_classguid;
                 n.name = pIf->dbcc_name;
             }
@@ -60,8 +61,8 @@ public:
         wc.hInstance = GetModuleHandleW(nullptr);
         wc.lpszClassName = L"HotPlugTestSink";
         RegisterClassW(&wc);
-        m_hWnd = CreateWindowExW(0, wc.lpszClassName, L"hot-plug sink", WS_OVERLAPPEDWINDOW, 0, 0, 200, 100,
-                                 nullptr, nullptr, wc.hInstance, nullptr);
+        m_hWnd = CreateWindowExW(0, wc.lpszClassName, L"hot-plug sink", WS_OVERLAPPEDWINDOW, 0, 0, 200, 100, nullptr,
+                                 nullptr, wc.hInstance, nullptr);
         g_Notifications.clear();
     }
     ~NotificationSink() {
@@ -92,7 +93,8 @@ std::vector<std::pair<std::wstring, std::wstring>> VideoDevices() {
         IMoniker *pMoniker = nullptr;
         while (pEnum->Next(1, &pMoniker, nullptr) == S_OK) {
             IPropertyBag *pBag = nullptr;
-            if (SUCCEEDED(pMoniker->BindToStorage(nullptr, nullptr, IID_IPropertyBag, reinterpret_cast<void **>(&pBag)))) {
+            if (SUCCEEDED(
+                    pMoniker->BindToStorage(nullptr, nullptr, IID_IPropertyBag, reinterpret_cast<void **>(&pBag)))) {
                 VARIANT name, path;
                 VariantInit(&name);
                 VariantInit(&path);

@@ -26,10 +26,14 @@ FakeImageControls::FakeImageControls(bool bCameraControl)
 STDMETHODIMP FakeImageControls::QueryInterface(REFIID riid, void **ppv) {
     if (!ppv) return E_POINTER;
     *ppv = nullptr;
-    if (riid == IID_IUnknown) *ppv = static_cast<IUnknown *>(this);
-    else if (riid == IID_IAMVideoProcAmp) *ppv = static_cast<IAMVideoProcAmp *>(&m_ProcAmp);
-    else if (riid == IID_IAMCameraControl && m_bCameraControl) *ppv = static_cast<IAMCameraControl *>(&m_Camera);
-    else return E_NOINTERFACE;
+    if (riid == IID_IUnknown)
+        *ppv = static_cast<IUnknown *>(this);
+    else if (riid == IID_IAMVideoProcAmp)
+        *ppv = static_cast<IAMVideoProcAmp *>(&m_ProcAmp);
+    else if (riid == IID_IAMCameraControl && m_bCameraControl)
+        *ppv = static_cast<IAMCameraControl *>(&m_Camera);
+    else
+        return E_NOINTERFACE;
     AddRef();
     return S_OK;
 }
@@ -41,8 +45,10 @@ STDMETHODIMP_(ULONG) FakeImageControls::Release() { return static_cast<ULONG>(In
 
 FakeControl *FakeImageControls::Find(bool bCamera, long lProperty) {
     FakeControl *pCtl = nullptr;
-    if (bCamera) pCtl = lProperty == CameraControl_Exposure ? &exposure : nullptr;
-    else if (lProperty >= 0 && lProperty < 8) pCtl = &procAmp[lProperty];
+    if (bCamera)
+        pCtl = lProperty == CameraControl_Exposure ? &exposure : nullptr;
+    else if (lProperty >= 0 && lProperty < 8)
+        pCtl = &procAmp[lProperty];
     return pCtl && pCtl->bPresent ? pCtl : nullptr;
 }
 
@@ -127,8 +133,12 @@ void FakeDeleteMediaType(AM_MEDIA_TYPE *pmt) {
 }
 
 FakeStreamConfig::FakeStreamConfig(const std::vector<FakeFormat> &capList, int iSize)
-    : caps(capList), iCapsSize(iSize), current(capList.empty() ? FakeFormat() : capList[0]),
-      hrSetFormat(S_OK), cSetFormatCalls(0), cRef(1) {}
+    : caps(capList),
+      iCapsSize(iSize),
+      current(capList.empty() ? FakeFormat() : capList[0]),
+      hrSetFormat(S_OK),
+      cSetFormatCalls(0),
+      cRef(1) {}
 
 STDMETHODIMP FakeStreamConfig::QueryInterface(REFIID riid, void **ppv) {
     if (!ppv) return E_POINTER;

@@ -14,7 +14,7 @@ struct FakeControl {
     bool bPresent;
     long lMin, lMax, lStep, lDefault, lCaps;
     long lValue, lFlags;
-    HRESULT hrSet;     // what Set returns (and whether it stores)
+    HRESULT hrSet;  // what Set returns (and whether it stores)
     int cSetCalls;
 };
 
@@ -38,9 +38,11 @@ private:
         STDMETHODIMP QueryInterface(REFIID riid, void **ppv) override { return m_pOwner->QueryInterface(riid, ppv); }
         STDMETHODIMP_(ULONG) AddRef() override { return m_pOwner->AddRef(); }
         STDMETHODIMP_(ULONG) Release() override { return m_pOwner->Release(); }
-        STDMETHODIMP GetRange(long lProperty, long *pMin, long *pMax, long *pStep, long *pDefault, long *pCaps) override;
+        STDMETHODIMP GetRange(long lProperty, long *pMin, long *pMax, long *pStep, long *pDefault,
+                              long *pCaps) override;
         STDMETHODIMP Set(long lProperty, long lValue, long lFlags) override;
         STDMETHODIMP Get(long lProperty, long *plValue, long *plFlags) override;
+
     private:
         FakeImageControls *m_pOwner;
     };
@@ -50,9 +52,11 @@ private:
         STDMETHODIMP QueryInterface(REFIID riid, void **ppv) override { return m_pOwner->QueryInterface(riid, ppv); }
         STDMETHODIMP_(ULONG) AddRef() override { return m_pOwner->AddRef(); }
         STDMETHODIMP_(ULONG) Release() override { return m_pOwner->Release(); }
-        STDMETHODIMP GetRange(long lProperty, long *pMin, long *pMax, long *pStep, long *pDefault, long *pCaps) override;
+        STDMETHODIMP GetRange(long lProperty, long *pMin, long *pMax, long *pStep, long *pDefault,
+                              long *pCaps) override;
         STDMETHODIMP Set(long lProperty, long lValue, long lFlags) override;
         STDMETHODIMP Get(long lProperty, long *plValue, long *plFlags) override;
+
     private:
         FakeImageControls *m_pOwner;
     };

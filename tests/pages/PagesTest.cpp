@@ -33,8 +33,8 @@ public:
     explicit ActivePage(const CLSID &clsid) : m_pPage(nullptr), m_hHost(nullptr) {
         m_hr = CoCreateInstance(clsid, nullptr, CLSCTX_INPROC_SERVER, IID_IPropertyPage,
                                 reinterpret_cast<void **>(&m_pPage));
-        m_hHost = CreateWindowExW(0, L"STATIC", L"host", WS_OVERLAPPEDWINDOW, 0, 0, 600, 500, nullptr, nullptr,
-                                  nullptr, nullptr);
+        m_hHost = CreateWindowExW(0, L"STATIC", L"host", WS_OVERLAPPEDWINDOW, 0, 0, 600, 500, nullptr, nullptr, nullptr,
+                                  nullptr);
     }
     ~ActivePage() {
         if (m_pPage) {
@@ -151,7 +151,8 @@ TEST(ImagePage, WritesOnlyTheMovedPropertyAndOnlyOnApply) {
     EXPECT_EQ(VideoProcAmp_Flags_Manual, controls.procAmp[VideoProcAmp_Brightness].lFlags);
     EXPECT_EQ(S_FALSE, page->IsPageDirty());
     int cOtherSets = 0;
-    for (long p = VideoProcAmp_Contrast; p <= VideoProcAmp_WhiteBalance; ++p) cOtherSets += controls.procAmp[p].cSetCalls;
+    for (long p = VideoProcAmp_Contrast; p <= VideoProcAmp_WhiteBalance; ++p)
+        cOtherSets += controls.procAmp[p].cSetCalls;
     EXPECT_EQ(0, cOtherSets + controls.exposure.cSetCalls);
 
     // Apply again: nothing pending, nothing written.
@@ -335,18 +336,17 @@ HRESULT ShowFrame(IUnknown *pObject, const CLSID &page) {
 TEST(PropertyFrame, OkWritesTheImagePageAndCancelDoesNot) {
     FakeImageControls controls(true);
     {
-        FrameDriver driver(IDC_IMG_TRACK0, [](HWND, HWND hPage) {
-            MoveTrackbar(hPage, IDC_IMG_TRACK0 + kRowBrightness, 42);
-        }, IDCANCEL);
+        FrameDriver driver(
+            IDC_IMG_TRACK0, [](HWND, HWND hPage) { MoveTrackbar(hPage, IDC_IMG_TRACK0 + kRowBrightness, 42); },
+            IDCANCEL);
         EXPECT_EQ(S_OK, ShowFrame(&controls, CLSID_SimCamImagePage));
         driver.Join();
         ASSERT_TRUE(driver.FoundFrame());
     }
     EXPECT_EQ(0, controls.procAmp[VideoProcAmp_Brightness].cSetCalls);
 
-    FrameDriver driver(IDC_IMG_TRACK0, [](HWND, HWND hPage) {
-        MoveTrackbar(hPage, IDC_IMG_TRACK0 + kRowBrightness, 42);
-    }, IDOK);
+    FrameDriver driver(
+        IDC_IMG_TRACK0, [](HWND, HWND hPage) { MoveTrackbar(hPage, IDC_IMG_TRACK0 + kRowBrightness, 42); }, IDOK);
     EXPECT_EQ(S_OK, ShowFrame(&controls, CLSID_SimCamImagePage));
     driver.Join();
     ASSERT_TRUE(driver.FoundFrame());
@@ -377,8 +377,8 @@ IPin *FindCapturePin(IBaseFilter *pFilter) {
         GUID category = GUID_NULL;
         DWORD cb = 0;
         if (SUCCEEDED(pPin->QueryInterface(IID_IKsPropertySet, reinterpret_cast<void **>(&pKs)))) {
-            if (SUCCEEDED(pKs->Get(AMPROPSETID_Pin, AMPROPERTY_PIN_CATEGORY, nullptr, 0, &category, sizeof(category),
-                                   &cb)) &&
+            if (SUCCEEDED(
+                    pKs->Get(AMPROPSETID_Pin, AMPROPERTY_PIN_CATEGORY, nullptr, 0, &category, sizeof(category), &cb)) &&
                 category == PIN_CATEGORY_CAPTURE) {
                 pFound = pPin;
                 pFound->AddRef();
@@ -422,12 +422,15 @@ protected:
 
 TEST_F(CameraPagesTest, FilterImagePageChangesTheCamera) {
     std::vector<CLSID> pages;
-    FrameDriver driver(IDC_IMG_TRACK0, [](HWND, HWND hPage) {
-        MoveTrackbar(hPage, IDC_IMG_TRACK0 + kRowBrightness, 200);
-        MoveTrackbar(hPage, IDC_IMG_TRACK0 + kRowGamma, 150);
-        ClickCheckBox(hPage, IDC_IMG_AUTO0 + kRowExposure);  // automatic -> manual
-        MoveTrackbar(hPage, IDC_IMG_TRACK0 + kRowExposure, -8);
-    }, IDOK);
+    FrameDriver driver(
+        IDC_IMG_TRACK0,
+        [](HWND, HWND hPage) {
+            MoveTrackbar(hPage, IDC_IMG_TRACK0 + kRowBrightness, 200);
+            MoveTrackbar(hPage, IDC_IMG_TRACK0 + kRowGamma, 150);
+            ClickCheckBox(hPage, IDC_IMG_AUTO0 + kRowExposure);  // automatic -> manual
+            MoveTrackbar(hPage, IDC_IMG_TRACK0 + kRowExposure, -8);
+        },
+        IDOK);
     ASSERT_EQ(S_OK, ShowOwnPages(m_pFilter, &pages));
     driver.Join();
     ASSERT_TRUE(driver.FoundFrame());
@@ -468,11 +471,14 @@ TEST_F(CameraPagesTest, CapturePinFormatPageSetsTheFormat) {
 
     std::wstring initialSubtype;
     std::vector<CLSID> pages;
-    FrameDriver driver(IDC_FMT_SUBTYPE, [&](HWND, HWND hPage) {
-        initialSubtype = ComboSelection(GetDlgItem(hPage, IDC_FMT_SUBTYPE));
-        SelectComboItem(hPage, IDC_FMT_SUBTYPE, L"MJPG");
-        SelectComboItem(hPage, IDC_FMT_SIZE, L"1280 x 960");
-    }, IDOK);
+    FrameDriver driver(
+        IDC_FMT_SUBTYPE,
+        [&](HWND, HWND hPage) {
+            initialSubtype = ComboSelection(GetDlgItem(hPage, IDC_FMT_SUBTYPE));
+            SelectComboItem(hPage, IDC_FMT_SUBTYPE, L"MJPG");
+            SelectComboItem(hPage, IDC_FMT_SIZE, L"1280 x 960");
+        },
+        IDOK);
     // As the viewer does it: the stream configuration is the frame's object.
     ASSERT_EQ(S_OK, ShowOwnPages(pConfig, &pages));
     driver.Join();
@@ -505,13 +511,16 @@ TEST_F(CameraPagesTest, FormatPageOfAPausedFilterShowsWhyNothingChanged) {
     std::wstring status;
     bool bStayedOpen = false;
     std::vector<CLSID> pages;
-    FrameDriver driver(IDC_FMT_SUBTYPE, [&](HWND hFrame, HWND hPage) {
-        SelectComboItem(hPage, IDC_FMT_SIZE, L"320 x 240");
-        PressFrameButton(hFrame, IDOK);
-        Sleep(500);
-        bStayedOpen = IsWindowVisible(hFrame) != FALSE;
-        status = WindowText(GetDlgItem(hPage, IDC_FMT_STATUS));
-    }, IDCANCEL);
+    FrameDriver driver(
+        IDC_FMT_SUBTYPE,
+        [&](HWND hFrame, HWND hPage) {
+            SelectComboItem(hPage, IDC_FMT_SIZE, L"320 x 240");
+            PressFrameButton(hFrame, IDOK);
+            Sleep(500);
+            bStayedOpen = IsWindowVisible(hFrame) != FALSE;
+            status = WindowText(GetDlgItem(hPage, IDC_FMT_STATUS));
+        },
+        IDCANCEL);
     ASSERT_EQ(S_OK, ShowOwnPages(pConfig, &pages));
     driver.Join();
     EXPECT_TRUE(SUCCEEDED(m_pFilter->Stop()));

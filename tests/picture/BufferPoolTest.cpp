@@ -6,8 +6,7 @@
 
 #include "picture/BufferPool.h"
 
-TEST(BufferPool, ReturnedBlockServesTheNextRequestOfAboutItsSize)
-{
+TEST(BufferPool, ReturnedBlockServesTheNextRequestOfAboutItsSize) {
     SimPoolDrain();
     void *p = SimPoolAlloc(1 << 20);
     ASSERT_NE(nullptr, p);
@@ -19,8 +18,7 @@ TEST(BufferPool, ReturnedBlockServesTheNextRequestOfAboutItsSize)
     SimPoolDrain();
 }
 
-TEST(BufferPool, SmallRequestsDoNotTieUpMuchLargerBlocks)
-{
+TEST(BufferPool, SmallRequestsDoNotTieUpMuchLargerBlocks) {
     SimPoolDrain();
     void *big = SimPoolAlloc(8 << 20);
     ASSERT_NE(nullptr, big);
@@ -33,8 +31,7 @@ TEST(BufferPool, SmallRequestsDoNotTieUpMuchLargerBlocks)
     SimPoolDrain();
 }
 
-TEST(BufferPool, EveryBlockIsUsableToItsEnd)
-{
+TEST(BufferPool, EveryBlockIsUsableToItsEnd) {
     const size_t sizes[] = {1, 100, 300 * 1024, 5 << 20};
     for (size_t cb : sizes) {
         BYTE *p = static_cast<BYTE *>(SimPoolAlloc(cb));

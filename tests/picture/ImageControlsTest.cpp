@@ -17,28 +17,24 @@ const int kWhite[2] = {1, 0};
 const int kGrey60[2] = {1, 2};
 const int kBlack[2] = {1, 5};
 
-Yuv PatchWith(const SimPictureInput &input, const int patch[2])
-{
+Yuv PatchWith(const SimPictureInput &input, const int patch[2]) {
     return Yuy2Frame::Of(input, kWidth, kHeight).Patch(patch[0], patch[1]);
 }
 
-SimPictureInput WithProcAmp(int index, LONG value, LONG flags = 2)
-{
+SimPictureInput WithProcAmp(int index, LONG value, LONG flags = 2) {
     SimPictureInput input = DefaultInput();
     input.procAmp[index].value = value;
     input.procAmp[index].flags = flags;
     return input;
 }
 
-double MeanLuma(const SimPictureInput &input)
-{
+double MeanLuma(const SimPictureInput &input) {
     return Yuy2Frame::Of(input, kWidth, kHeight).MeanLuma(0.0f, 0.0f, 1.0f, 1.0f);
 }
 
 }  // namespace
 
-TEST(Light, FlashBrightensTheStill)
-{
+TEST(Light, FlashBrightensTheStill) {
     SimPictureInput input = DefaultInput();
     input.still = TRUE;
     const double without = MeanLuma(input);
@@ -51,8 +47,7 @@ TEST(Light, FlashBrightensTheStill)
     EXPECT_GT(PatchWith(flash, kGrey60).y, PatchWith(input, kGrey60).y + 30);
 }
 
-TEST(Light, ManualExposureBrightensWithLongerTimesAndAutoKeepsTheLevel)
-{
+TEST(Light, ManualExposureBrightensWithLongerTimesAndAutoKeepsTheLevel) {
     SimPictureInput input = DefaultInput();
     const double automatic = MeanLuma(input);
     input.exposure.flags = 2;
@@ -70,8 +65,7 @@ TEST(Light, ManualExposureBrightensWithLongerTimesAndAutoKeepsTheLevel)
     EXPECT_DOUBLE_EQ(automatic, MeanLuma(input));
 }
 
-TEST(ProcAmp, BrightnessLiftsAndLowersEverything)
-{
+TEST(ProcAmp, BrightnessLiftsAndLowersEverything) {
     const LONG def = g_SimProcAmpRanges[SIM_PA_BRIGHTNESS].lDefault;
     const int grey = PatchWith(DefaultInput(), kGrey60).y;
     EXPECT_GT(PatchWith(WithProcAmp(SIM_PA_BRIGHTNESS, def + 60), kGrey60).y, grey + 40);
@@ -79,8 +73,7 @@ TEST(ProcAmp, BrightnessLiftsAndLowersEverything)
     EXPECT_GT(MeanLuma(WithProcAmp(SIM_PA_BRIGHTNESS, def + 60)), MeanLuma(DefaultInput()) + 20);
 }
 
-TEST(ProcAmp, ContrastSpreadsWhiteAndBlack)
-{
+TEST(ProcAmp, ContrastSpreadsWhiteAndBlack) {
     const LONG def = g_SimProcAmpRanges[SIM_PA_CONTRAST].lDefault;
     auto spread = [](const SimPictureInput &input) {
         const Yuy2Frame frame = Yuy2Frame::Of(input, kWidth, kHeight);
@@ -91,8 +84,7 @@ TEST(ProcAmp, ContrastSpreadsWhiteAndBlack)
     EXPECT_LT(spread(WithProcAmp(SIM_PA_CONTRAST, def / 2)), normal - 30);
 }
 
-TEST(ProcAmp, SaturationScalesColourAndZeroGivesGrey)
-{
+TEST(ProcAmp, SaturationScalesColourAndZeroGivesGrey) {
     const LONG def = g_SimProcAmpRanges[SIM_PA_SATURATION].lDefault;
     const Yuv normal = PatchWith(DefaultInput(), kRed);
     const Yuv vivid = PatchWith(WithProcAmp(SIM_PA_SATURATION, def * 3 / 2), kRed);
@@ -106,8 +98,7 @@ TEST(ProcAmp, SaturationScalesColourAndZeroGivesGrey)
     EXPECT_NEAR(normal.y, grey.y, 1);  // luma untouched
 }
 
-TEST(ProcAmp, ColourEnableOffGivesGreyAndHueTurnsColours)
-{
+TEST(ProcAmp, ColourEnableOffGivesGreyAndHueTurnsColours) {
     const Yuv off = PatchWith(WithProcAmp(SIM_PA_COLORENABLE, 0), kRed);
     EXPECT_NEAR(128, off.u, 1);
     EXPECT_NEAR(128, off.v, 1);
@@ -117,8 +108,7 @@ TEST(ProcAmp, ColourEnableOffGivesGreyAndHueTurnsColours)
     EXPECT_GT(turned.u, 150);
 }
 
-TEST(ProcAmp, GammaAboveTheDefaultBrightensMidTonesOnly)
-{
+TEST(ProcAmp, GammaAboveTheDefaultBrightensMidTonesOnly) {
     const Yuy2Frame normal = Yuy2Frame::Of(DefaultInput(), kWidth, kHeight);
     const Yuy2Frame high = Yuy2Frame::Of(WithProcAmp(SIM_PA_GAMMA, 200), kWidth, kHeight);
     EXPECT_GT(high.Patch(kGrey60[0], kGrey60[1]).y, normal.Patch(kGrey60[0], kGrey60[1]).y + 20);
@@ -126,21 +116,19 @@ TEST(ProcAmp, GammaAboveTheDefaultBrightensMidTonesOnly)
     EXPECT_NEAR(normal.Patch(kBlack[0], kBlack[1]).y, high.Patch(kBlack[0], kBlack[1]).y, 1);
 }
 
-TEST(ProcAmp, ManualWhiteBalanceTintsGreysAndAutoKeepsThemNeutral)
-{
+TEST(ProcAmp, ManualWhiteBalanceTintsGreysAndAutoKeepsThemNeutral) {
     const Yuv cool = PatchWith(WithProcAmp(SIM_PA_WHITEBALANCE, 2800), kGrey60);
     const Yuv warm = PatchWith(WithProcAmp(SIM_PA_WHITEBALANCE, 6500), kGrey60);
-    EXPECT_GT(cool.u, 135);   // bluer
+    EXPECT_GT(cool.u, 135);  // bluer
     EXPECT_LT(cool.v, 121);
-    EXPECT_GT(warm.v, 135);   // redder
+    EXPECT_GT(warm.v, 135);  // redder
     EXPECT_LT(warm.u, 121);
     const Yuv automatic = PatchWith(WithProcAmp(SIM_PA_WHITEBALANCE, 2800, 1), kGrey60);
     EXPECT_NEAR(128, automatic.u, 1);
     EXPECT_NEAR(128, automatic.v, 1);
 }
 
-TEST(ProcAmp, SharpnessRaisesEdgeDetailAndZeroTurnsEnhancementOff)
-{
+TEST(ProcAmp, SharpnessRaisesEdgeDetailAndZeroTurnsEnhancementOff) {
     const double none = FocusDetail(Yuy2Frame::Of(WithProcAmp(SIM_PA_SHARPNESS, 0), kWidth, kHeight));
     const double normal = FocusDetail(Yuy2Frame::Of(DefaultInput(), kWidth, kHeight));
     const double most = FocusDetail(Yuy2Frame::Of(WithProcAmp(SIM_PA_SHARPNESS, 255), kWidth, kHeight));
@@ -148,8 +136,7 @@ TEST(ProcAmp, SharpnessRaisesEdgeDetailAndZeroTurnsEnhancementOff)
     EXPECT_GT(most, normal * 1.1);
 }
 
-TEST(ProcAmp, ValuesBeyondTheRangesAreTakenAsItsEnds)
-{
+TEST(ProcAmp, ValuesBeyondTheRangesAreTakenAsItsEnds) {
     for (int index = 0; index < SIM_PA_COUNT; ++index) {
         const SimControlRange &range = g_SimProcAmpRanges[index];
         EXPECT_EQ(Yuy2Frame::Of(WithProcAmp(index, range.lMax), kWidth, kHeight).Bytes(),

@@ -12,8 +12,7 @@ namespace {
 
 // A YUY2 picture, left part red and the rest blue (studio range), rows
 // stride bytes apart; padding bytes are 0xEE.
-std::vector<BYTE> RedBlue(LONG width, LONG height, LONG stride, LONG redPixels)
-{
+std::vector<BYTE> RedBlue(LONG width, LONG height, LONG stride, LONG redPixels) {
     std::vector<BYTE> pixels(static_cast<size_t>(stride) * height, 0xEE);
     for (LONG y = 0; y < height; ++y) {
         for (LONG x = 0; x < width; x += 2) {
@@ -27,20 +26,18 @@ std::vector<BYTE> RedBlue(LONG width, LONG height, LONG stride, LONG redPixels)
     return pixels;
 }
 
-std::vector<BYTE> Encode(const std::vector<BYTE> &pixels, LONG width, LONG height, LONG stride, int quality = 85)
-{
+std::vector<BYTE> Encode(const std::vector<BYTE> &pixels, LONG width, LONG height, LONG stride, int quality = 85) {
     // Noise at quality 100 takes more than the raw YUY2 size.
     std::vector<BYTE> out(static_cast<size_t>(width) * height * 8 + 8192);
-    const DWORD cb = JpegEncodeYuy2(pixels.data(), width, height, stride, TRUE, quality, out.data(),
-                                    static_cast<DWORD>(out.size()));
+    const DWORD cb =
+        JpegEncodeYuy2(pixels.data(), width, height, stride, TRUE, quality, out.data(), static_cast<DWORD>(out.size()));
     out.resize(cb);
     return out;
 }
 
 }  // namespace
 
-TEST(JpegEncoder, WritesJfifWithBothQuantTablesAndTheFourStandardHuffmanTables)
-{
+TEST(JpegEncoder, WritesJfifWithBothQuantTablesAndTheFourStandardHuffmanTables) {
     const std::vector<BYTE> jpeg = Encode(RedBlue(64, 32, 128, 32), 64, 32, 128);
     const JpegLayout layout = ParseJpeg(jpeg);
     ASSERT_TRUE(layout.wellFormed);
@@ -57,8 +54,7 @@ TEST(JpegEncoder, WritesJfifWithBothQuantTablesAndTheFourStandardHuffmanTables)
     EXPECT_EQ(1, layout.quantTables[2]);
 }
 
-TEST(JpegEncoder, QualityFiftySendsTheStandardTablesInZigzagOrder)
-{
+TEST(JpegEncoder, QualityFiftySendsTheStandardTablesInZigzagOrder) {
     const std::vector<BYTE> jpeg = Encode(RedBlue(16, 8, 32, 8), 16, 8, 32, 50);
     ASSERT_TRUE(ParseJpeg(jpeg).wellFormed);
     // DQT follows SOI (2) and APP0 (18): marker, length, then table 0.
@@ -71,12 +67,11 @@ TEST(JpegEncoder, QualityFiftySendsTheStandardTablesInZigzagOrder)
     EXPECT_EQ(0, memcmp(&jpeg[26 + 64], chromaStart, sizeof(chromaStart)));
 }
 
-TEST(JpegEncoder, SizesThatAreNotWholeMcusAreCodedWithTheirOwnSize)
-{
+TEST(JpegEncoder, SizesThatAreNotWholeMcusAreCodedWithTheirOwnSize) {
     const LONG sizes[][2] = {{50, 26}, {2, 1}, {18, 9}, {642, 481}};
     for (const auto &size : sizes) {
-        const std::vector<BYTE> jpeg = Encode(RedBlue(size[0], size[1], size[0] * 2, size[0] / 2), size[0], size[1],
-                                              size[0] * 2);
+        const std::vector<BYTE> jpeg =
+            Encode(RedBlue(size[0], size[1], size[0] * 2, size[0] / 2), size[0], size[1], size[0] * 2);
         const JpegLayout layout = ParseJpeg(jpeg);
         EXPECT_TRUE(layout.wellFormed) << size[0] << "x" << size[1];
         EXPECT_EQ(size[0], layout.width);
@@ -85,20 +80,17 @@ TEST(JpegEncoder, SizesThatAreNotWholeMcusAreCodedWithTheirOwnSize)
 }
 
 // For the host-side decode: 50x26, red up to x = 24, blue beyond.
-TEST(JpegEncoder, WritesAnOddSizedPictureForTheHostDecoder)
-{
+TEST(JpegEncoder, WritesAnOddSizedPictureForTheHostDecoder) {
     const std::vector<BYTE> jpeg = Encode(RedBlue(50, 26, 100, 24), 50, 26, 100);
     ASSERT_FALSE(jpeg.empty());
     EXPECT_TRUE(WriteBytes(L"picture_odd_50x26.jpg", jpeg));
 }
 
-TEST(JpegEncoder, RowPaddingIsSkipped)
-{
+TEST(JpegEncoder, RowPaddingIsSkipped) {
     EXPECT_EQ(Encode(RedBlue(40, 16, 80, 20), 40, 16, 80), Encode(RedBlue(40, 16, 96, 20), 40, 16, 96));
 }
 
-TEST(JpegEncoder, RowsMayComeFromSeparateBuffers)
-{
+TEST(JpegEncoder, RowsMayComeFromSeparateBuffers) {
     const std::vector<BYTE> whole = RedBlue(48, 20, 96, 20);
     std::vector<std::vector<BYTE>> pieces;
     std::vector<const BYTE *> rows;
@@ -112,8 +104,7 @@ TEST(JpegEncoder, RowsMayComeFromSeparateBuffers)
     EXPECT_EQ(Encode(whole, 48, 20, 96), out);
 }
 
-TEST(JpegEncoder, NeverWritesBeyondTheBufferAndFailsWhenTheStreamDoesNotFit)
-{
+TEST(JpegEncoder, NeverWritesBeyondTheBufferAndFailsWhenTheStreamDoesNotFit) {
     const LONG width = 320, height = 240;
     // Noise-like content that codes large.
     std::vector<BYTE> pixels(width * height * 2);
@@ -124,8 +115,12 @@ TEST(JpegEncoder, NeverWritesBeyondTheBufferAndFailsWhenTheStreamDoesNotFit)
     }
     const std::vector<BYTE> full = Encode(pixels, width, height, width * 2, 100);
     ASSERT_FALSE(full.empty());
-    const DWORD limits[] = {0, 100, JPEG_HEADER_BYTES, JPEG_HEADER_BYTES + 2000,
-                            static_cast<DWORD>(full.size() / 2), static_cast<DWORD>(full.size() - 1)};
+    const DWORD limits[] = {0,
+                            100,
+                            JPEG_HEADER_BYTES,
+                            JPEG_HEADER_BYTES + 2000,
+                            static_cast<DWORD>(full.size() / 2),
+                            static_cast<DWORD>(full.size() - 1)};
     for (DWORD limit : limits) {
         std::vector<BYTE> out(full.size() + 4096, 0xA5);
         EXPECT_EQ(0u, JpegEncodeYuy2(pixels.data(), width, height, width * 2, TRUE, 100, out.data(), limit))
@@ -136,15 +131,13 @@ TEST(JpegEncoder, NeverWritesBeyondTheBufferAndFailsWhenTheStreamDoesNotFit)
     EXPECT_LT(Encode(pixels, width, height, width * 2, 30).size(), full.size());
 }
 
-TEST(JpegEncoder, QualityOutsideOneToHundredIsClamped)
-{
+TEST(JpegEncoder, QualityOutsideOneToHundredIsClamped) {
     const std::vector<BYTE> pixels = RedBlue(32, 16, 64, 10);
     EXPECT_EQ(Encode(pixels, 32, 16, 64, 1), Encode(pixels, 32, 16, 64, -5));
     EXPECT_EQ(Encode(pixels, 32, 16, 64, 100), Encode(pixels, 32, 16, 64, 1000));
 }
 
-TEST(JpegEncoder, RefusesBadArguments)
-{
+TEST(JpegEncoder, RefusesBadArguments) {
     const std::vector<BYTE> pixels = RedBlue(32, 16, 64, 10);
     std::vector<BYTE> out(65536);
     const DWORD cb = static_cast<DWORD>(out.size());

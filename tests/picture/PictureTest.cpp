@@ -19,8 +19,7 @@ const Yuv kChartYuv[2][6] = {
     {{235, 128, 128}, {191, 128, 128}, {147, 128, 128}, {104, 128, 128}, {60, 128, 128}, {16, 128, 128}},
 };
 
-void ExpectNear(const Yuv &expected, const Yuv &actual, int tolerance, const char *what)
-{
+void ExpectNear(const Yuv &expected, const Yuv &actual, int tolerance, const char *what) {
     EXPECT_NEAR(expected.y, actual.y, tolerance) << what << " Y";
     EXPECT_NEAR(expected.u, actual.u, tolerance) << what << " U";
     EXPECT_NEAR(expected.v, actual.v, tolerance) << what << " V";
@@ -28,25 +27,22 @@ void ExpectNear(const Yuv &expected, const Yuv &actual, int tolerance, const cha
 
 }  // namespace
 
-TEST(FrameSize, Yuy2IsTwoBytesAPixelAndMjpgHasRoomBeyondThat)
-{
+TEST(FrameSize, Yuy2IsTwoBytesAPixelAndMjpgHasRoomBeyondThat) {
     EXPECT_EQ(640u * 480 * 2, SimFrameBufferSize(SIM_FOURCC_YUY2, 640, 480));
     EXPECT_EQ(2592u * 1944 * 2, SimFrameBufferSize(SIM_FOURCC_YUY2, 2592, 1944));
     EXPECT_GT(SimFrameBufferSize(SIM_FOURCC_MJPG, 640, 480), 640u * 480 * 2);
     EXPECT_GT(SimFrameBufferSize(SIM_FOURCC_MJPG, 2, 1), 1000u);  // headers of a tiny frame fit
 }
 
-TEST(FrameSize, UnknownSubtypesAndImpossibleSizesGiveZero)
-{
+TEST(FrameSize, UnknownSubtypesAndImpossibleSizesGiveZero) {
     EXPECT_EQ(0u, SimFrameBufferSize(0x33424752u /* RGB3 */, 640, 480));
     EXPECT_EQ(0u, SimFrameBufferSize(SIM_FOURCC_YUY2, 0, 480));
     EXPECT_EQ(0u, SimFrameBufferSize(SIM_FOURCC_YUY2, 640, -480));
-    EXPECT_EQ(0u, SimFrameBufferSize(SIM_FOURCC_YUY2, 641, 480));  // YUY2 pairs pixels
+    EXPECT_EQ(0u, SimFrameBufferSize(SIM_FOURCC_YUY2, 641, 480));      // YUY2 pairs pixels
     EXPECT_EQ(0u, SimFrameBufferSize(SIM_FOURCC_MJPG, 65536, 65536));  // would overflow 32 bits
 }
 
-TEST(RenderFrame, RefusesWhatItCannotFillAndWritesNothing)
-{
+TEST(RenderFrame, RefusesWhatItCannotFillAndWritesNothing) {
     const SimPictureInput input = DefaultInput();
     const DWORD subtypes[2] = {SIM_FOURCC_YUY2, SIM_FOURCC_MJPG};
     for (DWORD subtype : subtypes) {
@@ -59,21 +55,19 @@ TEST(RenderFrame, RefusesWhatItCannotFillAndWritesNothing)
         for (BYTE b : buffer) ASSERT_EQ(0xA5, b);
     }
     std::vector<BYTE> buffer(640 * 480 * 4);
-    EXPECT_EQ(0u, SimRenderFrame(input, 0x32315659u /* YV12 */, 640, 480, buffer.data(),
-                                 static_cast<DWORD>(buffer.size())));
+    EXPECT_EQ(
+        0u, SimRenderFrame(input, 0x32315659u /* YV12 */, 640, 480, buffer.data(), static_cast<DWORD>(buffer.size())));
 }
 
-TEST(RenderFrame, Yuy2FillsExactlyTheFrame)
-{
+TEST(RenderFrame, Yuy2FillsExactlyTheFrame) {
     const SimPictureInput input = DefaultInput();
     std::vector<BYTE> buffer(640 * 480 * 2 + 16, 0xA5);
-    EXPECT_EQ(640u * 480 * 2, SimRenderFrame(input, SIM_FOURCC_YUY2, 640, 480, buffer.data(),
-                                             static_cast<DWORD>(buffer.size())));
+    EXPECT_EQ(640u * 480 * 2,
+              SimRenderFrame(input, SIM_FOURCC_YUY2, 640, 480, buffer.data(), static_cast<DWORD>(buffer.size())));
     for (size_t i = 640 * 480 * 2; i < buffer.size(); ++i) EXPECT_EQ(0xA5, buffer[i]);
 }
 
-TEST(RenderFrame, TinyAndLopsidedSizesRenderWholeFrames)
-{
+TEST(RenderFrame, TinyAndLopsidedSizesRenderWholeFrames) {
     SimPictureInput input = DefaultInput();
     input.still = TRUE;
     input.lensPosition = input.bestPosition + 200;  // widest blur
@@ -88,8 +82,7 @@ TEST(RenderFrame, TinyAndLopsidedSizesRenderWholeFrames)
     }
 }
 
-TEST(Chart, PatchesHaveTheirColoursWhereTheLayoutPutsThem)
-{
+TEST(Chart, PatchesHaveTheirColoursWhereTheLayoutPutsThem) {
     const SimPictureInput input = DefaultInput();
     const LONG sizes[][2] = {{640, 480}, {2592, 1944}, {1280, 720}, {160, 120}};
     for (const auto &size : sizes) {
@@ -104,8 +97,7 @@ TEST(Chart, PatchesHaveTheirColoursWhereTheLayoutPutsThem)
     }
 }
 
-TEST(Chart, StaysInPlaceWhenOutOfFocus)
-{
+TEST(Chart, StaysInPlaceWhenOutOfFocus) {
     SimPictureInput input = DefaultInput();
     input.lensPosition = input.bestPosition + 100;
     const Yuy2Frame frame = Yuy2Frame::Of(input, 640, 480);
@@ -113,8 +105,7 @@ TEST(Chart, StaysInPlaceWhenOutOfFocus)
     ExpectNear(kChartYuv[1][5], frame.Patch(1, 5), 3, "black");
 }
 
-TEST(Focus, DetailFallsWithDistanceFromTheBestLensPosition)
-{
+TEST(Focus, DetailFallsWithDistanceFromTheBestLensPosition) {
     SimPictureInput input = DefaultInput();
     double previous = 0;
     const LONG offsets[] = {0, 20, 60, 120};
@@ -128,8 +119,7 @@ TEST(Focus, DetailFallsWithDistanceFromTheBestLensPosition)
     }
 }
 
-TEST(Focus, EitherSideOfTheBestPositionBlursAlike)
-{
+TEST(Focus, EitherSideOfTheBestPositionBlursAlike) {
     SimPictureInput input = DefaultInput();
     input.lensPosition = input.bestPosition + 60;
     const Yuy2Frame farther = Yuy2Frame::Of(input, 640, 480);
@@ -138,8 +128,7 @@ TEST(Focus, EitherSideOfTheBestPositionBlursAlike)
     EXPECT_EQ(farther.Bytes(), nearer.Bytes());
 }
 
-TEST(Focus, StillSizeBlursAsMuchOfTheSceneAsPreview)
-{
+TEST(Focus, StillSizeBlursAsMuchOfTheSceneAsPreview) {
     // The blur scales with the frame, so a defocused still loses its detail too.
     SimPictureInput input = DefaultInput();
     const double sharp = FocusDetail(Yuy2Frame::Of(input, 2592, 1944));
@@ -148,8 +137,7 @@ TEST(Focus, StillSizeBlursAsMuchOfTheSceneAsPreview)
     EXPECT_LT(blurred, sharp * 0.5);
 }
 
-TEST(Focus, LensPositionsOutsideTheRangeAreTakenAsItsEnds)
-{
+TEST(Focus, LensPositionsOutsideTheRangeAreTakenAsItsEnds) {
     SimPictureInput input = DefaultInput();
     input.bestPosition = 0;
     input.lensPosition = 255;
@@ -159,8 +147,7 @@ TEST(Focus, LensPositionsOutsideTheRangeAreTakenAsItsEnds)
     EXPECT_EQ(end.Bytes(), Yuy2Frame::Of(input, 320, 240).Bytes());
 }
 
-TEST(MovingParts, BallMovesWithTheStreamTimeAndNothingElseDoes)
-{
+TEST(MovingParts, BallMovesWithTheStreamTimeAndNothingElseDoes) {
     SimPictureInput input = DefaultInput();
     const Yuy2Frame first = Yuy2Frame::Of(input, 640, 480);
     input.timestamp = 10000000;  // 1 s: a quarter of the way there and back
@@ -175,8 +162,7 @@ TEST(MovingParts, BallMovesWithTheStreamTimeAndNothingElseDoes)
     EXPECT_GT(second.AtFraction(0.31f, ballY).v, 160);
 }
 
-TEST(MovingParts, CounterChangesWithTheFrameNumberAndMarksStills)
-{
+TEST(MovingParts, CounterChangesWithTheFrameNumberAndMarksStills) {
     SimPictureInput input = DefaultInput();
     input.frameNumber = 1;
     const Yuy2Frame first = Yuy2Frame::Of(input, 640, 480);
@@ -196,16 +182,14 @@ TEST(MovingParts, CounterChangesWithTheFrameNumberAndMarksStills)
     EXPECT_GT(redPixels, 5);
 }
 
-TEST(MovingParts, SameInputGivesTheSameFrame)
-{
+TEST(MovingParts, SameInputGivesTheSameFrame) {
     SimPictureInput input = DefaultInput();
     input.timestamp = 12345678;
     input.frameNumber = 77;
     EXPECT_EQ(Render(input, SIM_FOURCC_MJPG, 640, 480), Render(input, SIM_FOURCC_MJPG, 640, 480));
 }
 
-TEST(Mjpg, FramesAreBaselineJpegWithTheFrameSizeAnd422Sampling)
-{
+TEST(Mjpg, FramesAreBaselineJpegWithTheFrameSizeAnd422Sampling) {
     SimPictureInput input = DefaultInput();
     const LONG sizes[][2] = {{640, 480}, {2592, 1944}};
     for (const auto &size : sizes) {
@@ -231,8 +215,7 @@ TEST(Mjpg, FramesAreBaselineJpegWithTheFrameSizeAnd422Sampling)
 
 // Stills for the host-side decode (picture_jpeg_host): a sharp 2592x1944
 // still and a 640x480 capture frame, in the working directory.
-TEST(Mjpg, WritesStillsForTheHostDecoder)
-{
+TEST(Mjpg, WritesStillsForTheHostDecoder) {
     SimPictureInput input = DefaultInput();
     input.still = TRUE;
     EXPECT_TRUE(WriteBytes(L"picture_still_2592x1944.jpg", Render(input, SIM_FOURCC_MJPG, 2592, 1944)));
@@ -242,8 +225,7 @@ TEST(Mjpg, WritesStillsForTheHostDecoder)
     EXPECT_TRUE(WriteBytes(L"picture_capture_640x480.jpg", Render(input, SIM_FOURCC_MJPG, 640, 480)));
 }
 
-TEST(Threads, ConcurrentRendersMatchRendersOneAtATime)
-{
+TEST(Threads, ConcurrentRendersMatchRendersOneAtATime) {
     // Different sizes and settings at once, so the cache is filled, hit and
     // evicted from several threads.
     struct Job {
@@ -253,9 +235,8 @@ TEST(Threads, ConcurrentRendersMatchRendersOneAtATime)
         LONG brightness;
     };
     const Job jobs[] = {
-        {SIM_FOURCC_YUY2, 640, 480, 0, 128},   {SIM_FOURCC_MJPG, 640, 480, 40, 128},
-        {SIM_FOURCC_MJPG, 1280, 960, 0, 90},   {SIM_FOURCC_YUY2, 320, 240, 80, 160},
-        {SIM_FOURCC_YUY2, 800, 600, 10, 128},  {SIM_FOURCC_MJPG, 640, 480, 0, 200},
+        {SIM_FOURCC_YUY2, 640, 480, 0, 128},  {SIM_FOURCC_MJPG, 640, 480, 40, 128}, {SIM_FOURCC_MJPG, 1280, 960, 0, 90},
+        {SIM_FOURCC_YUY2, 320, 240, 80, 160}, {SIM_FOURCC_YUY2, 800, 600, 10, 128}, {SIM_FOURCC_MJPG, 640, 480, 0, 200},
     };
     const int kJobs = ARRAYSIZE(jobs);
     auto inputFor = [](const Job &job, int frame) {
@@ -280,8 +261,8 @@ TEST(Threads, ConcurrentRendersMatchRendersOneAtATime)
                 std::vector<BYTE> scratch(SimFrameBufferSize(other.subtype, other.width, other.height));
                 SimRenderFrame(inputFor(other, round), other.subtype, other.width, other.height, scratch.data(),
                                static_cast<DWORD>(scratch.size()));
-                const DWORD cb = SimRenderFrame(inputFor(job, 5), job.subtype, job.width, job.height,
-                                                buffer.data(), static_cast<DWORD>(buffer.size()));
+                const DWORD cb = SimRenderFrame(inputFor(job, 5), job.subtype, job.width, job.height, buffer.data(),
+                                                static_cast<DWORD>(buffer.size()));
                 if (cb != expected[t].size() || !std::equal(expected[t].begin(), expected[t].end(), buffer.begin())) {
                     ++mismatches[t];
                 }

@@ -8,8 +8,7 @@
 
 SimPictureInput DefaultInput() { return SimDefaultPictureInput(120); }
 
-std::vector<BYTE> Render(const SimPictureInput &input, DWORD subtype, LONG width, LONG height)
-{
+std::vector<BYTE> Render(const SimPictureInput &input, DWORD subtype, LONG width, LONG height) {
     const DWORD cb = SimFrameBufferSize(subtype, width, height);
     EXPECT_NE(0u, cb);
     std::vector<BYTE> bytes(cb);
@@ -19,31 +18,26 @@ std::vector<BYTE> Render(const SimPictureInput &input, DWORD subtype, LONG width
     return bytes;
 }
 
-Yuy2Frame Yuy2Frame::Of(const SimPictureInput &input, LONG width, LONG height)
-{
+Yuy2Frame Yuy2Frame::Of(const SimPictureInput &input, LONG width, LONG height) {
     return Yuy2Frame(Render(input, SIM_FOURCC_YUY2, width, height), width, height);
 }
 
-Yuv Yuy2Frame::At(LONG x, LONG y) const
-{
+Yuv Yuy2Frame::At(LONG x, LONG y) const {
     const size_t pair = (static_cast<size_t>(y) * m_width + (x & ~1L)) * 2;
     Yuv p = {m_bytes[pair + ((x & 1) ? 2 : 0)], m_bytes[pair + 1], m_bytes[pair + 3]};
     return p;
 }
 
-Yuv Yuy2Frame::AtFraction(float fx, float fy) const
-{
+Yuv Yuy2Frame::AtFraction(float fx, float fy) const {
     return At(static_cast<LONG>(fx * m_width), static_cast<LONG>(fy * m_height));
 }
 
-Yuv Yuy2Frame::Patch(int row, int col) const
-{
+Yuv Yuy2Frame::Patch(int row, int col) const {
     // The documented centres: x 0.11 + 0.155 col, y 0.14 + 0.18 row.
     return AtFraction(0.11f + 0.155f * col, 0.14f + 0.18f * row);
 }
 
-double Yuy2Frame::MeanLuma(float left, float top, float right, float bottom) const
-{
+double Yuy2Frame::MeanLuma(float left, float top, float right, float bottom) const {
     double sum = 0;
     long count = 0;
     for (LONG y = static_cast<LONG>(top * m_height); y < static_cast<LONG>(bottom * m_height); ++y) {
@@ -55,8 +49,7 @@ double Yuy2Frame::MeanLuma(float left, float top, float right, float bottom) con
     return count ? sum / count : 0.0;
 }
 
-double Yuy2Frame::Detail(float left, float top, float right, float bottom) const
-{
+double Yuy2Frame::Detail(float left, float top, float right, float bottom) const {
     double sum = 0;
     for (LONG y = static_cast<LONG>(top * m_height); y + 1 < static_cast<LONG>(bottom * m_height); ++y) {
         for (LONG x = static_cast<LONG>(left * m_width); x + 1 < static_cast<LONG>(right * m_width); ++x) {
@@ -67,13 +60,11 @@ double Yuy2Frame::Detail(float left, float top, float right, float bottom) const
     return sum;
 }
 
-double FocusDetail(const Yuy2Frame &frame)
-{
+double FocusDetail(const Yuy2Frame &frame) {
     return frame.Detail(0.04f, 0.47f, 0.36f, 0.81f) + frame.Detail(0.40f, 0.45f, 0.96f, 0.69f);
 }
 
-bool WriteBytes(const wchar_t *pszName, const std::vector<BYTE> &bytes)
-{
+bool WriteBytes(const wchar_t *pszName, const std::vector<BYTE> &bytes) {
     HANDLE hFile = CreateFileW(pszName, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (hFile == INVALID_HANDLE_VALUE) return false;
     DWORD cbWritten = 0;
@@ -82,8 +73,7 @@ bool WriteBytes(const wchar_t *pszName, const std::vector<BYTE> &bytes)
     return ok && cbWritten == bytes.size();
 }
 
-JpegLayout ParseJpeg(const std::vector<BYTE> &s)
-{
+JpegLayout ParseJpeg(const std::vector<BYTE> &s) {
     JpegLayout layout;
     if (s.size() < 4 || s[0] != 0xFF || s[1] != 0xD8) return layout;
     layout.markers.push_back(0xD8);

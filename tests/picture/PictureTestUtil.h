@@ -51,20 +51,19 @@ double FocusDetail(const Yuy2Frame &frame);
 // Writes bytes to a file (in the working directory when the name has no path).
 bool WriteBytes(const wchar_t *pszName, const std::vector<BYTE> &bytes);
 
-
 // What a JPEG stream's markers say, read the way a decoder walks them.
 struct JpegLayout {
-    bool wellFormed = false;         // SOI, segments, SOS, clean entropy data, EOI last
-    std::vector<BYTE> markers;       // in order, SOI to EOI (second byte)
+    bool wellFormed = false;    // SOI, segments, SOS, clean entropy data, EOI last
+    std::vector<BYTE> markers;  // in order, SOI to EOI (second byte)
     int width = 0, height = 0, precision = 0;
     int componentCount = 0;
     BYTE componentIds[3] = {};
-    BYTE sampling[3] = {};           // 0xHV
+    BYTE sampling[3] = {};  // 0xHV
     BYTE quantTables[3] = {};
     int quantTableCount = 0;
-    std::vector<BYTE> huffmanTables; // class << 4 | id, in order
-    std::vector<int> huffmanSymbols; // symbol count of each
-    size_t entropyStart = 0;         // first byte after SOS
+    std::vector<BYTE> huffmanTables;  // class << 4 | id, in order
+    std::vector<int> huffmanSymbols;  // symbol count of each
+    size_t entropyStart = 0;          // first byte after SOS
 };
 
 JpegLayout ParseJpeg(const std::vector<BYTE> &stream);

@@ -77,8 +77,8 @@ protected:
     }
 
     HRESULT WriteSensor(WORD address, BYTE value) {
-        BYTE packet[9] = {0x79, 2, 1, static_cast<BYTE>(address & 0xFF), static_cast<BYTE>(address >> 8), 0, value,
-                          0, 0};
+        BYTE packet[9] = {0x79,  2, 1, static_cast<BYTE>(address & 0xFF), static_cast<BYTE>(address >> 8), 0,
+                          value, 0, 0};
         HRESULT hr = m_pControl->WriteChipRegister(SIM_CHIP_ANNOUNCE, 9);
         return hr != S_OK ? hr : m_pControl->SetXUControl(SIM_XU_SENSOR, 9, packet);
     }
@@ -108,14 +108,14 @@ TEST(ComponentServer, ClassesAreRegisteredInProcessForBothModels) {
         std::wstring key = std::wstring(L"CLSID\\") + szClsid + L"\\InprocServer32";
         WCHAR szValue[MAX_PATH] = {};
         DWORD cb = sizeof(szValue);
-        ASSERT_EQ(ERROR_SUCCESS, RegGetValueW(HKEY_CLASSES_ROOT, key.c_str(), nullptr, RRF_RT_REG_SZ, nullptr,
-                                              szValue, &cb));
+        ASSERT_EQ(ERROR_SUCCESS,
+                  RegGetValueW(HKEY_CLASSES_ROOT, key.c_str(), nullptr, RRF_RT_REG_SZ, nullptr, szValue, &cb));
         std::wstring path(szValue);
         ASSERT_GE(path.size(), 10u);
         EXPECT_EQ(0, _wcsicmp(path.c_str() + path.size() - 10, L"simcam.dll")) << path;
         cb = sizeof(szValue);
-        ASSERT_EQ(ERROR_SUCCESS, RegGetValueW(HKEY_CLASSES_ROOT, key.c_str(), L"ThreadingModel", RRF_RT_REG_SZ,
-                                              nullptr, szValue, &cb));
+        ASSERT_EQ(ERROR_SUCCESS, RegGetValueW(HKEY_CLASSES_ROOT, key.c_str(), L"ThreadingModel", RRF_RT_REG_SZ, nullptr,
+                                              szValue, &cb));
         EXPECT_STREQ(L"Both", szValue);
     }
 }
@@ -124,8 +124,8 @@ TEST(ComponentServer, FactoryHandsOutTheRequestedInterfaceAndHoldsTheServer) {
     HMODULE hModule = GetModuleHandleW(L"simcam.dll");
     ASSERT_NE(nullptr, hModule);
     typedef HRESULT(STDAPICALLTYPE * CanUnloadFn)();
-    CanUnloadFn pfnCanUnload = reinterpret_cast<CanUnloadFn>(
-        reinterpret_cast<void (*)()>(GetProcAddress(hModule, "DllCanUnloadNow")));
+    CanUnloadFn pfnCanUnload =
+        reinterpret_cast<CanUnloadFn>(reinterpret_cast<void (*)()>(GetProcAddress(hModule, "DllCanUnloadNow")));
     ASSERT_NE(nullptr, pfnCanUnload);
     ASSERT_EQ(S_OK, pfnCanUnload());
 

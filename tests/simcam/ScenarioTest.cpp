@@ -52,8 +52,8 @@ TEST(Scenario, DefaultTextDescribesTheTessalineCamera) {
             EXPECT_TRUE(bFound) << subtype << " " << size[0] << "x" << size[1];
         }
     }
-    EXPECT_TRUE(SameCap(cam.captureFormat, cam.captureCaps[0].subtype, cam.captureCaps[0].width,
-                        cam.captureCaps[0].height));
+    EXPECT_TRUE(
+        SameCap(cam.captureFormat, cam.captureCaps[0].subtype, cam.captureCaps[0].width, cam.captureCaps[0].height));
 
     // Firmware 2013.5.21 version 7, sensor 0x5640, chip ID in byte 3.
     EXPECT_EQ(13, cam.info[0]);
@@ -135,7 +135,8 @@ TEST(Scenario, EveryKindOfValue) {
         "[camera]\n"
         "vid = 1a2B\n"
         "pid = 00ff\n"
-        "name = \xC3\x9C" "ber Cam\n";
+        "name = \xC3\x9C"
+        "ber Cam\n";
     StatePtr pState = NewState();
     ASSERT_TRUE(SimParseScenario(pState.get(), kText)) << pState->lastError;
     ASSERT_EQ(2, pState->cameraCount);
@@ -178,7 +179,10 @@ TEST(Scenario, EveryKindOfValue) {
     EXPECT_EQ(0x1A2B, second.vendorId);
     EXPECT_EQ(0x00FF, second.productId);
     EXPECT_NE(nullptr, wcsstr(second.devicePath, L"vid_1a2b&pid_00ff"));
-    EXPECT_STREQ(L"\x00DC" L"ber Cam", second.name);
+    EXPECT_STREQ(
+        L"\x00DC"
+        L"ber Cam",
+        second.name);
 }
 
 TEST(Scenario, TextWithoutCamerasHasNone) {
@@ -291,8 +295,7 @@ TEST(Scenario, ShippedScenarioFilesLoad) {
         std::stringstream text;
         text << file.rdbuf();
         StatePtr pState = NewState();
-        EXPECT_TRUE(SimParseScenario(pState.get(), text.str().c_str()))
-            << found.cFileName << ": " << pState->lastError;
+        EXPECT_TRUE(SimParseScenario(pState.get(), text.str().c_str())) << found.cFileName << ": " << pState->lastError;
         ++iFiles;
         if (strcmp(found.cFileName, "default.txt") == 0) {
             bSawDefault = true;

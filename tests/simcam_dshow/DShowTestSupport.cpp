@@ -35,8 +35,10 @@ STDMETHODIMP GrabberCallback::BufferCB(double SampleTime, BYTE *pBuffer, LONG Bu
     sample.dTime = SampleTime;
     sample.dwTick = GetTickCount();
     EnterCriticalSection(&m_cs);
-    if (m_bKeepBytes && pBuffer && BufferLen > 0) sample.bytes.assign(pBuffer, pBuffer + BufferLen);
-    else sample.bytes.resize(BufferLen > 0 ? static_cast<size_t>(BufferLen) : 0);
+    if (m_bKeepBytes && pBuffer && BufferLen > 0)
+        sample.bytes.assign(pBuffer, pBuffer + BufferLen);
+    else
+        sample.bytes.resize(BufferLen > 0 ? static_cast<size_t>(BufferLen) : 0);
     m_Samples.push_back(std::move(sample));
     LeaveCriticalSection(&m_cs);
     SetEvent(m_hEvent);
@@ -113,7 +115,10 @@ std::vector<VideoDevice> ListVideoDevices(std::vector<IMoniker *> *pMonikers) {
             CoTaskMemFree(pszDisplay);
         }
         devices.push_back(device);
-        if (pMonikers) pMonikers->push_back(pMoniker); else pMoniker->Release();
+        if (pMonikers)
+            pMonikers->push_back(pMoniker);
+        else
+            pMoniker->Release();
         pMoniker = nullptr;
     }
     return devices;
@@ -135,9 +140,7 @@ HRESULT BindVideoDevice(size_t iPosition, IBaseFilter **ppFilter) {
     return hr;
 }
 
-void LoadScenario(const char *pszText) {
-    ASSERT_EQ(1, SimLoadScenarioText(pszText)) << SimLastError();
-}
+void LoadScenario(const char *pszText) { ASSERT_EQ(1, SimLoadScenarioText(pszText)) << SimLastError(); }
 
 // ---------------------------------------------------------------------------
 // Pins and formats

@@ -30,7 +30,8 @@ const char kTwoCameras[] =
 const WCHAR kInstanceKey[] = L"CLSID\\{860BB310-5D01-11d0-BD3B-00A0C911CE86}\\Instance";
 
 std::wstring Lower(std::wstring text) {
-    std::transform(text.begin(), text.end(), text.begin(), [](wchar_t ch) { return static_cast<wchar_t>(towlower(ch)); });
+    std::transform(text.begin(), text.end(), text.begin(),
+                   [](wchar_t ch) { return static_cast<wchar_t>(towlower(ch)); });
     return text;
 }
 
@@ -84,8 +85,8 @@ TEST_F(DeviceTest, ListFollowsScenarioAndPlugAndKeepsForeignEntries) {
     HKEY hForeign = nullptr;
     WCHAR szForeign[160];
     ASSERT_EQ(S_OK, StringCchPrintfW(szForeign, ARRAYSIZE(szForeign), L"%s\\OtherVendorCam", kInstanceKey));
-    ASSERT_EQ(ERROR_SUCCESS, RegCreateKeyExW(HKEY_CLASSES_ROOT, szForeign, 0, nullptr, 0, KEY_WRITE, nullptr,
-                                             &hForeign, nullptr));
+    ASSERT_EQ(ERROR_SUCCESS,
+              RegCreateKeyExW(HKEY_CLASSES_ROOT, szForeign, 0, nullptr, 0, KEY_WRITE, nullptr, &hForeign, nullptr));
     const WCHAR szName[] = L"Other Vendor Cam";
     RegSetValueExW(hForeign, L"FriendlyName", 0, REG_SZ, reinterpret_cast<const BYTE *>(szName), sizeof(szName));
     RegCloseKey(hForeign);

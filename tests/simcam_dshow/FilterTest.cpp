@@ -88,9 +88,9 @@ protected:
 
 TEST_F(FilterTest, FilterExposesCameraInterfacesButNoStreamConfiguration) {
     IUnknown *pUnk = m_pFilter.Get();
-    for (const IID *pIid : {&IID_IBaseFilter, &IID_IMediaFilter, &IID_IPersist, &IID_IPersistPropertyBag,
-                            &IID_IAMVideoControl, &IID_IAMVideoProcAmp, &IID_IAMCameraControl,
-                            &IID_ISpecifyPropertyPages, &IID_IAMFilterMiscFlags}) {
+    for (const IID *pIid :
+         {&IID_IBaseFilter, &IID_IMediaFilter, &IID_IPersist, &IID_IPersistPropertyBag, &IID_IAMVideoControl,
+          &IID_IAMVideoProcAmp, &IID_IAMCameraControl, &IID_ISpecifyPropertyPages, &IID_IAMFilterMiscFlags}) {
         EXPECT_TRUE(ExposesAny(pUnk, *pIid));
     }
     // The capture graph builder asks the filter first: stream configuration
@@ -154,8 +154,8 @@ TEST_F(FilterTest, PinsAreCaptureAndStillFoundByCategoryWithoutPreview) {
     EXPECT_EQ(static_cast<DWORD>(KSPROPERTY_SUPPORT_GET), dwSupport);
     EXPECT_TRUE(FAILED(pProps->Set(AMPROPSETID_Pin, AMPROPERTY_PIN_CATEGORY, nullptr, 0, &category, sizeof(category))));
     EXPECT_TRUE(FAILED(pProps->Get(AMPROPSETID_Pin, AMPROPERTY_PIN_CATEGORY, nullptr, 0, &category, 4, &cbReturned)));
-    EXPECT_EQ(E_PROP_SET_UNSUPPORTED, pProps->Get(PIN_CATEGORY_CAPTURE, 0, nullptr, 0, &category, sizeof(category),
-                                                  &cbReturned));
+    EXPECT_EQ(E_PROP_SET_UNSUPPORTED,
+              pProps->Get(PIN_CATEGORY_CAPTURE, 0, nullptr, 0, &category, sizeof(category), &cbReturned));
 
     // The format page sits on the capture pin (reached from its stream
     // configuration), not on the still pin.

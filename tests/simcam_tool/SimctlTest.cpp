@@ -196,7 +196,8 @@ FilterShape ShapeOfFilter() {
     EXPECT_EQ(S_OK, hr);
     if (FAILED(hr)) return shape;
     IAMVideoControl *pVideoControl = nullptr;
-    shape.bVideoControl = SUCCEEDED(pFilter->QueryInterface(IID_IAMVideoControl, reinterpret_cast<void **>(&pVideoControl)));
+    shape.bVideoControl =
+        SUCCEEDED(pFilter->QueryInterface(IID_IAMVideoControl, reinterpret_cast<void **>(&pVideoControl)));
     if (pVideoControl) pVideoControl->Release();
     IEnumPins *pEnum = nullptr;
     if (SUCCEEDED(pFilter->EnumPins(&pEnum))) {

@@ -48,8 +48,8 @@ ToolResult RunSimctl(const std::wstring &arguments) {
     si.hStdOutput = hWrite;
     si.hStdError = hWrite;
     PROCESS_INFORMATION pi = {};
-    BOOL bStarted = CreateProcessW(nullptr, line.data(), nullptr, nullptr, TRUE, CREATE_NO_WINDOW, nullptr,
-                                   nullptr, &si, &pi);
+    BOOL bStarted =
+        CreateProcessW(nullptr, line.data(), nullptr, nullptr, TRUE, CREATE_NO_WINDOW, nullptr, nullptr, &si, &pi);
     CloseHandle(hWrite);  // the child holds its own copy; EOF when it exits
     if (!bStarted) {
         CloseHandle(hRead);
