@@ -82,15 +82,21 @@ kor_set_arch() {
   export WINEPREFIX=$KOR_BUILD/wineprefix
 }
 
-# Configures (once) and builds one architecture's tree.
+# Configures and builds one architecture's tree. The configure step runs every
+# time (it is quick when nothing changed), so options given now replace the
+# ones an earlier run left in the cache. ccache is used when the host has it.
 kor_build_tree() {
   local arch=$1; shift
   local dir=$KOR_BUILD_ROOT/$arch
-  if [ ! -f "$dir/CMakeCache.txt" ]; then
-    kor_log "configuring $arch"
-    cmake -S "$KOR_ROOT" -B "$dir" -G "Unix Makefiles" \
-      --toolchain "$KOR_ROOT/cmake/mingw-$arch.cmake" -DCMAKE_BUILD_TYPE=RelWithDebInfo "$@" >/dev/null
+  local launcher=()
+  if command -v ccache >/dev/null; then
+    export CCACHE_BASEDIR=${CCACHE_BASEDIR:-$KOR_ROOT} CCACHE_NOHASHDIR=${CCACHE_NOHASHDIR:-1}
+    launcher=(-DCMAKE_C_COMPILER_LAUNCHER=ccache -DCMAKE_CXX_COMPILER_LAUNCHER=ccache)
   fi
+  kor_log "configuring $arch"
+  cmake -S "$KOR_ROOT" -B "$dir" -G "Unix Makefiles" \
+    --toolchain "$KOR_ROOT/cmake/mingw-$arch.cmake" -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+    -DKOR_BUILD_TESTS=ON "${launcher[@]}" "$@" >/dev/null
   kor_log "building $arch"
   cmake --build "$dir" -j "$(nproc)" -- --no-print-directory
 }
