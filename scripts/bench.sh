@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
-# Builds and runs the picture benchmark of the simulated camera under Wine:
-# capture frame times and CPU share at 30 fps, still times.
+# Builds and runs the benchmarks under Wine: the simulated camera's picture
+# (capture frame times and CPU share at 30 fps, still times), the viewer's
+# YUY2 still conversion against a memcpy, and the camera as a device.
 set -euo pipefail
 source "$(dirname "${BASH_SOURCE[0]}")/common.sh"
 
@@ -11,6 +12,8 @@ kor_prepare_prefix
 
 kor_log "picture benchmark ($KOR_ARCH)"
 kor_wine "$KOR_BUILD/bin/picture_bench.exe"
+kor_log "still conversion benchmark ($KOR_ARCH)"
+kor_wine "$KOR_BUILD/bin/convert_bench.exe"
 kor_register_simcam
 kor_log "camera benchmark ($KOR_ARCH)"
 kor_start_display

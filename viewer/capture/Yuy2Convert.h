@@ -17,10 +17,13 @@ inline UINT PaddedRowBytes(int width) { return (static_cast<UINT>(width) * 3u + 
 
 // Converts height rows of width * 2 YUY2 bytes (width even) into height rows
 // of PaddedRowBytes(width) bytes, blue-green-red, top row first, padding
-// bytes zero. Uses the fastest path this processor has.
+// bytes zero. Uses the fastest path this processor has. Null buffers or a
+// width or height of 0 or less convert nothing; with an odd width the last
+// pixel of each row, which has no pair, is written as zero bytes.
 void Yuy2ToBgr24(const BYTE *pSource, BYTE *pTarget, int width, int height);
 
-// The conversion paths, for tests and the benchmark.
+// The conversion paths, for tests and the benchmark. All give the same bytes;
+// a path this processor or system lacks converts the scalar way.
 enum Yuy2Path { YUY2_PATH_SCALAR = 0, YUY2_PATH_SSSE3 = 1, YUY2_PATH_AVX2 = 2 };
 bool Yuy2PathAvailable(Yuy2Path path);
 void Yuy2ToBgr24With(Yuy2Path path, const BYTE *pSource, BYTE *pTarget, int width, int height);
