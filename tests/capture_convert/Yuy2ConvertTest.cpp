@@ -163,6 +163,48 @@ TEST_P(Yuy2PathTest, SmallSizesTailsAndPadding) {
 
 TEST_P(Yuy2PathTest, StillSize) { ExpectConversion(GetParam(), RandomFrame(2592, 1944, 2592), 2592, 1944); }
 
+#if defined(__GNUC__) && defined(__i386__)
+struct ConvertCall {
+    Yuy2Path path;
+    const BYTE *pSource;
+    BYTE *pTarget;
+    int width, height;
+};
+
+void __cdecl CallConvert(ConvertCall *pCall) {
+    Yuy2ToBgr24With(pCall->path, pCall->pSource, pCall->pTarget, pCall->width, pCall->height);
+}
+
+// Calls CallConvert with the stack pointer `offset` bytes below a 16-byte
+// boundary, as a thread of 32-bit Windows may (it promises 4 bytes).
+void CallWithStackOffset(ConvertCall *pCall, int offset) {
+    __asm__ volatile(
+        "movl %%esp, %%ebx\n\t"
+        "andl $-32, %%esp\n\t"
+        "subl %[offset], %%esp\n\t"
+        "pushl %[call]\n\t"
+        "call %P[function]\n\t"
+        "movl %%ebx, %%esp\n\t"
+        :
+        : [offset] "r"(offset), [call] "r"(pCall), [function] "i"(CallConvert)
+        : "eax", "ebx", "ecx", "edx", "memory", "cc");
+}
+
+// The vector paths keep 16- and 32-byte values on the stack; called on a
+// stack aligned to only 4 bytes they still convert (rather than fault).
+TEST_P(Yuy2PathTest, AnyStackAlignment) {
+    const int width = 98, height = 3;
+    const std::vector<BYTE> source = RandomFrame(width, height, 13);
+    const std::vector<BYTE> expected = Reference(source, width, height);
+    for (int offset = 0; offset < 32; offset += 4) {
+        std::vector<BYTE> target(expected.size(), kGarbage);
+        ConvertCall call = {GetParam(), source.data(), target.data(), width, height};
+        CallWithStackOffset(&call, offset);
+        EXPECT_EQ(expected, target) << "stack offset " << offset;
+    }
+}
+#endif
+
 INSTANTIATE_TEST_SUITE_P(Paths, Yuy2PathTest, testing::Values(YUY2_PATH_SCALAR, YUY2_PATH_SSSE3, YUY2_PATH_AVX2),
                          [](const testing::TestParamInfo<Yuy2Path> &info) { return PathName(info.param); });
 
