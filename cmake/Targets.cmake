@@ -3,6 +3,12 @@
 # Unicode Win32, Windows 7 API level, no min/max macros.
 set(KOR_DEFINITIONS UNICODE _UNICODE WIN32_LEAN_AND_MEAN NOMINMAX _WIN32_WINNT=0x0601 WINVER=0x0601)
 
+# Options of the architecture (the toolchain file sets them), for every
+# target of the tree including GoogleTest.
+if(KOR_ARCH_COMPILE_OPTIONS)
+  add_compile_options(${KOR_ARCH_COMPILE_OPTIONS})
+endif()
+
 function(kor_target_defaults target)
   target_compile_definitions(${target} PRIVATE ${KOR_DEFINITIONS})
   if(MSVC)
