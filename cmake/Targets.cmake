@@ -11,6 +11,8 @@ endif()
 
 function(kor_target_defaults target)
   target_compile_definitions(${target} PRIVATE ${KOR_DEFINITIONS})
+  # The shared COM and Win32 toolkit (header-only, toolkit/include).
+  target_link_libraries(${target} PRIVATE kor_toolkit)
   if(MSVC)
     target_compile_options(${target} PRIVATE /W4)
   else()

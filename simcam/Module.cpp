@@ -171,11 +171,7 @@ STDAPI DllGetClassObject(REFCLSID rclsid, REFIID riid, LPVOID *ppv) {
     *ppv = nullptr;
     for (int i = 0; i < g_SimClassCount; ++i) {
         if (!IsEqualCLSID(rclsid, *g_SimClasses[i].pClsid)) continue;
-        SimClassFactory *pFactory = new (std::nothrow) SimClassFactory(&g_SimClasses[i]);
-        if (!pFactory) return E_OUTOFMEMORY;
-        HRESULT hr = pFactory->QueryInterface(riid, ppv);
-        pFactory->Release();
-        return hr;
+        return SimHandOut(new (std::nothrow) SimClassFactory(&g_SimClasses[i]), riid, ppv);
     }
     return CLASS_E_CLASSNOTAVAILABLE;
 }

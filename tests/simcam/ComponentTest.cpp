@@ -12,6 +12,7 @@
 #include <string>
 #include <thread>
 
+#include "ComCreate.h"
 #include "SimCamControl.h"
 #include "SimCamDefaults.h"
 #include "ComponentTestMain.h"
@@ -34,29 +35,19 @@ const char kThreeCameras[] =
     "[camera]\nname = Third\nrecord_prefix = @x:\nfirmware = 4\nfirmware_date = 9.1.2\n"
     "[camera]\nname = Fourth\n";
 
-template <class T>
-void SafeRelease(T **pp) {
-    if (*pp) {
-        (*pp)->Release();
-        *pp = nullptr;
-    }
-}
-
 // One simulated session: both objects created through COM, the default
 // scenario loaded, the log empty.
 class Component : public ::testing::Test {
 protected:
     void SetUp() override {
         SimLoadDefaultScenario();
-        ASSERT_EQ(S_OK, CoCreateInstance(CLSID_SimVMDevice, nullptr, CLSCTX_INPROC_SERVER, IID_ISimVMDevice,
-                                         reinterpret_cast<void **>(&m_pDevice)));
-        ASSERT_EQ(S_OK, CoCreateInstance(CLSID_SimXUVMControl, nullptr, CLSCTX_INPROC_SERVER, IID_ISimXUVMControl,
-                                         reinterpret_cast<void **>(&m_pControl)));
+        ASSERT_EQ(S_OK, CreateComObject(CLSID_SimVMDevice, IID_ISimVMDevice, m_pDevice));
+        ASSERT_EQ(S_OK, CreateComObject(CLSID_SimXUVMControl, IID_ISimXUVMControl, m_pControl));
         SimLogClear();
     }
     void TearDown() override {
-        SafeRelease(&m_pControl);
-        SafeRelease(&m_pDevice);
+        m_pControl.Clear();
+        m_pDevice.Clear();
         SimLoadDefaultScenario();
     }
 
@@ -66,14 +57,13 @@ protected:
         ULONG ulCount = 0;
         ASSERT_EQ(S_OK, m_pDevice->EnumerateDevices(records, &ulCount, 10));
         ASSERT_LT(ulRecord, ulCount);
-        IUnknown *pObject = nullptr;
+        ComPtr<IUnknown> pObject;
         ULONG ulValue = 0;
         ASSERT_EQ(S_OK, m_pDevice->OpenDevice(records[ulRecord].pszDeviceString,
                                               SysStringLen(records[ulRecord].bstrFriendlyName), &pObject, &ulValue));
-        ASSERT_NE(nullptr, pObject);
+        ASSERT_TRUE(pObject);
         EXPECT_EQ(S_OK, m_pControl->BindDeviceValue(ulValue));
-        EXPECT_EQ(S_OK, m_pControl->BindDeviceObject(pObject));
-        pObject->Release();
+        EXPECT_EQ(S_OK, m_pControl->BindDeviceObject(pObject.Get()));
     }
 
     HRESULT WriteSensor(WORD address, BYTE value) {
@@ -97,8 +87,8 @@ protected:
         return entry;
     }
 
-    ISimVMDevice *m_pDevice = nullptr;
-    ISimXUVMControl *m_pControl = nullptr;
+    ComPtr<ISimVMDevice> m_pDevice;
+    ComPtr<ISimXUVMControl> m_pControl;
 };
 
 TEST(ComponentServer, ClassesAreRegisteredInProcessForBothModels) {
@@ -239,7 +229,7 @@ TEST_F(Component, OpenChecksTheRecordAndBindingSelectsTheCamera) {
 
     // A value or an object that is not one of ours binds nothing.
     EXPECT_EQ(E_INVALIDARG, m_pControl->BindDeviceValue(0x12345678));
-    EXPECT_EQ(E_INVALIDARG, m_pControl->BindDeviceObject(m_pDevice));
+    EXPECT_EQ(E_INVALIDARG, m_pControl->BindDeviceObject(m_pDevice.Get()));
     EXPECT_EQ(E_INVALIDARG, m_pControl->BindDeviceObject(nullptr));
     ASSERT_EQ(S_OK, m_pControl->ReadInfoValue(SIM_INFO_BUS_ADDRESS, 150, &usVersion));
     EXPECT_EQ(9, usVersion);
