@@ -73,7 +73,7 @@ public:
 
     HRESULT STDMETHODCALLTYPE EnumerateDevices(SimDeviceRecord *pRecords, ULONG *pulCount, ULONG ulCapacity) override {
         SimStateGuard guard;
-        if (!guard.Get()) return E_UNEXPECTED;
+        if (!guard.Get()) return SimStateError();
         SimLogEntry entry = NewEntry(SIM_OP_ENUMERATE, -1);
         entry.arg[0] = ulCapacity;
         LONG lResult = S_OK;
@@ -88,7 +88,7 @@ public:
     HRESULT STDMETHODCALLTYPE OpenDevice(WCHAR *pszDeviceString, UINT cchFriendlyName, IUnknown **ppDevice,
                                          ULONG *pulDeviceValue) override {
         SimStateGuard guard;
-        if (!guard.Get()) return E_UNEXPECTED;
+        if (!guard.Get()) return SimStateError();
         SimLogEntry entry = NewEntry(SIM_OP_OPEN, -1);
         entry.arg[0] = cchFriendlyName;
         LONG lResult = S_OK;
@@ -290,7 +290,7 @@ private:
     template <class Body>
     HRESULT Transact(SimLogEntry *pEntry, Body body) {
         SimStateGuard guard;
-        if (!guard.Get()) return E_UNEXPECTED;
+        if (!guard.Get()) return SimStateError();
         pEntry->camera = m_lCamera;
         LONG lResult = S_OK;
         if (!SimTakeFault(guard.Get(), static_cast<SimOp>(pEntry->op), &lResult)) {
@@ -310,7 +310,7 @@ private:
 
     HRESULT Bind(SimLogEntry *pEntry, LONG lCamera) {
         SimStateGuard guard;
-        if (!guard.Get()) return E_UNEXPECTED;
+        if (!guard.Get()) return SimStateError();
         LONG lResult = S_OK;
         if (!SimTakeFault(guard.Get(), static_cast<SimOp>(pEntry->op), &lResult)) {
             if (guard.Camera(lCamera)) {
@@ -335,7 +335,7 @@ template <class Object>
 HRESULT CreateObject(SimOp op, REFIID riid, void **ppv) {
     *ppv = nullptr;
     SimStateGuard guard;
-    if (!guard.Get()) return E_UNEXPECTED;
+    if (!guard.Get()) return SimStateError();
     SimLogEntry entry = NewEntry(op, -1);
     LONG lResult = S_OK;
     bool bFault = SimTakeFault(guard.Get(), op, &lResult);

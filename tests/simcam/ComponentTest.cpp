@@ -16,6 +16,7 @@
 #include "SimCamControl.h"
 #include "SimCamDefaults.h"
 #include "ComponentTestMain.h"
+#include "common/DebuggerRun.h"
 #include "XUComponent.h"
 
 // The component's identifiers (simcam.dll keeps its own copies inside).
@@ -496,6 +497,58 @@ TEST(CrossProcess, AnotherProcessSharesTheCameras) {
     CloseHandle(pi.hProcess);
     EXPECT_EQ(0u, dwExit);  // the child saw our value
     EXPECT_EQ(kCrossProcessChildValue, SimGetSensorRegister(0, kCrossProcessProbe));
+}
+
+// Runs the state-unavailable child in the given instance under this process
+// as its debugger: the plain way to read simcam's lines.
+DebuggerRunResult RunStateUnavailableChild(const std::wstring &instance) {
+    WCHAR szOwnInstance[128] = L"";
+    DWORD cchOwn = GetEnvironmentVariableW(L"SIMCAM_INSTANCE", szOwnInstance, ARRAYSIZE(szOwnInstance));
+    (void)SetEnvironmentVariableW(L"SIMCAM_INSTANCE", instance.c_str());
+    std::string arg(kStateUnavailableChildArg);
+    DebuggerRunResult result =
+        RunUnderDebugger(L"\"" + CurrentProgramPath() + L"\" " + std::wstring(arg.begin(), arg.end()), 60000);
+    (void)SetEnvironmentVariableW(L"SIMCAM_INSTANCE",
+                                  cchOwn > 0 && cchOwn < ARRAYSIZE(szOwnInstance) ? szOwnInstance : nullptr);
+    return result;
+}
+
+// How many lines begin with prefix.
+size_t LinesStartingWith(const std::vector<std::wstring> &lines, const std::wstring &prefix) {
+    size_t cLines = 0;
+    for (const std::wstring &line : lines) {
+        if (line.compare(0, prefix.size(), prefix) == 0) ++cLines;
+    }
+    return cLines;
+}
+
+// A state that cannot be mapped fails whatever needs it, and says why.
+TEST(StateUnavailable, NameTakenByAnotherObjectFailsEveryCallWithItsReason) {
+    const std::wstring instance = L"simcam_component_test.blocked";
+    // An event holds the name the state's mapping would take.
+    HANDLE hBlocker = CreateEventW(nullptr, TRUE, FALSE, (L"Local\\SimCamState." + instance).c_str());
+    ASSERT_NE(nullptr, hBlocker);
+    DebuggerRunResult result = RunStateUnavailableChild(instance);
+    CloseHandle(hBlocker);
+    ASSERT_TRUE(result.bStarted);
+    ASSERT_TRUE(result.bFinished);
+    EXPECT_EQ(0u, result.dwExitCode) << "a call without the state did not fail";
+    // ERROR_INVALID_HANDLE: the name belongs to an object of another type.
+    EXPECT_EQ(1u, LinesStartingWith(result.lines, L"simcam: create the camera state mapping failed: 0x80070006 "));
+    EXPECT_GE(LinesStartingWith(result.lines, L"simcam: use the camera state failed: 0x80070006 "), 2u);
+    for (const std::wstring &line : result.lines) {
+        EXPECT_EQ(L"\r\n", line.substr(line.size() - 2)) << std::string(line.begin(), line.end());
+    }
+}
+
+TEST(StateUnavailable, InstanceNameTooLongIsNotTakenForTheDefault) {
+    DebuggerRunResult result = RunStateUnavailableChild(std::wstring(100, L'x'));
+    ASSERT_TRUE(result.bFinished);
+    EXPECT_EQ(0u, result.dwExitCode) << "the default state was used instead";
+    // ERROR_FILENAME_EXCED_RANGE.
+    EXPECT_EQ(1u, LinesStartingWith(result.lines,
+                                    L"simcam: read SIMCAM_INSTANCE for the camera state failed: "
+                                    L"0x800700ce "));
 }
 
 TEST(ControlApi, BadIndexesAndArguments) {
