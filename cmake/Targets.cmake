@@ -3,8 +3,16 @@
 # Unicode Win32, Windows 7 API level, no min/max macros.
 set(KOR_DEFINITIONS UNICODE _UNICODE WIN32_LEAN_AND_MEAN NOMINMAX _WIN32_WINNT=0x0601 WINVER=0x0601)
 
+# Options of the architecture (the toolchain file sets them), for every
+# target of the tree including GoogleTest.
+if(KOR_ARCH_COMPILE_OPTIONS)
+  add_compile_options(${KOR_ARCH_COMPILE_OPTIONS})
+endif()
+
 function(kor_target_defaults target)
   target_compile_definitions(${target} PRIVATE ${KOR_DEFINITIONS})
+  # The shared COM and Win32 toolkit (header-only, toolkit/include).
+  target_link_libraries(${target} PRIVATE kor_toolkit)
   if(MSVC)
     target_compile_options(${target} PRIVATE /W4)
   else()

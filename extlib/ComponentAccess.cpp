@@ -15,34 +15,34 @@ const ULONG INFO_BUS_ADDRESS = 160;
 }  // namespace
 
 XuResult XuWriteChipRegister(USHORT usAddress, USHORT usValue) {
-    LibLock lock;
+    CritSecLock lock(LibraryLock());
     if (!g_pXUControl) return XU_NO_SESSION;
     return g_pXUControl->WriteChipRegister(usAddress, usValue) == 0 ? XU_OK : XU_FAILED;
 }
 
 XuResult XuReadChipRegister(USHORT usAddress, USHORT *pusValue) {
     *pusValue = 0;
-    LibLock lock;
+    CritSecLock lock(LibraryLock());
     if (!g_pXUControl) return XU_NO_SESSION;
     return g_pXUControl->ReadChipRegister(usAddress, pusValue) == 0 ? XU_OK : XU_FAILED;
 }
 
 XuResult XuGetControl(ULONG ulSelector, ULONG ulLength, BYTE *pBuffer) {
     memset(pBuffer, 0, ulLength);
-    LibLock lock;
+    CritSecLock lock(LibraryLock());
     if (!g_pXUControl) return XU_NO_SESSION;
     return g_pXUControl->GetXUControl(ulSelector, ulLength, pBuffer) == 0 ? XU_OK : XU_FAILED;
 }
 
 XuResult XuReadInfoValue(USHORT usIndex, USHORT *pusValue) {
     *pusValue = 0;
-    LibLock lock;
+    CritSecLock lock(LibraryLock());
     if (!g_pXUControl) return XU_NO_SESSION;
     return SUCCEEDED(g_pXUControl->ReadInfoValue(INFO_BUS_ADDRESS, usIndex, pusValue)) ? XU_OK : XU_FAILED;
 }
 
 XuResult XuSensorTransfer(BYTE *pPacket, bool bRead) {
-    LibLock lock;
+    CritSecLock lock(LibraryLock());
     if (!g_pXUControl) return XU_NO_SESSION;
     if (g_pXUControl->WriteChipRegister(CHIP_SENSOR_ANNOUNCE, (USHORT)SENSOR_COMMAND_SIZE) != 0) return XU_FAILED;
     if (g_pXUControl->SetXUControl(XU_SENSOR_SELECTOR, SENSOR_COMMAND_SIZE, pPacket) != 0) return XU_FAILED;

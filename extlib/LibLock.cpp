@@ -1,9 +1,7 @@
 // LibLock.cpp - a critical section made on first use and kept for the
 // life of the process (loading and unloading the library run no code of
-// their own).
+// their own, so it is not a constructed global).
 #include "LibLock.h"
-
-#include <windows.h>
 
 namespace {
 
@@ -15,13 +13,9 @@ BOOL CALLBACK InitLibraryLock(PINIT_ONCE, PVOID, PVOID *) {
     return TRUE;
 }
 
+}  // namespace
+
 CRITICAL_SECTION *LibraryLock() {
     (void)InitOnceExecuteOnce(&g_LockInitOnce, InitLibraryLock, NULL, NULL);
     return &g_csLibrary;
 }
-
-}  // namespace
-
-LibLock::LibLock() { EnterCriticalSection(LibraryLock()); }
-
-LibLock::~LibLock() { LeaveCriticalSection(&g_csLibrary); }

@@ -80,7 +80,7 @@ extern "C" int KORFWSW_CALL ReadRegister(USHORT usAddress) {
 }
 
 extern "C" int KORFWSW_CALL IsSensorReady(void) {
-    LibLock lock;  // the session and its firmware version belong together
+    CritSecLock lock(LibraryLock());  // the session and its firmware version belong together
     if (!RequireSession()) return 0;
     if (g_usFirmwareVersion < FIRST_FIRMWARE_WITH_SENSOR_STATE) return 1;
 

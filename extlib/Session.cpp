@@ -4,6 +4,8 @@
 #include <string.h>
 #include <strsafe.h>
 
+#include "ComCreate.h"
+#include "ComPtr.h"
 #include "ComponentAccess.h"
 #include "KORFwSw.h"
 #include "LibLock.h"
@@ -69,33 +71,34 @@ const WCHAR *RecordDevicePath(const DeviceRecord &record) {
     return record.pszDeviceName + DEVICE_NAME_PREFIX_CCH;
 }
 
-// Creates both component objects. Returns false with the code set and the
-// objects released.
+// Creates both component objects into the session globals. Returns false
+// with the code set and nothing held.
 bool CreateComponents() {
-    HRESULT hr = CoCreateInstance(CLSID_CVMDevice, NULL, CLSCTX_INPROC_SERVER, IID_IVMDevice,
-                                  reinterpret_cast<void **>(&g_pVMDevice));
-    if (hr != S_OK) {
-        ReleaseComponents();
+    ComPtr<IVMDevice> pVMDevice;
+    if (CreateComObject(CLSID_CVMDevice, IID_IVMDevice, pVMDevice) != S_OK) {
         SetLastError(ERR_VMDEVICE_CREATE);
         LibDebugLine(L"CoCreateInstance Failed for CLSID_CVMDevice\r\n");
         return false;
     }
-    hr = CoCreateInstance(CLSID_CXUVMControl, NULL, CLSCTX_INPROC_SERVER, IID_IXUVMControl,
-                          reinterpret_cast<void **>(&g_pXUControl));
-    if (hr != S_OK) {
-        ReleaseComponents();
+    ComPtr<IXUVMControl> pXUControl;
+    if (CreateComObject(CLSID_CXUVMControl, IID_IXUVMControl, pXUControl) != S_OK) {
+        // Whatever was handed out goes, the register object first.
+        pXUControl.Clear();
+        pVMDevice.Clear();
         SetLastError(ERR_XUCONTROL_CREATE);
         LibDebugLine(L"CoCreateInstance Failed for CLSID_CXUVMControl\r\n");
         return false;
     }
+    g_pVMDevice = pVMDevice.Detach();
+    g_pXUControl = pXUControl.Detach();
     return true;
 }
 
 // Looks through the listed records for the requested device and opens it.
-// On success hands over the device object (one reference, may be null) and
-// the device value.
-bool FindRequestedCamera(const WCHAR *pszDevicePath, DeviceRecord *pRecords, ULONG ulCount, IUnknown **ppDeviceObject,
-                         DWORD *pdwDeviceValue) {
+// On success hands over the device object (may be null) and the device
+// value.
+bool FindRequestedCamera(const WCHAR *pszDevicePath, DeviceRecord *pRecords, ULONG ulCount,
+                         ComPtr<IUnknown> &deviceObject, DWORD *pdwDeviceValue) {
     for (ULONG i = 0; i < ulCount; ++i) {
         const WCHAR *pszRecordPath = RecordDevicePath(pRecords[i]);
         LibTrace(L"DeviceName = %ls \r\n", pszRecordPath ? pszRecordPath : L"");
@@ -107,7 +110,7 @@ bool FindRequestedCamera(const WCHAR *pszDevicePath, DeviceRecord *pRecords, ULO
             continue;
         }
 
-        IUnknown *pDeviceObject = NULL;
+        ComPtr<IUnknown> pDeviceObject;
         DWORD dwDeviceValue = 0;
         UINT cchDescription = SysStringLen(pRecords[i].bstrDescription);
         if (g_pVMDevice->OpenDevice(pRecords[i].pszDeviceName, cchDescription, &pDeviceObject, &dwDeviceValue) != 0) {
@@ -123,13 +126,12 @@ bool FindRequestedCamera(const WCHAR *pszDevicePath, DeviceRecord *pRecords, ULO
         (void)StringCchCopyW(szPath, ARRAYSIZE(szPath), pszRecordPath);
         if (IsKORCamera(szPath) == 1) {
             g_bDeviceFound = 1;
-            *ppDeviceObject = pDeviceObject;
+            deviceObject.Attach(pDeviceObject.Detach());
             *pdwDeviceValue = dwDeviceValue;
             return true;
         }
         g_bDeviceFound = 0;
         LibTrace(L"Tessaline device\r\n");
-        if (pDeviceObject) pDeviceObject->Release();
     }
     return false;
 }
@@ -137,7 +139,7 @@ bool FindRequestedCamera(const WCHAR *pszDevicePath, DeviceRecord *pRecords, ULO
 }  // namespace
 
 bool RequireSession() {
-    LibLock lock;
+    CritSecLock lock(LibraryLock());
     if (g_pXUControl) return true;
     SetLastError(ERR_NOT_INITIALISED);
     return false;
@@ -152,7 +154,7 @@ extern "C" int KORFWSW_CALL InitLibrary(const WCHAR *pszDevicePath) {
     LibTrace(L"DeviceName = %ls \r\n", pszDevicePath);
 
     // The whole session change is one step for other threads.
-    LibLock lock;
+    CritSecLock lock(LibraryLock());
     if (g_bAttached) (void)DeInitLibrary();
     InitComForSession();
     if (!CreateComponents()) return -1;
@@ -172,9 +174,9 @@ extern "C" int KORFWSW_CALL InitLibrary(const WCHAR *pszDevicePath) {
     // A component may report more devices than it had room for; only the
     // records it could fill are looked at.
     ULONG ulRecords = g_ulNumber < DEVICE_RECORD_CAPACITY ? g_ulNumber : DEVICE_RECORD_CAPACITY;
-    IUnknown *pDeviceObject = NULL;
+    ComPtr<IUnknown> pDeviceObject;
     DWORD dwDeviceValue = 0;
-    if (!FindRequestedCamera(pszDevicePath, aRecords, ulRecords, &pDeviceObject, &dwDeviceValue)) {
+    if (!FindRequestedCamera(pszDevicePath, aRecords, ulRecords, pDeviceObject, &dwDeviceValue)) {
         ReleaseComponents();
         SetLastError(ERR_NOT_KOR_CAMERA);
         return -1;
@@ -182,8 +184,8 @@ extern "C" int KORFWSW_CALL InitLibrary(const WCHAR *pszDevicePath) {
 
     g_bAttached = 1;
     (void)g_pXUControl->BindDeviceValue(dwDeviceValue);
-    (void)g_pXUControl->BindDeviceObject(pDeviceObject);
-    if (pDeviceObject) pDeviceObject->Release();
+    (void)g_pXUControl->BindDeviceObject(pDeviceObject.Get());
+    pDeviceObject.Clear();
 
     USHORT usVersion = 0;
     XuResult result = XuReadInfoValue(INFO_FIRMWARE_VERSION, &usVersion);
@@ -199,7 +201,7 @@ extern "C" int KORFWSW_CALL InitLibrary(const WCHAR *pszDevicePath) {
 }
 
 extern "C" int KORFWSW_CALL DeInitLibrary(void) {
-    LibLock lock;
+    CritSecLock lock(LibraryLock());
     ReleaseComponents();
     g_bAttached = 0;
     UninitComForSession();

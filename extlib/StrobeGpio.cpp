@@ -89,7 +89,7 @@ extern "C" int KORFWSW_CALL GetGPIStatus(int *piInputBits) {
     }
     if (!RequireSession()) return -1;
 
-    LibLock lock;  // read and acknowledge as one
+    CritSecLock lock(LibraryLock());  // read and acknowledge as one
     USHORT usInputs = 0;
     XuResult result = XuReadChipRegister(CHIP_GPI, &usInputs);
     if (result != XU_OK) {

@@ -151,15 +151,28 @@ kor_prepare_prefix() {
   kor_wine wineboot >/dev/null 2>&1 </dev/null || true
 }
 
-# Registers the simulated camera's COM servers and filters in the prefix.
+# Registers the simulated camera's COM servers and filters in the prefix. A
+# failed registration shows regsvr32's result and simcam's own reason (its
+# "simcam: ... failed" debugger lines) and stops the calling script.
 kor_register_simcam() {
   local dll="$KOR_BUILD/bin/simcam.dll"
   local stamp="$WINEPREFIX/.simcam-registered"
   [ -f "$dll" ] || return 0
   if [ ! -f "$stamp" ] || [ "$dll" -nt "$stamp" ]; then
     kor_log "registering the simulated camera"
-    kor_wine regsvr32 /s "$(kor_wine winepath -w "$dll" 2>/dev/null)" >/dev/null 2>&1 </dev/null \
-      && touch "$stamp"
+    rm -f "$stamp"
+    local path rc=0 out
+    path=$(kor_wine winepath -w "$dll" 2>/dev/null </dev/null)
+    # Without a debugger Wine 8 logs OutputDebugString text as a warning of
+    # its seh channel: keep that on for this one run.
+    out=$(WINEDEBUG=-all,warn+seh kor_wine regsvr32 /s "$path" 2>&1 </dev/null) || rc=$?
+    if [ "$rc" -ne 0 ]; then
+      echo "regsvr32 could not register $dll (exit code $rc):" >&2
+      printf '%s\n' "$out" | grep -a 'OutputDebugStringA "simcam:' |
+        sed 's/.*OutputDebugStringA "\(.*\)\\r\\n"$/  \1/' >&2 || true
+      exit 1
+    fi
+    touch "$stamp"
   fi
 }
 

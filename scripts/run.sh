@@ -14,4 +14,4 @@ kor_start_display
 trap 'kor_stop_wine; kor_stop_display' EXIT
 kor_prepare_prefix
 kor_register_simcam
-wine "$KOR_BUILD/bin/KORViewer.exe"
+kor_wine "$KOR_BUILD/bin/KORViewer.exe"

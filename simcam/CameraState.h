@@ -140,9 +140,13 @@ struct SimShared {
 };
 
 // Maps the block on first use (loading the default scenario into a new one)
-// and takes the process-shared lock. Returns null only when the block cannot
-// be mapped.
+// and takes the process-shared lock. Returns null when the block cannot be
+// mapped or the lock cannot be taken; the reason is on the debugger output
+// and SimStateError gives it back.
 SimShared *SimStateLock();
+// Why the state is not available: the mapping's failure, else E_UNEXPECTED.
+// The result for a call that found no state.
+HRESULT SimStateError();
 void SimStateUnlock();
 // Gives the mapping back (dynamic unload of the DLL only).
 void SimStateShutdown();

@@ -39,4 +39,15 @@ private:
     LONG m_lRef;
 };
 
+// Hands a new object out the way class factories do: queries it for riid
+// into *ppv and drops the creation reference, so the caller holds the only
+// one (or none, when the query fails). A null object is E_OUTOFMEMORY.
+template <class T>
+HRESULT SimHandOut(T *pObject, REFIID riid, void **ppv) {
+    if (!pObject) return E_OUTOFMEMORY;
+    HRESULT hr = pObject->QueryInterface(riid, ppv);
+    pObject->Release();
+    return hr;
+}
+
 #endif  // SIMCAM_COMOBJECT_H

@@ -10,6 +10,7 @@
 #include "ComObject.h"
 #include "Module.h"
 #include "SimGuids.h"
+#include "SimTrace.h"
 #include "XUComponent.h"
 #include "decoder/VideoCodec.h"
 #include "filter/DeviceRegistration.h"
@@ -74,7 +75,7 @@ private:
 HRESULT ClsidKeyName(const CLSID &clsid, WCHAR *pszKey, size_t cchKey) {
     WCHAR szClsid[64];
     if (StringFromGUID2(clsid, szClsid, ARRAYSIZE(szClsid)) == 0) return E_UNEXPECTED;
-    return StringCchPrintfW(pszKey, cchKey, L"CLSID\\%s", szClsid);
+    return StringCchPrintfW(pszKey, cchKey, L"CLSID\\%ls", szClsid);
 }
 
 HRESULT SetStringValue(HKEY hKey, const WCHAR *pszName, const WCHAR *pszValue) {
@@ -104,7 +105,7 @@ HRESULT RegisterClassEntry(const SimClassEntry &entry) {
     hr = WriteKeyWithValue(szKey, nullptr, entry.pszName, nullptr);
     if (FAILED(hr)) return hr;
     WCHAR szServerKey[160];
-    hr = StringCchPrintfW(szServerKey, ARRAYSIZE(szServerKey), L"%s\\InprocServer32", szKey);
+    hr = StringCchPrintfW(szServerKey, ARRAYSIZE(szServerKey), L"%ls\\InprocServer32", szKey);
     if (FAILED(hr)) return hr;
     HKEY hServer = nullptr;
     hr = WriteKeyWithValue(szServerKey, nullptr, SimModulePath(), &hServer);
@@ -122,6 +123,13 @@ HRESULT UnregisterClassEntry(const SimClassEntry &entry) {
     LONG lErr = RegDeleteTreeW(HKEY_CLASSES_ROOT, szKey);
     if (lErr == ERROR_FILE_NOT_FOUND) return S_OK;
     return HRESULT_FROM_WIN32(lErr);
+}
+
+// "registration step video-input devices", say, with the step's result.
+void TraceStep(const WCHAR *pszWhat, const WCHAR *pszName, HRESULT hr) {
+    WCHAR szOperation[128];
+    (void)StringCchPrintfW(szOperation, ARRAYSIZE(szOperation), L"%ls %ls", pszWhat, pszName);
+    SimTraceFailure(szOperation, hr);
 }
 
 void UndoRegistrars(int iCount) {
@@ -171,11 +179,7 @@ STDAPI DllGetClassObject(REFCLSID rclsid, REFIID riid, LPVOID *ppv) {
     *ppv = nullptr;
     for (int i = 0; i < g_SimClassCount; ++i) {
         if (!IsEqualCLSID(rclsid, *g_SimClasses[i].pClsid)) continue;
-        SimClassFactory *pFactory = new (std::nothrow) SimClassFactory(&g_SimClasses[i]);
-        if (!pFactory) return E_OUTOFMEMORY;
-        HRESULT hr = pFactory->QueryInterface(riid, ppv);
-        pFactory->Release();
-        return hr;
+        return SimHandOut(new (std::nothrow) SimClassFactory(&g_SimClasses[i]), riid, ppv);
     }
     return CLASS_E_CLASSNOTAVAILABLE;
 }
@@ -183,10 +187,14 @@ STDAPI DllGetClassObject(REFCLSID rclsid, REFIID riid, LPVOID *ppv) {
 STDAPI DllCanUnloadNow() { return g_lServerRefs == 0 ? S_OK : S_FALSE; }
 
 STDAPI DllRegisterServer() {
-    if (g_szModulePath[0] == L'\0') return E_UNEXPECTED;
+    if (g_szModulePath[0] == L'\0') {
+        SimTraceFailure(L"register simcam.dll: find its own path", E_UNEXPECTED);
+        return E_UNEXPECTED;
+    }
     for (int i = 0; i < g_SimClassCount; ++i) {
         HRESULT hr = RegisterClassEntry(g_SimClasses[i]);
         if (FAILED(hr)) {
+            TraceStep(L"register class", g_SimClasses[i].pszName, hr);
             UndoClasses(i + 1);
             return hr;
         }
@@ -194,6 +202,7 @@ STDAPI DllRegisterServer() {
     for (int i = 0; i < g_SimRegistrarCount; ++i) {
         HRESULT hr = g_SimRegistrars[i].pfnRegister(TRUE);
         if (FAILED(hr)) {
+            TraceStep(L"registration step", g_SimRegistrars[i].pszName, hr);
             UndoRegistrars(i + 1);
             UndoClasses(g_SimClassCount);
             return hr;
@@ -207,7 +216,10 @@ STDAPI DllUnregisterServer() {
     HRESULT hrResult = S_OK;
     for (int i = g_SimClassCount - 1; i >= 0; --i) {
         HRESULT hr = UnregisterClassEntry(g_SimClasses[i]);
-        if (FAILED(hr)) hrResult = hr;
+        if (FAILED(hr)) {
+            TraceStep(L"unregister class", g_SimClasses[i].pszName, hr);
+            hrResult = hr;
+        }
     }
     return hrResult;
 }

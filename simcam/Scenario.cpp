@@ -14,38 +14,38 @@
 // and chip_reg, which add up. Numbers are decimal or 0x-hexadecimal; yes/no
 // values also accept true/false, on/off and 1/0.
 //
-// Keys of [camera] and their defaults (camera index i):
-//   name           friendly name                 Tessaline 5MPixel Cam
-//   path           device interface path         \\?\usb#vid_2c7a&pid_04e1&mi_00#6&2f3a8c1&0&000<i>#{65e8773d-8f56-11d0-a3b9-00a0c9223196}\global
-//                                                (built from vid and pid when those are given)
-//   vid, pid       USB IDs, 4 hex digits         taken from the path's vid_/pid_, else 2C7A and 04E1
-//   record_prefix  text before the path in the   @device:pnp:
-//                  extension-unit device record
-//   present        plugged in                    yes
-//   still_pin      the filter has a still pin    yes
-//   video_control  IAMVideoControl on the filter yes
-//   caps_size      VIDEO_STREAM_CONFIG_CAPS size 128
+// Keys of [camera]. A key not given keeps the default camera's value: those
+// are set in one place, OpenSection below (SetCameraDefaults and the sensor
+// and chip IDs); the built-in scenario is one
+// empty [camera] section, and scenarios/default.txt writes every value out
+// (a test holds it equal to the built-in camera).
+//   name           friendly name
+//   path           device interface path; by default built from vid and pid:
+//                  \\?\usb#vid_<vid>&pid_<pid>&mi_00#6&2f3a8c1&0&000<i>#{65e8773d-8f56-11d0-a3b9-00a0c9223196}\global
+//                  for camera index i
+//   vid, pid       USB IDs, 4 hex digits; taken from a given path's vid_/pid_
+//   record_prefix  text before the path in the extension-unit device record
+//   present        plugged in
+//   still_pin      the filter has a still pin
+//   video_control  IAMVideoControl on the filter
+//   caps_size      VIDEO_STREAM_CONFIG_CAPS size
 //   capture        capture pin formats, "SUBTYPE WxH" items separated by
 //                  commas, SUBTYPE YUY2 or MJPG; the first is the current one
-//                                                YUY2 640x480, YUY2 320x240, YUY2 1280x960, YUY2 2592x1944,
-//                                                MJPG 640x480, MJPG 320x240, MJPG 1280x960, MJPG 1920x1080, MJPG 2592x1944
-//   still          still pin formats, same form  MJPG 2592x1944, MJPG 1280x960, MJPG 640x480,
-//                                                YUY2 2592x1944, YUY2 1280x960, YUY2 640x480
-//   firmware       firmware version (index 153)  7
-//   firmware_date  YY.M.D (indexes 150..152)     13.5.21
-//   flash          a flash is connected          yes
-//   sensor_id      sensor registers 0x300A/B     0x5640
-//   chip_id        byte 3 of control 7           0x17
-//   best_focus     lens position where the scene is sharp, 0..255    160
-//   lens           lens position at power-up and after a reset       40
-//   not_ready_ms   sensor not ready this long after power-up          0
-//   reset_ms       sensor not ready this long after a reset (0xB005)  300
-//   sticky_ack     autofocus acknowledge 0x3023 never clears          no
+//   still          still pin formats, same form
+//   firmware       firmware version (index 153)
+//   firmware_date  YY.M.D (indexes 150..152)
+//   flash          a flash is connected
+//   sensor_id      sensor registers 0x300A/B
+//   chip_id        byte 3 of control 7
+//   best_focus     lens position where the scene is sharp, 0..255
+//   lens           lens position at power-up and after a reset
+//   not_ready_ms   sensor not ready this long after power-up
+//   reset_ms       sensor not ready this long after a reset (0xB005)
+//   sticky_ack     autofocus acknowledge 0x3023 never clears
 //   brightness, contrast, hue, saturation, sharpness, gamma,
 //   color_enable, white_balance, exposure
 //                  control values within the ranges of SimCamDefaults.h
-//                                                the ranges' defaults
-//   white_balance_auto, exposure_auto            yes
+//   white_balance_auto, exposure_auto
 //   sensor_reg     ADDRESS:VALUE, a sensor register set after power-up (repeatable)
 //   chip_reg       ADDRESS:VALUE, a bridge-chip register (repeatable); 0x8107
 //                  sets the flash presence (bit 1 = none) and the latch (bit 0)
@@ -630,27 +630,8 @@ bool ParseText(ParseContext *pCtx, const char *pszText) {
     return true;
 }
 
-const char kDefaultScenario[] = R"(# The default camera: the viewer's own 5-megapixel camera.
-[camera]
-name = Tessaline 5MPixel Cam
-path = \\?\usb#vid_2c7a&pid_04e1&mi_00#6&2f3a8c1&0&0000#{65e8773d-8f56-11d0-a3b9-00a0c9223196}\global
-record_prefix = @device:pnp:
-present = yes
-still_pin = yes
-video_control = yes
-caps_size = 128
-capture = YUY2 640x480, YUY2 320x240, YUY2 1280x960, YUY2 2592x1944, MJPG 640x480, MJPG 320x240, MJPG 1280x960, MJPG 1920x1080, MJPG 2592x1944
-still = MJPG 2592x1944, MJPG 1280x960, MJPG 640x480, YUY2 2592x1944, YUY2 1280x960, YUY2 640x480
-firmware = 7
-firmware_date = 13.5.21
-flash = yes
-sensor_id = 0x5640
-chip_id = 0x17
-best_focus = 160
-lens = 40
-not_ready_ms = 0
-reset_ms = 300
-)";
+// The default camera: one section that keeps every default.
+const char kDefaultScenario[] = "[camera]\n";
 
 }  // namespace
 

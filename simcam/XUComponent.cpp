@@ -11,7 +11,8 @@
 #include <new>
 
 #include "CameraState.h"
-#include "Module.h"
+#include "ComObject.h"
+#include "ComPtr.h"
 #include "XUComponent.h"
 
 const CLSID CLSID_SimVMDevice = {0xA917C758, 0x4119, 0x11DA, {0xAE, 0x0E, 0x00, 0x0D, 0x56, 0xAC, 0x7B, 0x4C}};
@@ -44,39 +45,6 @@ void LogBytes(SimLogEntry *pEntry, const BYTE *pData, ULONG cb) {
     pEntry->dataLen = cbLog;
 }
 
-// One reference count per object; QueryInterface answers IUnknown and iid.
-template <class Interface>
-class SimComObject : public Interface {
-public:
-    explicit SimComObject(const IID &iid) : m_lRef(1), m_iid(iid) { SimModuleAddRef(); }
-    SimComObject(const SimComObject &) = delete;
-    SimComObject &operator=(const SimComObject &) = delete;
-
-    STDMETHODIMP QueryInterface(REFIID riid, void **ppv) override {
-        if (!ppv) return E_POINTER;
-        if (IsEqualIID(riid, IID_IUnknown) || IsEqualIID(riid, m_iid)) {
-            *ppv = static_cast<Interface *>(this);
-            this->AddRef();
-            return S_OK;
-        }
-        *ppv = nullptr;
-        return E_NOINTERFACE;
-    }
-    STDMETHODIMP_(ULONG) AddRef() override { return static_cast<ULONG>(InterlockedIncrement(&m_lRef)); }
-    STDMETHODIMP_(ULONG) Release() override {
-        LONG lRef = InterlockedDecrement(&m_lRef);
-        if (lRef == 0) delete this;
-        return static_cast<ULONG>(lRef);
-    }
-
-protected:
-    virtual ~SimComObject() { SimModuleRelease(); }
-
-private:
-    LONG m_lRef;
-    const IID &m_iid;
-};
-
 // ---------------------------------------------------------------------------
 // Device object: names one camera of the scenario.
 
@@ -91,13 +59,9 @@ private:
 
 // The camera a device object names, or -1 when it is not one of ours.
 LONG CameraOfDeviceObject(IUnknown *pDevice) {
-    ISimDeviceHandle *pHandle = nullptr;
-    if (FAILED(pDevice->QueryInterface(IID_ISimDeviceHandle, reinterpret_cast<void **>(&pHandle))) || !pHandle) {
-        return -1;
-    }
-    LONG lCamera = pHandle->CameraIndex();
-    pHandle->Release();
-    return lCamera;
+    ComPtr<ISimDeviceHandle> pHandle;
+    if (FAILED(pDevice->QueryInterface(IID_ISimDeviceHandle, pHandle.OutVoid())) || !pHandle) return -1;
+    return pHandle->CameraIndex();
 }
 
 // ---------------------------------------------------------------------------
@@ -109,7 +73,7 @@ public:
 
     HRESULT STDMETHODCALLTYPE EnumerateDevices(SimDeviceRecord *pRecords, ULONG *pulCount, ULONG ulCapacity) override {
         SimStateGuard guard;
-        if (!guard.Get()) return E_UNEXPECTED;
+        if (!guard.Get()) return SimStateError();
         SimLogEntry entry = NewEntry(SIM_OP_ENUMERATE, -1);
         entry.arg[0] = ulCapacity;
         LONG lResult = S_OK;
@@ -124,7 +88,7 @@ public:
     HRESULT STDMETHODCALLTYPE OpenDevice(WCHAR *pszDeviceString, UINT cchFriendlyName, IUnknown **ppDevice,
                                          ULONG *pulDeviceValue) override {
         SimStateGuard guard;
-        if (!guard.Get()) return E_UNEXPECTED;
+        if (!guard.Get()) return SimStateError();
         SimLogEntry entry = NewEntry(SIM_OP_OPEN, -1);
         entry.arg[0] = cchFriendlyName;
         LONG lResult = S_OK;
@@ -326,7 +290,7 @@ private:
     template <class Body>
     HRESULT Transact(SimLogEntry *pEntry, Body body) {
         SimStateGuard guard;
-        if (!guard.Get()) return E_UNEXPECTED;
+        if (!guard.Get()) return SimStateError();
         pEntry->camera = m_lCamera;
         LONG lResult = S_OK;
         if (!SimTakeFault(guard.Get(), static_cast<SimOp>(pEntry->op), &lResult)) {
@@ -346,7 +310,7 @@ private:
 
     HRESULT Bind(SimLogEntry *pEntry, LONG lCamera) {
         SimStateGuard guard;
-        if (!guard.Get()) return E_UNEXPECTED;
+        if (!guard.Get()) return SimStateError();
         LONG lResult = S_OK;
         if (!SimTakeFault(guard.Get(), static_cast<SimOp>(pEntry->op), &lResult)) {
             if (guard.Camera(lCamera)) {
@@ -371,19 +335,13 @@ template <class Object>
 HRESULT CreateObject(SimOp op, REFIID riid, void **ppv) {
     *ppv = nullptr;
     SimStateGuard guard;
-    if (!guard.Get()) return E_UNEXPECTED;
+    if (!guard.Get()) return SimStateError();
     SimLogEntry entry = NewEntry(op, -1);
     LONG lResult = S_OK;
     bool bFault = SimTakeFault(guard.Get(), op, &lResult);
     if (!bFault || SUCCEEDED(lResult)) {
-        Object *pObject = new (std::nothrow) Object();
-        if (!pObject) {
-            lResult = E_OUTOFMEMORY;
-        } else {
-            HRESULT hr = pObject->QueryInterface(riid, ppv);
-            pObject->Release();
-            if (FAILED(hr)) lResult = hr;
-        }
+        HRESULT hr = SimHandOut(new (std::nothrow) Object(), riid, ppv);
+        if (FAILED(hr)) lResult = hr;
     }
     entry.result = lResult;
     SimAppendLog(guard.Get(), entry);

@@ -7,6 +7,7 @@
 
 #include "CameraState.h"
 #include "SimGuids.h"
+#include "SimTrace.h"
 
 namespace {
 
@@ -101,7 +102,7 @@ HRESULT SyncDevices() {
     int iCount = 0;
     {
         SimStateGuard state;
-        if (!state.Get()) return E_UNEXPECTED;
+        if (!state.Get()) return SimStateError();
         iCount = state->cameraCount;
         if (iCount < 0) iCount = 0;
         if (iCount > SIMCAM_MAX_CAMERAS) iCount = SIMCAM_MAX_CAMERAS;
@@ -129,15 +130,20 @@ HRESULT SyncDevices() {
 
 void SimOnCamerasChanged() {
     if (DevicesDisabled()) return;
-    (void)SyncDevices();
+    HRESULT hr = SyncDevices();
+    if (FAILED(hr)) SimTraceFailure(L"sync the video-input device registration", hr);
 }
 
 HRESULT SimRegisterVideoDevices(BOOL bRegister) {
+    // A failed registration is traced by the module, with the step's name.
     if (bRegister) return DevicesDisabled() ? S_OK : SyncDevices();
     HKEY hInstance = nullptr;
     LONG lErr = RegOpenKeyExW(HKEY_CLASSES_ROOT, kInstanceKey, 0, KEY_READ | KEY_WRITE, &hInstance);
     if (lErr == ERROR_FILE_NOT_FOUND) return S_OK;
-    if (lErr != ERROR_SUCCESS) return HRESULT_FROM_WIN32(lErr);
+    if (lErr != ERROR_SUCCESS) {
+        SimTraceFailure(L"unregister the video-input devices", HRESULT_FROM_WIN32(lErr));
+        return HRESULT_FROM_WIN32(lErr);
+    }
     RemoveStaleKeys(hInstance, nullptr, 0);
     RegCloseKey(hInstance);
     return S_OK;

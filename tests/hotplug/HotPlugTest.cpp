@@ -14,6 +14,7 @@
 #include <utility>
 #include <vector>
 
+#include "ComCreate.h"
 #include "SimCamControl.h"
 #include "../simcam_tool/ToolRunner.h"
 
@@ -84,33 +85,26 @@ std::string Narrow(const std::wstring &text) { return std::string(text.begin(), 
 // (friendly name, device path) of every video-input device.
 std::vector<std::pair<std::wstring, std::wstring>> VideoDevices() {
     std::vector<std::pair<std::wstring, std::wstring>> devices;
-    ICreateDevEnum *pDevEnum = nullptr;
-    if (FAILED(CoCreateInstance(CLSID_SystemDeviceEnum, nullptr, CLSCTX_INPROC_SERVER, IID_ICreateDevEnum,
-                                reinterpret_cast<void **>(&pDevEnum))))
+    ComPtr<ICreateDevEnum> pDevEnum;
+    ComPtr<IEnumMoniker> pEnum;
+    if (FAILED(CreateComObject(CLSID_SystemDeviceEnum, pDevEnum)) ||
+        pDevEnum->CreateClassEnumerator(CLSID_VideoInputDeviceCategory, &pEnum, 0) != S_OK) {
         return devices;
-    IEnumMoniker *pEnum = nullptr;
-    if (pDevEnum->CreateClassEnumerator(CLSID_VideoInputDeviceCategory, &pEnum, 0) == S_OK) {
-        IMoniker *pMoniker = nullptr;
-        while (pEnum->Next(1, &pMoniker, nullptr) == S_OK) {
-            IPropertyBag *pBag = nullptr;
-            if (SUCCEEDED(
-                    pMoniker->BindToStorage(nullptr, nullptr, IID_IPropertyBag, reinterpret_cast<void **>(&pBag)))) {
-                VARIANT name, path;
-                VariantInit(&name);
-                VariantInit(&path);
-                if (SUCCEEDED(pBag->Read(L"FriendlyName", &name, nullptr)) &&
-                    SUCCEEDED(pBag->Read(L"DevicePath", &path, nullptr)) && name.vt == VT_BSTR && path.vt == VT_BSTR) {
-                    devices.emplace_back(name.bstrVal, path.bstrVal);
-                }
-                VariantClear(&name);
-                VariantClear(&path);
-                pBag->Release();
-            }
-            pMoniker->Release();
-        }
-        pEnum->Release();
     }
-    pDevEnum->Release();
+    ComPtr<IMoniker> pMoniker;
+    while (pEnum->Next(1, &pMoniker, nullptr) == S_OK) {
+        ComPtr<IPropertyBag> pBag;
+        if (FAILED(pMoniker->BindToStorage(nullptr, nullptr, IID_IPropertyBag, pBag.OutVoid()))) continue;
+        VARIANT name, path;
+        VariantInit(&name);
+        VariantInit(&path);
+        if (SUCCEEDED(pBag->Read(L"FriendlyName", &name, nullptr)) &&
+            SUCCEEDED(pBag->Read(L"DevicePath", &path, nullptr)) && name.vt == VT_BSTR && path.vt == VT_BSTR) {
+            devices.emplace_back(name.bstrVal, path.bstrVal);
+        }
+        VariantClear(&name);
+        VariantClear(&path);
+    }
     return devices;
 }
 

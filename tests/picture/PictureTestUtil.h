@@ -14,6 +14,13 @@ SimPictureInput DefaultInput();
 // Renders a frame; fails the test (and returns an empty vector) on 0.
 std::vector<BYTE> Render(const SimPictureInput &input, DWORD subtype, LONG width, LONG height);
 
+// Means of whole luma levels over a region of some thousand pixels move by
+// at least 1e-4 when one pixel changes by one level: two means closer than
+// this tolerance come from the same pixels. Computed means are compared with
+// it, never exactly (the last bits of a float result may differ between
+// builds).
+const double kSameMeanTolerance = 1e-6;
+
 struct Yuv {
     int y, u, v;
 };

@@ -12,9 +12,11 @@
 #include <string>
 #include <thread>
 
+#include "ComCreate.h"
 #include "SimCamControl.h"
 #include "SimCamDefaults.h"
 #include "ComponentTestMain.h"
+#include "common/DebuggerRun.h"
 #include "XUComponent.h"
 
 // The component's identifiers (simcam.dll keeps its own copies inside).
@@ -34,29 +36,19 @@ const char kThreeCameras[] =
     "[camera]\nname = Third\nrecord_prefix = @x:\nfirmware = 4\nfirmware_date = 9.1.2\n"
     "[camera]\nname = Fourth\n";
 
-template <class T>
-void SafeRelease(T **pp) {
-    if (*pp) {
-        (*pp)->Release();
-        *pp = nullptr;
-    }
-}
-
 // One simulated session: both objects created through COM, the default
 // scenario loaded, the log empty.
 class Component : public ::testing::Test {
 protected:
     void SetUp() override {
         SimLoadDefaultScenario();
-        ASSERT_EQ(S_OK, CoCreateInstance(CLSID_SimVMDevice, nullptr, CLSCTX_INPROC_SERVER, IID_ISimVMDevice,
-                                         reinterpret_cast<void **>(&m_pDevice)));
-        ASSERT_EQ(S_OK, CoCreateInstance(CLSID_SimXUVMControl, nullptr, CLSCTX_INPROC_SERVER, IID_ISimXUVMControl,
-                                         reinterpret_cast<void **>(&m_pControl)));
+        ASSERT_EQ(S_OK, CreateComObject(CLSID_SimVMDevice, IID_ISimVMDevice, m_pDevice));
+        ASSERT_EQ(S_OK, CreateComObject(CLSID_SimXUVMControl, IID_ISimXUVMControl, m_pControl));
         SimLogClear();
     }
     void TearDown() override {
-        SafeRelease(&m_pControl);
-        SafeRelease(&m_pDevice);
+        m_pControl.Clear();
+        m_pDevice.Clear();
         SimLoadDefaultScenario();
     }
 
@@ -66,14 +58,13 @@ protected:
         ULONG ulCount = 0;
         ASSERT_EQ(S_OK, m_pDevice->EnumerateDevices(records, &ulCount, 10));
         ASSERT_LT(ulRecord, ulCount);
-        IUnknown *pObject = nullptr;
+        ComPtr<IUnknown> pObject;
         ULONG ulValue = 0;
         ASSERT_EQ(S_OK, m_pDevice->OpenDevice(records[ulRecord].pszDeviceString,
                                               SysStringLen(records[ulRecord].bstrFriendlyName), &pObject, &ulValue));
-        ASSERT_NE(nullptr, pObject);
+        ASSERT_TRUE(pObject);
         EXPECT_EQ(S_OK, m_pControl->BindDeviceValue(ulValue));
-        EXPECT_EQ(S_OK, m_pControl->BindDeviceObject(pObject));
-        pObject->Release();
+        EXPECT_EQ(S_OK, m_pControl->BindDeviceObject(pObject.Get()));
     }
 
     HRESULT WriteSensor(WORD address, BYTE value) {
@@ -97,8 +88,8 @@ protected:
         return entry;
     }
 
-    ISimVMDevice *m_pDevice = nullptr;
-    ISimXUVMControl *m_pControl = nullptr;
+    ComPtr<ISimVMDevice> m_pDevice;
+    ComPtr<ISimXUVMControl> m_pControl;
 };
 
 TEST(ComponentServer, ClassesAreRegisteredInProcessForBothModels) {
@@ -239,7 +230,7 @@ TEST_F(Component, OpenChecksTheRecordAndBindingSelectsTheCamera) {
 
     // A value or an object that is not one of ours binds nothing.
     EXPECT_EQ(E_INVALIDARG, m_pControl->BindDeviceValue(0x12345678));
-    EXPECT_EQ(E_INVALIDARG, m_pControl->BindDeviceObject(m_pDevice));
+    EXPECT_EQ(E_INVALIDARG, m_pControl->BindDeviceObject(m_pDevice.Get()));
     EXPECT_EQ(E_INVALIDARG, m_pControl->BindDeviceObject(nullptr));
     ASSERT_EQ(S_OK, m_pControl->ReadInfoValue(SIM_INFO_BUS_ADDRESS, 150, &usVersion));
     EXPECT_EQ(9, usVersion);
@@ -506,6 +497,58 @@ TEST(CrossProcess, AnotherProcessSharesTheCameras) {
     CloseHandle(pi.hProcess);
     EXPECT_EQ(0u, dwExit);  // the child saw our value
     EXPECT_EQ(kCrossProcessChildValue, SimGetSensorRegister(0, kCrossProcessProbe));
+}
+
+// Runs the state-unavailable child in the given instance under this process
+// as its debugger: the plain way to read simcam's lines.
+DebuggerRunResult RunStateUnavailableChild(const std::wstring &instance) {
+    WCHAR szOwnInstance[128] = L"";
+    DWORD cchOwn = GetEnvironmentVariableW(L"SIMCAM_INSTANCE", szOwnInstance, ARRAYSIZE(szOwnInstance));
+    (void)SetEnvironmentVariableW(L"SIMCAM_INSTANCE", instance.c_str());
+    std::string arg(kStateUnavailableChildArg);
+    DebuggerRunResult result =
+        RunUnderDebugger(L"\"" + CurrentProgramPath() + L"\" " + std::wstring(arg.begin(), arg.end()), 60000);
+    (void)SetEnvironmentVariableW(L"SIMCAM_INSTANCE",
+                                  cchOwn > 0 && cchOwn < ARRAYSIZE(szOwnInstance) ? szOwnInstance : nullptr);
+    return result;
+}
+
+// How many lines begin with prefix.
+size_t LinesStartingWith(const std::vector<std::wstring> &lines, const std::wstring &prefix) {
+    size_t cLines = 0;
+    for (const std::wstring &line : lines) {
+        if (line.compare(0, prefix.size(), prefix) == 0) ++cLines;
+    }
+    return cLines;
+}
+
+// A state that cannot be mapped fails whatever needs it, and says why.
+TEST(StateUnavailable, NameTakenByAnotherObjectFailsEveryCallWithItsReason) {
+    const std::wstring instance = L"simcam_component_test.blocked";
+    // An event holds the name the state's mapping would take.
+    HANDLE hBlocker = CreateEventW(nullptr, TRUE, FALSE, (L"Local\\SimCamState." + instance).c_str());
+    ASSERT_NE(nullptr, hBlocker);
+    DebuggerRunResult result = RunStateUnavailableChild(instance);
+    CloseHandle(hBlocker);
+    ASSERT_TRUE(result.bStarted);
+    ASSERT_TRUE(result.bFinished);
+    EXPECT_EQ(0u, result.dwExitCode) << "a call without the state did not fail";
+    // ERROR_INVALID_HANDLE: the name belongs to an object of another type.
+    EXPECT_EQ(1u, LinesStartingWith(result.lines, L"simcam: create the camera state mapping failed: 0x80070006 "));
+    EXPECT_GE(LinesStartingWith(result.lines, L"simcam: use the camera state failed: 0x80070006 "), 2u);
+    for (const std::wstring &line : result.lines) {
+        EXPECT_EQ(L"\r\n", line.substr(line.size() - 2)) << std::string(line.begin(), line.end());
+    }
+}
+
+TEST(StateUnavailable, InstanceNameTooLongIsNotTakenForTheDefault) {
+    DebuggerRunResult result = RunStateUnavailableChild(std::wstring(100, L'x'));
+    ASSERT_TRUE(result.bFinished);
+    EXPECT_EQ(0u, result.dwExitCode) << "the default state was used instead";
+    // ERROR_FILENAME_EXCED_RANGE.
+    EXPECT_EQ(1u, LinesStartingWith(result.lines,
+                                    L"simcam: read SIMCAM_INSTANCE for the camera state failed: "
+                                    L"0x800700ce "));
 }
 
 TEST(ControlApi, BadIndexesAndArguments) {

@@ -6,8 +6,10 @@
 
 #include <gtest/gtest.h>
 
+#include "ComCreate.h"
 #include "ComponentTestMain.h"
 #include "SimCamControl.h"
+#include "XUComponent.h"
 
 namespace {
 
@@ -17,10 +19,26 @@ int RunCrossProcessChild() {
     return SimSetSensorRegister(0, kCrossProcessProbe, static_cast<BYTE>(kCrossProcessChildValue)) == 1 ? 0 : 2;
 }
 
+// Exit code 0 when creating the component, loading a scenario and reading
+// the camera count all failed for want of the state.
+int RunStateUnavailableChild() {
+    if (FAILED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED))) return 3;
+    ComPtr<IUnknown> pControl;
+    HRESULT hr = CreateComObject(CLSID_SimXUVMControl, IID_IUnknown, pControl);
+    int iResult = 0;
+    if (SUCCEEDED(hr) || pControl) iResult = 4;
+    if (SimLoadScenarioText("[camera]\n") != 0) iResult = 5;
+    if (SimCameraCount() != 0) iResult = 6;
+    pControl.Clear();
+    CoUninitialize();
+    return iResult;
+}
+
 }  // namespace
 
 int main(int argc, char **argv) {
     if (argc == 2 && strcmp(argv[1], kCrossProcessChildArg) == 0) return RunCrossProcessChild();
+    if (argc == 2 && strcmp(argv[1], kStateUnavailableChildArg) == 0) return RunStateUnavailableChild();
     HRESULT hr = CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
     if (FAILED(hr)) return 3;
     ::testing::InitGoogleTest(&argc, argv);

@@ -1,4 +1,4 @@
-// ComponentTestMain.h - the second role of the component test program: run
+// ComponentTestMain.h - the child roles of the component test program. Run
 // with kCrossProcessChildArg it checks and changes one sensor register of
 // the shared state and exits, so a test can see the state from two processes.
 #ifndef TESTS_SIMCAM_COMPONENTTESTMAIN_H
@@ -10,5 +10,10 @@ const char kCrossProcessChildArg[] = "--cross-process-child";
 const WORD kCrossProcessProbe = 0x6000;
 const int kCrossProcessParentValue = 0xA5;
 const int kCrossProcessChildValue = 0x5A;
+
+// The third role: run with kStateUnavailableChildArg in an instance whose
+// camera state cannot be mapped, it checks that every call needing the state
+// fails (exit code 0 when they all did).
+const char kStateUnavailableChildArg[] = "--state-unavailable-child";
 
 #endif  // TESTS_SIMCAM_COMPONENTTESTMAIN_H
