@@ -4,6 +4,7 @@
 #include "filter/CameraControls.h"
 
 #include "CameraState.h"
+#include "CritSecLock.h"
 #include "filter/MediaTypes.h"
 #include "filter/SourceFilter.h"
 
@@ -69,69 +70,42 @@ HRESULT GetControl(int iCamera, int iControl, long *plValue, long *plFlags) {
     return S_OK;
 }
 
-// IAMCameraControl property numbers map to the camera state's controls.
-int CameraControlIndex(long lProperty) { return lProperty == CameraControl_Exposure ? kExposure : -2; }
-
-int ProcAmpIndex(long lProperty) {
-    return lProperty >= 0 && lProperty < SIM_PA_COUNT ? static_cast<int>(lProperty) : -2;
-}
-
 // Frame intervals a UVC camera of this kind lists for one size, fastest first.
 const REFERENCE_TIME kFrameIntervals[] = {333333, 666666, 1000000, 2000000, 3333333, 5000000, 10000000};
 
+// IAMCameraControl property numbers map to the camera state's controls.
+int ControlIndex(SimControlSet set, long lProperty) {
+    if (set == SIM_CONTROLS_CAMERA) return lProperty == CameraControl_Exposure ? kExposure : -2;
+    return lProperty >= 0 && lProperty < SIM_PA_COUNT ? static_cast<int>(lProperty) : -2;
+}
+
 }  // namespace
 
-// ---------------------------------------------------------------------------
-// IAMVideoProcAmp
-
-STDMETHODIMP SimProcAmpPart::QueryInterface(REFIID riid, void **ppv) { return m_pOwner->QueryInterface(riid, ppv); }
-STDMETHODIMP_(ULONG) SimProcAmpPart::AddRef() { return m_pOwner->AddRef(); }
-STDMETHODIMP_(ULONG) SimProcAmpPart::Release() { return m_pOwner->Release(); }
-
-STDMETHODIMP SimProcAmpPart::GetRange(long Property, long *pMin, long *pMax, long *pSteppingDelta, long *pDefault,
-                                      long *pCapsFlags) {
-    return GetControlRange(ProcAmpIndex(Property), pMin, pMax, pSteppingDelta, pDefault, pCapsFlags);
+HRESULT SimFilterQueryInterface(SimSourceFilter *pFilter, REFIID riid, void **ppv) {
+    return pFilter->QueryInterface(riid, ppv);
 }
-
-STDMETHODIMP SimProcAmpPart::Set(long Property, long lValue, long Flags) {
-    return SetControl(m_pOwner->CameraIndex(), ProcAmpIndex(Property), lValue, Flags);
-}
-
-STDMETHODIMP SimProcAmpPart::Get(long Property, long *lValue, long *Flags) {
-    return GetControl(m_pOwner->CameraIndex(), ProcAmpIndex(Property), lValue, Flags);
-}
+ULONG SimFilterAddRef(SimSourceFilter *pFilter) { return pFilter->AddRef(); }
+ULONG SimFilterRelease(SimSourceFilter *pFilter) { return pFilter->Release(); }
 
 // ---------------------------------------------------------------------------
-// IAMCameraControl
+// IAMVideoProcAmp and IAMCameraControl
 
-STDMETHODIMP SimCameraControlPart::QueryInterface(REFIID riid, void **ppv) {
-    return m_pOwner->QueryInterface(riid, ppv);
-}
-STDMETHODIMP_(ULONG) SimCameraControlPart::AddRef() { return m_pOwner->AddRef(); }
-STDMETHODIMP_(ULONG) SimCameraControlPart::Release() { return m_pOwner->Release(); }
-
-STDMETHODIMP SimCameraControlPart::GetRange(long Property, long *pMin, long *pMax, long *pSteppingDelta, long *pDefault,
-                                            long *pCapsFlags) {
-    return GetControlRange(CameraControlIndex(Property), pMin, pMax, pSteppingDelta, pDefault, pCapsFlags);
+HRESULT SimControlGetRange(SimSourceFilter *, SimControlSet set, long lProperty, long *pMin, long *pMax, long *pStep,
+                           long *pDefault, long *pCapsFlags) {
+    return GetControlRange(ControlIndex(set, lProperty), pMin, pMax, pStep, pDefault, pCapsFlags);
 }
 
-STDMETHODIMP SimCameraControlPart::Set(long Property, long lValue, long Flags) {
-    return SetControl(m_pOwner->CameraIndex(), CameraControlIndex(Property), lValue, Flags);
+HRESULT SimControlSetValue(SimSourceFilter *pFilter, SimControlSet set, long lProperty, long lValue, long lFlags) {
+    return SetControl(pFilter->CameraIndex(), ControlIndex(set, lProperty), lValue, lFlags);
 }
 
-STDMETHODIMP SimCameraControlPart::Get(long Property, long *lValue, long *Flags) {
-    return GetControl(m_pOwner->CameraIndex(), CameraControlIndex(Property), lValue, Flags);
+HRESULT SimControlGetValue(SimSourceFilter *pFilter, SimControlSet set, long lProperty, long *plValue, long *plFlags) {
+    return GetControl(pFilter->CameraIndex(), ControlIndex(set, lProperty), plValue, plFlags);
 }
 
 // ---------------------------------------------------------------------------
 // IAMVideoControl: the still pin can be triggered (by software, or armed for
 // the camera's button); the capture pin has no modes.
-
-STDMETHODIMP SimVideoControlPart::QueryInterface(REFIID riid, void **ppv) {
-    return m_pOwner->QueryInterface(riid, ppv);
-}
-STDMETHODIMP_(ULONG) SimVideoControlPart::AddRef() { return m_pOwner->AddRef(); }
-STDMETHODIMP_(ULONG) SimVideoControlPart::Release() { return m_pOwner->Release(); }
 
 namespace {
 
@@ -143,8 +117,8 @@ LONG CapsOf(const SimOutputPin *pPin) {
 // the caller names.
 HRESULT CapabilityAt(SimOutputPin *pPin, long iIndex, SIZE dimensions, SimCapability *pCap) {
     if (iIndex < 0) return E_INVALIDARG;
-    SimMediaType mt;
-    HRESULT hr = pPin->GetMediaType(static_cast<int>(iIndex) + 1, &mt);
+    MediaTypeHolder mt;
+    HRESULT hr = pPin->GetMediaType(static_cast<int>(iIndex) + 1, mt.Get());
     if (FAILED(hr)) return hr;
     if (hr != S_OK) return E_INVALIDARG;
     const VIDEOINFOHEADER *pVih = reinterpret_cast<const VIDEOINFOHEADER *>(mt.Get()->pbFormat);
@@ -170,24 +144,21 @@ STDMETHODIMP SimVideoControlPart::SetMode(IPin *pPin, long Mode) {
     SimOutputPin *pOurs = m_pOwner->PinFromInterface(pPin);
     if (!pOurs) return E_INVALIDARG;
     if ((Mode & ~CapsOf(pOurs)) != 0) return E_INVALIDARG;
-    EnterCriticalSection(m_pOwner->Lock());
+    CritSecLock lock(m_pOwner->Lock());
     LONG lKept = Mode & ~VideoControlFlag_Trigger;  // the trigger is an action, not a mode
     if (pOurs->Kind() == SIM_PIN_STILL)
         m_lStillMode = lKept;
     else
         m_lCaptureMode = lKept;
-    HRESULT hr = (Mode & VideoControlFlag_Trigger) ? pOurs->TriggerStill() : S_OK;
-    LeaveCriticalSection(m_pOwner->Lock());
-    return hr;
+    return (Mode & VideoControlFlag_Trigger) ? pOurs->TriggerStill() : S_OK;
 }
 
 STDMETHODIMP SimVideoControlPart::GetMode(IPin *pPin, long *Mode) {
     if (!pPin || !Mode) return E_POINTER;
     SimOutputPin *pOurs = m_pOwner->PinFromInterface(pPin);
     if (!pOurs) return E_INVALIDARG;
-    EnterCriticalSection(m_pOwner->Lock());
+    CritSecLock lock(m_pOwner->Lock());
     *Mode = pOurs->Kind() == SIM_PIN_STILL ? m_lStillMode : m_lCaptureMode;
-    LeaveCriticalSection(m_pOwner->Lock());
     return S_OK;
 }
 

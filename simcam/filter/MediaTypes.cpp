@@ -138,38 +138,3 @@ bool SimPartialMatch(const AM_MEDIA_TYPE *pmt, const AM_MEDIA_TYPE *pPartial) {
         return false;
     return true;
 }
-
-HRESULT SimCopyMediaType(AM_MEDIA_TYPE *pDst, const AM_MEDIA_TYPE *pSrc) {
-    *pDst = *pSrc;
-    pDst->pbFormat = nullptr;
-    pDst->cbFormat = 0;
-    if (pSrc->cbFormat && pSrc->pbFormat) {
-        pDst->pbFormat = static_cast<BYTE *>(CoTaskMemAlloc(pSrc->cbFormat));
-        if (!pDst->pbFormat) {
-            pDst->pUnk = nullptr;
-            return E_OUTOFMEMORY;
-        }
-        CopyMemory(pDst->pbFormat, pSrc->pbFormat, pSrc->cbFormat);
-        pDst->cbFormat = pSrc->cbFormat;
-    }
-    if (pDst->pUnk) pDst->pUnk->AddRef();
-    return S_OK;
-}
-
-void SimFreeMediaType(AM_MEDIA_TYPE *pmt) {
-    if (!pmt) return;
-    if (pmt->pbFormat) CoTaskMemFree(pmt->pbFormat);
-    pmt->pbFormat = nullptr;
-    pmt->cbFormat = 0;
-    if (pmt->pUnk) {
-        IUnknown *pUnk = pmt->pUnk;
-        pmt->pUnk = nullptr;
-        pUnk->Release();
-    }
-}
-
-void SimDeleteMediaType(AM_MEDIA_TYPE *pmt) {
-    if (!pmt) return;
-    SimFreeMediaType(pmt);
-    CoTaskMemFree(pmt);
-}

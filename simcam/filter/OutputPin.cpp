@@ -5,7 +5,9 @@
 
 #include <strsafe.h>
 
+#include "ComCreate.h"
 #include "SimGuids.h"
+#include "SimTrace.h"
 #include "filter/Enumerators.h"
 #include "filter/MediaTypes.h"
 #include "filter/SourceFilter.h"
@@ -21,26 +23,11 @@ const WCHAR *PinName(SimPinKind kind) { return kind == SIM_PIN_CAPTURE ? L"Captu
 
 const GUID &PinCategory(SimPinKind kind) { return kind == SIM_PIN_CAPTURE ? PIN_CATEGORY_CAPTURE : PIN_CATEGORY_STILL; }
 
-// Takes the filter's lock for one scope.
-class FilterLock {
-public:
-    explicit FilterLock(SimSourceFilter *pFilter) : m_pcs(pFilter->Lock()) { EnterCriticalSection(m_pcs); }
-    ~FilterLock() { LeaveCriticalSection(m_pcs); }
-    FilterLock(const FilterLock &) = delete;
-    FilterLock &operator=(const FilterLock &) = delete;
-
-private:
-    CRITICAL_SECTION *m_pcs;
-};
-
 }  // namespace
 
 SimOutputPin::SimOutputPin(SimSourceFilter *pFilter, SimPinKind kind)
     : m_pFilter(pFilter),
       m_Kind(kind),
-      m_pPeer(nullptr),
-      m_pInputPin(nullptr),
-      m_pAllocator(nullptr),
       m_ConnectedCap(),
       m_rtInterval(0),
       m_hThread(nullptr),
@@ -48,7 +35,6 @@ SimOutputPin::SimOutputPin(SimSourceFilter *pFilter, SimPinKind kind)
       m_bExit(false),
       m_bRunning(false),
       m_tStart(0),
-      m_pClock(nullptr),
       m_llQpcStart(0),
       m_lPendingStills(0),
       m_bFlowStopped(false),
@@ -56,15 +42,13 @@ SimOutputPin::SimOutputPin(SimSourceFilter *pFilter, SimPinKind kind)
       m_lFramesSinceRun(0),
       m_rtFirstFrame(0),
       m_rtLastFrame(0) {
-    ZeroMemory(&m_mtConnected, sizeof(m_mtConnected));
-    InitializeCriticalSection(&m_csStream);
+    if (!m_hWake) SimTraceLastError(L"CreateEvent (pin wake-up)");
 }
 
 SimOutputPin::~SimOutputPin() {
     Deactivate();
     ClearConnection();
     if (m_hWake) CloseHandle(m_hWake);
-    DeleteCriticalSection(&m_csStream);
 }
 
 // ---------------------------------------------------------------------------
@@ -126,7 +110,7 @@ HRESULT SimOutputPin::GetMediaType(int iIndex, AM_MEDIA_TYPE *pmt) {
     if (current.subtype == 0) current = formats.caps[0];
     REFERENCE_TIME rtInterval;
     {
-        FilterLock lock(m_pFilter);
+        CritSecLock lock(m_pFilter->Lock());
         rtInterval = m_rtInterval;
     }
     if (rtInterval == 0 || SimPickFrameInterval(current, rtInterval) != rtInterval) {
@@ -148,7 +132,7 @@ LONG SimOutputPin::BufferCount() const { return m_Kind == SIM_PIN_CAPTURE ? kCap
 
 STDMETHODIMP SimOutputPin::Connect(IPin *pReceivePin, const AM_MEDIA_TYPE *pmt) {
     if (!pReceivePin) return E_POINTER;
-    FilterLock lock(m_pFilter);
+    CritSecLock lock(m_pFilter->Lock());
     if (m_pPeer) return VFW_E_ALREADY_CONNECTED;
     if (m_pFilter->State() != State_Stopped) return VFW_E_NOT_STOPPED;
 
@@ -161,21 +145,18 @@ STDMETHODIMP SimOutputPin::Connect(IPin *pReceivePin, const AM_MEDIA_TYPE *pmt) 
     // Our own types first (the current format leads), then the peer's.
     int iCount = MediaTypeCount();
     for (int i = 0; i < iCount; ++i) {
-        SimMediaType mt;
-        if (GetMediaType(i, &mt) != S_OK) break;
+        MediaTypeHolder mt;
+        if (GetMediaType(i, mt.Get()) != S_OK) break;
         if (SimPartialMatch(mt.Get(), pmt) && SUCCEEDED(TryConnection(pReceivePin, mt.Get(), formats))) return S_OK;
     }
-    IEnumMediaTypes *pEnum = nullptr;
+    ComPtr<IEnumMediaTypes> pEnum;
     if (SUCCEEDED(pReceivePin->EnumMediaTypes(&pEnum)) && pEnum) {
-        AM_MEDIA_TYPE *pPeerType = nullptr;
-        bool bConnected = false;
-        while (!bConnected && pEnum->Next(1, &pPeerType, nullptr) == S_OK) {
-            bConnected = SimPartialMatch(pPeerType, pmt) && SUCCEEDED(TryConnection(pReceivePin, pPeerType, formats));
-            SimDeleteMediaType(pPeerType);
-            pPeerType = nullptr;
+        MediaTypePtr pPeerType;
+        while (pEnum->Next(1, &pPeerType, nullptr) == S_OK) {
+            if (SimPartialMatch(pPeerType.Get(), pmt) &&
+                SUCCEEDED(TryConnection(pReceivePin, pPeerType.Get(), formats)))
+                return S_OK;
         }
-        pEnum->Release();
-        if (bConnected) return S_OK;
     }
     return VFW_E_NO_ACCEPTABLE_TYPES;
 }
@@ -186,33 +167,27 @@ HRESULT SimOutputPin::TryConnection(IPin *pReceivePin, const AM_MEDIA_TYPE *pmt,
     if (!SimMatchCapability(pmt, formats.caps, formats.lCount, &cap, &rtInterval)) return VFW_E_TYPE_NOT_ACCEPTED;
 
     // The pin always offers the type in its own words.
-    SimMediaType mt;
-    HRESULT hr = SimBuildMediaType(cap, rtInterval, &mt);
+    MediaTypeHolder mt;
+    HRESULT hr = SimBuildMediaType(cap, rtInterval, mt.Get());
     if (FAILED(hr)) return hr;
     hr = pReceivePin->ReceiveConnection(static_cast<IPin *>(this), mt.Get());
     if (FAILED(hr)) return hr;
 
-    IMemInputPin *pInput = nullptr;
-    hr = pReceivePin->QueryInterface(IID_IMemInputPin, reinterpret_cast<void **>(&pInput));
-    IMemAllocator *pAllocator = nullptr;
-    const VIDEOINFOHEADER *pVih = reinterpret_cast<const VIDEOINFOHEADER *>(mt.Get()->pbFormat);
-    if (SUCCEEDED(hr)) hr = DecideAllocator(pInput, static_cast<LONG>(pVih->bmiHeader.biSizeImage), &pAllocator);
+    ComPtr<IMemInputPin> pInput;
+    ComPtr<IMemAllocator> pAllocator;
+    hr = pInput.QueryFrom(pReceivePin);
+    if (FAILED(hr)) SimTraceFailure(L"QueryInterface(IMemInputPin) of the peer pin", hr);
+    const VIDEOINFOHEADER *pVih = reinterpret_cast<const VIDEOINFOHEADER *>(mt->pbFormat);
+    if (SUCCEEDED(hr)) hr = DecideAllocator(pInput.Get(), static_cast<LONG>(pVih->bmiHeader.biSizeImage), pAllocator);
     if (FAILED(hr)) {
-        if (pInput) pInput->Release();
         (void)pReceivePin->Disconnect();
         return hr;
     }
-    hr = SimCopyMediaType(&m_mtConnected, mt.Get());
-    if (FAILED(hr)) {
-        pAllocator->Release();
-        pInput->Release();
-        (void)pReceivePin->Disconnect();
-        return hr;
-    }
-    m_pPeer = pReceivePin;
-    m_pPeer->AddRef();
-    m_pInputPin = pInput;
-    m_pAllocator = pAllocator;
+    m_mtConnected.Clear();
+    *m_mtConnected = mt.Detach();
+    m_pPeer.Assign(pReceivePin);
+    m_pInputPin.Attach(pInput.Detach());
+    m_pAllocator.Attach(pAllocator.Detach());
     m_ConnectedCap = cap;
     m_rtInterval = rtInterval;
 
@@ -231,8 +206,8 @@ HRESULT SimOutputPin::TryConnection(IPin *pReceivePin, const AM_MEDIA_TYPE *pmt,
 // Buffers of the size a frame of the connected format can take, from the
 // peer's allocator when it offers one, else from a memory allocator of our
 // own; either way the peer is told which one carries the samples.
-HRESULT SimOutputPin::DecideAllocator(IMemInputPin *pInput, LONG cbFrame, IMemAllocator **ppAllocator) {
-    *ppAllocator = nullptr;
+HRESULT SimOutputPin::DecideAllocator(IMemInputPin *pInput, LONG cbFrame, ComPtr<IMemAllocator> &pAllocator) {
+    pAllocator.Clear();
     ALLOCATOR_PROPERTIES request;
     ZeroMemory(&request, sizeof(request));
     (void)pInput->GetAllocatorRequirements(&request);  // E_NOTIMPL is common: our own needs then rule
@@ -245,46 +220,45 @@ HRESULT SimOutputPin::DecideAllocator(IMemInputPin *pInput, LONG cbFrame, IMemAl
 
     HRESULT hr = E_FAIL;
     for (int iAttempt = 0; iAttempt < 2; ++iAttempt) {
-        IMemAllocator *pAllocator = nullptr;
-        hr = iAttempt == 0 ? pInput->GetAllocator(&pAllocator)
-                           : CoCreateInstance(CLSID_MemoryAllocator, nullptr, CLSCTX_INPROC_SERVER, IID_IMemAllocator,
-                                              reinterpret_cast<void **>(&pAllocator));
-        if (FAILED(hr) || !pAllocator) continue;
+        ComPtr<IMemAllocator> pCandidate;
+        if (iAttempt == 0) {
+            // A peer without an allocator of its own is common: no failure.
+            hr = pInput->GetAllocator(&pCandidate);
+        } else {
+            hr = CreateComObject(CLSID_MemoryAllocator, IID_IMemAllocator, pCandidate);
+            if (FAILED(hr)) SimTraceFailure(L"CoCreateInstance(CLSID_MemoryAllocator)", hr);
+        }
+        if (FAILED(hr) || !pCandidate) continue;
         ALLOCATOR_PROPERTIES actual;
         ZeroMemory(&actual, sizeof(actual));
-        hr = pAllocator->SetProperties(&props, &actual);
+        hr = pCandidate->SetProperties(&props, &actual);
         if (SUCCEEDED(hr) && (actual.cbBuffer < cbFrame || actual.cBuffers < 1)) hr = VFW_E_SIZENOTSET;
-        if (SUCCEEDED(hr)) hr = pInput->NotifyAllocator(pAllocator, FALSE);
-        if (SUCCEEDED(hr)) {
-            *ppAllocator = pAllocator;
-            return S_OK;
+        if (FAILED(hr)) {
+            SimTraceFailure(L"IMemAllocator::SetProperties", hr);
+            continue;
         }
-        pAllocator->Release();
+        hr = pInput->NotifyAllocator(pCandidate.Get(), FALSE);
+        if (FAILED(hr)) {
+            SimTraceFailure(L"IMemInputPin::NotifyAllocator", hr);
+            continue;
+        }
+        pAllocator.Attach(pCandidate.Detach());
+        return S_OK;
     }
     return FAILED(hr) ? hr : VFW_E_NO_ALLOCATOR;
 }
 
 void SimOutputPin::ClearConnection() {
-    if (m_pAllocator) {
-        m_pAllocator->Release();
-        m_pAllocator = nullptr;
-    }
-    if (m_pInputPin) {
-        m_pInputPin->Release();
-        m_pInputPin = nullptr;
-    }
-    if (m_pPeer) {
-        m_pPeer->Release();
-        m_pPeer = nullptr;
-    }
-    SimFreeMediaType(&m_mtConnected);
-    ZeroMemory(&m_mtConnected, sizeof(m_mtConnected));
+    m_pAllocator.Clear();
+    m_pInputPin.Clear();
+    m_pPeer.Clear();
+    m_mtConnected.Clear();
 }
 
 STDMETHODIMP SimOutputPin::ReceiveConnection(IPin *, const AM_MEDIA_TYPE *) { return E_UNEXPECTED; }
 
 STDMETHODIMP SimOutputPin::Disconnect() {
-    FilterLock lock(m_pFilter);
+    CritSecLock lock(m_pFilter->Lock());
     if (m_pFilter->State() != State_Stopped) return VFW_E_NOT_STOPPED;
     if (!m_pPeer) return S_FALSE;
     ClearConnection();
@@ -293,24 +267,22 @@ STDMETHODIMP SimOutputPin::Disconnect() {
 
 STDMETHODIMP SimOutputPin::ConnectedTo(IPin **ppPin) {
     if (!ppPin) return E_POINTER;
-    FilterLock lock(m_pFilter);
+    CritSecLock lock(m_pFilter->Lock());
     if (!m_pPeer) {
         *ppPin = nullptr;
         return VFW_E_NOT_CONNECTED;
     }
-    *ppPin = m_pPeer;
-    m_pPeer->AddRef();
-    return S_OK;
+    return m_pPeer.CopyTo(ppPin);
 }
 
 STDMETHODIMP SimOutputPin::ConnectionMediaType(AM_MEDIA_TYPE *pmt) {
     if (!pmt) return E_POINTER;
-    FilterLock lock(m_pFilter);
+    CritSecLock lock(m_pFilter->Lock());
     if (!m_pPeer) {
         ZeroMemory(pmt, sizeof(*pmt));
         return VFW_E_NOT_CONNECTED;
     }
-    return SimCopyMediaType(pmt, &m_mtConnected);
+    return CopyMediaTypeContents(pmt, *m_mtConnected);
 }
 
 STDMETHODIMP SimOutputPin::QueryPinInfo(PIN_INFO *pInfo) {
@@ -364,24 +336,25 @@ STDMETHODIMP SimOutputPin::NewSegment(REFERENCE_TIME, REFERENCE_TIME, double) { 
 // IAMStreamConfig
 
 STDMETHODIMP SimOutputPin::SetFormat(AM_MEDIA_TYPE *pmt) {
-    FilterLock lock(m_pFilter);
-    if (m_pFilter->State() != State_Stopped) return VFW_E_NOT_STOPPED;
-    if (!pmt) return E_POINTER;
-    if (!IsEqualGUID(pmt->majortype, MEDIATYPE_Video)) return VFW_E_INVALIDMEDIATYPE;
-
-    SimPinFormats formats;
-    HRESULT hr = ReadFormats(&formats);
-    if (FAILED(hr)) return hr;
-    SimCapability cap;
-    REFERENCE_TIME rtInterval = 0;
-    if (!SimMatchCapability(pmt, formats.caps, formats.lCount, &cap, &rtInterval)) return VFW_E_INVALIDMEDIATYPE;
-
-    SimMediaType mt;
-    hr = SimBuildMediaType(cap, rtInterval, &mt);
-    if (FAILED(hr)) return hr;
-    if (m_pPeer && m_pPeer->QueryAccept(mt.Get()) != S_OK) return VFW_E_INVALIDMEDIATYPE;
-
+    MediaTypeHolder mt;
+    bool bReconnect;
     {
+        CritSecLock lock(m_pFilter->Lock());
+        if (m_pFilter->State() != State_Stopped) return VFW_E_NOT_STOPPED;
+        if (!pmt) return E_POINTER;
+        if (!IsEqualGUID(pmt->majortype, MEDIATYPE_Video)) return VFW_E_INVALIDMEDIATYPE;
+
+        SimPinFormats formats;
+        HRESULT hr = ReadFormats(&formats);
+        if (FAILED(hr)) return hr;
+        SimCapability cap;
+        REFERENCE_TIME rtInterval = 0;
+        if (!SimMatchCapability(pmt, formats.caps, formats.lCount, &cap, &rtInterval)) return VFW_E_INVALIDMEDIATYPE;
+
+        hr = SimBuildMediaType(cap, rtInterval, mt.Get());
+        if (FAILED(hr)) return hr;
+        if (m_pPeer && m_pPeer->QueryAccept(mt.Get()) != S_OK) return VFW_E_INVALIDMEDIATYPE;
+
         SimStateGuard state;
         SimCamera *pCam = state.Get() ? state.Camera(m_pFilter->CameraIndex()) : nullptr;
         if (!pCam) return VFW_E_NOT_FOUND;
@@ -389,18 +362,22 @@ STDMETHODIMP SimOutputPin::SetFormat(AM_MEDIA_TYPE *pmt) {
             pCam->captureFormat = cap;
         else
             pCam->stillFormat = cap;
+        m_rtInterval = rtInterval;
+        bReconnect = m_pPeer && m_pFilter->Graph();
     }
-    m_rtInterval = rtInterval;
 
-    // A connected pin takes the new format at once, through the graph.
-    IFilterGraph *pGraph = m_pFilter->Graph();
-    if (!m_pPeer || !pGraph) return S_OK;
-    IFilterGraph2 *pGraph2 = nullptr;
-    if (SUCCEEDED(pGraph->QueryInterface(IID_IFilterGraph2, reinterpret_cast<void **>(&pGraph2)))) {
+    // A connected pin takes the new format at once, through the graph (which
+    // calls back into this pin: no lock of ours is held here).
+    if (!bReconnect) return S_OK;
+    IFilterGraph *pGraph = m_pFilter->Graph();  // no reference: the graph owns the filter
+    ComPtr<IFilterGraph2> pGraph2;
+    HRESULT hr;
+    if (SUCCEEDED(pGraph2.QueryFrom(pGraph))) {
         hr = pGraph2->ReconnectEx(static_cast<IPin *>(this), mt.Get());
-        pGraph2->Release();
+        if (FAILED(hr)) SimTraceFailure(L"IFilterGraph2::ReconnectEx", hr);
     } else {
         hr = pGraph->Reconnect(static_cast<IPin *>(this));
+        if (FAILED(hr)) SimTraceFailure(L"IFilterGraph::Reconnect", hr);
     }
     return hr;
 }
@@ -409,13 +386,14 @@ STDMETHODIMP SimOutputPin::GetFormat(AM_MEDIA_TYPE **ppmt) {
     if (!ppmt) return E_POINTER;
     AM_MEDIA_TYPE *pmt = static_cast<AM_MEDIA_TYPE *>(CoTaskMemAlloc(sizeof(AM_MEDIA_TYPE)));
     if (!pmt) return E_OUTOFMEMORY;
+    ZeroMemory(pmt, sizeof(*pmt));
     HRESULT hr;
     {
-        FilterLock lock(m_pFilter);
-        hr = m_pPeer ? SimCopyMediaType(pmt, &m_mtConnected) : GetMediaType(0, pmt);
+        CritSecLock lock(m_pFilter->Lock());
+        hr = m_pPeer ? CopyMediaTypeContents(pmt, *m_mtConnected) : GetMediaType(0, pmt);
     }
     if (hr != S_OK) {
-        CoTaskMemFree(pmt);
+        DeleteMediaTypeBlock(pmt);
         return FAILED(hr) ? hr : VFW_E_NOT_FOUND;
     }
     *ppmt = pmt;
@@ -441,9 +419,10 @@ STDMETHODIMP SimOutputPin::GetStreamCaps(int iIndex, AM_MEDIA_TYPE **ppmt, BYTE 
 
     AM_MEDIA_TYPE *pmt = static_cast<AM_MEDIA_TYPE *>(CoTaskMemAlloc(sizeof(AM_MEDIA_TYPE)));
     if (!pmt) return E_OUTOFMEMORY;
+    ZeroMemory(pmt, sizeof(*pmt));
     hr = GetMediaType(iIndex + 1, pmt);
     if (hr != S_OK) {
-        CoTaskMemFree(pmt);
+        DeleteMediaTypeBlock(pmt);
         return FAILED(hr) ? hr : S_FALSE;
     }
     // The caller sized its buffer from GetNumberOfCapabilities: never write

@@ -11,17 +11,6 @@
 
 namespace {
 
-class FilterLock {
-public:
-    explicit FilterLock(CRITICAL_SECTION *pcs) : m_pcs(pcs) { EnterCriticalSection(m_pcs); }
-    ~FilterLock() { LeaveCriticalSection(m_pcs); }
-    FilterLock(const FilterLock &) = delete;
-    FilterLock &operator=(const FilterLock &) = delete;
-
-private:
-    CRITICAL_SECTION *m_pcs;
-};
-
 // Reads a text value of the moniker's property bag into psz.
 HRESULT ReadBagText(IPropertyBag *pBag, const WCHAR *pszName, WCHAR *psz, size_t cch) {
     VARIANT var;
@@ -49,7 +38,6 @@ SimSourceFilter::SimSourceFilter()
     : m_lRef(1),
       m_State(State_Stopped),
       m_tStart(0),
-      m_pClock(nullptr),
       m_pGraph(nullptr),
       m_iCamera(0),
       m_bHasStillPin(false),
@@ -59,7 +47,6 @@ SimSourceFilter::SimSourceFilter()
       m_ProcAmp(this),
       m_CameraControl(this),
       m_VideoControl(this) {
-    InitializeCriticalSection(&m_csFilter);
     m_szName[0] = L'\0';
     (void)BindCamera(0);
     SimModuleAddRef();
@@ -69,8 +56,6 @@ SimSourceFilter::~SimSourceFilter() {
     // Normally the graph has stopped the filter; make sure no thread is left.
     m_CapturePin.Deactivate();
     m_StillPin.Deactivate();
-    if (m_pClock) m_pClock->Release();
-    DeleteCriticalSection(&m_csFilter);
     SimModuleRelease();
 }
 
@@ -122,19 +107,25 @@ STDMETHODIMP SimSourceFilter::GetClassID(CLSID *pClassID) {
 // paused, so GetState says VFW_S_CANT_CUE then.
 
 STDMETHODIMP SimSourceFilter::Stop() {
-    FilterLock lock(&m_csFilter);
+    CritSecLock streaming(m_csStreaming);
+    // The threads are joined without the filter lock. The state says paused
+    // or running until they are gone, so the connections stay as they are.
     m_CapturePin.Deactivate();
     m_StillPin.Deactivate();
+    CritSecLock lock(m_csFilter);
     m_State = State_Stopped;
     return S_OK;
 }
 
 STDMETHODIMP SimSourceFilter::Pause() {
-    FilterLock lock(&m_csFilter);
+    CritSecLock streaming(m_csStreaming);
+    CritSecLock lock(m_csFilter);
     if (m_State == State_Stopped) {
         HRESULT hr = m_CapturePin.Activate();
         if (SUCCEEDED(hr) && m_bHasStillPin) hr = m_StillPin.Activate();
         if (FAILED(hr)) {
+            // Threads just started deliver nothing before Run: joining them
+            // here, under the filter lock, cannot meet a downstream callback.
             m_CapturePin.Deactivate();
             m_StillPin.Deactivate();
             return hr;
@@ -148,51 +139,48 @@ STDMETHODIMP SimSourceFilter::Pause() {
 }
 
 STDMETHODIMP SimSourceFilter::Run(REFERENCE_TIME tStart) {
-    FilterLock lock(&m_csFilter);
+    CritSecLock streaming(m_csStreaming);
+    CritSecLock lock(m_csFilter);
     if (m_State == State_Stopped) {
         HRESULT hr = Pause();
         if (FAILED(hr)) return hr;
     }
     m_tStart = tStart;
-    m_CapturePin.StartStreaming(tStart, m_pClock);
-    m_StillPin.StartStreaming(tStart, m_pClock);
+    m_CapturePin.StartStreaming(tStart, m_pClock.Get());
+    m_StillPin.StartStreaming(tStart, m_pClock.Get());
     m_State = State_Running;
     return S_OK;
 }
 
 STDMETHODIMP SimSourceFilter::GetState(DWORD, FILTER_STATE *pState) {
     if (!pState) return E_POINTER;
-    FilterLock lock(&m_csFilter);
+    CritSecLock lock(m_csFilter);
     *pState = m_State;
     return m_State == State_Paused ? VFW_S_CANT_CUE : S_OK;
 }
 
 STDMETHODIMP SimSourceFilter::SetSyncSource(IReferenceClock *pClock) {
-    FilterLock lock(&m_csFilter);
-    if (pClock) pClock->AddRef();
-    if (m_pClock) m_pClock->Release();
-    m_pClock = pClock;
+    CritSecLock lock(m_csFilter);
+    m_pClock.Assign(pClock);
     return S_OK;
 }
 
 STDMETHODIMP SimSourceFilter::GetSyncSource(IReferenceClock **ppClock) {
     if (!ppClock) return E_POINTER;
-    FilterLock lock(&m_csFilter);
-    *ppClock = m_pClock;
-    if (m_pClock) m_pClock->AddRef();
-    return S_OK;
+    CritSecLock lock(m_csFilter);
+    return m_pClock.CopyTo(ppClock);
 }
 
 // ---------------------------------------------------------------------------
 // IBaseFilter
 
 int SimSourceFilter::PinCount() {
-    FilterLock lock(&m_csFilter);
+    CritSecLock lock(m_csFilter);
     return m_bHasStillPin ? 2 : 1;
 }
 
 SimOutputPin *SimSourceFilter::PinAt(int iIndex) {
-    FilterLock lock(&m_csFilter);
+    CritSecLock lock(m_csFilter);
     if (iIndex == 0) return &m_CapturePin;
     if (iIndex == 1 && m_bHasStillPin) return &m_StillPin;
     return nullptr;
@@ -229,7 +217,7 @@ STDMETHODIMP SimSourceFilter::FindPin(LPCWSTR pszId, IPin **ppPin) {
 
 STDMETHODIMP SimSourceFilter::QueryFilterInfo(FILTER_INFO *pInfo) {
     if (!pInfo) return E_POINTER;
-    FilterLock lock(&m_csFilter);
+    CritSecLock lock(m_csFilter);
     (void)StringCchCopyW(pInfo->achName, ARRAYSIZE(pInfo->achName), m_szName);
     pInfo->pGraph = m_pGraph;
     if (m_pGraph) m_pGraph->AddRef();
@@ -237,7 +225,7 @@ STDMETHODIMP SimSourceFilter::QueryFilterInfo(FILTER_INFO *pInfo) {
 }
 
 STDMETHODIMP SimSourceFilter::JoinFilterGraph(IFilterGraph *pGraph, LPCWSTR pszName) {
-    FilterLock lock(&m_csFilter);
+    CritSecLock lock(m_csFilter);
     m_pGraph = pGraph;
     (void)StringCchCopyW(m_szName, ARRAYSIZE(m_szName), pszName ? pszName : L"");
     return S_OK;
@@ -285,7 +273,7 @@ STDMETHODIMP SimSourceFilter::Save(IPropertyBag *, BOOL, BOOL) { return E_NOTIMP
 // Takes on the camera's shape: the still pin and IAMVideoControl exist only
 // when the camera has them. Refused once a pin is connected.
 HRESULT SimSourceFilter::BindCamera(int iCamera) {
-    FilterLock lock(&m_csFilter);
+    CritSecLock lock(m_csFilter);
     if (m_CapturePin.IsConnected() || m_StillPin.IsConnected()) return VFW_E_ALREADY_CONNECTED;
     SimStateGuard state;
     SimCamera *pCam = state.Get() ? state.Camera(iCamera) : nullptr;

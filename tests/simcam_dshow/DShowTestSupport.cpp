@@ -95,10 +95,7 @@ std::wstring ReadBagText(IPropertyBag *pBag, const WCHAR *pszName) {
 std::vector<VideoDevice> ListVideoDevices(std::vector<IMoniker *> *pMonikers) {
     std::vector<VideoDevice> devices;
     ComPtr<ICreateDevEnum> pDevEnum;
-    if (FAILED(CoCreateInstance(CLSID_SystemDeviceEnum, nullptr, CLSCTX_INPROC_SERVER, IID_ICreateDevEnum,
-                                reinterpret_cast<void **>(&pDevEnum)))) {
-        return devices;
-    }
+    if (FAILED(CreateComObject(CLSID_SystemDeviceEnum, IID_ICreateDevEnum, pDevEnum))) return devices;
     ComPtr<IEnumMoniker> pEnum;
     if (pDevEnum->CreateClassEnumerator(CLSID_VideoInputDeviceCategory, &pEnum, 0) != S_OK) return devices;
     IMoniker *pMoniker = nullptr;
@@ -147,16 +144,14 @@ void LoadScenario(const char *pszText) { ASSERT_EQ(1, SimLoadScenarioText(pszTex
 
 HRESULT FindPinByCategory(IBaseFilter *pFilter, const GUID &category, IPin **ppPin) {
     ComPtr<ICaptureGraphBuilder2> pBuilder;
-    HRESULT hr = CoCreateInstance(CLSID_CaptureGraphBuilder2, nullptr, CLSCTX_INPROC_SERVER, IID_ICaptureGraphBuilder2,
-                                  reinterpret_cast<void **>(&pBuilder));
+    HRESULT hr = CreateComObject(CLSID_CaptureGraphBuilder2, IID_ICaptureGraphBuilder2, pBuilder);
     if (FAILED(hr)) return hr;
     return pBuilder->FindPin(pFilter, PINDIR_OUTPUT, &category, &MEDIATYPE_Video, FALSE, 0, ppPin);
 }
 
 HRESULT StreamConfigOf(IBaseFilter *pFilter, const GUID &category, IAMStreamConfig **ppConfig) {
     ComPtr<ICaptureGraphBuilder2> pBuilder;
-    HRESULT hr = CoCreateInstance(CLSID_CaptureGraphBuilder2, nullptr, CLSCTX_INPROC_SERVER, IID_ICaptureGraphBuilder2,
-                                  reinterpret_cast<void **>(&pBuilder));
+    HRESULT hr = CreateComObject(CLSID_CaptureGraphBuilder2, IID_ICaptureGraphBuilder2, pBuilder);
     if (FAILED(hr)) return hr;
     return pBuilder->FindInterface(&category, &MEDIATYPE_Video, pFilter, IID_IAMStreamConfig,
                                    reinterpret_cast<void **>(ppConfig));
@@ -176,20 +171,6 @@ FormatInfo InfoOf(const AM_MEDIA_TYPE *pmt) {
     return info;
 }
 
-void FreeMediaType(AM_MEDIA_TYPE *pmt) {
-    if (pmt->pbFormat) CoTaskMemFree(pmt->pbFormat);
-    pmt->pbFormat = nullptr;
-    pmt->cbFormat = 0;
-    if (pmt->pUnk) pmt->pUnk->Release();
-    pmt->pUnk = nullptr;
-}
-
-void DeleteMediaType(AM_MEDIA_TYPE *pmt) {
-    if (!pmt) return;
-    FreeMediaType(pmt);
-    CoTaskMemFree(pmt);
-}
-
 // ---------------------------------------------------------------------------
 // CameraGraph
 
@@ -198,12 +179,8 @@ CameraGraph::~CameraGraph() {
 }
 
 HRESULT CameraGraph::Create(size_t iDevice) {
-    HRESULT hr = CoCreateInstance(CLSID_FilterGraph, nullptr, CLSCTX_INPROC_SERVER, IID_IGraphBuilder,
-                                  reinterpret_cast<void **>(&m_pGraph));
-    if (SUCCEEDED(hr)) {
-        hr = CoCreateInstance(CLSID_CaptureGraphBuilder2, nullptr, CLSCTX_INPROC_SERVER, IID_ICaptureGraphBuilder2,
-                              reinterpret_cast<void **>(&m_pBuilder));
-    }
+    HRESULT hr = CreateComObject(CLSID_FilterGraph, IID_IGraphBuilder, m_pGraph);
+    if (SUCCEEDED(hr)) hr = CreateComObject(CLSID_CaptureGraphBuilder2, IID_ICaptureGraphBuilder2, m_pBuilder);
     if (SUCCEEDED(hr)) hr = m_pBuilder->SetFiltergraph(m_pGraph.Get());
     std::vector<VideoDevice> devices = ListVideoDevices();
     if (SUCCEEDED(hr) && iDevice >= devices.size()) hr = E_INVALIDARG;
@@ -221,10 +198,7 @@ HRESULT CameraGraph::Create(size_t iDevice) {
     };
     for (const auto &other : others) {
         ComPtr<IBaseFilter> &pFilter = this->*other.pMember;
-        if (SUCCEEDED(hr)) {
-            hr = CoCreateInstance(*other.pClsid, nullptr, CLSCTX_INPROC_SERVER, IID_IBaseFilter,
-                                  reinterpret_cast<void **>(&pFilter));
-        }
+        if (SUCCEEDED(hr)) hr = CreateComObject(*other.pClsid, IID_IBaseFilter, pFilter);
         if (SUCCEEDED(hr)) hr = m_pGraph->AddFilter(pFilter.Get(), other.pszName);
     }
     return hr;
@@ -292,15 +266,11 @@ HRESULT CameraGraph::SetPinFormat(const GUID &category, DWORD dwFourcc, LONG lWi
     if (FAILED(hr)) return hr;
     std::vector<BYTE> caps(static_cast<size_t>(iSize > 128 ? iSize : 128));
     for (int i = 0; i < iCount; ++i) {
-        AM_MEDIA_TYPE *pmt = nullptr;
+        MediaTypePtr pmt;
         if (pConfig->GetStreamCaps(i, &pmt, caps.data()) != S_OK) continue;
-        FormatInfo info = InfoOf(pmt);
-        if (info.fourcc == dwFourcc && info.width == lWidth && info.height == lHeight) {
-            hr = pConfig->SetFormat(pmt);
-            DeleteMediaType(pmt);
-            return hr;
-        }
-        DeleteMediaType(pmt);
+        FormatInfo info = InfoOf(pmt.Get());
+        if (info.fourcc == dwFourcc && info.width == lWidth && info.height == lHeight)
+            return pConfig->SetFormat(pmt.Get());
     }
     return VFW_E_NOT_FOUND;
 }

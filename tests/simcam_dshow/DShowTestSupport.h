@@ -12,7 +12,9 @@
 #include <string>
 #include <vector>
 
-#include "pages/ComPtr.h"
+#include "ComCreate.h"
+#include "ComPtr.h"
+#include "MediaType.h"
 
 namespace dshowtest {
 
@@ -102,8 +104,6 @@ struct FormatInfo {
     REFERENCE_TIME interval;
 };
 FormatInfo InfoOf(const AM_MEDIA_TYPE *pmt);
-void DeleteMediaType(AM_MEDIA_TYPE *pmt);
-void FreeMediaType(AM_MEDIA_TYPE *pmt);
 
 const DWORD kYuy2 = 0x32595559;
 const DWORD kMjpg = 0x47504A4D;
