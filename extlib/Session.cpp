@@ -188,13 +188,15 @@ extern "C" int KORFWSW_CALL InitLibrary(const WCHAR *pszDevicePath) {
     pDeviceObject.Clear();
 
     USHORT usVersion = 0;
-    XuResult result = XuReadInfoValue(INFO_FIRMWARE_VERSION, &usVersion);
-    g_usFirmwareVersion = usVersion;
-    if (result != XU_OK) {
-        // The session stays bound and usable.
+    if (XuReadInfoValue(INFO_FIRMWARE_VERSION, &usVersion) != XU_OK) {
+        // The session stays bound and usable. The version keeps the value
+        // the last read gave (0 before any): a failed read says nothing new,
+        // and 0 would switch off the sensor-ready check for a camera that
+        // has it.
         SetLastError(ERR_XU_TRANSFER);
         return -1;
     }
+    g_usFirmwareVersion = usVersion;
     LibTrace(L"Library Version = %ls", KORFWSW_VERSION_TEXT);
     SetLastError(ERROR_SUCCESS);
     return 1;

@@ -121,6 +121,15 @@ size_t SensorReadCount(const std::vector<SimLogEntry> &log, WORD address) {
     return cReads;
 }
 
+double ElapsedMs(const std::function<void()> &run) {
+    LARGE_INTEGER liFrequency, liStart, liEnd;
+    QueryPerformanceFrequency(&liFrequency);
+    QueryPerformanceCounter(&liStart);
+    run();
+    QueryPerformanceCounter(&liEnd);
+    return (double)(liEnd.QuadPart - liStart.QuadPart) * 1000.0 / (double)liFrequency.QuadPart;
+}
+
 HRESULT SimcamCanUnloadNow() {
     typedef HRESULT(STDAPICALLTYPE * CanUnloadNowFn)();
     HMODULE hSimcam = GetModuleHandleW(L"simcam.dll");

@@ -9,6 +9,7 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -49,6 +50,14 @@ std::vector<SensorAccess> SensorAccesses(const std::vector<SimLogEntry> &log);
 std::vector<SensorAccess> SensorWrites(const std::vector<SimLogEntry> &log);
 // How many reads of one sensor register the log holds.
 size_t SensorReadCount(const std::vector<SimLogEntry> &log, WORD address);
+
+// Milliseconds that run takes (performance counter). Tests assert lower
+// bounds only: the library's fixed waits; upper bounds would measure the
+// machine.
+double ElapsedMs(const std::function<void()> &run);
+// What a lower bound allows for clock granularity: a sleep may end a little
+// before its time as the counter sees it.
+const double kWaitSlackMs = 2.0;
 
 // simcam's DllCanUnloadNow: S_OK when no component object is alive.
 HRESULT SimcamCanUnloadNow();
