@@ -1,4 +1,4 @@
-// extlib_features_test.cpp - KORFwSw's camera features on an open session:
+// FeaturesTest.cpp - KORFwSw's camera features on an open session:
 // sensor register packets, readiness, autofocus and manual focus, strobe,
 // output 8 and the inputs, identification; every failing component step and
 // the result and error-code conventions.
@@ -13,20 +13,6 @@
 #include "common/DebugCapture.h"
 
 namespace {
-
-const WORD kChipAnnounce = 0x8102;
-const WORD kChipSensorState = 0xB306;
-const WORD kChipReset = 0xB005;
-const WORD kChipGpo8 = 0xB03C;
-const WORD kChipInputs = 0x8107;
-
-const WORD kRegAfCommand = 0x3022;
-const WORD kRegAfAck = 0x3023;
-const WORD kRegAfParameter = 0x3027;
-const WORD kRegAfPosition = 0x3028;
-const WORD kRegAfState = 0x3029;
-const WORD kRegStrobeMode = 0x3016;
-const WORD kRegStrobe = 0x3B00;
 
 const DWORD kUntouchedError = 0xABCDu;
 
@@ -151,10 +137,7 @@ TEST_F(SensorRegisterTest, EachFailingStepOfAReadEndsIt) {
     };
     for (const Step &step : steps) {
         SCOPED_TRACE(testing::Message() << "failing op " << step.op);
-        SimClearFaults();
-        ASSERT_EQ(1, SimInjectFault(step.op, 1, E_FAIL));
-        SimLogClear();
-        SetLastError(0);
+        FailOnly(step.op, 1);
         EXPECT_EQ(-1, ReadRegister(0x300A));
         EXPECT_EQ(step.dwCode, GetLastError());
         EXPECT_EQ(step.cEntries, ReadComponentLog().size());
@@ -327,10 +310,7 @@ TEST_F(AutoFocusTest, SingleTriggerWriteFailures) {
     EXPECT_EQ(-1, AFFreezeControl(AF_SINGLE_TRIGGER));
     EXPECT_EQ(ERR_XU_TRANSFER, GetLastError());
 
-    SimClearFaults();
-    ASSERT_EQ(1, SimInjectFault(SIM_OP_SET_XU, 2, E_FAIL));
-    SimLogClear();
-    SetLastError(0);
+    FailOnly(SIM_OP_SET_XU, 2);
     EXPECT_EQ(0, AFFreezeControl(AF_SINGLE_TRIGGER));
     EXPECT_EQ(ERR_XU_TRANSFER, GetLastError());
     EXPECT_EQ(0u, SensorReadCount(ReadComponentLog(), kRegAfState));
@@ -397,10 +377,7 @@ TEST_F(AutoFocusTest, ReleaseStopsAtAFailedWrite) {
     ASSERT_EQ(1, SimHoldFocusState(0, 0x70));
     for (SimOp op : {SIM_OP_WRITE_CHIP, SIM_OP_SET_XU}) {
         SCOPED_TRACE(testing::Message() << "failing op " << op);
-        SimClearFaults();
-        ASSERT_EQ(1, SimInjectFault(op, 1, E_FAIL));
-        SimLogClear();
-        SetLastError(0);
+        FailOnly(op, 1);
         EXPECT_EQ(-1, AFFreezeControl(AF_MANUAL));
         EXPECT_EQ(ERR_XU_TRANSFER, GetLastError());
         std::vector<SimLogEntry> log = ReadComponentLog();
@@ -432,10 +409,7 @@ TEST_F(AutoFocusTest, MoveStopsAtTheFirstFailedWrite) {
     for (SimOp op : {SIM_OP_WRITE_CHIP, SIM_OP_SET_XU}) {
         for (int iFailing = 1; iFailing <= 4; ++iFailing) {
             SCOPED_TRACE(testing::Message() << "op " << op << " fails on write " << iFailing);
-            SimClearFaults();
-            ASSERT_EQ(1, SimInjectFault(op, iFailing, E_FAIL));
-            SimLogClear();
-            SetLastError(0);
+            FailOnly(op, iFailing);
             EXPECT_EQ(-1, SetManualFocusPosition(128));
             EXPECT_EQ(ERR_XU_TRANSFER, GetLastError());
             std::vector<SimLogEntry> log = ReadComponentLog();
@@ -505,10 +479,7 @@ TEST_F(StrobeGpioTest, OtherStrobeTypesSwitchOffWithoutReadinessCheck) {
 TEST_F(StrobeGpioTest, FailedStrobeWritesReportStrobeUpdate) {
     ASSERT_TRUE(OpenSession());
     for (int nth : {1, 2}) {
-        SimClearFaults();
-        ASSERT_EQ(1, SimInjectFault(SIM_OP_SET_XU, nth, E_FAIL));
-        SimLogClear();
-        SetLastError(0);
+        FailOnly(SIM_OP_SET_XU, nth);
         EXPECT_EQ(-1, StrobeControl(6)) << nth;
         EXPECT_EQ(ERR_STROBE_UPDATE, GetLastError()) << nth;
         EXPECT_EQ((size_t)nth, EntriesOf(ReadComponentLog(), SIM_OP_SET_XU).size()) << "stops at the failure";

@@ -1,4 +1,4 @@
-// extlib_session_test.cpp - KORFwSw sessions: InitLibrary and DeInitLibrary
+// SessionTest.cpp - KORFwSw sessions: InitLibrary and DeInitLibrary
 // through the real COM activation of the simulated component, camera
 // identification by path, calls without a session, and the debug lines.
 #include <windows.h>

@@ -1,4 +1,4 @@
-// extlib_threading_test.cpp - the strobe-off call ControlGPO(8, 0) from a
+// ThreadingTest.cpp - the strobe-off call ControlGPO(8, 0) from a
 // second thread, as the viewer's still callback makes it, against register
 // sequences and session changes on the first thread. The component log
 // shows whether any sensor transfer or input acknowledge was split.
@@ -14,12 +14,6 @@
 #include "ExtlibTestSupport.h"
 
 namespace {
-
-const WORD kChipAnnounce = 0x8102;
-const WORD kChipInputs = 0x8107;
-const WORD kChipGpo8 = 0xB03C;
-const ULONG kSensorSelector = 16;
-const BYTE kSensorReadOp = 0x78;
 
 // Calls ControlGPO(8, 0) in a loop on its own thread until stopped, at most
 // cMaxCalls times, dwPauseMs apart (0: just yields), and keeps count of what
