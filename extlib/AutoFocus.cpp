@@ -9,34 +9,34 @@
 
 namespace {
 
-const USHORT REG_AF_COMMAND = 0x3022;
-const USHORT REG_AF_ACK = 0x3023;
-const USHORT REG_AF_PARAMETER = 0x3027;
-const USHORT REG_AF_POSITION = 0x3028;
-const USHORT REG_AF_STATE = 0x3029;
+const USHORT kRegAfCommand = 0x3022;
+const USHORT kRegAfAck = 0x3023;
+const USHORT kRegAfParameter = 0x3027;
+const USHORT kRegAfPosition = 0x3028;
+const USHORT kRegAfState = 0x3029;
 
-const USHORT AF_CMD_SINGLE_TRIGGER = 0x03;
-const USHORT AF_CMD_RELEASE = 0x08;
-const USHORT AF_CMD_MOVE = 0x1A;    // to the position in 0x3028
-const USHORT AF_CMD_REPORT = 0x1B;  // the position into 0x3028
+const USHORT kAfCmdSingleTrigger = 0x03;
+const USHORT kAfCmdRelease = 0x08;
+const USHORT kAfCmdMove = 0x1A;    // to the position in 0x3028
+const USHORT kAfCmdReport = 0x1B;  // the position into 0x3028
 
-const USHORT AF_STATE_FOCUSING = 0x00;
-const USHORT AF_STATE_FOCUSED = 0x10;
-const USHORT AF_STATE_MANUAL = 0x70;
+const USHORT kAfStateFocusing = 0x00;
+const USHORT kAfStateFocused = 0x10;
+const USHORT kAfStateManual = 0x70;
 
-const int AF_STATE_READS = 6;  // the state settles; the last read counts
-const DWORD AF_STATE_READ_GAP_MS = 10;
-const DWORD AF_RELEASE_SETTLE_MS = 100;
-const int AF_TRIGGER_ACK_POLLS = 10;  // further reads after the first
-const DWORD AF_TRIGGER_ACK_GAP_MS = 10;
-const int AF_MOVE_ACK_POLLS = 5;
+const int kAfStateReads = 6;  // the state settles; the last read counts
+const DWORD kAfStateReadGapMs = 10;
+const DWORD kAfReleaseSettleMs = 100;
+const int kAfTriggerAckPolls = 10;  // further reads after the first
+const DWORD kAfTriggerAckGapMs = 10;
+const int kAfMoveAckPolls = 5;
 
-const SHORT LENS_POSITION_MIN = 0;
-const SHORT LENS_POSITION_MAX = 255;
+const SHORT kLensPositionMin = 0;
+const SHORT kLensPositionMax = 255;
 
 int RunReleaseToManual() {
-    if (!WriteSensorRegister(REG_AF_COMMAND, AF_CMD_RELEASE)) return -1;
-    Sleep(AF_RELEASE_SETTLE_MS);
+    if (!WriteSensorRegister(kRegAfCommand, kAfCmdRelease)) return -1;
+    Sleep(kAfReleaseSettleMs);
     int iStatus = -1;
     int iStatusResult = GetAFStatus(&iStatus);
     LibTrace(L"GetAFStatus curAFStatus: %d \n", iStatus);
@@ -46,14 +46,14 @@ int RunReleaseToManual() {
 }
 
 int RunSingleTrigger() {
-    if (!WriteSensorRegister(REG_AF_ACK, 1)) return -1;
+    if (!WriteSensorRegister(kRegAfAck, 1)) return -1;
     // A trigger command that cannot be sent reports 0, as for an unknown mode.
-    if (!WriteSensorRegister(REG_AF_COMMAND, AF_CMD_SINGLE_TRIGGER)) return 0;
+    if (!WriteSensorRegister(kRegAfCommand, kAfCmdSingleTrigger)) return 0;
 
-    int iAck = ReadRegister(REG_AF_ACK);
-    for (int i = 0; iAck != 0 && i < AF_TRIGGER_ACK_POLLS; ++i) {
-        Sleep(AF_TRIGGER_ACK_GAP_MS);
-        iAck = ReadRegister(REG_AF_ACK);
+    int iAck = ReadRegister(kRegAfAck);
+    for (int i = 0; iAck != 0 && i < kAfTriggerAckPolls; ++i) {
+        Sleep(kAfTriggerAckGapMs);
+        iAck = ReadRegister(kRegAfAck);
     }
 
     int iStatus = -1;
@@ -86,22 +86,22 @@ extern "C" int KORFWSW_CALL GetAFStatus(int *piStatus) {
     if (!RequireReadySensor()) return -1;
 
     USHORT usState = 0xFFFF;
-    for (int i = 0; i < AF_STATE_READS; ++i) {
-        usState = (USHORT)ReadRegister(REG_AF_STATE);  // a failed read gives 0xFFFF
+    for (int i = 0; i < kAfStateReads; ++i) {
+        usState = (USHORT)ReadRegister(kRegAfState);  // a failed read gives 0xFFFF
         LibTrace(L"AFStatus : 0x%x \n", usState);
-        Sleep(AF_STATE_READ_GAP_MS);
+        Sleep(kAfStateReadGapMs);
     }
 
     switch (usState) {
-    case AF_STATE_FOCUSING:
+    case kAfStateFocusing:
         LibTrace(L"Focusing\r\n");
         *piStatus = AF_SINGLE_TRIGGER;
         return 1;
-    case AF_STATE_FOCUSED:
+    case kAfStateFocused:
         LibTrace(L"Single Trigger\r\n");
         *piStatus = AF_SINGLE_TRIGGER_FOCUSED;
         return 1;
-    case AF_STATE_MANUAL:
+    case kAfStateManual:
         LibTrace(L"Manual Focus\r\n");
         *piStatus = AF_MANUAL;
         return 1;
@@ -113,19 +113,19 @@ extern "C" int KORFWSW_CALL GetAFStatus(int *piStatus) {
 
 extern "C" int KORFWSW_CALL SetManualFocusPosition(SHORT sPosition) {
     if (!RequireReadySensor()) return -1;
-    if (sPosition < LENS_POSITION_MIN || sPosition > LENS_POSITION_MAX) {
+    if (sPosition < kLensPositionMin || sPosition > kLensPositionMax) {
         SetLastError(ERR_FOCUS_RANGE);
         return -1;
     }
-    if (!WriteSensorRegister(REG_AF_PARAMETER, 0) || !WriteSensorRegister(REG_AF_POSITION, (USHORT)sPosition) ||
-        !WriteSensorRegister(REG_AF_ACK, 1) || !WriteSensorRegister(REG_AF_COMMAND, AF_CMD_MOVE)) {
+    if (!WriteSensorRegister(kRegAfParameter, 0) || !WriteSensorRegister(kRegAfPosition, (USHORT)sPosition) ||
+        !WriteSensorRegister(kRegAfAck, 1) || !WriteSensorRegister(kRegAfCommand, kAfCmdMove)) {
         return -1;
     }
 
     // The move is reported done even when the firmware never acknowledges it.
-    int iAck = ReadRegister(REG_AF_ACK);
-    for (int i = 0; iAck != 0 && i < AF_MOVE_ACK_POLLS; ++i) {
-        iAck = ReadRegister(REG_AF_ACK);
+    int iAck = ReadRegister(kRegAfAck);
+    for (int i = 0; iAck != 0 && i < kAfMoveAckPolls; ++i) {
+        iAck = ReadRegister(kRegAfAck);
     }
     LibTrace(L"SetManualFocusPosition: %d Val %d \n", sPosition, iAck);
     return 1;
@@ -138,9 +138,9 @@ extern "C" int KORFWSW_CALL GetManualFocusPosition(SHORT *psPosition) {
     }
     *psPosition = 0;
     if (!RequireReadySensor()) return -1;
-    if (!WriteSensorRegister(REG_AF_ACK, 1) || !WriteSensorRegister(REG_AF_COMMAND, AF_CMD_REPORT)) return -1;
+    if (!WriteSensorRegister(kRegAfAck, 1) || !WriteSensorRegister(kRegAfCommand, kAfCmdReport)) return -1;
 
     // Without the acknowledge the position is reported as 0.
-    if (ReadRegister(REG_AF_ACK) == 0) *psPosition = (SHORT)ReadRegister(REG_AF_POSITION);
-    return (*psPosition >= LENS_POSITION_MIN && *psPosition <= LENS_POSITION_MAX) ? 1 : -1;
+    if (ReadRegister(kRegAfAck) == 0) *psPosition = (SHORT)ReadRegister(kRegAfPosition);
+    return (*psPosition >= kLensPositionMin && *psPosition <= kLensPositionMax) ? 1 : -1;
 }

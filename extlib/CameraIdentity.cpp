@@ -10,10 +10,10 @@
 namespace {
 
 // The camera's USB identity, four hexadecimal digits each.
-const WCHAR KOR_VENDOR_ID[] = L"2C7A";
-const WCHAR KOR_PRODUCT_ID[] = L"04E1";
+const WCHAR kKorVendorId[] = L"2C7A";
+const WCHAR kKorProductId[] = L"04E1";
 
-const size_t USB_ID_CCH = 4;
+const size_t kUsbIdCch = 4;
 
 // Lowercases ASCII letters A to Z in place; every other character stays.
 void LowercaseAscii(WCHAR *psz) {
@@ -30,12 +30,12 @@ void CutUsbId(const WCHAR *pszPath, const WCHAR *pszMarker, WCHAR *pszId, size_t
         (void)StringCchCopyW(pszId, cchId, L"FFFF");
         return;
     }
-    (void)StringCchCopyNW(pszId, cchId, pszFound + wcslen(pszMarker), USB_ID_CCH);
+    (void)StringCchCopyNW(pszId, cchId, pszFound + wcslen(pszMarker), kUsbIdCch);
 }
 
 // Compares an ID text with one of the camera's, regardless of letter case.
 bool IsSameUsbId(WCHAR *pszId, const WCHAR *pszExpected) {
-    WCHAR szExpected[USB_ID_CCH + 1];
+    WCHAR szExpected[kUsbIdCch + 1];
     (void)StringCchCopyW(szExpected, ARRAYSIZE(szExpected), pszExpected);
     LowercaseAscii(szExpected);
     LowercaseAscii(pszId);
@@ -56,11 +56,11 @@ extern "C" int KORFWSW_CALL IsKORCamera(WCHAR *pszDevicePath) {
         return 0;
     }
 
-    WCHAR szVendor[USB_ID_CCH + 1];
-    WCHAR szProduct[USB_ID_CCH + 1];
+    WCHAR szVendor[kUsbIdCch + 1];
+    WCHAR szProduct[kUsbIdCch + 1];
     CutUsbId(pszDevicePath, L"vid_", szVendor, ARRAYSIZE(szVendor));
     CutUsbId(pszDevicePath, L"pid_", szProduct, ARRAYSIZE(szProduct));
-    if (!IsSameUsbId(szVendor, KOR_VENDOR_ID) || !IsSameUsbId(szProduct, KOR_PRODUCT_ID)) {
+    if (!IsSameUsbId(szVendor, kKorVendorId) || !IsSameUsbId(szProduct, kKorProductId)) {
         SetLastError(ERR_NOT_KOR_CAMERA);
         return 0;
     }

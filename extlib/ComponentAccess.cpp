@@ -9,8 +9,8 @@
 
 namespace {
 
-const USHORT CHIP_SENSOR_ANNOUNCE = 0x8102;  // takes the size of the next packet
-const ULONG INFO_BUS_ADDRESS = 160;
+const USHORT kChipSensorAnnounce = 0x8102;  // takes the size of the next packet
+const ULONG kInfoBusAddress = 160;
 
 }  // namespace
 
@@ -38,15 +38,15 @@ XuResult XuReadInfoValue(USHORT usIndex, USHORT *pusValue) {
     *pusValue = 0;
     CritSecLock lock(LibraryLock());
     if (!g_pXUControl) return XU_NO_SESSION;
-    return SUCCEEDED(g_pXUControl->ReadInfoValue(INFO_BUS_ADDRESS, usIndex, pusValue)) ? XU_OK : XU_FAILED;
+    return SUCCEEDED(g_pXUControl->ReadInfoValue(kInfoBusAddress, usIndex, pusValue)) ? XU_OK : XU_FAILED;
 }
 
 XuResult XuSensorTransfer(BYTE *pPacket, bool bRead) {
     CritSecLock lock(LibraryLock());
     if (!g_pXUControl) return XU_NO_SESSION;
-    if (g_pXUControl->WriteChipRegister(CHIP_SENSOR_ANNOUNCE, (USHORT)SENSOR_COMMAND_SIZE) != 0) return XU_FAILED;
-    if (g_pXUControl->SetXUControl(XU_SENSOR_SELECTOR, SENSOR_COMMAND_SIZE, pPacket) != 0) return XU_FAILED;
-    if (bRead && g_pXUControl->GetXUControl(XU_SENSOR_SELECTOR, SENSOR_COMMAND_SIZE, pPacket) != 0) return XU_FAILED;
+    if (g_pXUControl->WriteChipRegister(kChipSensorAnnounce, (USHORT)kSensorCommandSize) != 0) return XU_FAILED;
+    if (g_pXUControl->SetXUControl(kXuSensorSelector, kSensorCommandSize, pPacket) != 0) return XU_FAILED;
+    if (bRead && g_pXUControl->GetXUControl(kXuSensorSelector, kSensorCommandSize, pPacket) != 0) return XU_FAILED;
     return XU_OK;
 }
 

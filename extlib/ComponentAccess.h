@@ -17,8 +17,8 @@ enum XuResult {
 };
 
 // Extension-unit control carrying sensor command packets, and the packet size.
-const ULONG XU_SENSOR_SELECTOR = 16;
-const ULONG SENSOR_COMMAND_SIZE = 9;
+const ULONG kXuSensorSelector = 16;
+const ULONG kSensorCommandSize = 9;
 
 XuResult XuWriteChipRegister(USHORT usAddress, USHORT usValue);
 // *pusValue is zeroed before the read.

@@ -11,20 +11,20 @@
 
 namespace {
 
-const USHORT REG_SENSOR_ID_HIGH = 0x300A;
-const USHORT REG_SENSOR_ID_LOW = 0x300B;
+const USHORT kRegSensorIdHigh = 0x300A;
+const USHORT kRegSensorIdLow = 0x300B;
 
 // Information indexes: firmware year (two digits), month, day, version.
-const USHORT INFO_FIRMWARE_FIRST = 150;
-const int INFO_FIRMWARE_COUNT = 4;
+const USHORT kInfoFirmwareFirst = 150;
+const int kInfoFirmwareCount = 4;
 
 // "20YY.M.D Ver N" with 16-bit values is at most 29 characters.
-const size_t FIRMWARE_TEXT_CCH = 30;
+const size_t kFirmwareTextCch = 30;
 
 // Extension-unit control with the bridge chip's identification; byte 3 is
 // the chip ID.
-const ULONG XU_CHIP_ID_SELECTOR = 7;
-const ULONG XU_CHIP_ID_LENGTH = 4;
+const ULONG kXuChipIdSelector = 7;
+const ULONG kXuChipIdLength = 4;
 
 }  // namespace
 
@@ -35,11 +35,11 @@ extern "C" int KORFWSW_CALL GetSensorId(int *piSensorId) {
     }
     if (!RequireReadySensor()) return -1;
 
-    int iHigh = ReadRegister(REG_SENSOR_ID_HIGH);
+    int iHigh = ReadRegister(kRegSensorIdHigh);
     if (iHigh == -1) return -1;
     *piSensorId = iHigh << 8;
     // A failed low byte leaves the high byte in the out-value.
-    int iLow = ReadRegister(REG_SENSOR_ID_LOW);
+    int iLow = ReadRegister(kRegSensorIdLow);
     if (iLow == -1) return -1;
     *piSensorId |= iLow;
     LibTrace(L"Sensor ID = 0x%x \n", *piSensorId);
@@ -53,19 +53,19 @@ extern "C" int KORFWSW_CALL GetFirmwareVersionInfo(WCHAR *pszVersion) {
     }
     if (!RequireSession()) return -1;
 
-    USHORT ausInfo[INFO_FIRMWARE_COUNT];
-    for (int i = 0; i < INFO_FIRMWARE_COUNT; ++i) {
-        XuResult result = XuReadInfoValue((USHORT)(INFO_FIRMWARE_FIRST + i), &ausInfo[i]);
+    USHORT ausInfo[kInfoFirmwareCount];
+    for (int i = 0; i < kInfoFirmwareCount; ++i) {
+        XuResult result = XuReadInfoValue((USHORT)(kInfoFirmwareFirst + i), &ausInfo[i]);
         if (result != XU_OK) {
             SetXuError(result);
             return -1;
         }
     }
 
-    WCHAR szText[FIRMWARE_TEXT_CCH];
+    WCHAR szText[kFirmwareTextCch];
     (void)StringCchPrintfW(szText, ARRAYSIZE(szText), L"%ls%02d.%d.%d %ls %d", L"20", (int)ausInfo[0], (int)ausInfo[1],
                            (int)ausInfo[2], L"Ver", (int)ausInfo[3]);
-    (void)StringCchCopyW(pszVersion, FIRMWARE_TEXT_CCH, szText);
+    (void)StringCchCopyW(pszVersion, kFirmwareTextCch, szText);
     LibTrace(L"%ls", szText);
     return 1;
 }
@@ -77,8 +77,8 @@ extern "C" int KORFWSW_CALL GetUVCChipId(USHORT *pusChipId) {
     }
     if (!RequireSession()) return -1;
 
-    BYTE abId[XU_CHIP_ID_LENGTH];
-    XuResult result = XuGetControl(XU_CHIP_ID_SELECTOR, XU_CHIP_ID_LENGTH, abId);
+    BYTE abId[kXuChipIdLength];
+    XuResult result = XuGetControl(kXuChipIdSelector, kXuChipIdLength, abId);
     if (result != XU_OK) {
         SetXuError(result);
         return -1;

@@ -20,11 +20,11 @@ USHORT g_usFirmwareVersion = 0;
 
 namespace {
 
-const USHORT INFO_FIRMWARE_VERSION = 153;
+const USHORT kInfoFirmwareVersion = 153;
 
 // Every InitLibrary first gives a camera that was just selected or plugged
 // in time to settle.
-const DWORD INIT_SETTLE_MS = 500;
+const DWORD kInitSettleMs = 500;
 
 // COM initialisations made by InitLibrary that DeInitLibrary has not undone
 // yet, on the thread that made them. DeInitLibrary undoes one of them per
@@ -67,8 +67,8 @@ void ReleaseComponents() {
 // name or its name is too short to carry one.
 const WCHAR *RecordDevicePath(const DeviceRecord &record) {
     if (!record.pszDeviceName) return NULL;
-    if (wcsnlen(record.pszDeviceName, DEVICE_NAME_PREFIX_CCH) < DEVICE_NAME_PREFIX_CCH) return NULL;
-    return record.pszDeviceName + DEVICE_NAME_PREFIX_CCH;
+    if (wcsnlen(record.pszDeviceName, kDeviceNamePrefixCch) < kDeviceNamePrefixCch) return NULL;
+    return record.pszDeviceName + kDeviceNamePrefixCch;
 }
 
 // Creates both component objects into the session globals. Returns false
@@ -150,7 +150,7 @@ extern "C" int KORFWSW_CALL InitLibrary(const WCHAR *pszDevicePath) {
         SetLastError(ERROR_INVALID_PARAMETER);
         return -1;
     }
-    Sleep(INIT_SETTLE_MS);
+    Sleep(kInitSettleMs);
     LibTrace(L"DeviceName = %ls \r\n", pszDevicePath);
 
     // The whole session change is one step for other threads.
@@ -159,10 +159,10 @@ extern "C" int KORFWSW_CALL InitLibrary(const WCHAR *pszDevicePath) {
     InitComForSession();
     if (!CreateComponents()) return -1;
 
-    DeviceRecord aRecords[DEVICE_RECORD_CAPACITY];
+    DeviceRecord aRecords[kDeviceRecordCapacity];
     memset(aRecords, 0, sizeof(aRecords));
     g_ulNumber = 0;
-    (void)g_pVMDevice->EnumerateDevices(aRecords, &g_ulNumber, DEVICE_RECORD_CAPACITY);
+    (void)g_pVMDevice->EnumerateDevices(aRecords, &g_ulNumber, kDeviceRecordCapacity);
     if (g_ulNumber == 0) {
         ReleaseComponents();
         SetLastError(ERR_NO_CAPTURE_DEVICES);
@@ -173,7 +173,7 @@ extern "C" int KORFWSW_CALL InitLibrary(const WCHAR *pszDevicePath) {
 
     // A component may report more devices than it had room for; only the
     // records it could fill are looked at.
-    ULONG ulRecords = g_ulNumber < DEVICE_RECORD_CAPACITY ? g_ulNumber : DEVICE_RECORD_CAPACITY;
+    ULONG ulRecords = g_ulNumber < kDeviceRecordCapacity ? g_ulNumber : kDeviceRecordCapacity;
     ComPtr<IUnknown> pDeviceObject;
     DWORD dwDeviceValue = 0;
     if (!FindRequestedCamera(pszDevicePath, aRecords, ulRecords, pDeviceObject, &dwDeviceValue)) {
@@ -188,13 +188,15 @@ extern "C" int KORFWSW_CALL InitLibrary(const WCHAR *pszDevicePath) {
     pDeviceObject.Clear();
 
     USHORT usVersion = 0;
-    XuResult result = XuReadInfoValue(INFO_FIRMWARE_VERSION, &usVersion);
-    g_usFirmwareVersion = usVersion;
-    if (result != XU_OK) {
-        // The session stays bound and usable.
+    if (XuReadInfoValue(kInfoFirmwareVersion, &usVersion) != XU_OK) {
+        // The session stays bound and usable. The version keeps the value
+        // the last read gave (0 before any): a failed read says nothing new,
+        // and 0 would switch off the sensor-ready check for a camera that
+        // has it.
         SetLastError(ERR_XU_TRANSFER);
         return -1;
     }
+    g_usFirmwareVersion = usVersion;
     LibTrace(L"Library Version = %ls", KORFWSW_VERSION_TEXT);
     SetLastError(ERROR_SUCCESS);
     return 1;

@@ -9,21 +9,21 @@
 
 namespace {
 
-const USHORT STROBE_TYPE_ENABLE = 6;
-const USHORT STROBE_TYPE_DISABLE = 7;
-const USHORT REG_STROBE_PREPARE = 0x3016;  // written before the strobe goes on
-const USHORT STROBE_PREPARE_VALUE = 0x02;
-const USHORT REG_STROBE = 0x3B00;
-const USHORT STROBE_ON = 0xC3;
-const USHORT STROBE_OFF = 0x00;
+const USHORT kStrobeTypeEnable = 6;
+const USHORT kStrobeTypeDisable = 7;
+const USHORT kRegStrobePrepare = 0x3016;  // written before the strobe goes on
+const USHORT kStrobePrepareValue = 0x02;
+const USHORT kRegStrobe = 0x3B00;
+const USHORT kStrobeOn = 0xC3;
+const USHORT kStrobeOff = 0x00;
 
-const int GPO_FLASH = 8;
-const USHORT CHIP_GPO8 = 0xB03C;
-const USHORT GPO8_ON = 0x22;
-const USHORT GPO8_OFF = 0x20;
+const int kGpoFlash = 8;
+const USHORT kChipGpo8 = 0xB03C;
+const USHORT kGpo8On = 0x22;
+const USHORT kGpo8Off = 0x20;
 
-const USHORT CHIP_GPI = 0x8107;
-const USHORT GPI_LATCH = 0x0001;  // cleared by writing the value back without it
+const USHORT kChipGpi = 0x8107;
+const USHORT kGpiLatch = 0x0001;  // cleared by writing the value back without it
 
 // The input bits as callers see them: register bits 0 and 1 swap places,
 // bit 2 stays; the other bits are not inputs.
@@ -40,23 +40,23 @@ int InputBitsFromRegister(USHORT usRegister) {
 extern "C" int KORFWSW_CALL StrobeControl(USHORT usType) {
     if (!RequireSession()) return -1;
 
-    USHORT usStrobe = STROBE_OFF;
-    if (usType == STROBE_TYPE_ENABLE) {
+    USHORT usStrobe = kStrobeOff;
+    if (usType == kStrobeTypeEnable) {
         if (!IsSensorReady()) {
             SetLastError(ERR_SENSOR_NOT_READY);
             return -1;
         }
-        if (!WriteSensorRegister(REG_STROBE_PREPARE, STROBE_PREPARE_VALUE)) {
+        if (!WriteSensorRegister(kRegStrobePrepare, kStrobePrepareValue)) {
             SetLastError(ERR_STROBE_UPDATE);
             return -1;
         }
         LibTrace(L"LED Strobe Enabled\n");
-        usStrobe = STROBE_ON;
-    } else if (usType == STROBE_TYPE_DISABLE) {
+        usStrobe = kStrobeOn;
+    } else if (usType == kStrobeTypeDisable) {
         LibTrace(L"LED Strobe Disabled\n");
     }
 
-    if (!WriteSensorRegister(REG_STROBE, usStrobe)) {
+    if (!WriteSensorRegister(kRegStrobe, usStrobe)) {
         SetLastError(ERR_STROBE_UPDATE);
         LibTrace(L"Not able to update sensor register\n");
         return -1;
@@ -66,13 +66,13 @@ extern "C" int KORFWSW_CALL StrobeControl(USHORT usType) {
 
 extern "C" int KORFWSW_CALL ControlGPO(int iOutput, int iState) {
     if (!RequireSession()) return -1;
-    if (iOutput != GPO_FLASH) {
+    if (iOutput != kGpoFlash) {
         SetLastError(ERR_GPO_NUMBER);
         return -1;
     }
     // Other states leave the output as it is.
     if (iState == 1 || iState == 0) {
-        XuResult result = XuWriteChipRegister(CHIP_GPO8, iState == 1 ? GPO8_ON : GPO8_OFF);
+        XuResult result = XuWriteChipRegister(kChipGpo8, iState == 1 ? kGpo8On : kGpo8Off);
         if (result != XU_OK) {
             SetXuError(result);
             return -1;
@@ -91,13 +91,13 @@ extern "C" int KORFWSW_CALL GetGPIStatus(int *piInputBits) {
 
     CritSecLock lock(LibraryLock());  // read and acknowledge as one
     USHORT usInputs = 0;
-    XuResult result = XuReadChipRegister(CHIP_GPI, &usInputs);
+    XuResult result = XuReadChipRegister(kChipGpi, &usInputs);
     if (result != XU_OK) {
         SetXuError(result);
         return -1;
     }
     *piInputBits = InputBitsFromRegister(usInputs);
-    result = XuWriteChipRegister(CHIP_GPI, (USHORT)(usInputs & ~GPI_LATCH));
+    result = XuWriteChipRegister(kChipGpi, (USHORT)(usInputs & ~kGpiLatch));
     if (result != XU_OK) {
         SetXuError(result);
         return -1;

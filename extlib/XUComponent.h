@@ -25,10 +25,10 @@ struct DeviceRecord {
 };
 
 // The most records the library asks EnumerateDevices for.
-const ULONG DEVICE_RECORD_CAPACITY = 10;
+const ULONG kDeviceRecordCapacity = 10;
 
 // Length of the prefix before the interface path in DeviceRecord::pszDeviceName.
-const size_t DEVICE_NAME_PREFIX_CCH = 12;
+const size_t kDeviceNamePrefixCch = 12;
 
 // CVMDevice: the device lister.
 struct IVMDevice : public IUnknown {

@@ -31,10 +31,13 @@ HRESULT LastErrorResult() {
 // long for the names fails: it must not fall back to the shared default.
 HRESULT InstanceSuffix(WCHAR *pszSuffix, DWORD cchSuffix) {
     pszSuffix[0] = L'\0';
+    SetLastError(ERROR_SUCCESS);
     DWORD cch = GetEnvironmentVariableW(L"SIMCAM_INSTANCE", pszSuffix, cchSuffix);
     if (cch == 0) {
+        // Unset or empty: the default instance.
+        DWORD dwError = GetLastError();
         pszSuffix[0] = L'\0';
-        return GetLastError() == ERROR_ENVVAR_NOT_FOUND ? S_OK : LastErrorResult();
+        return dwError == ERROR_SUCCESS || dwError == ERROR_ENVVAR_NOT_FOUND ? S_OK : HRESULT_FROM_WIN32(dwError);
     }
     if (cch >= cchSuffix) {
         pszSuffix[0] = L'\0';

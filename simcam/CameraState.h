@@ -115,6 +115,12 @@ struct SimCamera {
     LONG stillsDelivered;
     LONG framesDelivered;
     LONG stillsWithStrobe;
+
+    // Test switch (set by poking chip register SIM_CHIP_TEST_ANNOUNCE_STALL):
+    // every 0x8102 announce returns this many milliseconds late, after the
+    // state lock is given back, so another thread's call can come in between
+    // an announce and its packet unless the caller serialises them.
+    LONG announceStallMs;
 };
 
 struct SimFault {

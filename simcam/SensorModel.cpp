@@ -281,6 +281,9 @@ void SimChipPoke(SimCamera *pCam, WORD address, WORD value) {
         pCam->xuAnnounced = value;
         StoreChipValue(pCam, address, value);
         break;
+    case SIM_CHIP_TEST_ANNOUNCE_STALL:
+        pCam->announceStallMs = value;
+        break;
     default:
         StoreChipValue(pCam, address, value);
         break;

@@ -47,6 +47,9 @@ static const SimControlRange g_SimExposureRange = {-11, -1, 1, -5, 3, 1};
 #define SIM_CHIP_RESET        0xB005u  // write 0x80: reset
 #define SIM_CHIP_GPO8         0xB03Cu  // output 8: 0x22 on, 0x20 off
 #define SIM_CHIP_SENSOR_STATE 0xB306u  // 4 ready
+// Not a register of the camera: poking it (control API or chip_reg) sets how
+// many milliseconds each 0x8102 announce stalls (0 = none), for tests.
+#define SIM_CHIP_TEST_ANNOUNCE_STALL 0xFFF0u
 
 #define SIM_SENSOR_STATE_READY 4
 #define SIM_SENSOR_STATE_BUSY  3  // what 0xB306 reads while the sensor starts up

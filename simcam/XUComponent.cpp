@@ -234,10 +234,15 @@ public:
         SimLogEntry entry = NewEntry(SIM_OP_WRITE_CHIP, -1);
         entry.arg[0] = usAddress;
         entry.arg[1] = usValue;
-        return Transact(&entry, [&](SimShared *, SimCamera *pCam) -> HRESULT {
+        LONG lStallMs = 0;
+        HRESULT hr = Transact(&entry, [&](SimShared *, SimCamera *pCam) -> HRESULT {
             SimChipWrite(pCam, usAddress, usValue);
+            if (usAddress == SIM_CHIP_ANNOUNCE) lStallMs = pCam->announceStallMs;
             return S_OK;
         });
+        // The test switch: the announce is done, the state lock is free.
+        if (lStallMs > 0) Sleep(static_cast<DWORD>(lStallMs));
+        return hr;
     }
 
     HRESULT STDMETHODCALLTYPE ReadChipRegister(USHORT usAddress, USHORT *pusValue) override {

@@ -10,24 +10,28 @@
  *
  * Results: 1 for success and -1 for failure unless a function says otherwise;
  * the reason of a failure is left in the thread's last-error value
- * (GetLastError), one of the KORFWSW_ERR_... codes below, or
- * ERROR_INVALID_PARAMETER for a null pointer argument. Only InitLibrary,
+ * (GetLastError), one of the ERR_... codes below (0x20000000 to 0x20000009),
+ * or ERROR_INVALID_PARAMETER for a null pointer argument. Only InitLibrary,
  * DeInitLibrary, IsKORCamera and a successful AFFreezeControl set the last
  * error to 0 on success; the other functions leave it untouched when they
  * succeed. Every out-value lives in memory the caller owns.
  *
  * Threads: the library has no threads of its own. One process-wide lock
- * serialises every use of the component and of the session, so each
- * register transfer, chip register access and the input read-and-acknowledge
- * of GetGPIStatus reaches the camera whole, and DeInitLibrary cannot pull the
- * session from under a call on another thread. The lock is never held while
- * the library sleeps. The component objects are created on the thread that
- * calls InitLibrary (its COM apartment); the library is meant to be driven
- * from that thread, with one exception: the strobe-off call ControlGPO(8, 0)
- * may come from a second thread (a capture streaming thread) while the first
- * is inside another call. That call reaches the in-process component objects
- * directly, so the component must tolerate calls from a second thread as
- * long as they are serialised, which the library guarantees.
+ * makes each single access to the component whole: a sensor register
+ * transfer (announce, packet and reply), a chip register read or write, the
+ * input read-and-acknowledge of GetGPIStatus, and a session change
+ * (InitLibrary, DeInitLibrary), so DeInitLibrary cannot pull the session from
+ * under a call on another thread. It does not make a whole function one
+ * step: a function that makes several accesses (autofocus, focus position,
+ * strobe, sensor ID ...) may have another thread's access between two of
+ * them. The lock is never held while the library sleeps. The component
+ * objects are created on the thread that calls InitLibrary (its COM
+ * apartment); the library is meant to be driven from that thread, with one
+ * exception: the strobe-off call ControlGPO(8, 0) may come from a second
+ * thread (a capture streaming thread) while the first is inside another
+ * call. That call reaches the in-process component objects directly, so the
+ * component must tolerate calls from a second thread as long as they are
+ * serialised, which the library guarantees.
  *
  * Usable from C and C++. Functions use the C calling convention.
  */
@@ -49,7 +53,7 @@ extern "C" {
 
 #define KORFWSW_CALL __cdecl
 
-/* Last-error codes. */
+/* Last-error codes (ERR_...). */
 #define ERR_VMDEVICE_CREATE    0x20000000UL /* creating the device lister failed */
 #define ERR_XUCONTROL_CREATE   0x20000001UL /* creating the register object failed */
 #define ERR_NO_CAPTURE_DEVICES 0x20000002UL /* the component listed no device */
@@ -67,7 +71,10 @@ extern "C" {
 #define AF_SINGLE_TRIGGER_FOCUSED 6
 
 /* Session. InitLibrary takes the device's interface path (its "DevicePath"),
-   waits 500 ms, and returns 1 with a session open or -1. DeInitLibrary always
+   waits 500 ms, and returns 1 with a session open or -1. When only the
+   camera's firmware version cannot be read it returns -1 with
+   ERR_XU_TRANSFER but leaves the session open and usable, with the version
+   the last successful read gave. DeInitLibrary always
    returns 1. IsKORCamera lowercases the path in place and returns 1 when it
    names a USB device with the camera's vendor and product IDs, else 0. */
 KORFWSW_API int KORFWSW_CALL InitLibrary(const WCHAR *pszDevicePath);

@@ -1,7 +1,7 @@
 // DebugCapture.cpp - the vectored handler behind DebugCapture.
 #include "DebugCapture.h"
 
-#include <mutex>
+#include "CritSecLock.h"
 
 #ifndef DBG_PRINTEXCEPTION_C
 #define DBG_PRINTEXCEPTION_C ((DWORD)0x40010006L)
@@ -12,7 +12,7 @@
 
 namespace {
 
-std::mutex g_LinesMutex;
+CritSec g_csLines;
 std::vector<std::wstring> g_Lines;
 
 std::wstring WideFromNarrow(const char *psz, size_t cch) {
@@ -39,7 +39,7 @@ LONG CALLBACK OnDebugPrint(EXCEPTION_POINTERS *pInfo) {
         const char *psz = reinterpret_cast<const char *>(pRecord->ExceptionInformation[1]);
         line = WideFromNarrow(psz, strnlen(psz, cchMax));
     }
-    std::lock_guard<std::mutex> lock(g_LinesMutex);
+    CritSecLock lock(g_csLines);
     g_Lines.push_back(line);
     return EXCEPTION_CONTINUE_EXECUTION;
 }
@@ -56,12 +56,12 @@ DebugCapture::~DebugCapture() {
 }
 
 std::vector<std::wstring> DebugCapture::Lines() const {
-    std::lock_guard<std::mutex> lock(g_LinesMutex);
+    CritSecLock lock(g_csLines);
     return g_Lines;
 }
 
 size_t DebugCapture::Count(const std::wstring &line) const {
-    std::lock_guard<std::mutex> lock(g_LinesMutex);
+    CritSecLock lock(g_csLines);
     size_t cMatches = 0;
     for (const std::wstring &caught : g_Lines) {
         if (caught == line) ++cMatches;
@@ -70,6 +70,6 @@ size_t DebugCapture::Count(const std::wstring &line) const {
 }
 
 void DebugCapture::Clear() {
-    std::lock_guard<std::mutex> lock(g_LinesMutex);
+    CritSecLock lock(g_csLines);
     g_Lines.clear();
 }

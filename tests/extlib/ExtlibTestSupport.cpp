@@ -19,9 +19,6 @@ const WCHAR kOtherCameraPath[] = WIDEN(OTHER_CAMERA_PATH_TEXT);
 
 namespace {
 
-const ULONG kSensorSelector = 16;
-const BYTE kSensorWriteOp = 0x79;
-
 // A crash in a test ends the program at once with its exception code,
 // instead of waiting for a debugger to take it (Wine would start one).
 LONG WINAPI EndOnUnhandledException(EXCEPTION_POINTERS *pInfo) {
@@ -121,6 +118,15 @@ size_t SensorReadCount(const std::vector<SimLogEntry> &log, WORD address) {
     return cReads;
 }
 
+double ElapsedMs(const std::function<void()> &run) {
+    LARGE_INTEGER liFrequency, liStart, liEnd;
+    QueryPerformanceFrequency(&liFrequency);
+    QueryPerformanceCounter(&liStart);
+    run();
+    QueryPerformanceCounter(&liEnd);
+    return (double)(liEnd.QuadPart - liStart.QuadPart) * 1000.0 / (double)liFrequency.QuadPart;
+}
+
 HRESULT SimcamCanUnloadNow() {
     typedef HRESULT(STDAPICALLTYPE * CanUnloadNowFn)();
     HMODULE hSimcam = GetModuleHandleW(L"simcam.dll");
@@ -144,6 +150,13 @@ bool ExtlibTest::LoadScenario(const std::string &scenario) {
     int iLoaded = SimLoadScenarioText(scenario.c_str());
     EXPECT_EQ(1, iLoaded) << SimLastError();
     return iLoaded == 1;
+}
+
+void ExtlibTest::FailOnly(SimOp op, int nth) {
+    SimClearFaults();
+    EXPECT_EQ(1, SimInjectFault(op, nth, E_FAIL));
+    SimLogClear();
+    SetLastError(0);
 }
 
 bool ExtlibTest::OpenSession(const std::string &scenario) {

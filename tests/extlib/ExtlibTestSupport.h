@@ -9,11 +9,30 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <string>
 #include <vector>
 
 #include "KORFwSw.h"
 #include "SimCamControl.h"
+
+// The camera's chip registers, sensor registers and the sensor control, as
+// the library's tests name them.
+const WORD kChipAnnounce = 0x8102;
+const WORD kChipSensorState = 0xB306;
+const WORD kChipReset = 0xB005;
+const WORD kChipGpo8 = 0xB03C;
+const WORD kChipInputs = 0x8107;
+const WORD kRegAfCommand = 0x3022;
+const WORD kRegAfAck = 0x3023;
+const WORD kRegAfParameter = 0x3027;
+const WORD kRegAfPosition = 0x3028;
+const WORD kRegAfState = 0x3029;
+const WORD kRegStrobeMode = 0x3016;
+const WORD kRegStrobe = 0x3B00;
+const ULONG kSensorSelector = 16;
+const BYTE kSensorWriteOp = 0x79;
+const BYTE kSensorReadOp = 0x78;
 
 // Device path of the simulated camera in every scenario built here.
 extern const WCHAR kCameraPath[];
@@ -50,6 +69,14 @@ std::vector<SensorAccess> SensorWrites(const std::vector<SimLogEntry> &log);
 // How many reads of one sensor register the log holds.
 size_t SensorReadCount(const std::vector<SimLogEntry> &log, WORD address);
 
+// Milliseconds that run takes (performance counter). Tests assert lower
+// bounds only: the library's fixed waits; upper bounds would measure the
+// machine.
+double ElapsedMs(const std::function<void()> &run);
+// What a lower bound allows for clock granularity: a sleep may end a little
+// before its time as the counter sees it.
+const double kWaitSlackMs = 2.0;
+
 // simcam's DllCanUnloadNow: S_OK when no component object is alive.
 HRESULT SimcamCanUnloadNow();
 
@@ -63,6 +90,9 @@ protected:
     // our camera; the log is cleared afterwards. False when either failed.
     bool OpenSession(const std::string &scenario = std::string());
     bool LoadScenario(const std::string &scenario);
+    // Makes the nth call of op (counted from now) the only one that fails,
+    // with E_FAIL; clears the log and the last error for the call to come.
+    void FailOnly(SimOp op, int nth);
 };
 
 #endif  // TESTS_EXTLIB_EXTLIBTESTSUPPORT_H

@@ -1,4 +1,4 @@
-// extlib_features_test.cpp - KORFwSw's camera features on an open session:
+// FeaturesTest.cpp - KORFwSw's camera features on an open session:
 // sensor register packets, readiness, autofocus and manual focus, strobe,
 // output 8 and the inputs, identification; every failing component step and
 // the result and error-code conventions.
@@ -13,20 +13,6 @@
 #include "common/DebugCapture.h"
 
 namespace {
-
-const WORD kChipAnnounce = 0x8102;
-const WORD kChipSensorState = 0xB306;
-const WORD kChipReset = 0xB005;
-const WORD kChipGpo8 = 0xB03C;
-const WORD kChipInputs = 0x8107;
-
-const WORD kRegAfCommand = 0x3022;
-const WORD kRegAfAck = 0x3023;
-const WORD kRegAfParameter = 0x3027;
-const WORD kRegAfPosition = 0x3028;
-const WORD kRegAfState = 0x3029;
-const WORD kRegStrobeMode = 0x3016;
-const WORD kRegStrobe = 0x3B00;
 
 const DWORD kUntouchedError = 0xABCDu;
 
@@ -99,6 +85,29 @@ TEST_F(SensorRegisterTest, FirmwareVersion4NeverAsksWhetherTheSensorIsReady) {
     EXPECT_EQ(1u, SensorReadCount(log, 0x300B));
 }
 
+TEST_F(SensorRegisterTest, FirmwareVersion5AsksWhetherTheSensorIsReady) {
+    ASSERT_TRUE(OpenSession(CameraScenario("firmware = 5\n")));
+    ASSERT_EQ(1, SimHoldSensorState(0, 3));
+    SetLastError(0);
+    EXPECT_EQ(0, IsSensorReady());
+    EXPECT_EQ(ERR_SENSOR_NOT_READY, GetLastError());
+    EXPECT_EQ(-1, ReadRegister(0x300B));
+    std::vector<SimLogEntry> log = ReadComponentLog();
+    EXPECT_EQ(2u, ChipEntries(log, SIM_OP_READ_CHIP, kChipSensorState).size());
+    EXPECT_FALSE(HasTransfers(log));
+}
+
+TEST_F(SensorRegisterTest, EveryReadWaits50MillisecondsAndWritesDoNot) {
+    ASSERT_TRUE(OpenSession());
+    int iValue = -1;
+    EXPECT_GE(ElapsedMs([&] { iValue = ReadRegister(0x300A); }), 50.0 - kWaitSlackMs);
+    EXPECT_EQ(0x56, iValue);
+    EXPECT_GE(ElapsedMs([&] {
+                  for (int i = 0; i < 3; ++i) EXPECT_EQ(0x56, ReadRegister(0x300A));
+              }),
+              150.0 - kWaitSlackMs);
+}
+
 TEST_F(SensorRegisterTest, NotReadySensorStopsReadsBeforeAnyTransfer) {
     ASSERT_TRUE(OpenSession());
     ASSERT_EQ(1, SimHoldSensorState(0, 3));
@@ -128,10 +137,7 @@ TEST_F(SensorRegisterTest, EachFailingStepOfAReadEndsIt) {
     };
     for (const Step &step : steps) {
         SCOPED_TRACE(testing::Message() << "failing op " << step.op);
-        SimClearFaults();
-        ASSERT_EQ(1, SimInjectFault(step.op, 1, E_FAIL));
-        SimLogClear();
-        SetLastError(0);
+        FailOnly(step.op, 1);
         EXPECT_EQ(-1, ReadRegister(0x300A));
         EXPECT_EQ(step.dwCode, GetLastError());
         EXPECT_EQ(step.cEntries, ReadComponentLog().size());
@@ -304,10 +310,7 @@ TEST_F(AutoFocusTest, SingleTriggerWriteFailures) {
     EXPECT_EQ(-1, AFFreezeControl(AF_SINGLE_TRIGGER));
     EXPECT_EQ(ERR_XU_TRANSFER, GetLastError());
 
-    SimClearFaults();
-    ASSERT_EQ(1, SimInjectFault(SIM_OP_SET_XU, 2, E_FAIL));
-    SimLogClear();
-    SetLastError(0);
+    FailOnly(SIM_OP_SET_XU, 2);
     EXPECT_EQ(0, AFFreezeControl(AF_SINGLE_TRIGGER));
     EXPECT_EQ(ERR_XU_TRANSFER, GetLastError());
     EXPECT_EQ(0u, SensorReadCount(ReadComponentLog(), kRegAfState));
@@ -339,6 +342,102 @@ TEST_F(AutoFocusTest, StatusFollowsTheLastOfSixStateReads) {
     EXPECT_EQ(-1, GetAFStatus(&iStatus));
     EXPECT_EQ(-1, iStatus);
     EXPECT_EQ(ERR_XU_TRANSFER, GetLastError());
+}
+
+TEST_F(AutoFocusTest, StatusTakesSixReadsWith10MillisecondGaps) {
+    ASSERT_TRUE(OpenSession());
+    ASSERT_EQ(1, SimHoldFocusState(0, 0x70));
+    int iStatus = 0;
+    // Six reads of 50 ms each and a 10 ms sleep after each.
+    EXPECT_GE(ElapsedMs([&] { EXPECT_EQ(1, GetAFStatus(&iStatus)); }), 360.0 - kWaitSlackMs);
+    EXPECT_EQ(AF_MANUAL, iStatus);
+}
+
+TEST_F(AutoFocusTest, StatusNeedsAReadySensor) {
+    ASSERT_TRUE(OpenSession());
+    ASSERT_EQ(1, SimHoldSensorState(0, 3));
+    SimLogClear();
+    int iStatus = 99;
+    SetLastError(0);
+    EXPECT_EQ(-1, GetAFStatus(&iStatus));
+    EXPECT_EQ(ERR_SENSOR_NOT_READY, GetLastError());
+    EXPECT_EQ(99, iStatus);
+    EXPECT_FALSE(HasTransfers(ReadComponentLog()));
+}
+
+TEST_F(AutoFocusTest, ReleaseWaits100MillisecondsBeforeTheStatus) {
+    ASSERT_TRUE(OpenSession());
+    ASSERT_EQ(1, SimHoldFocusState(0, 0x70));
+    // The release's 100 ms, then the status's 360 ms.
+    EXPECT_GE(ElapsedMs([] { EXPECT_EQ(1, AFFreezeControl(AF_MANUAL)); }), 460.0 - kWaitSlackMs);
+}
+
+TEST_F(AutoFocusTest, ReleaseStopsAtAFailedWrite) {
+    ASSERT_TRUE(OpenSession());
+    ASSERT_EQ(1, SimHoldFocusState(0, 0x70));
+    for (SimOp op : {SIM_OP_WRITE_CHIP, SIM_OP_SET_XU}) {
+        SCOPED_TRACE(testing::Message() << "failing op " << op);
+        FailOnly(op, 1);
+        EXPECT_EQ(-1, AFFreezeControl(AF_MANUAL));
+        EXPECT_EQ(ERR_XU_TRANSFER, GetLastError());
+        std::vector<SimLogEntry> log = ReadComponentLog();
+        EXPECT_TRUE(SensorWrites(log).empty());
+        EXPECT_EQ(0u, SensorReadCount(log, kRegAfState)) << "no status after a failed release";
+    }
+}
+
+TEST_F(AutoFocusTest, SingleTriggerPollsTheAcknowledgeTenMoreTimes10MillisecondsApart) {
+    ASSERT_TRUE(OpenSession(CameraScenario("sticky_ack = yes\n")));
+    ASSERT_EQ(1, SimHoldFocusState(0, 0x10));
+    SetLastError(kUntouchedError);
+    int iResult = 0;
+    // Eleven acknowledge reads (50 ms each) with ten 10 ms sleeps between
+    // them, then the status (360 ms).
+    double dMs = ElapsedMs([&] { iResult = AFFreezeControl(AF_SINGLE_TRIGGER); });
+    EXPECT_GE(dMs, 11 * 50.0 + 10 * 10.0 + 360.0 - kWaitSlackMs);
+    EXPECT_EQ(1, iResult);
+    EXPECT_EQ(0u, GetLastError());
+    std::vector<SimLogEntry> log = ReadComponentLog();
+    EXPECT_EQ(11u, SensorReadCount(log, kRegAfAck));
+    EXPECT_EQ(6u, SensorReadCount(log, kRegAfState));
+}
+
+TEST_F(AutoFocusTest, MoveStopsAtTheFirstFailedWrite) {
+    ASSERT_TRUE(OpenSession());
+    const std::vector<SensorAccess> sequence = {SensorWrite(kRegAfParameter, 0), SensorWrite(kRegAfPosition, 0x80),
+                                                SensorWrite(kRegAfAck, 1), SensorWrite(kRegAfCommand, 0x1A)};
+    for (SimOp op : {SIM_OP_WRITE_CHIP, SIM_OP_SET_XU}) {
+        for (int iFailing = 1; iFailing <= 4; ++iFailing) {
+            SCOPED_TRACE(testing::Message() << "op " << op << " fails on write " << iFailing);
+            FailOnly(op, iFailing);
+            EXPECT_EQ(-1, SetManualFocusPosition(128));
+            EXPECT_EQ(ERR_XU_TRANSFER, GetLastError());
+            std::vector<SimLogEntry> log = ReadComponentLog();
+            EXPECT_EQ(std::vector<SensorAccess>(sequence.begin(), sequence.begin() + (iFailing - 1)),
+                      SensorWrites(log));
+            EXPECT_EQ(0u, SensorReadCount(log, kRegAfAck));
+        }
+    }
+}
+
+TEST_F(AutoFocusTest, PositionReportStopsAtAFailedWrite) {
+    ASSERT_TRUE(OpenSession());
+    ASSERT_EQ(1, SimSetSensorRegister(0, kRegAfPosition, 99));
+    for (int iFailing = 1; iFailing <= 2; ++iFailing) {
+        SCOPED_TRACE(testing::Message() << "write " << iFailing << " fails");
+        SimClearFaults();
+        ASSERT_EQ(1, SimInjectFault(SIM_OP_SET_XU, iFailing, E_FAIL));
+        SimLogClear();
+        SHORT sPosition = 77;
+        SetLastError(0);
+        EXPECT_EQ(-1, GetManualFocusPosition(&sPosition));
+        EXPECT_EQ(ERR_XU_TRANSFER, GetLastError());
+        EXPECT_EQ(0, sPosition);
+        std::vector<SimLogEntry> log = ReadComponentLog();
+        EXPECT_EQ((size_t)(iFailing - 1), SensorWrites(log).size());
+        EXPECT_EQ(0u, SensorReadCount(log, kRegAfAck));
+        EXPECT_EQ(0u, SensorReadCount(log, kRegAfPosition));
+    }
 }
 
 // ---------------------------------------------------------------------------
@@ -380,10 +479,7 @@ TEST_F(StrobeGpioTest, OtherStrobeTypesSwitchOffWithoutReadinessCheck) {
 TEST_F(StrobeGpioTest, FailedStrobeWritesReportStrobeUpdate) {
     ASSERT_TRUE(OpenSession());
     for (int nth : {1, 2}) {
-        SimClearFaults();
-        ASSERT_EQ(1, SimInjectFault(SIM_OP_SET_XU, nth, E_FAIL));
-        SimLogClear();
-        SetLastError(0);
+        FailOnly(SIM_OP_SET_XU, nth);
         EXPECT_EQ(-1, StrobeControl(6)) << nth;
         EXPECT_EQ(ERR_STROBE_UPDATE, GetLastError()) << nth;
         EXPECT_EQ((size_t)nth, EntriesOf(ReadComponentLog(), SIM_OP_SET_XU).size()) << "stops at the failure";
@@ -445,6 +541,27 @@ TEST_F(StrobeGpioTest, InputBitsAreMappedAndTheLatchAcknowledged) {
         EXPECT_EQ((DWORD)SIM_OP_WRITE_CHIP, log[1].op);
         EXPECT_EQ(kChipInputs, log[1].arg[0]);
         EXPECT_EQ(c.dwWrittenBack, log[1].arg[1]) << c.wRegister;
+    }
+}
+
+TEST_F(StrobeGpioTest, InputRegisterBitsAbove2AreNeitherReportedNorCleared) {
+    ASSERT_TRUE(OpenSession());
+    struct Case {
+        WORD wRegister;
+        int iBits;
+        DWORD dwWrittenBack;
+    };
+    const Case cases[] = {{0xFFF8, 0, 0xFFF8}, {0xFFFF, 7, 0xFFFE}, {0x5A5B, 2 | 1, 0x5A5A}, {0x8009, 2, 0x8008}};
+    for (const Case &c : cases) {
+        SCOPED_TRACE(testing::Message() << std::hex << "register 0x" << c.wRegister);
+        ASSERT_EQ(1, SimSetChipRegister(0, kChipInputs, c.wRegister));
+        SimLogClear();
+        int iBits = -7;
+        EXPECT_EQ(1, GetGPIStatus(&iBits));
+        EXPECT_EQ(c.iBits, iBits);
+        std::vector<SimLogEntry> writes = ChipEntries(ReadComponentLog(), SIM_OP_WRITE_CHIP, kChipInputs);
+        ASSERT_EQ(1u, writes.size());
+        EXPECT_EQ(c.dwWrittenBack, writes[0].arg[1]);
     }
 }
 

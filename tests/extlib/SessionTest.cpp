@@ -1,4 +1,4 @@
-// extlib_session_test.cpp - KORFwSw sessions: InitLibrary and DeInitLibrary
+// SessionTest.cpp - KORFwSw sessions: InitLibrary and DeInitLibrary
 // through the real COM activation of the simulated component, camera
 // identification by path, calls without a session, and the debug lines.
 #include <windows.h>
@@ -291,13 +291,62 @@ TEST_F(SessionTest, EachFailingInitStepLeavesItsCode) {
         }
         EXPECT_EQ(step.bSessionKept, SessionOpen());
         if (step.bSessionKept) {
-            // Bound and usable; without the version the readiness query is skipped.
+            // Bound and usable, with the version of the last successful read.
             SimClearFaults();
             EXPECT_EQ(0x56, ReadRegister(0x300A));
         } else {
             EXPECT_EQ(S_OK, SimcamCanUnloadNow());
         }
         EXPECT_EQ(1, DeInitLibrary());
+    }
+}
+
+TEST_F(SessionTest, InitLibraryWaitsHalfASecondFirst) {
+    ASSERT_TRUE(LoadScenario(CameraScenario()));
+    int iResult = 0;
+    double dMs = ElapsedMs([&] { iResult = InitLibrary(kCameraPath); });
+    EXPECT_EQ(1, iResult);
+    EXPECT_GE(dMs, 500.0 - kWaitSlackMs);
+    // The wait comes first: also a call that fails at once takes it.
+    (void)DeInitLibrary();
+    ASSERT_EQ(1, SimInjectFault(SIM_OP_CREATE_VMDEVICE, 0, E_FAIL));
+    dMs = ElapsedMs([&] { iResult = InitLibrary(kCameraPath); });
+    EXPECT_EQ(-1, iResult);
+    EXPECT_GE(dMs, 500.0 - kWaitSlackMs);
+}
+
+TEST_F(SessionTest, FailedFirmwareReadKeepsTheVersionOfTheLastRead) {
+    // Firmware 7 asks the sensor whether it is ready; below 5 it would not.
+    ASSERT_TRUE(OpenSession(CameraScenario("firmware = 7\n")));
+    ASSERT_EQ(1, SimInjectFault(SIM_OP_READ_INFO, 0, E_FAIL));
+    SetLastError(0);
+    EXPECT_EQ(-1, InitLibrary(kCameraPath));
+    EXPECT_EQ(ERR_XU_TRANSFER, GetLastError());
+    SimClearFaults();
+    ASSERT_EQ(1, SimHoldSensorState(0, 3));
+    SimLogClear();
+    EXPECT_EQ(0, IsSensorReady()) << "the readiness check was switched off";
+    EXPECT_EQ(1u, ChipEntries(ReadComponentLog(), SIM_OP_READ_CHIP, 0xB306).size());
+}
+
+TEST_F(SessionTest, DeInitLibraryUndoesEachInitLibrarysComInitialisation) {
+    // Fresh threads without an apartment of their own: once the sessions are
+    // closed, COM is uninitialised there again, so CoInitialize gives S_OK.
+    ASSERT_TRUE(LoadScenario(CameraScenario()));
+    for (int cInits : {1, 2}) {
+        SCOPED_TRACE(testing::Message() << cInits << " InitLibrary calls");
+        int iLastInit = 0, iDeInit = 0;
+        HRESULT hrAfter = E_FAIL;
+        std::thread worker([&] {
+            for (int i = 0; i < cInits; ++i) iLastInit = InitLibrary(kCameraPath);
+            iDeInit = DeInitLibrary();
+            hrAfter = CoInitialize(NULL);
+            if (SUCCEEDED(hrAfter)) CoUninitialize();
+        });
+        worker.join();
+        EXPECT_EQ(1, iLastInit);
+        EXPECT_EQ(1, iDeInit);
+        EXPECT_EQ(S_OK, hrAfter) << "COM was left initialised on the thread";
     }
 }
 

@@ -1,4 +1,4 @@
-// extlib_threading_test.cpp - the strobe-off call ControlGPO(8, 0) from a
+// ThreadingTest.cpp - the strobe-off call ControlGPO(8, 0) from a
 // second thread, as the viewer's still callback makes it, against register
 // sequences and session changes on the first thread. The component log
 // shows whether any sensor transfer or input acknowledge was split.
@@ -15,17 +15,12 @@
 
 namespace {
 
-const WORD kChipAnnounce = 0x8102;
-const WORD kChipInputs = 0x8107;
-const WORD kChipGpo8 = 0xB03C;
-const ULONG kSensorSelector = 16;
-const BYTE kSensorReadOp = 0x78;
-
 // Calls ControlGPO(8, 0) in a loop on its own thread until stopped, at most
-// cMaxCalls times, and keeps count of what came back.
+// cMaxCalls times, dwPauseMs apart (0: just yields), and keeps count of what
+// came back.
 class StrobeOffHammer {
 public:
-    explicit StrobeOffHammer(LONG cMaxCalls) : m_cMaxCalls(cMaxCalls) {}
+    explicit StrobeOffHammer(LONG cMaxCalls, DWORD dwPauseMs = 0) : m_cMaxCalls(cMaxCalls), m_dwPauseMs(dwPauseMs) {}
     ~StrobeOffHammer() { Stop(); }
 
     void Start() {
@@ -55,11 +50,16 @@ private:
             } else {
                 ++m_cOther;
             }
-            SwitchToThread();
+            if (m_dwPauseMs > 0) {
+                Sleep(m_dwPauseMs);
+            } else {
+                SwitchToThread();
+            }
         }
     }
 
     const LONG m_cMaxCalls;
+    const DWORD m_dwPauseMs;
     std::thread m_thread;
     std::atomic<bool> m_bStop{false};
     std::atomic<DWORD> m_dwThreadId{0};
@@ -186,6 +186,27 @@ TEST_F(ThreadingTest, StrobeOffFromAnotherThreadNeverSplitsASequence) {
         }
     }
     EXPECT_GT(cIntrusions, 0u) << "the second thread never ran while the first was busy";
+}
+
+TEST_F(ThreadingTest, StrobeOffWaitsWhileATransferStallsAfterItsAnnounce) {
+    // Every 0x8102 announce stalls 20 ms with the component free: a
+    // strobe-off call from the other thread that is not held back lands
+    // between an announce and its packet, on every transfer.
+    ASSERT_TRUE(OpenSession(CameraScenario("chip_reg = 0xFFF0:20\n")));
+    // About one call a millisecond: many chances in each stall, and the log
+    // (4096 entries) does not fill up.
+    StrobeOffHammer hammer(100000, 1);
+    hammer.Start();
+    while (hammer.Succeeded() == 0) SwitchToThread();
+    SimLogClear();
+    for (int i = 0; i < 10; ++i) EXPECT_EQ(1, StrobeControl(7));
+    SHORT sPosition = -1;
+    EXPECT_EQ(1, GetManualFocusPosition(&sPosition));
+    hammer.Stop();
+    std::vector<SimLogEntry> log = ReadComponentLog();
+    EXPECT_GE(ExpectSequencesWhole(log), 13u);
+    EXPECT_GT(CallsInside(log, hammer.ThreadId()), 0u) << "the other thread never ran between the transfers";
+    EXPECT_EQ(0, hammer.OtherResults());
 }
 
 TEST_F(ThreadingTest, SessionCloseWaitsForAndStopsTheOtherThread) {
