@@ -10,6 +10,8 @@
 #include <windows.h>
 #include <unknwn.h>
 
+#include <memory>
+
 template <class T>
 class ComPtr {
 public:
@@ -29,7 +31,7 @@ public:
         return *this;
     }
     ComPtr &operator=(ComPtr &&other) noexcept {
-        if (this != &other) {
+        if (this != std::addressof(other)) {
             Clear();
             m_p = other.m_p;
             other.m_p = nullptr;
