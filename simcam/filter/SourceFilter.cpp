@@ -7,6 +7,7 @@
 
 #include "Module.h"
 #include "SimGuids.h"
+#include "SimTrace.h"
 #include "filter/CallLog.h"
 #include "filter/Enumerators.h"
 
@@ -278,7 +279,10 @@ STDMETHODIMP SimSourceFilter::Load(IPropertyBag *pBag, IErrorLog *) {
     if (!pBag) return E_POINTER;
     WCHAR szPath[256];
     HRESULT hr = ReadBagText(pBag, L"DevicePath", szPath, ARRAYSIZE(szPath));
-    if (FAILED(hr)) return hr;
+    if (FAILED(hr)) {
+        SimTraceFailure(L"IPropertyBag::Read(DevicePath)", hr);
+        return hr;
+    }
 
     VARIANT var;
     VariantInit(&var);
