@@ -139,7 +139,9 @@ SIMCAM_API int SimInjectFault(int op, int nth, LONG result);
    -1 any call): a register address or selector of a component transfer
    (arg0), a pin (arg0), a capability index (arg1 of GET_STREAM_CAPS), a
    property (arg0 of the PROCAMP and CAMCTRL operations). nth counts only the
-   calls that match. Returns 1, or 0 for a bad op, nth or argIndex or when 16
+   calls that match. Limits apply to the component's transfers (GET_XU ...
+   READ_INFO) and to every filter operation; the component's creation,
+   enumeration, open and bind calls only take faults without limits. Returns 1, or 0 for a bad op, nth or argIndex or when 16
    faults are in place. */
 SIMCAM_API int SimInjectFaultFor(int op, int nth, LONG result, int camera, int argIndex, DWORD argValue);
 SIMCAM_API void SimClearFaults(void);
