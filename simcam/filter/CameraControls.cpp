@@ -5,6 +5,7 @@
 
 #include "CameraState.h"
 #include "CritSecLock.h"
+#include "filter/CallLog.h"
 #include "filter/MediaTypes.h"
 #include "filter/SourceFilter.h"
 
@@ -13,45 +14,56 @@ namespace {
 const LONG kAuto = VideoProcAmp_Flags_Auto;  // same values as CameraControl_Flags_*
 const LONG kManual = VideoProcAmp_Flags_Manual;
 
-// Which control of the camera state a call reaches: a proc-amp index, or
-// exposure.
-const int kExposure = -1;
+// Which control of the camera state a call reaches: a proc-amp index,
+// exposure, or none.
+const int kExposure = SIM_PA_COUNT;
+const int kNoControl = -1;
 
-const SimControlRange *RangeOf(int iControl) {
-    if (iControl == kExposure) return &g_SimExposureRange;
-    if (iControl < 0 || iControl >= SIM_PA_COUNT) return nullptr;
-    return &g_SimProcAmpRanges[iControl];
-}
-
-HRESULT GetControlRange(int iControl, long *pMin, long *pMax, long *pStep, long *pDefault, long *pCapsFlags) {
-    if (!pMin || !pMax || !pStep || !pDefault || !pCapsFlags) return E_POINTER;
-    const SimControlRange *pRange = RangeOf(iControl);
-    if (!pRange) return E_PROP_ID_UNSUPPORTED;
-    *pMin = pRange->lMin;
-    *pMax = pRange->lMax;
-    *pStep = pRange->lStep;
-    *pDefault = pRange->lDefault;
-    *pCapsFlags = pRange->lCapsFlags;
-    return S_OK;
-}
+bool IsControl(int iControl) { return iControl >= 0 && iControl <= kExposure; }
 
 SimControlValue *ControlOf(SimCamera *pCam, int iControl) {
     return iControl == kExposure ? &pCam->exposure : &pCam->procAmp[iControl];
 }
 
+// The camera a call reaches, or the failure to give back (lock held).
+HRESULT ReachCamera(const SimStateGuard &state, int iCamera, SimCamera **ppCam) {
+    SimCamera *pCam = state.Get() ? state.Camera(iCamera) : nullptr;
+    if (!pCam || !pCam->present) return HRESULT_FROM_WIN32(ERROR_DEVICE_NOT_CONNECTED);
+    *ppCam = pCam;
+    return S_OK;
+}
+
+HRESULT GetControlRange(int iCamera, int iControl, long *pMin, long *pMax, long *pStep, long *pDefault,
+                        long *pCapsFlags) {
+    if (!pMin || !pMax || !pStep || !pDefault || !pCapsFlags) return E_POINTER;
+    if (!IsControl(iControl)) return E_PROP_ID_UNSUPPORTED;
+    SimStateGuard state;
+    SimCamera *pCam = nullptr;
+    HRESULT hr = ReachCamera(state, iCamera, &pCam);
+    if (FAILED(hr)) return hr;
+    const SimControlRange &range = SimRangeOf(pCam, iControl);
+    *pMin = range.lMin;
+    *pMax = range.lMax;
+    *pStep = range.lStep;
+    *pDefault = range.lDefault;
+    *pCapsFlags = range.lCapsFlags;
+    return S_OK;
+}
+
 // Manual values must lie on the control's grid; automatic mode keeps the
 // last value (the camera adjusts the picture itself) and ignores lValue.
 HRESULT SetControl(int iCamera, int iControl, long lValue, long lFlags) {
-    const SimControlRange *pRange = RangeOf(iControl);
-    if (!pRange) return E_PROP_ID_UNSUPPORTED;
-    if ((lFlags != kAuto && lFlags != kManual) || (lFlags & pRange->lCapsFlags) == 0) return E_INVALIDARG;
-    if (lFlags == kManual) {
-        if (lValue < pRange->lMin || lValue > pRange->lMax) return E_INVALIDARG;
-        if (pRange->lStep > 1 && (lValue - pRange->lMin) % pRange->lStep != 0) return E_INVALIDARG;
-    }
+    if (!IsControl(iControl)) return E_PROP_ID_UNSUPPORTED;
     SimStateGuard state;
-    SimCamera *pCam = state.Get() ? state.Camera(iCamera) : nullptr;
-    if (!pCam || !pCam->present) return HRESULT_FROM_WIN32(ERROR_DEVICE_NOT_CONNECTED);
+    SimCamera *pCam = nullptr;
+    HRESULT hr = ReachCamera(state, iCamera, &pCam);
+    if (FAILED(hr)) return hr;
+    const SimControlRange &range = SimRangeOf(pCam, iControl);
+    if ((lFlags != kAuto && lFlags != kManual) || (lFlags & range.lCapsFlags) == 0) return E_INVALIDARG;
+    if (lFlags == kManual) {
+        if (lValue < range.lMin || lValue > range.lMax) return E_INVALIDARG;
+        if (range.lStep > 1 && (lValue - range.lMin) % range.lStep != 0) return E_INVALIDARG;
+    }
     SimControlValue *pValue = ControlOf(pCam, iControl);
     if (lFlags == kManual) pValue->value = lValue;
     pValue->flags = lFlags;
@@ -60,10 +72,11 @@ HRESULT SetControl(int iCamera, int iControl, long lValue, long lFlags) {
 
 HRESULT GetControl(int iCamera, int iControl, long *plValue, long *plFlags) {
     if (!plValue || !plFlags) return E_POINTER;
-    if (!RangeOf(iControl)) return E_PROP_ID_UNSUPPORTED;
+    if (!IsControl(iControl)) return E_PROP_ID_UNSUPPORTED;
     SimStateGuard state;
-    SimCamera *pCam = state.Get() ? state.Camera(iCamera) : nullptr;
-    if (!pCam || !pCam->present) return HRESULT_FROM_WIN32(ERROR_DEVICE_NOT_CONNECTED);
+    SimCamera *pCam = nullptr;
+    HRESULT hr = ReachCamera(state, iCamera, &pCam);
+    if (FAILED(hr)) return hr;
     const SimControlValue *pValue = ControlOf(pCam, iControl);
     *plValue = pValue->value;
     *plFlags = pValue->flags;
@@ -75,8 +88,8 @@ const REFERENCE_TIME kFrameIntervals[] = {333333, 666666, 1000000, 2000000, 3333
 
 // IAMCameraControl property numbers map to the camera state's controls.
 int ControlIndex(SimControlSet set, long lProperty) {
-    if (set == SIM_CONTROLS_CAMERA) return lProperty == CameraControl_Exposure ? kExposure : -2;
-    return lProperty >= 0 && lProperty < SIM_PA_COUNT ? static_cast<int>(lProperty) : -2;
+    if (set == SIM_CONTROLS_CAMERA) return lProperty == CameraControl_Exposure ? kExposure : kNoControl;
+    return lProperty >= 0 && lProperty < SIM_PA_COUNT ? static_cast<int>(lProperty) : kNoControl;
 }
 
 }  // namespace
@@ -84,15 +97,26 @@ int ControlIndex(SimControlSet set, long lProperty) {
 HRESULT SimFilterQueryInterface(SimSourceFilter *pFilter, REFIID riid, void **ppv) {
     return pFilter->QueryInterface(riid, ppv);
 }
+
 ULONG SimFilterAddRef(SimSourceFilter *pFilter) { return pFilter->AddRef(); }
 ULONG SimFilterRelease(SimSourceFilter *pFilter) { return pFilter->Release(); }
 
 // ---------------------------------------------------------------------------
 // IAMVideoProcAmp and IAMCameraControl
 
-HRESULT SimControlGetRange(SimSourceFilter *, SimControlSet set, long lProperty, long *pMin, long *pMax, long *pStep,
-                           long *pDefault, long *pCapsFlags) {
-    return GetControlRange(ControlIndex(set, lProperty), pMin, pMax, pStep, pDefault, pCapsFlags);
+HRESULT SimControlGetRange(SimSourceFilter *pFilter, SimControlSet set, long lProperty, long *pMin, long *pMax,
+                           long *pStep, long *pDefault, long *pCapsFlags) {
+    SimOp op = set == SIM_CONTROLS_CAMERA ? SIM_OP_CAMCTRL_RANGE : SIM_OP_PROCAMP_RANGE;
+    SimLogEntry call = SimNewCall(op, pFilter->CameraIndex(), static_cast<DWORD>(lProperty));
+    return SimLoggedCall(call, [&]() -> HRESULT {
+        HRESULT hr = GetControlRange(pFilter->CameraIndex(), ControlIndex(set, lProperty), pMin, pMax, pStep, pDefault,
+                                     pCapsFlags);
+        if (SUCCEEDED(hr)) {
+            call.arg[1] = static_cast<DWORD>(*pMin);
+            call.arg[2] = static_cast<DWORD>(*pMax);
+        }
+        return hr;
+    });
 }
 
 HRESULT SimControlSetValue(SimSourceFilter *pFilter, SimControlSet set, long lProperty, long lValue, long lFlags) {
@@ -100,7 +124,16 @@ HRESULT SimControlSetValue(SimSourceFilter *pFilter, SimControlSet set, long lPr
 }
 
 HRESULT SimControlGetValue(SimSourceFilter *pFilter, SimControlSet set, long lProperty, long *plValue, long *plFlags) {
-    return GetControl(pFilter->CameraIndex(), ControlIndex(set, lProperty), plValue, plFlags);
+    SimOp op = set == SIM_CONTROLS_CAMERA ? SIM_OP_CAMCTRL_GET : SIM_OP_PROCAMP_GET;
+    SimLogEntry call = SimNewCall(op, pFilter->CameraIndex(), static_cast<DWORD>(lProperty));
+    return SimLoggedCall(call, [&]() -> HRESULT {
+        HRESULT hr = GetControl(pFilter->CameraIndex(), ControlIndex(set, lProperty), plValue, plFlags);
+        if (SUCCEEDED(hr)) {
+            call.arg[1] = static_cast<DWORD>(*plValue);
+            call.arg[2] = static_cast<DWORD>(*plFlags);
+        }
+        return hr;
+    });
 }
 
 // ---------------------------------------------------------------------------
@@ -108,6 +141,12 @@ HRESULT SimControlGetValue(SimSourceFilter *pFilter, SimControlSet set, long lPr
 // the camera's button); the capture pin has no modes.
 
 namespace {
+
+// The pin's number in the log: its kind, or 0xFFFFFFFF for no pin of ours.
+DWORD PinNumber(SimSourceFilter *pFilter, IPin *pPin) {
+    SimOutputPin *pOurs = pFilter->PinFromInterface(pPin);
+    return pOurs ? static_cast<DWORD>(pOurs->Kind()) : 0xFFFFFFFFu;
+}
 
 LONG CapsOf(const SimOutputPin *pPin) {
     return pPin->Kind() == SIM_PIN_STILL ? (VideoControlFlag_Trigger | VideoControlFlag_ExternalTriggerEnable) : 0;
@@ -132,34 +171,46 @@ HRESULT CapabilityAt(SimOutputPin *pPin, long iIndex, SIZE dimensions, SimCapabi
 }  // namespace
 
 STDMETHODIMP SimVideoControlPart::GetCaps(IPin *pPin, long *pCapsFlags) {
-    if (!pPin || !pCapsFlags) return E_POINTER;
-    SimOutputPin *pOurs = m_pOwner->PinFromInterface(pPin);
-    if (!pOurs) return E_INVALIDARG;
-    *pCapsFlags = CapsOf(pOurs);
-    return S_OK;
+    SimLogEntry call = SimNewCall(SIM_OP_GET_VC_CAPS, m_pOwner->CameraIndex(), PinNumber(m_pOwner, pPin));
+    return SimLoggedCall(call, [&]() -> HRESULT {
+        if (!pPin || !pCapsFlags) return E_POINTER;
+        SimOutputPin *pOurs = m_pOwner->PinFromInterface(pPin);
+        if (!pOurs) return E_INVALIDARG;
+        *pCapsFlags = CapsOf(pOurs);
+        call.arg[1] = static_cast<DWORD>(*pCapsFlags);
+        return S_OK;
+    });
 }
 
 STDMETHODIMP SimVideoControlPart::SetMode(IPin *pPin, long Mode) {
-    if (!pPin) return E_POINTER;
-    SimOutputPin *pOurs = m_pOwner->PinFromInterface(pPin);
-    if (!pOurs) return E_INVALIDARG;
-    if ((Mode & ~CapsOf(pOurs)) != 0) return E_INVALIDARG;
-    CritSecLock lock(m_pOwner->Lock());
-    LONG lKept = Mode & ~VideoControlFlag_Trigger;  // the trigger is an action, not a mode
-    if (pOurs->Kind() == SIM_PIN_STILL)
-        m_lStillMode = lKept;
-    else
-        m_lCaptureMode = lKept;
-    return (Mode & VideoControlFlag_Trigger) ? pOurs->TriggerStill() : S_OK;
+    SimLogEntry call =
+        SimNewCall(SIM_OP_SET_MODE, m_pOwner->CameraIndex(), PinNumber(m_pOwner, pPin), static_cast<DWORD>(Mode));
+    return SimLoggedCall(call, [&]() -> HRESULT {
+        if (!pPin) return E_POINTER;
+        SimOutputPin *pOurs = m_pOwner->PinFromInterface(pPin);
+        if (!pOurs) return E_INVALIDARG;
+        if ((Mode & ~CapsOf(pOurs)) != 0) return E_INVALIDARG;
+        CritSecLock lock(m_pOwner->Lock());
+        LONG lKept = Mode & ~VideoControlFlag_Trigger;  // the trigger is an action, not a mode
+        if (pOurs->Kind() == SIM_PIN_STILL)
+            m_lStillMode = lKept;
+        else
+            m_lCaptureMode = lKept;
+        return (Mode & VideoControlFlag_Trigger) ? pOurs->TriggerStill() : S_OK;
+    });
 }
 
 STDMETHODIMP SimVideoControlPart::GetMode(IPin *pPin, long *Mode) {
-    if (!pPin || !Mode) return E_POINTER;
-    SimOutputPin *pOurs = m_pOwner->PinFromInterface(pPin);
-    if (!pOurs) return E_INVALIDARG;
-    CritSecLock lock(m_pOwner->Lock());
-    *Mode = pOurs->Kind() == SIM_PIN_STILL ? m_lStillMode : m_lCaptureMode;
-    return S_OK;
+    SimLogEntry call = SimNewCall(SIM_OP_GET_MODE, m_pOwner->CameraIndex(), PinNumber(m_pOwner, pPin));
+    return SimLoggedCall(call, [&]() -> HRESULT {
+        if (!pPin || !Mode) return E_POINTER;
+        SimOutputPin *pOurs = m_pOwner->PinFromInterface(pPin);
+        if (!pOurs) return E_INVALIDARG;
+        CritSecLock lock(m_pOwner->Lock());
+        *Mode = pOurs->Kind() == SIM_PIN_STILL ? m_lStillMode : m_lCaptureMode;
+        call.arg[1] = static_cast<DWORD>(*Mode);
+        return S_OK;
+    });
 }
 
 STDMETHODIMP SimVideoControlPart::GetCurrentActualFrameRate(IPin *pPin, LONGLONG *ActualFrameRate) {

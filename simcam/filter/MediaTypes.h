@@ -14,6 +14,10 @@
 // Longest frame interval any capability offers: 1 frame per second.
 #define SIM_MAX_FRAME_INTERVAL 10000000LL
 
+// Bytes of one frame of the subtype at that size (0 for what cannot be made):
+// the picture renderer's sizes, and I420 (12 bits per pixel, even sizes).
+DWORD SimFormatBufferSize(DWORD dwFourcc, LONG lWidth, LONG lHeight);
+
 // The MEDIASUBTYPE GUID of a FOURCC ({fourcc-0000-0010-8000-00AA00389B71}).
 GUID SimSubtypeFromFourcc(DWORD dwFourcc);
 

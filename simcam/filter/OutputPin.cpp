@@ -8,6 +8,7 @@
 #include "ComCreate.h"
 #include "SimGuids.h"
 #include "SimTrace.h"
+#include "filter/CallLog.h"
 #include "filter/Enumerators.h"
 #include "filter/MediaTypes.h"
 #include "filter/SourceFilter.h"
@@ -84,7 +85,12 @@ HRESULT SimOutputPin::ReadFormats(SimPinFormats *pFormats) {
     SimStateGuard state;
     SimCamera *pCam = state.Get() ? state.Camera(m_pFilter->CameraIndex()) : nullptr;
     if (!pCam) return VFW_E_NOT_FOUND;
-    pFormats->lCapsSize = pCam->capsSize;
+    LONG lOwnSizeBit = m_Kind == SIM_PIN_CAPTURE ? 1 : 2;
+    if (pCam->pinCapsSizeSet & lOwnSizeBit)
+        pFormats->lCapsSize = m_Kind == SIM_PIN_CAPTURE ? pCam->captureCapsSize : pCam->stillCapsSize;
+    else
+        pFormats->lCapsSize = pCam->capsSize;
+    pFormats->dwCapsFailMask = m_Kind == SIM_PIN_CAPTURE ? pCam->captureCapsFailMask : pCam->stillCapsFailMask;
     LONG lCount = m_Kind == SIM_PIN_CAPTURE ? pCam->captureCapCount : pCam->stillCapCount;
     if (lCount < 0) lCount = 0;
     if (lCount > SIM_MAX_CAPS) lCount = SIM_MAX_CAPS;
@@ -131,34 +137,37 @@ LONG SimOutputPin::BufferCount() const { return m_Kind == SIM_PIN_CAPTURE ? kCap
 // Connection
 
 STDMETHODIMP SimOutputPin::Connect(IPin *pReceivePin, const AM_MEDIA_TYPE *pmt) {
-    if (!pReceivePin) return E_POINTER;
-    CritSecLock lock(m_pFilter->Lock());
-    if (m_pPeer) return VFW_E_ALREADY_CONNECTED;
-    if (m_pFilter->State() != State_Stopped) return VFW_E_NOT_STOPPED;
+    SimLogEntry call = SimNewCall(SIM_OP_PIN_CONNECT, m_pFilter->CameraIndex(), m_Kind);
+    return SimLoggedCall(call, [&]() -> HRESULT {
+        if (!pReceivePin) return E_POINTER;
+        CritSecLock lock(m_pFilter->Lock());
+        if (m_pPeer) return VFW_E_ALREADY_CONNECTED;
+        if (m_pFilter->State() != State_Stopped) return VFW_E_NOT_STOPPED;
 
-    SimPinFormats formats;
-    HRESULT hr = ReadFormats(&formats);
-    if (FAILED(hr)) return hr;
+        SimPinFormats formats;
+        HRESULT hr = ReadFormats(&formats);
+        if (FAILED(hr)) return hr;
 
-    if (SimIsFullySpecified(pmt)) return TryConnection(pReceivePin, pmt, formats);
+        if (SimIsFullySpecified(pmt)) return TryConnection(pReceivePin, pmt, formats);
 
-    // Our own types first (the current format leads), then the peer's.
-    int iCount = MediaTypeCount();
-    for (int i = 0; i < iCount; ++i) {
-        MediaTypeHolder mt;
-        if (GetMediaType(i, mt.Get()) != S_OK) break;
-        if (SimPartialMatch(mt.Get(), pmt) && SUCCEEDED(TryConnection(pReceivePin, mt.Get(), formats))) return S_OK;
-    }
-    ComPtr<IEnumMediaTypes> pEnum;
-    if (SUCCEEDED(pReceivePin->EnumMediaTypes(&pEnum)) && pEnum) {
-        MediaTypePtr pPeerType;
-        while (pEnum->Next(1, &pPeerType, nullptr) == S_OK) {
-            if (SimPartialMatch(pPeerType.Get(), pmt) &&
-                SUCCEEDED(TryConnection(pReceivePin, pPeerType.Get(), formats)))
-                return S_OK;
+        // Our own types first (the current format leads), then the peer's.
+        int iCount = MediaTypeCount();
+        for (int i = 0; i < iCount; ++i) {
+            MediaTypeHolder mt;
+            if (GetMediaType(i, mt.Get()) != S_OK) break;
+            if (SimPartialMatch(mt.Get(), pmt) && SUCCEEDED(TryConnection(pReceivePin, mt.Get(), formats))) return S_OK;
         }
-    }
-    return VFW_E_NO_ACCEPTABLE_TYPES;
+        ComPtr<IEnumMediaTypes> pEnum;
+        if (SUCCEEDED(pReceivePin->EnumMediaTypes(&pEnum)) && pEnum) {
+            MediaTypePtr pPeerType;
+            while (pEnum->Next(1, &pPeerType, nullptr) == S_OK) {
+                if (SimPartialMatch(pPeerType.Get(), pmt) &&
+                    SUCCEEDED(TryConnection(pReceivePin, pPeerType.Get(), formats)))
+                    return S_OK;
+            }
+        }
+        return VFW_E_NO_ACCEPTABLE_TYPES;
+    });
 }
 
 HRESULT SimOutputPin::TryConnection(IPin *pReceivePin, const AM_MEDIA_TYPE *pmt, const SimPinFormats &formats) {
@@ -336,106 +345,134 @@ STDMETHODIMP SimOutputPin::NewSegment(REFERENCE_TIME, REFERENCE_TIME, double) { 
 // IAMStreamConfig
 
 STDMETHODIMP SimOutputPin::SetFormat(AM_MEDIA_TYPE *pmt) {
-    MediaTypeHolder mt;
-    bool bReconnect;
-    {
-        CritSecLock lock(m_pFilter->Lock());
-        if (m_pFilter->State() != State_Stopped) return VFW_E_NOT_STOPPED;
-        if (!pmt) return E_POINTER;
-        if (!IsEqualGUID(pmt->majortype, MEDIATYPE_Video)) return VFW_E_INVALIDMEDIATYPE;
-
-        SimPinFormats formats;
-        HRESULT hr = ReadFormats(&formats);
-        if (FAILED(hr)) return hr;
-        SimCapability cap;
-        REFERENCE_TIME rtInterval = 0;
-        if (!SimMatchCapability(pmt, formats.caps, formats.lCount, &cap, &rtInterval)) return VFW_E_INVALIDMEDIATYPE;
-
-        hr = SimBuildMediaType(cap, rtInterval, mt.Get());
-        if (FAILED(hr)) return hr;
-        if (m_pPeer && m_pPeer->QueryAccept(mt.Get()) != S_OK) return VFW_E_INVALIDMEDIATYPE;
-
-        SimStateGuard state;
-        SimCamera *pCam = state.Get() ? state.Camera(m_pFilter->CameraIndex()) : nullptr;
-        if (!pCam) return VFW_E_NOT_FOUND;
-        if (m_Kind == SIM_PIN_CAPTURE)
-            pCam->captureFormat = cap;
-        else
-            pCam->stillFormat = cap;
-        m_rtInterval = rtInterval;
-        bReconnect = m_pPeer && m_pFilter->Graph();
+    SimLogEntry call = SimNewCall(SIM_OP_SET_FORMAT, m_pFilter->CameraIndex(), m_Kind);
+    if (pmt) {
+        call.arg[1] = pmt->subtype.Data1;
+        if (IsEqualGUID(pmt->formattype, FORMAT_VideoInfo) && pmt->pbFormat &&
+            pmt->cbFormat >= sizeof(VIDEOINFOHEADER)) {
+            const BITMAPINFOHEADER &bmi = reinterpret_cast<const VIDEOINFOHEADER *>(pmt->pbFormat)->bmiHeader;
+            call.arg[2] = bmi.biCompression;
+            const LONG alSize[3] = {bmi.biWidth, bmi.biHeight, static_cast<LONG>(bmi.biSizeImage)};
+            CopyMemory(call.data, alSize, sizeof(alSize));
+            call.dataLen = sizeof(alSize);
+        }
     }
+    return SimLoggedCall(call, [&]() -> HRESULT {
+        MediaTypeHolder mt;
+        bool bReconnect;
+        {
+            CritSecLock lock(m_pFilter->Lock());
+            if (m_pFilter->State() != State_Stopped) return VFW_E_NOT_STOPPED;
+            if (!pmt) return E_POINTER;
+            if (!IsEqualGUID(pmt->majortype, MEDIATYPE_Video)) return VFW_E_INVALIDMEDIATYPE;
 
-    // A connected pin takes the new format at once, through the graph (which
-    // calls back into this pin: no lock of ours is held here).
-    if (!bReconnect) return S_OK;
-    IFilterGraph *pGraph = m_pFilter->Graph();  // no reference: the graph owns the filter
-    ComPtr<IFilterGraph2> pGraph2;
-    HRESULT hr;
-    if (SUCCEEDED(pGraph2.QueryFrom(pGraph))) {
-        hr = pGraph2->ReconnectEx(static_cast<IPin *>(this), mt.Get());
-        if (FAILED(hr)) SimTraceFailure(L"IFilterGraph2::ReconnectEx", hr);
-    } else {
-        hr = pGraph->Reconnect(static_cast<IPin *>(this));
-        if (FAILED(hr)) SimTraceFailure(L"IFilterGraph::Reconnect", hr);
-    }
-    return hr;
+            SimPinFormats formats;
+            HRESULT hr = ReadFormats(&formats);
+            if (FAILED(hr)) return hr;
+            SimCapability cap;
+            REFERENCE_TIME rtInterval = 0;
+            if (!SimMatchCapability(pmt, formats.caps, formats.lCount, &cap, &rtInterval))
+                return VFW_E_INVALIDMEDIATYPE;
+
+            hr = SimBuildMediaType(cap, rtInterval, mt.Get());
+            if (FAILED(hr)) return hr;
+            if (m_pPeer && m_pPeer->QueryAccept(mt.Get()) != S_OK) return VFW_E_INVALIDMEDIATYPE;
+
+            SimStateGuard state;
+            SimCamera *pCam = state.Get() ? state.Camera(m_pFilter->CameraIndex()) : nullptr;
+            if (!pCam) return VFW_E_NOT_FOUND;
+            if (m_Kind == SIM_PIN_CAPTURE)
+                pCam->captureFormat = cap;
+            else
+                pCam->stillFormat = cap;
+            m_rtInterval = rtInterval;
+            bReconnect = m_pPeer && m_pFilter->Graph();
+        }
+
+        // A connected pin takes the new format at once, through the graph (which
+        // calls back into this pin: no lock of ours is held here).
+        if (!bReconnect) return S_OK;
+        IFilterGraph *pGraph = m_pFilter->Graph();  // no reference: the graph owns the filter
+        ComPtr<IFilterGraph2> pGraph2;
+        HRESULT hr;
+        if (SUCCEEDED(pGraph2.QueryFrom(pGraph))) {
+            hr = pGraph2->ReconnectEx(static_cast<IPin *>(this), mt.Get());
+            if (FAILED(hr)) SimTraceFailure(L"IFilterGraph2::ReconnectEx", hr);
+        } else {
+            hr = pGraph->Reconnect(static_cast<IPin *>(this));
+            if (FAILED(hr)) SimTraceFailure(L"IFilterGraph::Reconnect", hr);
+        }
+        return hr;
+    });
 }
 
 STDMETHODIMP SimOutputPin::GetFormat(AM_MEDIA_TYPE **ppmt) {
-    if (!ppmt) return E_POINTER;
-    AM_MEDIA_TYPE *pmt = static_cast<AM_MEDIA_TYPE *>(CoTaskMemAlloc(sizeof(AM_MEDIA_TYPE)));
-    if (!pmt) return E_OUTOFMEMORY;
-    ZeroMemory(pmt, sizeof(*pmt));
-    HRESULT hr;
-    {
-        CritSecLock lock(m_pFilter->Lock());
-        hr = m_pPeer ? CopyMediaTypeContents(pmt, *m_mtConnected) : GetMediaType(0, pmt);
-    }
-    if (hr != S_OK) {
-        DeleteMediaTypeBlock(pmt);
-        return FAILED(hr) ? hr : VFW_E_NOT_FOUND;
-    }
-    *ppmt = pmt;
-    return S_OK;
+    SimLogEntry call = SimNewCall(SIM_OP_GET_FORMAT, m_pFilter->CameraIndex(), m_Kind);
+    return SimLoggedCall(call, [&]() -> HRESULT {
+        if (!ppmt) return E_POINTER;
+        AM_MEDIA_TYPE *pmt = static_cast<AM_MEDIA_TYPE *>(CoTaskMemAlloc(sizeof(AM_MEDIA_TYPE)));
+        if (!pmt) return E_OUTOFMEMORY;
+        ZeroMemory(pmt, sizeof(*pmt));
+        HRESULT hr;
+        {
+            CritSecLock lock(m_pFilter->Lock());
+            hr = m_pPeer ? CopyMediaTypeContents(pmt, *m_mtConnected) : GetMediaType(0, pmt);
+        }
+        if (hr != S_OK) {
+            DeleteMediaTypeBlock(pmt);
+            return FAILED(hr) ? hr : VFW_E_NOT_FOUND;
+        }
+        *ppmt = pmt;
+        return S_OK;
+    });
 }
 
 STDMETHODIMP SimOutputPin::GetNumberOfCapabilities(int *piCount, int *piSize) {
-    if (!piCount || !piSize) return E_POINTER;
-    SimPinFormats formats;
-    HRESULT hr = ReadFormats(&formats);
-    if (FAILED(hr)) return hr;
-    *piCount = static_cast<int>(formats.lCount);
-    *piSize = static_cast<int>(formats.lCapsSize);
-    return S_OK;
+    SimLogEntry call = SimNewCall(SIM_OP_GET_CAPS_COUNT, m_pFilter->CameraIndex(), m_Kind);
+    return SimLoggedCall(call, [&]() -> HRESULT {
+        if (!piCount || !piSize) return E_POINTER;
+        SimPinFormats formats;
+        HRESULT hr = ReadFormats(&formats);
+        if (FAILED(hr)) return hr;
+        *piCount = static_cast<int>(formats.lCount);
+        *piSize = static_cast<int>(formats.lCapsSize);
+        call.arg[1] = static_cast<DWORD>(*piCount);
+        call.arg[2] = static_cast<DWORD>(*piSize);
+        return S_OK;
+    });
 }
 
 STDMETHODIMP SimOutputPin::GetStreamCaps(int iIndex, AM_MEDIA_TYPE **ppmt, BYTE *pSCC) {
-    if (!ppmt || !pSCC) return E_POINTER;
-    SimPinFormats formats;
-    HRESULT hr = ReadFormats(&formats);
-    if (FAILED(hr)) return hr;
-    if (iIndex < 0 || iIndex >= formats.lCount) return S_FALSE;
+    SimLogEntry call = SimNewCall(SIM_OP_GET_STREAM_CAPS, m_pFilter->CameraIndex(), m_Kind, static_cast<DWORD>(iIndex));
+    return SimLoggedCall(call, [&]() -> HRESULT {
+        if (!ppmt || !pSCC) return E_POINTER;
+        SimPinFormats formats;
+        HRESULT hr = ReadFormats(&formats);
+        if (FAILED(hr)) return hr;
+        if (iIndex < 0 || iIndex >= formats.lCount) return S_FALSE;
+        // A capability the camera cannot describe (scenario): the call fails.
+        if (formats.dwCapsFailMask & (1u << iIndex)) return E_FAIL;
 
-    AM_MEDIA_TYPE *pmt = static_cast<AM_MEDIA_TYPE *>(CoTaskMemAlloc(sizeof(AM_MEDIA_TYPE)));
-    if (!pmt) return E_OUTOFMEMORY;
-    ZeroMemory(pmt, sizeof(*pmt));
-    hr = GetMediaType(iIndex + 1, pmt);
-    if (hr != S_OK) {
-        DeleteMediaTypeBlock(pmt);
-        return FAILED(hr) ? hr : S_FALSE;
-    }
-    // The caller sized its buffer from GetNumberOfCapabilities: never write
-    // past that size, whatever it is.
-    VIDEO_STREAM_CONFIG_CAPS caps;
-    SimFillStreamCaps(formats.caps[iIndex], &caps);
-    size_t cbCopy = sizeof(caps);
-    if (formats.lCapsSize >= 0 && static_cast<size_t>(formats.lCapsSize) < cbCopy) {
-        cbCopy = static_cast<size_t>(formats.lCapsSize);
-    }
-    CopyMemory(pSCC, &caps, cbCopy);
-    *ppmt = pmt;
-    return S_OK;
+        AM_MEDIA_TYPE *pmt = static_cast<AM_MEDIA_TYPE *>(CoTaskMemAlloc(sizeof(AM_MEDIA_TYPE)));
+        if (!pmt) return E_OUTOFMEMORY;
+        ZeroMemory(pmt, sizeof(*pmt));
+        hr = GetMediaType(iIndex + 1, pmt);
+        if (hr != S_OK) {
+            DeleteMediaTypeBlock(pmt);
+            return FAILED(hr) ? hr : S_FALSE;
+        }
+        // The caller sized its buffer from GetNumberOfCapabilities: never write
+        // past that size, whatever it is.
+        VIDEO_STREAM_CONFIG_CAPS caps;
+        SimFillStreamCaps(formats.caps[iIndex], &caps);
+        size_t cbCopy = sizeof(caps);
+        if (formats.lCapsSize >= 0 && static_cast<size_t>(formats.lCapsSize) < cbCopy) {
+            cbCopy = static_cast<size_t>(formats.lCapsSize);
+        }
+        CopyMemory(pSCC, &caps, cbCopy);
+        *ppmt = pmt;
+        return S_OK;
+    });
 }
 
 // ---------------------------------------------------------------------------
@@ -447,13 +484,16 @@ STDMETHODIMP SimOutputPin::Set(REFGUID guidPropSet, DWORD, LPVOID, DWORD, LPVOID
 
 STDMETHODIMP SimOutputPin::Get(REFGUID guidPropSet, DWORD dwPropID, LPVOID, DWORD, LPVOID pPropData, DWORD cbPropData,
                                DWORD *pcbReturned) {
-    if (!IsEqualGUID(guidPropSet, AMPROPSETID_Pin)) return E_PROP_SET_UNSUPPORTED;
-    if (dwPropID != AMPROPERTY_PIN_CATEGORY) return E_PROP_ID_UNSUPPORTED;
-    if (!pPropData) return E_POINTER;
-    if (cbPropData < sizeof(GUID)) return E_UNEXPECTED;
-    *static_cast<GUID *>(pPropData) = PinCategory(m_Kind);
-    if (pcbReturned) *pcbReturned = sizeof(GUID);
-    return S_OK;
+    SimLogEntry call = SimNewCall(SIM_OP_PIN_CATEGORY, m_pFilter->CameraIndex(), m_Kind, dwPropID);
+    return SimLoggedCall(call, [&]() -> HRESULT {
+        if (!IsEqualGUID(guidPropSet, AMPROPSETID_Pin)) return E_PROP_SET_UNSUPPORTED;
+        if (dwPropID != AMPROPERTY_PIN_CATEGORY) return E_PROP_ID_UNSUPPORTED;
+        if (!pPropData) return E_POINTER;
+        if (cbPropData < sizeof(GUID)) return E_UNEXPECTED;
+        *static_cast<GUID *>(pPropData) = PinCategory(m_Kind);
+        if (pcbReturned) *pcbReturned = sizeof(GUID);
+        return S_OK;
+    });
 }
 
 STDMETHODIMP SimOutputPin::QuerySupported(REFGUID guidPropSet, DWORD dwPropID, DWORD *pTypeSupport) {

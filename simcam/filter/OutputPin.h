@@ -26,7 +26,8 @@ enum SimPinKind { SIM_PIN_CAPTURE = 0, SIM_PIN_STILL = 1 };
 
 // What the camera offers on one pin, copied out of the camera state.
 struct SimPinFormats {
-    LONG lCapsSize;  // size GetNumberOfCapabilities reports
+    LONG lCapsSize;        // size GetNumberOfCapabilities reports
+    DWORD dwCapsFailMask;  // bit i: GetStreamCaps(i) fails
     LONG lCount;
     SimCapability caps[SIM_MAX_CAPS];
     SimCapability current;  // what the pin delivers on its next connection

@@ -6,10 +6,23 @@
 #include "filter/OutputPin.h"
 
 #include "SimTrace.h"
+#include "filter/MediaTypes.h"
 #include "filter/SourceFilter.h"
 #include "picture/Picture.h"
 
 namespace {
+
+// Renders one frame into pData: the camera's picture, or for I420 (which the
+// picture renderer does not make) a flat grey frame. Returns its bytes, 0 on
+// failure.
+DWORD RenderInto(const SimPictureInput &input, const SimCapability &cap, BYTE *pData, DWORD cbBuffer) {
+    if (cap.subtype != SIM_FOURCC_I420)
+        return SimRenderFrame(input, cap.subtype, cap.width, cap.height, pData, cbBuffer);
+    DWORD cbFrame = SimFormatBufferSize(cap.subtype, cap.width, cap.height);
+    if (cbFrame == 0 || cbFrame > cbBuffer) return 0;
+    FillMemory(pData, cbFrame, 0x80);
+    return cbFrame;
+}
 
 // What a sample's path answers while the graph stops: not failures.
 bool IsStopping(HRESULT hr) { return hr == VFW_E_NOT_COMMITTED || hr == VFW_E_WRONG_STATE; }
@@ -93,8 +106,21 @@ HRESULT SimOutputPin::TriggerStill() {
     if (m_Kind != SIM_PIN_STILL) return E_INVALIDARG;
     if (!m_pPeer) return VFW_E_NOT_CONNECTED;
     if (m_pFilter->State() != State_Running) return VFW_E_NOT_RUNNING;
+    {
+        CritSecLock lock(m_csStream);
+        if (!m_hThread || m_bExit) return VFW_E_NOT_RUNNING;
+    }
+    bool bLost = false;
+    {
+        SimStateGuard state;
+        SimCamera *pCam = state.Get() ? state.Camera(m_pFilter->CameraIndex()) : nullptr;
+        if (pCam) {
+            ++pCam->stillTriggers;
+            bLost = pCam->stillsLost != 0;  // accepted, and never delivered
+        }
+    }
+    if (bLost) return S_OK;
     CritSecLock lock(m_csStream);
-    if (!m_hThread || m_bExit) return VFW_E_NOT_RUNNING;
     ++m_lPendingStills;
     SetEvent(m_hWake);
     return S_OK;
@@ -162,8 +188,7 @@ void SimOutputPin::PrimeStill() {
         SimPictureInput input;
         (void)ReadPictureInput(&input, false);
         input.still = TRUE;
-        (void)SimRenderFrame(input, m_ConnectedCap.subtype, m_ConnectedCap.width, m_ConnectedCap.height, pData,
-                             static_cast<DWORD>(cbBuffer));
+        (void)RenderInto(input, m_ConnectedCap, pData, static_cast<DWORD>(cbBuffer));
     }
 }
 
@@ -234,8 +259,7 @@ HRESULT SimOutputPin::DeliverFrame(REFERENCE_TIME rtStart, REFERENCE_TIME rtStop
     input.timestamp = rtStart;
     input.still = bStill ? TRUE : FALSE;
 
-    DWORD cbFrame = SimRenderFrame(input, m_ConnectedCap.subtype, m_ConnectedCap.width, m_ConnectedCap.height, pData,
-                                   static_cast<DWORD>(cbBuffer));
+    DWORD cbFrame = RenderInto(input, m_ConnectedCap, pData, static_cast<DWORD>(cbBuffer));
     if (cbFrame == 0) {
         SimTraceFailure(L"SimRenderFrame", E_FAIL);
         return E_FAIL;

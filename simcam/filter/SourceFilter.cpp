@@ -7,6 +7,8 @@
 
 #include "Module.h"
 #include "SimGuids.h"
+#include "SimTrace.h"
+#include "filter/CallLog.h"
 #include "filter/Enumerators.h"
 
 namespace {
@@ -40,8 +42,11 @@ SimSourceFilter::SimSourceFilter()
       m_tStart(0),
       m_pGraph(nullptr),
       m_iCamera(0),
+      m_iCounted(-1),
       m_bHasStillPin(false),
       m_bHasVideoControl(false),
+      m_bHasProcAmp(true),
+      m_bHasCameraControl(true),
       m_CapturePin(this, SIM_PIN_CAPTURE),
       m_StillPin(this, SIM_PIN_STILL),
       m_ProcAmp(this),
@@ -56,6 +61,13 @@ SimSourceFilter::~SimSourceFilter() {
     // Normally the graph has stopped the filter; make sure no thread is left.
     m_CapturePin.Deactivate();
     m_StillPin.Deactivate();
+    {
+        SimStateGuard state;
+        if (state.Get() && m_iCounted >= 0 && --state->filtersAlive[m_iCounted] <= 0) {
+            state->filtersAlive[m_iCounted] = 0;
+            state->filterState[m_iCounted] = State_Stopped;
+        }
+    }
     SimModuleRelease();
 }
 
@@ -73,9 +85,9 @@ STDMETHODIMP SimSourceFilter::QueryInterface(REFIID riid, void **ppv) {
         *ppv = static_cast<IAMFilterMiscFlags *>(this);
     } else if (IsEqualIID(riid, IID_ISpecifyPropertyPages)) {
         *ppv = static_cast<ISpecifyPropertyPages *>(this);
-    } else if (IsEqualIID(riid, IID_IAMVideoProcAmp)) {
+    } else if (IsEqualIID(riid, IID_IAMVideoProcAmp) && m_bHasProcAmp) {
         *ppv = static_cast<IAMVideoProcAmp *>(&m_ProcAmp);
-    } else if (IsEqualIID(riid, IID_IAMCameraControl)) {
+    } else if (IsEqualIID(riid, IID_IAMCameraControl) && m_bHasCameraControl) {
         *ppv = static_cast<IAMCameraControl *>(&m_CameraControl);
     } else if (IsEqualIID(riid, IID_IAMVideoControl) && m_bHasVideoControl) {
         *ppv = static_cast<IAMVideoControl *>(&m_VideoControl);
@@ -108,18 +120,29 @@ STDMETHODIMP SimSourceFilter::GetClassID(CLSID *pClassID) {
 
 STDMETHODIMP SimSourceFilter::Stop() {
     CritSecLock streaming(m_csStreaming);
-    // The threads are joined without the filter lock. The state says paused
-    // or running until they are gone, so the connections stay as they are.
-    m_CapturePin.Deactivate();
-    m_StillPin.Deactivate();
-    CritSecLock lock(m_csFilter);
-    m_State = State_Stopped;
-    return S_OK;
+    SimLogEntry call = SimNewCall(SIM_OP_FILTER_STOP, m_iCamera, static_cast<DWORD>(m_State));
+    return SimLoggedCall(call, [&]() -> HRESULT {
+        // The threads are joined without the filter lock. The state says
+        // paused or running until they are gone, so the connections stay.
+        m_CapturePin.Deactivate();
+        m_StillPin.Deactivate();
+        CritSecLock lock(m_csFilter);
+        m_State = State_Stopped;
+        PublishState();
+        return S_OK;
+    });
 }
 
 STDMETHODIMP SimSourceFilter::Pause() {
     CritSecLock streaming(m_csStreaming);
-    CritSecLock lock(m_csFilter);
+    SimLogEntry call = SimNewCall(SIM_OP_FILTER_PAUSE, m_iCamera, static_cast<DWORD>(m_State));
+    return SimLoggedCall(call, [&]() -> HRESULT {
+        CritSecLock lock(m_csFilter);
+        return PauseLocked();
+    });
+}
+
+HRESULT SimSourceFilter::PauseLocked() {
     if (m_State == State_Stopped) {
         HRESULT hr = m_CapturePin.Activate();
         if (SUCCEEDED(hr) && m_bHasStillPin) hr = m_StillPin.Activate();
@@ -135,21 +158,31 @@ STDMETHODIMP SimSourceFilter::Pause() {
         m_StillPin.PauseStreaming();
     }
     m_State = State_Paused;
+    PublishState();
     return S_OK;
 }
 
 STDMETHODIMP SimSourceFilter::Run(REFERENCE_TIME tStart) {
     CritSecLock streaming(m_csStreaming);
-    CritSecLock lock(m_csFilter);
-    if (m_State == State_Stopped) {
-        HRESULT hr = Pause();
-        if (FAILED(hr)) return hr;
-    }
-    m_tStart = tStart;
-    m_CapturePin.StartStreaming(tStart, m_pClock.Get());
-    m_StillPin.StartStreaming(tStart, m_pClock.Get());
-    m_State = State_Running;
-    return S_OK;
+    SimLogEntry call = SimNewCall(SIM_OP_FILTER_RUN, m_iCamera, static_cast<DWORD>(m_State));
+    return SimLoggedCall(call, [&]() -> HRESULT {
+        CritSecLock lock(m_csFilter);
+        if (m_State == State_Stopped) {
+            HRESULT hr = PauseLocked();
+            if (FAILED(hr)) return hr;
+        }
+        m_tStart = tStart;
+        m_CapturePin.StartStreaming(tStart, m_pClock.Get());
+        m_StillPin.StartStreaming(tStart, m_pClock.Get());
+        m_State = State_Running;
+        PublishState();
+        return S_OK;
+    });
+}
+
+void SimSourceFilter::PublishState() {
+    SimStateGuard state;
+    if (state.Get() && m_iCamera >= 0 && m_iCamera < SIMCAM_MAX_CAMERAS) state->filterState[m_iCamera] = m_State;
 }
 
 STDMETHODIMP SimSourceFilter::GetState(DWORD, FILTER_STATE *pState) {
@@ -225,10 +258,13 @@ STDMETHODIMP SimSourceFilter::QueryFilterInfo(FILTER_INFO *pInfo) {
 }
 
 STDMETHODIMP SimSourceFilter::JoinFilterGraph(IFilterGraph *pGraph, LPCWSTR pszName) {
-    CritSecLock lock(m_csFilter);
-    m_pGraph = pGraph;
-    (void)StringCchCopyW(m_szName, ARRAYSIZE(m_szName), pszName ? pszName : L"");
-    return S_OK;
+    SimLogEntry call = SimNewCall(SIM_OP_FILTER_JOIN, m_iCamera, pGraph ? 1 : 0);
+    return SimLoggedCall(call, [&]() -> HRESULT {
+        CritSecLock lock(m_csFilter);
+        m_pGraph = pGraph;
+        (void)StringCchCopyW(m_szName, ARRAYSIZE(m_szName), pszName ? pszName : L"");
+        return S_OK;
+    });
 }
 
 STDMETHODIMP SimSourceFilter::QueryVendorInfo(LPWSTR *) { return E_NOTIMPL; }
@@ -243,7 +279,10 @@ STDMETHODIMP SimSourceFilter::Load(IPropertyBag *pBag, IErrorLog *) {
     if (!pBag) return E_POINTER;
     WCHAR szPath[256];
     HRESULT hr = ReadBagText(pBag, L"DevicePath", szPath, ARRAYSIZE(szPath));
-    if (FAILED(hr)) return hr;
+    if (FAILED(hr)) {
+        SimTraceFailure(L"IPropertyBag::Read(DevicePath)", hr);
+        return hr;
+    }
 
     VARIANT var;
     VariantInit(&var);
@@ -278,9 +317,17 @@ HRESULT SimSourceFilter::BindCamera(int iCamera) {
     SimStateGuard state;
     SimCamera *pCam = state.Get() ? state.Camera(iCamera) : nullptr;
     if (!pCam) return E_INVALIDARG;
+    // This filter now counts for the new camera.
+    if (m_iCounted != iCamera) {
+        if (m_iCounted >= 0 && state->filtersAlive[m_iCounted] > 0) --state->filtersAlive[m_iCounted];
+        ++state->filtersAlive[iCamera];
+        m_iCounted = iCamera;
+    }
     m_iCamera = iCamera;
     m_bHasStillPin = pCam->hasStillPin != 0;
     m_bHasVideoControl = pCam->hasVideoControl != 0;
+    m_bHasProcAmp = pCam->noProcAmp == 0;
+    m_bHasCameraControl = pCam->noCameraControl == 0;
     return S_OK;
 }
 

@@ -78,6 +78,8 @@ public:
 private:
     ~SimSourceFilter();
     HRESULT BindCamera(int iCamera);
+    HRESULT PauseLocked();  // Pause's work, with both locks held
+    void PublishState();    // the state, for the control API (filter lock held)
 
     LONG m_lRef;
     // Two locks, as platform filters have: the streaming lock serialises the
@@ -94,9 +96,12 @@ private:
     ComPtr<IReferenceClock> m_pClock;
     IFilterGraph *m_pGraph;  // no reference: the graph owns the filter
     WCHAR m_szName[MAX_FILTER_NAME];
-    int m_iCamera;  // index of the camera in the shared state
+    int m_iCamera;   // index of the camera in the shared state
+    int m_iCounted;  // the camera whose filtersAlive counts this filter, or -1
     bool m_bHasStillPin;
     bool m_bHasVideoControl;
+    bool m_bHasProcAmp;
+    bool m_bHasCameraControl;
     SimOutputPin m_CapturePin;
     SimOutputPin m_StillPin;
     SimProcAmpPart m_ProcAmp;

@@ -6,6 +6,7 @@
 #include <strsafe.h>
 
 #include "../Module.h"
+#include "../SimTrace.h"
 
 namespace {
 
@@ -55,6 +56,7 @@ STDMETHODIMP SimPropertyPage::Activate(HWND hWndParent, LPCRECT pRect, BOOL bMod
     HWND hDlg = CreateDialogParamW(SimModuleInstance(), MAKEINTRESOURCEW(m_idTemplate), hWndParent, DlgProc,
                                    reinterpret_cast<LPARAM>(this));
     if (!hDlg) {
+        SimTraceLastError(L"CreateDialogParam (property page)");
         DWORD dwError = GetLastError();
         m_hDlg = nullptr;
         return dwError ? HRESULT_FROM_WIN32(dwError) : E_FAIL;

@@ -11,13 +11,10 @@ namespace dshowtest {
 // ---------------------------------------------------------------------------
 // GrabberCallback
 
-GrabberCallback::GrabberCallback() : m_hEvent(CreateEventW(nullptr, FALSE, FALSE, nullptr)), m_bKeepBytes(true) {
-    InitializeCriticalSection(&m_cs);
-}
+GrabberCallback::GrabberCallback() : m_hEvent(CreateEventW(nullptr, FALSE, FALSE, nullptr)), m_bKeepBytes(true) {}
 
 GrabberCallback::~GrabberCallback() {
     if (m_hEvent) CloseHandle(m_hEvent);
-    DeleteCriticalSection(&m_cs);
 }
 
 STDMETHODIMP GrabberCallback::QueryInterface(REFIID riid, void **ppv) {
@@ -34,13 +31,14 @@ STDMETHODIMP GrabberCallback::BufferCB(double SampleTime, BYTE *pBuffer, LONG Bu
     GrabbedSample sample;
     sample.dTime = SampleTime;
     sample.dwTick = GetTickCount();
-    EnterCriticalSection(&m_cs);
-    if (m_bKeepBytes && pBuffer && BufferLen > 0)
-        sample.bytes.assign(pBuffer, pBuffer + BufferLen);
-    else
-        sample.bytes.resize(BufferLen > 0 ? static_cast<size_t>(BufferLen) : 0);
-    m_Samples.push_back(std::move(sample));
-    LeaveCriticalSection(&m_cs);
+    {
+        CritSecLock lock(m_cs);
+        if (m_bKeepBytes && pBuffer && BufferLen > 0)
+            sample.bytes.assign(pBuffer, pBuffer + BufferLen);
+        else
+            sample.bytes.resize(BufferLen > 0 ? static_cast<size_t>(BufferLen) : 0);
+        m_Samples.push_back(std::move(sample));
+    }
     SetEvent(m_hEvent);
     return S_OK;
 }
@@ -56,23 +54,18 @@ bool GrabberCallback::WaitFor(size_t cCount, DWORD dwMs) {
 }
 
 size_t GrabberCallback::Count() {
-    EnterCriticalSection(&m_cs);
-    size_t c = m_Samples.size();
-    LeaveCriticalSection(&m_cs);
-    return c;
+    CritSecLock lock(m_cs);
+    return m_Samples.size();
 }
 
 std::vector<GrabbedSample> GrabberCallback::Samples() {
-    EnterCriticalSection(&m_cs);
-    std::vector<GrabbedSample> copy = m_Samples;
-    LeaveCriticalSection(&m_cs);
-    return copy;
+    CritSecLock lock(m_cs);
+    return m_Samples;
 }
 
 void GrabberCallback::Clear() {
-    EnterCriticalSection(&m_cs);
+    CritSecLock lock(m_cs);
     m_Samples.clear();
-    LeaveCriticalSection(&m_cs);
 }
 
 // ---------------------------------------------------------------------------

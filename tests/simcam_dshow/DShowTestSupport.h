@@ -14,6 +14,7 @@
 
 #include "ComCreate.h"
 #include "ComPtr.h"
+#include "CritSecLock.h"
 #include "MediaType.h"
 
 namespace dshowtest {
@@ -69,7 +70,7 @@ public:
     void SetKeepBytes(bool bKeep) { m_bKeepBytes = bKeep; }
 
 private:
-    CRITICAL_SECTION m_cs;
+    CritSec m_cs;
     HANDLE m_hEvent;
     bool m_bKeepBytes;
     std::vector<GrabbedSample> m_Samples;

@@ -12,6 +12,7 @@
 #include "DShowTestSupport.h"
 #include "SimGuids.h"
 #include "common/DebugCapture.h"
+#include "common/DebuggerRun.h"
 #include "include/SimCamControl.h"
 
 using namespace dshowtest;
@@ -230,13 +231,10 @@ private:
     int m_cDisconnects;
 };
 
-}  // namespace
-
-// A peer that refuses every allocator: the connection fails with the peer's
-// own result, the peer is disconnected again, and the failing call is named
-// once on the debugger output.
-TEST_F(StopTest, AllocatorSetUpFailureIsReportedAndTraced) {
-    SimLoadDefaultScenario();
+// Connects the camera's capture pin to a peer that refuses every allocator:
+// the connection fails with the peer's own result and the peer is
+// disconnected again.
+void ConnectToRefusingPeer() {
     ComPtr<IBaseFilter> pFilter;
     ASSERT_EQ(S_OK, CreateComObject(CLSID_SimCamSource, IID_IBaseFilter, pFilter));
     ComPtr<IPin> pCapture;
@@ -248,16 +246,42 @@ TEST_F(StopTest, AllocatorSetUpFailureIsReportedAndTraced) {
 
     const HRESULT kRefused = HRESULT_FROM_WIN32(ERROR_ACCESS_DENIED);
     RefusingInputPin peer(kRefused);
-    DebugCapture capture;
-    ASSERT_TRUE(capture.IsActive());
     EXPECT_EQ(kRefused, pCapture->Connect(&peer, pmt.Get()));
     EXPECT_EQ(1, peer.Disconnects());
     ComPtr<IPin> pConnected;
     EXPECT_EQ(VFW_E_NOT_CONNECTED, pCapture->ConnectedTo(&pConnected));
+}
 
+size_t CountNotifyFailures(const std::vector<std::wstring> &lines) {
     size_t cLines = 0;
-    for (const std::wstring &line : capture.Lines()) {
+    for (const std::wstring &line : lines) {
         if (line.find(L"simcam: IMemInputPin::NotifyAllocator failed: 0x80070005") == 0) ++cLines;
     }
-    EXPECT_EQ(1u, cLines);
+    return cLines;
+}
+
+}  // namespace
+
+// The failing call is named once on the debugger output.
+TEST_F(StopTest, AllocatorSetUpFailureIsReportedAndTraced) {
+    SimLoadDefaultScenario();
+    DebugCapture capture;
+    ASSERT_TRUE(capture.IsActive());
+    ConnectToRefusingPeer();
+    EXPECT_EQ(1u, CountNotifyFailures(capture.Lines()));
+}
+
+// The child half of the next test: the same connection, with no handler.
+TEST_F(StopTest, DISABLED_ConnectToRefusingPeerAlone) { ConnectToRefusingPeer(); }
+
+// The same line seen the plain way: by a real debugger of a child process.
+TEST_F(StopTest, AllocatorSetUpFailureReachesADebugger) {
+    std::wstring commandLine =
+        L"\"" + CurrentProgramPath() +
+        L"\" --gtest_also_run_disabled_tests --gtest_filter=StopTest.DISABLED_ConnectToRefusingPeerAlone";
+    DebuggerRunResult result = RunUnderDebugger(commandLine, 60000);
+    ASSERT_TRUE(result.bStarted);
+    ASSERT_TRUE(result.bFinished);
+    EXPECT_EQ(0u, result.dwExitCode);
+    EXPECT_EQ(1u, CountNotifyFailures(result.lines));
 }
