@@ -19,7 +19,9 @@
 
 #include "AppGlobals.h"
 #include "ComPtr.h"
+#include "DebugPrint.h"
 #include "Dshow.h"
+#include "SampleGrabberCallback.h"
 #include "KORFwSw.h"
 #include "MainWindow.h"
 
@@ -363,11 +365,10 @@ void SelectDevice(int iCommand) {
         UncheckDeviceItems();
         (void)CheckMenuItem(GetMenu(g_hWndMain), iCommand, MF_BYCOMMAND | MF_CHECKED);
 
-        LONG lWidth = 0, lHeight = 0;
-        g_pDShowManager->GetVideoResolution(&lWidth, &lHeight);
+        int iWidth = 0, iHeight = 0;
+        g_pDShowManager->GetVideoResolution(&iWidth, &iHeight);
         WCHAR szResolution[46];
-        (void)StringCchPrintfW(szResolution, ARRAYSIZE(szResolution), L"Resolution : %dx%d", static_cast<int>(lWidth),
-                               static_cast<int>(lHeight));
+        (void)StringCchPrintfW(szResolution, ARRAYSIZE(szResolution), L"Resolution : %dx%d", iWidth, iHeight);
         SendMessageW(g_hWndStatus, SB_SETTEXTW, 0, reinterpret_cast<LPARAM>(szResolution));
 
         g_pDShowManager->SizeWindowToVideo();

@@ -15,10 +15,13 @@
 #include <strsafe.h>
 
 #include "AppGlobals.h"
+#include "DebugPrint.h"
 #include "Devices.h"
 #include "Dialogs.h"
 #include "Dshow.h"
 #include "KORFwSw.h"
+#include "MessageBoxSeam.h"
+#include "SampleGrabberCallback.h"
 #include "resource.h"
 
 HINSTANCE g_hInst = nullptr;
@@ -74,7 +77,7 @@ void OnStillRequest() {
         if (GetGPIStatus(&iBits) != 0) {
             OutputDebugStringW(L"Get GPI status succeeded\r\n");
             if (g_FlashEnabled != 0 && (iBits & 1) != 0) {
-                if (ShowMessageBox(nullptr, kFlashQuestion, L"KORView", MB_OKCANCEL) != IDOK) return;
+                if (KorMessageBox(nullptr, kFlashQuestion, L"KORView", MB_OKCANCEL) != IDOK) return;
             }
         }
     }
@@ -90,7 +93,7 @@ void OnCurrentSettings(HWND hWnd) {
             (void)OpenModelessDialog(hWnd, IDD_CURRENT_SETTINGS, CurrentSettingsDlgProc, &g_SettingsDlgClosed);
         g_ExtensionAvailable = 1;
     } else {
-        (void)ShowMessageBox(nullptr, L"Current setting dialog is not supports for this device\r\n", L"Error", MB_OK);
+        (void)KorMessageBox(nullptr, L"Current setting dialog is not supports for this device\r\n", L"Error", MB_OK);
         g_ExtensionAvailable = 0;
     }
 }
@@ -113,7 +116,7 @@ void OnUvcExtension(HWND hWnd) {
         }
         g_ExtensionAvailable = 1;
     } else {
-        (void)ShowMessageBox(nullptr, kExtensionNotSupported, L"Error", MB_OK);
+        (void)KorMessageBox(nullptr, kExtensionNotSupported, L"Error", MB_OK);
         g_ExtensionAvailable = 0;
     }
 }
@@ -122,7 +125,7 @@ void OnUvcExtension(HWND hWnd) {
 void OnTriggerAutoFocus() {
     g_AutoFocusMode = (ManagerReady() && g_LibStatus > 0) ? 1 : 0;
     if (g_AutoFocusMode == 0) {
-        (void)ShowMessageBox(nullptr, kExtensionNotSupported, L"Error", MB_OK);
+        (void)KorMessageBox(nullptr, kExtensionNotSupported, L"Error", MB_OK);
         g_ExtensionAvailable = 0;
         return;
     }
@@ -137,7 +140,7 @@ void OnStillCapturePin(HWND hWnd) {
         if (g_StillPinDlgClosed)
             (void)OpenModelessDialog(hWnd, IDD_STILL_PIN_PROPERTIES, StillPinPropDlgProc, &g_StillPinDlgClosed);
     } else {
-        (void)ShowMessageBox(hWnd, L"Still pin not supported", L"Still pin property", MB_OK);
+        (void)KorMessageBox(hWnd, L"Still pin not supported", L"Still pin property", MB_OK);
     }
 }
 
@@ -161,7 +164,7 @@ bool OnCommand(HWND hWnd, int iCommand) {
         if (ManagerReady()) g_pDShowManager->ShowCapFilterPropPage();
         return true;
     case ID_OPTIONS_VIDEOCAPTUREPIN:
-        if (ManagerReady()) (void)g_pDShowManager->ShowVideoPinPropPage();
+        if (ManagerReady()) g_pDShowManager->ShowVideoPinPropPage();
         return true;
     case ID_OPTIONS_STILLCAPTUREPIN:
         OnStillCapturePin(hWnd);
@@ -349,6 +352,7 @@ LRESULT CALLBACK WndProc(HWND hWnd, UINT uMsg, WPARAM wParam, LPARAM lParam) {
 
 void ResetShellState() {
     ReleaseDeviceTable();
+    ResetAppGlobals();
     g_hWndMain = nullptr;
     g_hWndStatus = nullptr;
     g_szStillPath[0] = L'\0';
@@ -359,15 +363,4 @@ void ResetShellState() {
     g_AfCounter = 0;
     g_SkipNextRemoval = 0;
     g_hDevNotify = nullptr;
-    g_LibStatus = 0;
-    g_FlashEnabled = 1;
-    g_AutoFocusMode = 1;
-    g_ExtensionAvailable = 1;
-    g_hWndUvcDialog = nullptr;
-    g_AboutDlgClosed = 1;
-    g_ExtDlgClosed = 1;
-    g_FocusDlgClosed = 1;
-    g_SettingsDlgClosed = 1;
-    g_StillPathDlgClosed = 1;
-    g_StillPinDlgClosed = 1;
 }
