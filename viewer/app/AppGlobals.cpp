@@ -75,6 +75,18 @@ void PaintDialogWithSeparators(HWND hDlg, const int *pLabelIds, int labelCount) 
     EndPaint(hDlg, &ps);
 }
 
+INT_PTR ColorStaticControl(HDC hdc, HWND hControl, const int *pBlueIds, int blueCount, BOOL bLabelFont) {
+    const int id = GetDlgCtrlID(hControl);
+    for (int i = 0; i < blueCount; ++i) {
+        if (pBlueIds[i] != id) continue;
+        if (bLabelFont && g_hLabelFont) SelectObject(hdc, g_hLabelFont);
+        SetTextColor(hdc, LABEL_TEXT_COLOR);
+        break;
+    }
+    SetBkColor(hdc, RGB(255, 255, 255));
+    return reinterpret_cast<INT_PTR>(GetWhiteBrush());
+}
+
 void ResetAppGlobals() {
     g_LibStatus = 0;
     g_AutoFocusMode = 1;

@@ -25,6 +25,13 @@
 #define SEPARATOR_COLOR RGB(192, 192, 192)
 #define SEPARATOR_WIDTH 3
 
+// The main window's values (defined with the main window).
+#define STILL_PATH_CCH 260
+extern HINSTANCE g_hInst;
+extern HWND g_hWndMain;
+// The still folder the dialogs show; Browse writes it.
+extern WCHAR g_szStillPath[STILL_PATH_CCH];
+
 // Result of the last InitLibrary; above 0 the library serves the camera.
 extern int g_LibStatus;
 // 1 auto focus, 0 manual focus.
@@ -73,6 +80,11 @@ void PaintDialogWithSeparators(HWND hDlg, const int *pLabelIds, int labelCount);
 
 // Fills the dialog's client area white. Call from WM_PAINT.
 void PaintDialogWhite(HWND hDlg);
+
+// WM_CTLCOLORSTATIC of the dialogs: a white background for every static
+// control; the controls listed get the blue label text colour, and with
+// bLabelFont also g_hLabelFont. Returns the white brush as the reply.
+INT_PTR ColorStaticControl(HDC hdc, HWND hControl, const int *pBlueIds, int blueCount, BOOL bLabelFont);
 
 // The shell's message boxes: the viewer's one message-box seam.
 inline int ShowMessageBox(HWND hWndOwner, LPCWSTR pszText, LPCWSTR pszCaption, UINT uType) {

@@ -46,6 +46,21 @@ void LogFileVersion();
 typedef PIDLIST_ABSOLUTE(WINAPI *PFN_BROWSE_FOR_FOLDER)(LPBROWSEINFOW pBrowseInfo);
 PFN_BROWSE_FOR_FOLDER SetBrowseForFolderHook(PFN_BROWSE_FOR_FOLDER pfnHook);
 
+struct StillFormat;
+
+// The Still Pin Properties dialog's format lists. Only entries whose
+// Compression is "MJPG" or "YUY2" count; the others (unreadable
+// capabilities, other format types or subtypes) are never shown or walked.
+// Moves the MJPG entries, widest first, and then the YUY2 entries, widest
+// first, to the front of the array and returns how many there are; the
+// number of MJPG entries goes to *pMjpgCount.
+int ArrangeStillFormats(StillFormat *pFormats, int count, int *pMjpgCount);
+// The compression box's entries: the first entry's subtype, then every
+// subtype that differs from the one before it, at most maxUnique (5) texts
+// of 5 characters. Returns how many were written.
+#define STILL_UNIQUE_SUBTYPES 5
+int BuildUniqueSubtypes(const StillFormat *pFormats, int count, WCHAR (*pUnique)[5], int maxUnique);
+
 // The Still Pin Properties dialog's typed size: digits build the width until
 // the first lowercase 'x', then the height; everything else is skipped. A
 // number that would pass INT_MAX stays at INT_MAX.
