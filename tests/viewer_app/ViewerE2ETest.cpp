@@ -110,9 +110,12 @@ TEST_F(ViewerE2ETest, StartupStillByEnterUnplugReplugAndShutdown) {
     EXPECT_TRUE(WaitFor([&] { return viewer.Status(2).find(L"Still Captured in ") == 0; }, 5000))
         << Narrow(viewer.Status(2));
 
-    // Alt with "/" opens About, as the accelerator table says.
+    // Alt with "/" opens About, as the accelerator table says. Wine matches
+    // an ASCII accelerator on the key-down whose virtual key equals the
+    // character ('/' is 0x2F), not on WM_SYSCHAR as Windows does, so the key
+    // typed is the one with that code.
     ASSERT_TRUE(viewer.Focus());
-    ASSERT_TRUE(viewer.TypeKey(VK_OEM_2, true));
+    ASSERT_TRUE(viewer.TypeKey(L'/', true));
     HWND hAbout = WaitForDialog(viewer.ProcessId(), L"About");
     ASSERT_NE(nullptr, hAbout);
     EXPECT_TRUE(AnswerDialog(hAbout, IDOK));
@@ -136,7 +139,8 @@ TEST_F(ViewerE2ETest, StartupStillByEnterUnplugReplugAndShutdown) {
     EXPECT_EQ(1u, CountLines(result.lines, L"gpRegisterDeviceNotification succeed ..\r\n"));
     EXPECT_EQ(1u, CountLines(result.lines, L"DBT_DEVICEREMOVECOMPLETE...\r\n"));
     EXPECT_EQ(1u, CountLines(result.lines, L"DBT_DEVICEARRIVAL...\r\n"));
-    EXPECT_EQ(1u, CountLines(result.lines, L"EnumerateVideoDevices success 2\r\n"));
+    // The only camera gone: discovery finds an empty category.
+    EXPECT_EQ(1u, CountLines(result.lines, L"DeviceManager::DetectDevice -- false \n"));
     EXPECT_EQ(1u, CountLines(result.lines, L"Monikers are diff\r\n"));
     EXPECT_GE(CountLines(result.lines, L"DeInitDShow....\r\n"), 2u);
     EXPECT_FALSE(FramesFlowing(0));

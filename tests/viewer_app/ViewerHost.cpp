@@ -5,6 +5,7 @@
 #include <objbase.h>
 
 #include "Devices.h"
+#include "ImportCounter.h"
 #include "Dshow.h"
 #include "MainWindow.h"
 
@@ -16,13 +17,20 @@ const DWORD kStartTimeoutMs = 60000;
 volatile LONG g_lMarkersTaken = 0;
 volatile LONG g_lMessagesTaken = 0;
 HHOOK g_hGetMessageHook = nullptr;
+HostSnapshot g_markerSnapshot = {0, 0, 0};
 
 // Sees every message the viewer thread's GetMessageW takes from its queue.
 LRESULT CALLBACK GetMessageHook(int nCode, WPARAM wParam, LPARAM lParam) {
     if (nCode == HC_ACTION && wParam == PM_REMOVE) {
         InterlockedIncrement(&g_lMessagesTaken);
         const MSG *pMsg = reinterpret_cast<const MSG *>(lParam);
-        if (pMsg->message == WM_HOST_MARKER) InterlockedIncrement(&g_lMarkersTaken);
+        if (pMsg->message == WM_HOST_MARKER) {
+            // Every message taken before the marker has had its loop pass.
+            g_markerSnapshot.lMessagesTaken = g_lMessagesTaken;
+            g_markerSnapshot.lIsSensorReady = IsSensorReadyCalls();
+            g_markerSnapshot.lAFFreezeControl = AFFreezeControlCalls();
+            InterlockedIncrement(&g_lMarkersTaken);
+        }
     }
     return CallNextHookEx(g_hGetMessageHook, nCode, wParam, lParam);
 }
@@ -36,6 +44,7 @@ void ResetViewerProcessState() {
 }  // namespace
 
 LONG HostMessagesTaken() { return g_lMessagesTaken; }
+HostSnapshot LastMarkerSnapshot() { return g_markerSnapshot; }
 
 ViewerHost::~ViewerHost() {
     if (m_thread.joinable()) {

@@ -64,4 +64,14 @@ private:
 // (seen by a WH_GETMESSAGE hook while a host runs).
 LONG HostMessagesTaken();
 
+// Counts taken by the hook when it saw the last DrainPosted marker leave the
+// queue: messages taken so far (the marker included) and library calls made
+// so far, which are exactly those of the loop passes before the marker's.
+struct HostSnapshot {
+    LONG lMessagesTaken;
+    LONG lIsSensorReady;
+    LONG lAFFreezeControl;
+};
+HostSnapshot LastMarkerSnapshot();
+
 #endif  // TESTS_VIEWER_APP_VIEWERHOST_H
