@@ -1,6 +1,8 @@
 #!/usr/bin/env bash
 # Builds and runs the picture benchmark of the simulated camera under Wine:
-# capture frame times and CPU share at 30 fps, still times.
+# capture frame times and CPU share at 30 fps, still times; then the
+# viewer's: message round trip while autofocus keeps failing, start-up to
+# the first preview frame and Enter to the still file.
 set -euo pipefail
 source "$(dirname "${BASH_SOURCE[0]}")/common.sh"
 
@@ -15,3 +17,7 @@ kor_register_simcam
 kor_log "camera benchmark ($KOR_ARCH)"
 kor_start_display
 kor_wine "$KOR_BUILD/bin/camera_bench.exe"
+if [ -f "$KOR_BUILD/bin/viewer_bench.exe" ]; then
+  kor_log "viewer benchmark ($KOR_ARCH)"
+  kor_wine "$KOR_BUILD/bin/viewer_bench.exe"
+fi

@@ -51,7 +51,7 @@ kor_wine "$drive" exit >/dev/null 2>&1 || true
 wait "$viewer_pid" 2>/dev/null || true
 
 if [ -n "$still_win" ]; then
-  still=$(kor_wine winepath -u "$still_win" 2>/dev/null)
+  still=$(readlink -f "$(kor_wine winepath -u "$still_win" 2>/dev/null)")
   echo "still:      $still"
 else
   echo "still:      none was written (see the screenshot)"
