@@ -131,8 +131,9 @@ private:
     void ForceCaptureFrameSize();
     void SetStillDefault();
     void ReleaseGraphObjects();
-    void ReadProcAmp(long property, int *pValue, long *pFlags, bool *pRead);
-    void ReadReading(bool procAmp, long property, PropertyReading *pReading);
+    HRESULT ReadProperty(bool cameraControl, long property, long *pValue, long *pFlags);
+    void ReadValue(long property, int *pValue);
+    void ReadReading(bool cameraControl, long property, PropertyReading *pReading);
 
     volatile LONG m_StillState;
     volatile ULONG m_StillTimeMs;
