@@ -59,6 +59,35 @@ bool ReadTemplateHeader(int id, TemplateHeader *pHeader) {
     return true;
 }
 
+// The style a control has in the template (controls may change their own
+// styles when created: the edit control takes WS_BORDER off and draws the
+// border itself). 0 when the control is not in the template.
+DWORD TemplateItemStyle(int dialogId, int controlId) {
+    HRSRC hRes = FindResourceW(nullptr, MAKEINTRESOURCEW(dialogId), MAKEINTRESOURCEW(5));
+    if (!hRes) return 0;
+    const BYTE *b = static_cast<const BYTE *>(LockResource(LoadResource(nullptr, hRes)));
+    const WORD count = *reinterpret_cast<const WORD *>(b + 16);
+    const WORD *p = reinterpret_cast<const WORD *>(b + 26);
+    p = SkipSzOrOrd(SkipSzOrOrd(p));
+    while (*p) ++p;  // title
+    ++p;
+    p += 3;          // font size, weight, italic and charset
+    while (*p) ++p;  // typeface
+    ++p;
+    for (WORD i = 0; i < count; ++i) {
+        const BYTE *item =
+            reinterpret_cast<const BYTE *>((reinterpret_cast<UINT_PTR>(p) + 3) & ~static_cast<UINT_PTR>(3));
+        const DWORD style = *reinterpret_cast<const DWORD *>(item + 8);
+        const DWORD id = *reinterpret_cast<const DWORD *>(item + 20);
+        p = reinterpret_cast<const WORD *>(item + 24);
+        p = SkipSzOrOrd(SkipSzOrOrd(p));  // class and text
+        const WORD extra = *p++;
+        p = reinterpret_cast<const WORD *>(reinterpret_cast<const BYTE *>(p) + extra);
+        if (static_cast<int>(static_cast<short>(id)) == controlId || static_cast<int>(id) == controlId) return style;
+    }
+    return 0;
+}
+
 struct ControlSpec {
     int id;
     const WCHAR *className;
@@ -185,14 +214,15 @@ std::vector<DialogSpec> AllDialogs() {
     };
 }
 
-void ExpectControl(HWND hDlg, const ControlSpec &spec) {
+void ExpectControl(HWND hDlg, int dialogId, const ControlSpec &spec) {
     SCOPED_TRACE(testing::Message() << "control " << spec.id);
     HWND hCtl = GetDlgItem(hDlg, spec.id);
     ASSERT_NE(hCtl, nullptr);
     WCHAR szClass[64] = L"";
     GetClassNameW(hCtl, szClass, ARRAYSIZE(szClass));
     EXPECT_EQ(0, lstrcmpiW(szClass, spec.className)) << "class";
-    const DWORD style = static_cast<DWORD>(GetWindowLongW(hCtl, GWL_STYLE));
+    const DWORD style =
+        static_cast<DWORD>(GetWindowLongW(hCtl, GWL_STYLE)) | (TemplateItemStyle(dialogId, spec.id) & WS_BORDER);
     EXPECT_TRUE(style & WS_CHILD);
     EXPECT_TRUE(style & WS_VISIBLE);
     const bool bStatic = lstrcmpiW(spec.className, L"Static") == 0;
@@ -211,8 +241,12 @@ void ExpectControl(HWND hDlg, const ControlSpec &spec) {
         EXPECT_EQ(std::wstring(spec.text), WindowText(hCtl));
     }
 
-    RECT rcExpected = {spec.x, spec.y, spec.x + (spec.cx < 0 ? 0 : spec.cx), spec.y + (spec.cy < 0 ? 0 : spec.cy)};
+    // Position and size are converted each on its own, as the dialog
+    // manager does.
+    RECT rcExpected = {spec.x, spec.y, spec.cx < 0 ? 0 : spec.cx, spec.cy < 0 ? 0 : spec.cy};
     MapDialogRect(hDlg, &rcExpected);
+    rcExpected.right += rcExpected.left;
+    rcExpected.bottom += rcExpected.top;
     RECT rc;
     GetWindowRect(hCtl, &rc);
     MapWindowPoints(nullptr, hDlg, reinterpret_cast<POINT *>(&rc), 2);
@@ -257,7 +291,7 @@ TEST(DialogTemplates, EveryTemplateCreatesWithItsControlsCaptionAndFont) {
             ASSERT_NE(0, GetObjectW(hFont, sizeof(lf), &lf));
             EXPECT_EQ(std::wstring(spec.typeface), lf.lfFaceName);
         }
-        for (const ControlSpec &control : spec.controls) ExpectControl(hDlg, control);
+        for (const ControlSpec &control : spec.controls) ExpectControl(hDlg, spec.id, control);
         DestroyWindow(hDlg);
     }
 }
@@ -383,6 +417,12 @@ TEST(Accelerators, AltQuestionMarkAndAltSlashAreCharactersGivingAbout) {
     HWND hWnd = CreateWindowW(L"KorAccelTestWindow", L"", WS_OVERLAPPEDWINDOW, 0, 0, 100, 100, nullptr, nullptr,
                               wc.hInstance, nullptr);
     ASSERT_NE(hWnd, nullptr);
+    // The table is looked at with the real state of the Alt key.
+    BYTE keys[256];
+    GetKeyboardState(keys);
+    const BYTE altBefore = keys[VK_MENU];
+    keys[VK_MENU] = 0x80;
+    SetKeyboardState(keys);
     for (WCHAR ch : {L'?', L'/'}) {
         g_LastCommand = 0;
         MSG msg = {hWnd, WM_SYSCHAR, ch, 0x20000001, 0, {0, 0}};
@@ -390,11 +430,47 @@ TEST(Accelerators, AltQuestionMarkAndAltSlashAreCharactersGivingAbout) {
         EXPECT_EQ(static_cast<UINT>(IDM_ABOUT), g_LastCommand);
     }
     g_LastCommand = 0;
+    MSG msgEnter = {hWnd, WM_SYSKEYDOWN, VK_RETURN, 0x20000001, 0, {0, 0}};
+    EXPECT_EQ(0, TranslateAcceleratorW(hWnd, hAccel, &msgEnter)) << "Enter is no accelerator";
+    MSG msgVirtual = {hWnd, WM_SYSKEYDOWN, VK_OEM_2, 0x20000001, 0, {0, 0}};
+    EXPECT_EQ(0, TranslateAcceleratorW(hWnd, hAccel, &msgVirtual)) << "characters, not virtual keys";
+    keys[VK_MENU] = 0;
+    SetKeyboardState(keys);
     MSG msgChar = {hWnd, WM_CHAR, L'?', 0x1, 0, {0, 0}};
     EXPECT_EQ(0, TranslateAcceleratorW(hWnd, hAccel, &msgChar)) << "without Alt";
-    MSG msgEnter = {hWnd, WM_KEYDOWN, VK_RETURN, 0x1, 0, {0, 0}};
-    EXPECT_EQ(0, TranslateAcceleratorW(hWnd, hAccel, &msgEnter));
     EXPECT_EQ(0u, g_LastCommand);
+    keys[VK_MENU] = altBefore;
+    SetKeyboardState(keys);
+
+    // Typed for real: Alt and the "/" key into the foreground window.
+    ShowWindow(hWnd, SW_SHOW);
+    SetForegroundWindow(hWnd);
+    PumpMessages(100);
+    if (GetForegroundWindow() == hWnd) {
+        INPUT inputs[4] = {};
+        const WORD vks[4] = {VK_MENU, VK_OEM_2, VK_OEM_2, VK_MENU};
+        for (int i = 0; i < 4; ++i) {
+            inputs[i].type = INPUT_KEYBOARD;
+            inputs[i].ki.wVk = vks[i];
+            inputs[i].ki.dwFlags = (i >= 2) ? KEYEVENTF_KEYUP : 0;
+        }
+        g_LastCommand = 0;
+        EXPECT_EQ(4u, SendInput(4, inputs, sizeof(INPUT)));
+        const DWORD start = GetTickCount();
+        while (GetTickCount() - start < 500 && g_LastCommand == 0) {
+            MSG msg;
+            while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+                if (!TranslateAcceleratorW(msg.hwnd, hAccel, &msg)) {
+                    TranslateMessage(&msg);
+                    DispatchMessageW(&msg);
+                }
+            }
+            Sleep(10);
+        }
+        EXPECT_EQ(static_cast<UINT>(IDM_ABOUT), g_LastCommand) << "Alt+/ typed";
+    } else {
+        ADD_FAILURE() << "the test window did not become the foreground window";
+    }
     DestroyWindow(hWnd);
     DestroyAcceleratorTable(hAccel);
 }
