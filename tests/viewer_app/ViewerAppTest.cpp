@@ -801,6 +801,33 @@ TEST_F(ViewerAppTest, DeviceChangeRecordsAreCheckedBeforeUse) {
 }
 
 // ---------------------------------------------------------------------------
+// Device paths pass a 255-character buffer: 254 characters stay whole, a
+// longer path is cut to 254.
+
+std::wstring PathOfLength(size_t cch, wchar_t chFill) {
+    std::wstring head = L"\\\\?\\usb#vid_2c7a&pid_04e1&mi_00#";
+    std::wstring tail = L"#{65e8773d-8f56-11d0-a3b9-00a0c9223196}\\global";
+    return head + std::wstring(cch - head.size() - tail.size(), chFill) + tail;
+}
+
+TEST_F(ViewerAppTest, DevicePathsAreKeptToTwoHundredFiftyFourCharacters) {
+    const std::wstring path254 = PathOfLength(254, L'a');
+    const std::wstring path255 = PathOfLength(255, L'b');
+    LoadScenarioText(L"[camera]\nname = Tessaline 5MPixel Cam\npath = " + path254 +
+                     L"\n[camera]\nname = Long Path\npath = " + path255 + L"\n");
+    ASSERT_EQ(path255, std::wstring(CameraState(1).devicePath));
+    StartViewer();
+    EXPECT_EQ(path254, std::wstring(g_szDevicePath));
+    UINT uLong = 0;
+    for (const MenuEntry &e : m_host.DevicesMenu()) {
+        if (e.text == L"Long Path") uLong = e.id;
+    }
+    ASSERT_NE(0u, uLong);
+    m_host.Command(static_cast<int>(uLong));
+    EXPECT_EQ(path255.substr(0, 254), std::wstring(g_szDevicePath));
+}
+
+// ---------------------------------------------------------------------------
 // Device paths and IDs: the 254-character cut, case-sensitive markers.
 
 TEST(ViewerDevicePaths, VidPidMarkersAreCaseSensitiveAndCutToFourCharacters) {

@@ -331,6 +331,7 @@ void SelectStartupCamera() {
 }
 
 void SelectDevice(int iCommand) {
+    if (!g_pDShowManager) return;  // start-up could not make the manager
     OutputDebugStringW(L"MENU_VDEVICE0\r\n");
     DWORD dwPrevious = CheckMenuItem(DevicesMenu(), iCommand, MF_BYCOMMAND | MF_CHECKED);
     if (dwPrevious == MF_CHECKED) {
