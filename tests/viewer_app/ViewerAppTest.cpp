@@ -748,6 +748,24 @@ TEST_F(ViewerAppTest, FirmwareFourAutofocusAndDialogsAcrossRemoval) {
     EXPECT_EQ(0, g_AboutDlgClosed);
     Simctl(L"plug 0");
     EXPECT_EQ((std::vector<std::wstring>{kPreferred}), DeviceNames());
+
+    // The camera chosen again, the Still Pin Properties dialog open (the
+    // graph taken apart while it is), the camera unplugged and the dialog
+    // closed: the viewer goes on without a graph.
+    m_host.Command(1015);
+    ASSERT_TRUE(g_pDShowManager->IsInitialized());
+    m_host.Command(CMD_STILL_PIN);
+    HWND hStillPin = m_host.WaitForBox(L"Still Pin Properties");
+    ASSERT_NE(nullptr, hStillPin);
+    Simctl(L"unplug 0");
+    EXPECT_FALSE(g_pDShowManager->IsInitialized());
+    EXPECT_TRUE(AnswerDialog(hStillPin, 1071));  // Cancel
+    EXPECT_TRUE(m_host.Sync());
+    EXPECT_EQ(1, g_StillPinDlgClosed);
+    EXPECT_FALSE(g_pDShowManager->IsInitialized());
+    Simctl(L"plug 0");
+    m_host.Command(1015);
+    EXPECT_TRUE(g_pDShowManager->IsInitialized());
 }
 
 // ---------------------------------------------------------------------------
