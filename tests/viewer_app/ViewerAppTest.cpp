@@ -482,6 +482,11 @@ TEST_F(ViewerAppTest, TwoCamerasSelectionAndHotPlug) {
     EXPECT_EQ(1u, debug.Count(L"EnumerateVideoDevices success 2\r\n"));
     EXPECT_EQ(0u, debug.Count(L"EnumerateVideoDevices success 3\r\n"));
     EXPECT_EQ(2u, debug.Count(L"DBT_DEVICEREMOVECOMPLETE...\r\n"));
+    // The name arrived in capitals; the IDs were cut from its lower-cased copy.
+    std::wstring upper = CameraState(1).devicePath;
+    CharUpperBuffW(&upper[0], static_cast<DWORD>(upper.size()));
+    EXPECT_EQ(2u, debug.Count(L"DBT_DEVICEREMOVECOMPLETE dbcc_name=" + upper + L"\r\n"));
+    EXPECT_TRUE(debug.Contains(L"DBT_DEVICEREMOVECOMPLETE...RemvdDevVid=2c7a RemvdDevPid=04e1\r\n"));
     EXPECT_EQ(0, g_SkipNextRemoval);
     EXPECT_GT(g_LibStatus, 0);  // removal never closes the library session
 
