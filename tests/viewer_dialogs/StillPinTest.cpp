@@ -218,6 +218,11 @@ TEST_F(StillPinDialogTest, BoxesListSubtypesAndSizesWidestFirst) {
         GTEST_SKIP() << "the capture manager does not preview the simulated camera in this build";
     Open();
     EXPECT_EQ((std::vector<std::wstring>{L"MJPG", L"YUY2"}), ComboItems(m_hDlg, IDC_CBO_COMPRESSION));
+    // Opened on the current format: the compression box has the focus, and
+    // its focus notification filled the size box.
+    EXPECT_EQ(L"MJPG", ItemText(m_hDlg, IDC_CBO_COMPRESSION));
+    EXPECT_EQ((std::vector<std::wstring>{L"2592x1944", L"1280x960"}), ComboItems(m_hDlg, IDC_CBO_OUTPUT_SIZE));
+    EXPECT_EQ(L"2592x1944", ItemText(m_hDlg, IDC_CBO_OUTPUT_SIZE));
     Choose(L"MJPG");
     EXPECT_EQ((std::vector<std::wstring>{L"2592x1944", L"1280x960"}), ComboItems(m_hDlg, IDC_CBO_OUTPUT_SIZE));
     Choose(L"YUY2");
