@@ -118,11 +118,28 @@ int SimFindCameraByPath(const SimShared *pState, const WCHAR *path) {
     return -1;
 }
 
-bool SimTakeFault(SimShared *pState, SimOp op, LONG *pResult) {
+bool SimTakeFaultFor(SimShared *pState, const SimLogEntry &call, LONG *pResult) {
     bool bFail = false;
     for (LONG i = 0; i < pState->faultCount; ++i) {
         SimFault &fault = pState->faults[i];
-        if (fault.op != op) continue;
+        if (fault.op != static_cast<LONG>(call.op)) continue;
+        if (fault.camera >= 0 && fault.camera != call.camera) continue;
+        if (fault.argIndex >= 0 && (fault.argIndex > 2 || call.arg[fault.argIndex] != fault.argValue)) continue;
+        ++fault.calls;
+        if (!bFail && (fault.nth == 0 || fault.calls == fault.nth)) {
+            bFail = true;
+            *pResult = fault.result;
+        }
+    }
+    return bFail;
+}
+
+bool SimTakeFault(SimShared *pState, SimOp op, LONG *pResult) {
+    // No camera and no arguments known: only faults for any call match.
+    bool bFail = false;
+    for (LONG i = 0; i < pState->faultCount; ++i) {
+        SimFault &fault = pState->faults[i];
+        if (fault.op != op || fault.camera >= 0 || fault.argIndex >= 0) continue;
         ++fault.calls;
         if (!bFail && (fault.nth == 0 || fault.calls == fault.nth)) {
             bFail = true;
@@ -134,8 +151,16 @@ bool SimTakeFault(SimShared *pState, SimOp op, LONG *pResult) {
 
 void SimAppendLog(SimShared *pState, const SimLogEntry &entry) {
     DWORD dwSeq = ++pState->logCount;
-    if (dwSeq > SIMCAM_MAX_LOG) return;
-    SimLogEntry &slot = pState->log[dwSeq - 1];
+    SimLogEntry &slot = pState->log[(dwSeq - 1) % SIMCAM_MAX_LOG];
     slot = entry;
     slot.seq = dwSeq;
+}
+
+DWORD SimLogHeld(const SimShared *pState) {
+    return pState->logCount < SIMCAM_MAX_LOG ? pState->logCount : SIMCAM_MAX_LOG;
+}
+
+DWORD SimLogSlot(const SimShared *pState, DWORD index) {
+    DWORD dwOldestSeq = pState->logCount - SimLogHeld(pState) + 1;
+    return (dwOldestSeq - 1 + index) % SIMCAM_MAX_LOG;
 }

@@ -25,7 +25,11 @@
 #define SIM_MAX_CHIP_REGS 32
 #define SIM_MAX_FAULTS    16
 
-// One stream capability of a pin. subtype is a FOURCC ('YUY2' or 'MJPG').
+// The still pin's third subtype: planar 4:2:0, a flat grey picture.
+#define SIM_FOURCC_I420 0x30323449u  // 'I','4','2','0'
+
+// One stream capability of a pin. subtype is a FOURCC ('YUY2', 'MJPG', or
+// 'I420', which the still pin may offer as a third kind).
 struct SimCapability {
     DWORD subtype;
     LONG width;
@@ -115,13 +119,33 @@ struct SimCamera {
     LONG stillsDelivered;
     LONG framesDelivered;
     LONG stillsWithStrobe;
+    LONG stillTriggers;  // triggers the still pin accepted
+
+    // Video-device variations (scenario keys); zero is the normal camera.
+    LONG pinCapsSizeSet;  // bit 0: captureCapsSize holds, bit 1: stillCapsSize holds
+    LONG captureCapsSize;
+    LONG stillCapsSize;
+    DWORD captureCapsFailMask;  // bit i: GetStreamCaps(i) fails on that pin
+    DWORD stillCapsFailMask;
+    LONG noProcAmp;        // the filter does not answer IAMVideoProcAmp
+    LONG noCameraControl;  // ... nor IAMCameraControl
+    LONG stillsLost;       // triggers are accepted, but no still is ever delivered
+    LONG decoderRefuses;   // the video decompressor refuses every format
+    // Per-control ranges replacing SimCamDefaults.h's: bit i of rangeSetMask
+    // for procAmp i, bit SIM_PA_COUNT for exposure.
+    LONG rangeSetMask;
+    SimControlRange procAmpRange[SIM_PA_COUNT];
+    SimControlRange exposureRange;
 };
 
 struct SimFault {
-    LONG op;      // SimOp
-    LONG nth;     // 0 every call; n the n-th call counted from injection
-    LONG calls;   // calls of op seen since injection
-    LONG result;  // what the failing call returns
+    LONG op;        // SimOp
+    LONG nth;       // 0 every call; n the n-th matching call counted from injection
+    LONG calls;     // matching calls of op seen since injection
+    LONG result;    // what the failing call returns
+    LONG camera;    // -1 any camera, else only calls of this camera
+    LONG argIndex;  // -1 any call, else only calls whose arg[argIndex] == argValue
+    DWORD argValue;
 };
 
 struct SimShared {
@@ -133,10 +157,14 @@ struct SimShared {
     LONG faultCount;
     SimFault faults[SIM_MAX_FAULTS];
     LONG enumerateOverreport;
-    DWORD logCount;                   // entries written since the last clear
-    SimLogEntry log[SIMCAM_MAX_LOG];  // the first SIMCAM_MAX_LOG entries are kept
+    DWORD logCount;                   // entries written since the last clear (the newest seq)
+    SimLogEntry log[SIMCAM_MAX_LOG];  // a ring: entry seq lives at (seq - 1) % SIMCAM_MAX_LOG
     char lastError[256];
     LONG generation;  // bumped by every scenario load and plug change
+    // Capture filters per camera index; kept across scenario loads, since
+    // the filter objects outlive them.
+    LONG filtersAlive[SIMCAM_MAX_CAMERAS];
+    LONG filterState[SIMCAM_MAX_CAMERAS];  // FILTER_STATE of the last change
 };
 
 // Maps the block on first use (loading the default scenario into a new one)
@@ -167,12 +195,27 @@ private:
 // Index of the camera whose devicePath equals path (exactly), or -1.
 int SimFindCameraByPath(const SimShared *pState, const WCHAR *path);
 
-// Fault check for one component call (lock held): returns true and the
-// result to give back when the call is to fail.
+// Fault check for one call (lock held): returns true and the result to give
+// back when the call is to fail. SimTakeFaultFor matches the camera and the
+// arguments of the call's log entry; SimTakeFault knows neither, so faults
+// limited to a camera or an argument never fail it.
 bool SimTakeFault(SimShared *pState, SimOp op, LONG *pResult);
+bool SimTakeFaultFor(SimShared *pState, const SimLogEntry &call, LONG *pResult);
 
-// Appends a log entry (lock held); entries past SIMCAM_MAX_LOG are dropped.
+// Appends a log entry (lock held) and numbers it; the ring keeps the latest
+// SIMCAM_MAX_LOG entries.
 void SimAppendLog(SimShared *pState, const SimLogEntry &entry);
+// Index into pState->log of the index-th held entry, oldest first.
+DWORD SimLogSlot(const SimShared *pState, DWORD index);
+DWORD SimLogHeld(const SimShared *pState);
+
+// The effective range of a control (lock held): the camera's own when the
+// scenario gave one. iControl is a SimProcAmp index or SIM_PA_COUNT for exposure.
+inline const SimControlRange &SimRangeOf(const SimCamera *pCam, int iControl) {
+    bool bOwn = (pCam->rangeSetMask & (1L << iControl)) != 0;
+    if (iControl >= SIM_PA_COUNT) return bOwn ? pCam->exposureRange : g_SimExposureRange;
+    return bOwn ? pCam->procAmpRange[iControl] : g_SimProcAmpRanges[iControl];
+}
 
 // Register model (lock held). Time-dependent registers (0x3023, 0x3029,
 // 0xB306) are evaluated against GetTickCount at the time of the access.

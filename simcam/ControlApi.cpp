@@ -26,6 +26,17 @@ void ResetInjections(SimShared *pState) {
     pState->logCount = 0;
 }
 
+// A pin's current format: the one set, else its first capability, else none.
+SimCapability CurrentFormat(const SimCapability &current, const SimCapability *pCaps, LONG lCount) {
+    if (current.subtype != 0) return current;
+    if (lCount > 0) return pCaps[0];
+    SimCapability none = {0, 0, 0};
+    return none;
+}
+
+// Whether a log entry is of op (0: any).
+bool IsOp(const SimLogEntry &entry, int op) { return op == SIM_OP_NONE || entry.op == static_cast<DWORD>(op); }
+
 LONG Clamp(LONG lValue, LONG lMin, LONG lMax) { return lValue < lMin ? lMin : (lValue > lMax ? lMax : lValue); }
 
 // Reads a whole file into a null-terminated heap buffer (delete[] it).
@@ -102,15 +113,21 @@ SIMCAM_API int SimCameraCount(void) {
     return guard.Get() ? guard->cameraCount : 0;
 }
 
-SIMCAM_API int SimInjectFault(int op, int nth, LONG result) {
+SIMCAM_API int SimInjectFault(int op, int nth, LONG result) { return SimInjectFaultFor(op, nth, result, -1, -1, 0); }
+
+SIMCAM_API int SimInjectFaultFor(int op, int nth, LONG result, int camera, int argIndex, DWORD argValue) {
     SimStateGuard guard;
     if (!guard.Get() || op <= SIM_OP_NONE || op >= SIM_OP_COUNT || nth < 0) return 0;
+    if (camera < -1 || camera >= SIMCAM_MAX_CAMERAS || argIndex < -1 || argIndex > 2) return 0;
     if (guard->faultCount >= SIM_MAX_FAULTS) return 0;
     SimFault &fault = guard->faults[guard->faultCount++];
     fault.op = op;
     fault.nth = nth;
     fault.calls = 0;
     fault.result = result;
+    fault.camera = camera;
+    fault.argIndex = argIndex;
+    fault.argValue = argIndex >= 0 ? argValue : 0;
     return 1;
 }
 
@@ -263,25 +280,81 @@ SIMCAM_API int SimGetCameraState(int camera, SimCameraState *state) {
     state->framesDelivered = pCam->framesDelivered;
     (void)StringCchCopyW(state->name, ARRAYSIZE(state->name), pCam->name);
     (void)StringCchCopyW(state->devicePath, ARRAYSIZE(state->devicePath), pCam->devicePath);
+    state->filterState = guard->filterState[camera];
+    state->filtersAlive = guard->filtersAlive[camera];
+    state->stillTriggers = pCam->stillTriggers;
+    SimCapability capture = CurrentFormat(pCam->captureFormat, pCam->captureCaps, pCam->captureCapCount);
+    SimCapability still = CurrentFormat(pCam->stillFormat, pCam->stillCaps, pCam->stillCapCount);
+    state->captureSubtype = capture.subtype;
+    state->captureWidth = capture.width;
+    state->captureHeight = capture.height;
+    state->stillSubtype = still.subtype;
+    state->stillWidth = still.width;
+    state->stillHeight = still.height;
     return 1;
 }
 
 SIMCAM_API DWORD SimLogCount(void) {
     SimStateGuard guard;
-    if (!guard.Get()) return 0;
-    return guard->logCount < SIMCAM_MAX_LOG ? guard->logCount : SIMCAM_MAX_LOG;
+    return guard.Get() ? SimLogHeld(guard.Get()) : 0;
 }
 
 SIMCAM_API int SimLogRead(DWORD index, SimLogEntry *entry) {
     SimStateGuard guard;
-    if (!guard.Get() || !entry || index >= guard->logCount || index >= SIMCAM_MAX_LOG) return 0;
-    *entry = guard->log[index];
+    if (!guard.Get() || !entry || index >= SimLogHeld(guard.Get())) return 0;
+    *entry = guard->log[SimLogSlot(guard.Get(), index)];
     return 1;
 }
 
 SIMCAM_API void SimLogClear(void) {
     SimStateGuard guard;
     if (guard.Get()) guard->logCount = 0;
+}
+
+SIMCAM_API DWORD SimLogLastSeq(void) {
+    SimStateGuard guard;
+    return guard.Get() ? guard->logCount : 0;
+}
+
+SIMCAM_API DWORD SimLogCountOp(int op) {
+    SimStateGuard guard;
+    if (!guard.Get()) return 0;
+    DWORD dwHeld = SimLogHeld(guard.Get());
+    DWORD dwCount = 0;
+    for (DWORD i = 0; i < dwHeld; ++i) {
+        if (IsOp(guard->log[SimLogSlot(guard.Get(), i)], op)) ++dwCount;
+    }
+    return dwCount;
+}
+
+SIMCAM_API int SimLogReadOp(int op, DWORD index, SimLogEntry *entry) {
+    SimStateGuard guard;
+    if (!guard.Get() || !entry) return 0;
+    DWORD dwHeld = SimLogHeld(guard.Get());
+    for (DWORD i = 0; i < dwHeld; ++i) {
+        const SimLogEntry &held = guard->log[SimLogSlot(guard.Get(), i)];
+        if (!IsOp(held, op)) continue;
+        if (index == 0) {
+            *entry = held;
+            return 1;
+        }
+        --index;
+    }
+    return 0;
+}
+
+SIMCAM_API int SimLogFind(int op, DWORD afterSeq, SimLogEntry *entry) {
+    SimStateGuard guard;
+    if (!guard.Get() || !entry) return 0;
+    DWORD dwHeld = SimLogHeld(guard.Get());
+    for (DWORD i = 0; i < dwHeld; ++i) {
+        const SimLogEntry &held = guard->log[SimLogSlot(guard.Get(), i)];
+        if (held.seq > afterSeq && IsOp(held, op)) {
+            *entry = held;
+            return 1;
+        }
+    }
+    return 0;
 }
 
 }  // extern "C"

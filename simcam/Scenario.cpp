@@ -94,13 +94,23 @@ enum ScenarioKey {
     KEY_EXPOSURE,
     KEY_EXPOSURE_AUTO,
     KEY_SENSOR_REG,
-    KEY_CHIP_REG
+    KEY_CHIP_REG,
+    KEY_CAPTURE_CAPS_SIZE,
+    KEY_STILL_CAPS_SIZE,
+    KEY_CAPTURE_CAPS_FAIL,
+    KEY_STILL_CAPS_FAIL,
+    KEY_PROCAMP_PRESENT,
+    KEY_CAMERA_CONTROL_PRESENT,
+    KEY_STILL_LOST,
+    KEY_DECODER_REFUSES,
+    KEY_CONTROL_FLAGS,
+    KEY_CONTROL_RANGE
 };
 
 struct KeyName {
     const char *pszName;
     ScenarioKey key;
-    int iProcAmp;  // SimProcAmp index for KEY_PROCAMP
+    int iProcAmp;  // SimProcAmp index for KEY_PROCAMP; for KEY_CONTROL_*, SIM_PA_COUNT is exposure
 };
 
 const KeyName kKeys[] = {
@@ -138,6 +148,32 @@ const KeyName kKeys[] = {
     {"exposure_auto", KEY_EXPOSURE_AUTO, 0},
     {"sensor_reg", KEY_SENSOR_REG, 0},
     {"chip_reg", KEY_CHIP_REG, 0},
+    {"capture_caps_size", KEY_CAPTURE_CAPS_SIZE, 0},
+    {"still_caps_size", KEY_STILL_CAPS_SIZE, 0},
+    {"capture_caps_fail", KEY_CAPTURE_CAPS_FAIL, 0},
+    {"still_caps_fail", KEY_STILL_CAPS_FAIL, 0},
+    {"procamp", KEY_PROCAMP_PRESENT, 0},
+    {"camera_control", KEY_CAMERA_CONTROL_PRESENT, 0},
+    {"still_lost", KEY_STILL_LOST, 0},
+    {"decoder_refuses", KEY_DECODER_REFUSES, 0},
+    {"brightness_flags", KEY_CONTROL_FLAGS, SIM_PA_BRIGHTNESS},
+    {"contrast_flags", KEY_CONTROL_FLAGS, SIM_PA_CONTRAST},
+    {"hue_flags", KEY_CONTROL_FLAGS, SIM_PA_HUE},
+    {"saturation_flags", KEY_CONTROL_FLAGS, SIM_PA_SATURATION},
+    {"sharpness_flags", KEY_CONTROL_FLAGS, SIM_PA_SHARPNESS},
+    {"gamma_flags", KEY_CONTROL_FLAGS, SIM_PA_GAMMA},
+    {"color_enable_flags", KEY_CONTROL_FLAGS, SIM_PA_COLORENABLE},
+    {"white_balance_flags", KEY_CONTROL_FLAGS, SIM_PA_WHITEBALANCE},
+    {"exposure_flags", KEY_CONTROL_FLAGS, SIM_PA_COUNT},
+    {"brightness_range", KEY_CONTROL_RANGE, SIM_PA_BRIGHTNESS},
+    {"contrast_range", KEY_CONTROL_RANGE, SIM_PA_CONTRAST},
+    {"hue_range", KEY_CONTROL_RANGE, SIM_PA_HUE},
+    {"saturation_range", KEY_CONTROL_RANGE, SIM_PA_SATURATION},
+    {"sharpness_range", KEY_CONTROL_RANGE, SIM_PA_SHARPNESS},
+    {"gamma_range", KEY_CONTROL_RANGE, SIM_PA_GAMMA},
+    {"color_enable_range", KEY_CONTROL_RANGE, SIM_PA_COLORENABLE},
+    {"white_balance_range", KEY_CONTROL_RANGE, SIM_PA_WHITEBALANCE},
+    {"exposure_range", KEY_CONTROL_RANGE, SIM_PA_COUNT},
 };
 
 const char kDefaultCapture[] =
@@ -272,7 +308,7 @@ bool Utf8ToWide(const char *psz, WCHAR *pszOut, int cchOut) {
     return true;
 }
 
-// "SUBTYPE WxH": YUY2 (even width) or MJPG, sizes 2..8192.
+// "SUBTYPE WxH": YUY2 (even width), MJPG or I420 (even sizes), sizes 2..8192.
 bool ParseCapability(char *pszItem, SimCapability *pCap) {
     char *pszText = Trim(pszItem);
     if (strlen(pszText) < 5 || !IsSpace(pszText[4])) return false;
@@ -282,6 +318,8 @@ bool ParseCapability(char *pszItem, SimCapability *pCap) {
         subtype = SIM_FOURCC_YUY2;
     } else if (EqualNoCase(pszText, "MJPG")) {
         subtype = SIM_FOURCC_MJPG;
+    } else if (EqualNoCase(pszText, "I420")) {
+        subtype = SIM_FOURCC_I420;
     } else {
         return false;
     }
@@ -296,6 +334,7 @@ bool ParseCapability(char *pszItem, SimCapability *pCap) {
         return false;
     }
     if (subtype == SIM_FOURCC_YUY2 && (lWidth % 2) != 0) return false;
+    if (subtype == SIM_FOURCC_I420 && ((lWidth % 2) != 0 || (lHeight % 2) != 0)) return false;
     pCap->subtype = subtype;
     pCap->width = lWidth;
     pCap->height = lHeight;
@@ -499,6 +538,61 @@ bool AddRegister(ParseContext *pCtx, char *pszValue, bool bChip) {
     return true;
 }
 
+// "I, J, ...": capability indexes 0..SIM_MAX_CAPS-1 as a bit mask; empty is none.
+bool SetIndexMask(ParseContext *pCtx, const char *pszValue, DWORD *pMask) {
+    char szList[kMaxLine];
+    if (FAILED(StringCchCopyA(szList, ARRAYSIZE(szList), pszValue))) return Fail(pCtx, "bad index list", "...");
+    DWORD dwMask = 0;
+    char *pszItem = Trim(szList);
+    while (*pszItem) {
+        char *pszComma = strchr(pszItem, ',');
+        if (pszComma) *pszComma = '\0';
+        LONG lIndex = 0;
+        if (!ParseNumber(Trim(pszItem), 0, SIM_MAX_CAPS - 1, &lIndex))
+            return Fail(pCtx, "bad capability index", pszItem);
+        dwMask |= 1u << lIndex;
+        if (!pszComma) break;
+        pszItem = pszComma + 1;
+    }
+    *pMask = dwMask;
+    return true;
+}
+
+// "MIN, MAX, STEP, DEFAULT, CAPS": a control's own range (signed values,
+// STEP >= 1, MIN <= DEFAULT <= MAX, CAPS 1 auto, 2 manual or 3 both). A
+// value outside the new range becomes its default.
+bool SetControlRange(ParseContext *pCtx, const char *pszValue, SimCamera *pCam, int iControl) {
+    char szList[kMaxLine];
+    if (FAILED(StringCchCopyA(szList, ARRAYSIZE(szList), pszValue))) return Fail(pCtx, "bad range", "...");
+    LONG alPart[5] = {0, 0, 0, 0, 0};
+    int cParts = 0;
+    char *pszItem = szList;
+    for (;;) {
+        char *pszComma = strchr(pszItem, ',');
+        if (pszComma) *pszComma = '\0';
+        if (cParts == 5 || !ParseNumber(Trim(pszItem), -0x7FFFFFFF, 0x7FFFFFFF, &alPart[cParts])) {
+            return Fail(pCtx, "expected MIN, MAX, STEP, DEFAULT, CAPS, not", pszValue);
+        }
+        ++cParts;
+        if (!pszComma) break;
+        pszItem = pszComma + 1;
+    }
+    SimControlRange range = {alPart[0], alPart[1], alPart[2], alPart[3], alPart[4], 0};
+    if (cParts != 5 || range.lMin > range.lMax || range.lStep < 1 || range.lDefault < range.lMin ||
+        range.lDefault > range.lMax || range.lCapsFlags < 1 || range.lCapsFlags > 3) {
+        return Fail(pCtx, "expected MIN, MAX, STEP, DEFAULT, CAPS, not", pszValue);
+    }
+    SimControlValue *pValue = iControl == SIM_PA_COUNT ? &pCam->exposure : &pCam->procAmp[iControl];
+    range.lDefaultFlags = pValue->flags;
+    if (iControl == SIM_PA_COUNT)
+        pCam->exposureRange = range;
+    else
+        pCam->procAmpRange[iControl] = range;
+    pCam->rangeSetMask |= 1L << iControl;
+    if (pValue->value < range.lMin || pValue->value > range.lMax) pValue->value = range.lDefault;
+    return true;
+}
+
 bool ApplyKey(ParseContext *pCtx, const KeyName &key, char *pszValue) {
     SimCamera *pCam = pCtx->pCurrent;
     SectionState &sec = pCtx->section;
@@ -560,15 +654,17 @@ bool ApplyKey(ParseContext *pCtx, const KeyName &key, char *pszValue) {
         pCam->resetNotReadyMs = static_cast<DWORD>(lValue);
         return true;
     case KEY_PROCAMP: {
-        const SimControlRange &range = g_SimProcAmpRanges[key.iProcAmp];
+        const SimControlRange &range = SimRangeOf(pCam, key.iProcAmp);
         return SetNumber(pCtx, pszValue, range.lMin, range.lMax, &pCam->procAmp[key.iProcAmp].value);
     }
     case KEY_WHITE_BALANCE_AUTO:
         if (!SetBool(pCtx, pszValue, &lValue)) return false;
         pCam->procAmp[SIM_PA_WHITEBALANCE].flags = lValue ? 1 : 2;
         return true;
-    case KEY_EXPOSURE:
-        return SetNumber(pCtx, pszValue, g_SimExposureRange.lMin, g_SimExposureRange.lMax, &pCam->exposure.value);
+    case KEY_EXPOSURE: {
+        const SimControlRange &range = SimRangeOf(pCam, SIM_PA_COUNT);
+        return SetNumber(pCtx, pszValue, range.lMin, range.lMax, &pCam->exposure.value);
+    }
     case KEY_EXPOSURE_AUTO:
         if (!SetBool(pCtx, pszValue, &lValue)) return false;
         pCam->exposure.flags = lValue ? 1 : 2;
@@ -577,6 +673,34 @@ bool ApplyKey(ParseContext *pCtx, const KeyName &key, char *pszValue) {
         return AddRegister(pCtx, pszValue, false);
     case KEY_CHIP_REG:
         return AddRegister(pCtx, pszValue, true);
+    case KEY_CAPTURE_CAPS_SIZE:
+        pCam->pinCapsSizeSet |= 1;
+        return SetNumber(pCtx, pszValue, 0, 4096, &pCam->captureCapsSize);
+    case KEY_STILL_CAPS_SIZE:
+        pCam->pinCapsSizeSet |= 2;
+        return SetNumber(pCtx, pszValue, 0, 4096, &pCam->stillCapsSize);
+    case KEY_CAPTURE_CAPS_FAIL:
+        return SetIndexMask(pCtx, pszValue, &pCam->captureCapsFailMask);
+    case KEY_STILL_CAPS_FAIL:
+        return SetIndexMask(pCtx, pszValue, &pCam->stillCapsFailMask);
+    case KEY_PROCAMP_PRESENT:
+        if (!SetBool(pCtx, pszValue, &lValue)) return false;
+        pCam->noProcAmp = lValue ? 0 : 1;
+        return true;
+    case KEY_CAMERA_CONTROL_PRESENT:
+        if (!SetBool(pCtx, pszValue, &lValue)) return false;
+        pCam->noCameraControl = lValue ? 0 : 1;
+        return true;
+    case KEY_STILL_LOST:
+        return SetBool(pCtx, pszValue, &pCam->stillsLost);
+    case KEY_DECODER_REFUSES:
+        return SetBool(pCtx, pszValue, &pCam->decoderRefuses);
+    case KEY_CONTROL_FLAGS: {
+        SimControlValue *pValue = key.iProcAmp == SIM_PA_COUNT ? &pCam->exposure : &pCam->procAmp[key.iProcAmp];
+        return SetNumber(pCtx, pszValue, 0, 3, &pValue->flags);
+    }
+    case KEY_CONTROL_RANGE:
+        return SetControlRange(pCtx, pszValue, pCam, key.iProcAmp);
     }
     return Fail(pCtx, "unknown key", key.pszName);
 }

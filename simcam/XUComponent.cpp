@@ -329,7 +329,7 @@ private:
         if (!guard.Get()) return E_UNEXPECTED;
         pEntry->camera = m_lCamera;
         LONG lResult = S_OK;
-        if (!SimTakeFault(guard.Get(), static_cast<SimOp>(pEntry->op), &lResult)) {
+        if (!SimTakeFaultFor(guard.Get(), *pEntry, &lResult)) {
             SimCamera *pCam = guard.Camera(m_lCamera);
             if (!pCam) {
                 lResult = SIM_E_NOT_BOUND;

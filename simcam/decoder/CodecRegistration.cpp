@@ -4,6 +4,8 @@
 
 #include <strsafe.h>
 
+#include "SimTrace.h"
+
 namespace {
 
 const WCHAR DRIVERS32_KEY[] = L"Software\\Microsoft\\Windows NT\\CurrentVersion\\Drivers32";
@@ -21,7 +23,11 @@ const WCHAR *FileNamePart(const WCHAR *pszPath) {
 HRESULT GetDriverPath(const WCHAR *pszModulePath, WCHAR *pszOut, DWORD cchOut) {
     if (!wcschr(pszModulePath, L' ')) return StringCchCopyW(pszOut, cchOut, pszModulePath);
     const DWORD cch = GetShortPathNameW(pszModulePath, pszOut, cchOut);
-    if (cch == 0) return HRESULT_FROM_WIN32(GetLastError());
+    if (cch == 0) {
+        HRESULT hr = HRESULT_FROM_WIN32(GetLastError());
+        SimTraceFailure(L"GetShortPathName (decompressor path)", hr);
+        return hr;
+    }
     if (cch >= cchOut || wcschr(pszOut, L' ')) return HRESULT_FROM_WIN32(ERROR_BAD_PATHNAME);
     return S_OK;
 }
@@ -52,7 +58,10 @@ HRESULT SimRegisterVideoCodec(const WCHAR *pszModulePath) {
     HKEY hKey = nullptr;
     LONG lResult = RegCreateKeyExW(HKEY_LOCAL_MACHINE, DRIVERS32_KEY, 0, nullptr, 0, KEY_QUERY_VALUE | KEY_SET_VALUE,
                                    nullptr, &hKey, nullptr);
-    if (lResult != ERROR_SUCCESS) return HRESULT_FROM_WIN32(lResult);
+    if (lResult != ERROR_SUCCESS) {
+        SimTraceFailure(L"RegCreateKeyEx (Drivers32)", HRESULT_FROM_WIN32(lResult));
+        return HRESULT_FROM_WIN32(lResult);
+    }
 
     hr = S_OK;
     const DWORD cbPath = static_cast<DWORD>((wcslen(szPath) + 1) * sizeof(WCHAR));
@@ -64,6 +73,7 @@ HRESULT SimRegisterVideoCodec(const WCHAR *pszModulePath) {
         lResult = RegSetValueExW(hKey, pszValue, 0, REG_SZ, reinterpret_cast<const BYTE *>(szPath), cbPath);
         if (lResult != ERROR_SUCCESS) {
             hr = HRESULT_FROM_WIN32(lResult);
+            SimTraceFailure(L"RegSetValueEx (Drivers32)", hr);
             break;
         }
     }

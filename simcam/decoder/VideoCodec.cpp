@@ -12,6 +12,7 @@
 #include <strsafe.h>
 #include <vfw.h>
 
+#include "CameraState.h"
 #include "CodecRegistration.h"
 #include "Module.h"
 #include "Yuy2ToRgb.h"
@@ -62,15 +63,26 @@ BOOL IsSupportedOutput(const BITMAPINFOHEADER *pIn, const BITMAPINFOHEADER *pOut
     return pOut->biWidth == pIn->biWidth && AbsHeight(pOut) == AbsHeight(pIn);
 }
 
+// A scenario can make the decompressor refuse everything (a camera with
+// decoder_refuses), so that a preview branch finds no decoder.
+bool RefusesAll() {
+    SimStateGuard state;
+    if (!state.Get()) return false;
+    for (int i = 0; i < state->cameraCount; ++i) {
+        if (state->cameras[i].decoderRefuses) return true;
+    }
+    return false;
+}
+
 LRESULT DecompressQuery(const BITMAPINFOHEADER *pIn, const BITMAPINFOHEADER *pOut) {
-    if (ClassifyInput(pIn) == INPUT_NONE) return ICERR_BADFORMAT;
+    if (ClassifyInput(pIn) == INPUT_NONE || RefusesAll()) return ICERR_BADFORMAT;
     if (pOut && !IsSupportedOutput(pIn, pOut)) return ICERR_BADFORMAT;
     return ICERR_OK;
 }
 
 // With pOut null: the size of the format. Otherwise fills in 24-bit RGB.
 LRESULT DecompressGetFormat(const BITMAPINFOHEADER *pIn, BITMAPINFOHEADER *pOut) {
-    if (ClassifyInput(pIn) == INPUT_NONE) return ICERR_BADFORMAT;
+    if (ClassifyInput(pIn) == INPUT_NONE || RefusesAll()) return ICERR_BADFORMAT;
     if (!pOut) return sizeof(BITMAPINFOHEADER);
     ZeroMemory(pOut, sizeof(*pOut));
     pOut->biSize = sizeof(BITMAPINFOHEADER);

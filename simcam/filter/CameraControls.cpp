@@ -4,6 +4,8 @@
 #include "filter/CameraControls.h"
 
 #include "CameraState.h"
+#include "CritSecLock.h"
+#include "filter/CallLog.h"
 #include "filter/MediaTypes.h"
 #include "filter/SourceFilter.h"
 
@@ -12,45 +14,56 @@ namespace {
 const LONG kAuto = VideoProcAmp_Flags_Auto;  // same values as CameraControl_Flags_*
 const LONG kManual = VideoProcAmp_Flags_Manual;
 
-// Which control of the camera state a call reaches: a proc-amp index, or
-// exposure.
-const int kExposure = -1;
+// Which control of the camera state a call reaches: a proc-amp index,
+// exposure, or none.
+const int kExposure = SIM_PA_COUNT;
+const int kNoControl = -1;
 
-const SimControlRange *RangeOf(int iControl) {
-    if (iControl == kExposure) return &g_SimExposureRange;
-    if (iControl < 0 || iControl >= SIM_PA_COUNT) return nullptr;
-    return &g_SimProcAmpRanges[iControl];
-}
-
-HRESULT GetControlRange(int iControl, long *pMin, long *pMax, long *pStep, long *pDefault, long *pCapsFlags) {
-    if (!pMin || !pMax || !pStep || !pDefault || !pCapsFlags) return E_POINTER;
-    const SimControlRange *pRange = RangeOf(iControl);
-    if (!pRange) return E_PROP_ID_UNSUPPORTED;
-    *pMin = pRange->lMin;
-    *pMax = pRange->lMax;
-    *pStep = pRange->lStep;
-    *pDefault = pRange->lDefault;
-    *pCapsFlags = pRange->lCapsFlags;
-    return S_OK;
-}
+bool IsControl(int iControl) { return iControl >= 0 && iControl <= kExposure; }
 
 SimControlValue *ControlOf(SimCamera *pCam, int iControl) {
     return iControl == kExposure ? &pCam->exposure : &pCam->procAmp[iControl];
 }
 
+// The camera a call reaches, or the failure to give back (lock held).
+HRESULT ReachCamera(const SimStateGuard &state, int iCamera, SimCamera **ppCam) {
+    SimCamera *pCam = state.Get() ? state.Camera(iCamera) : nullptr;
+    if (!pCam || !pCam->present) return HRESULT_FROM_WIN32(ERROR_DEVICE_NOT_CONNECTED);
+    *ppCam = pCam;
+    return S_OK;
+}
+
+HRESULT GetControlRange(int iCamera, int iControl, long *pMin, long *pMax, long *pStep, long *pDefault,
+                        long *pCapsFlags) {
+    if (!pMin || !pMax || !pStep || !pDefault || !pCapsFlags) return E_POINTER;
+    if (!IsControl(iControl)) return E_PROP_ID_UNSUPPORTED;
+    SimStateGuard state;
+    SimCamera *pCam = nullptr;
+    HRESULT hr = ReachCamera(state, iCamera, &pCam);
+    if (FAILED(hr)) return hr;
+    const SimControlRange &range = SimRangeOf(pCam, iControl);
+    *pMin = range.lMin;
+    *pMax = range.lMax;
+    *pStep = range.lStep;
+    *pDefault = range.lDefault;
+    *pCapsFlags = range.lCapsFlags;
+    return S_OK;
+}
+
 // Manual values must lie on the control's grid; automatic mode keeps the
 // last value (the camera adjusts the picture itself) and ignores lValue.
 HRESULT SetControl(int iCamera, int iControl, long lValue, long lFlags) {
-    const SimControlRange *pRange = RangeOf(iControl);
-    if (!pRange) return E_PROP_ID_UNSUPPORTED;
-    if ((lFlags != kAuto && lFlags != kManual) || (lFlags & pRange->lCapsFlags) == 0) return E_INVALIDARG;
-    if (lFlags == kManual) {
-        if (lValue < pRange->lMin || lValue > pRange->lMax) return E_INVALIDARG;
-        if (pRange->lStep > 1 && (lValue - pRange->lMin) % pRange->lStep != 0) return E_INVALIDARG;
-    }
+    if (!IsControl(iControl)) return E_PROP_ID_UNSUPPORTED;
     SimStateGuard state;
-    SimCamera *pCam = state.Get() ? state.Camera(iCamera) : nullptr;
-    if (!pCam || !pCam->present) return HRESULT_FROM_WIN32(ERROR_DEVICE_NOT_CONNECTED);
+    SimCamera *pCam = nullptr;
+    HRESULT hr = ReachCamera(state, iCamera, &pCam);
+    if (FAILED(hr)) return hr;
+    const SimControlRange &range = SimRangeOf(pCam, iControl);
+    if ((lFlags != kAuto && lFlags != kManual) || (lFlags & range.lCapsFlags) == 0) return E_INVALIDARG;
+    if (lFlags == kManual) {
+        if (lValue < range.lMin || lValue > range.lMax) return E_INVALIDARG;
+        if (range.lStep > 1 && (lValue - range.lMin) % range.lStep != 0) return E_INVALIDARG;
+    }
     SimControlValue *pValue = ControlOf(pCam, iControl);
     if (lFlags == kManual) pValue->value = lValue;
     pValue->flags = lFlags;
@@ -59,81 +72,80 @@ HRESULT SetControl(int iCamera, int iControl, long lValue, long lFlags) {
 
 HRESULT GetControl(int iCamera, int iControl, long *plValue, long *plFlags) {
     if (!plValue || !plFlags) return E_POINTER;
-    if (!RangeOf(iControl)) return E_PROP_ID_UNSUPPORTED;
+    if (!IsControl(iControl)) return E_PROP_ID_UNSUPPORTED;
     SimStateGuard state;
-    SimCamera *pCam = state.Get() ? state.Camera(iCamera) : nullptr;
-    if (!pCam || !pCam->present) return HRESULT_FROM_WIN32(ERROR_DEVICE_NOT_CONNECTED);
+    SimCamera *pCam = nullptr;
+    HRESULT hr = ReachCamera(state, iCamera, &pCam);
+    if (FAILED(hr)) return hr;
     const SimControlValue *pValue = ControlOf(pCam, iControl);
     *plValue = pValue->value;
     *plFlags = pValue->flags;
     return S_OK;
 }
 
-// IAMCameraControl property numbers map to the camera state's controls.
-int CameraControlIndex(long lProperty) { return lProperty == CameraControl_Exposure ? kExposure : -2; }
-
-int ProcAmpIndex(long lProperty) {
-    return lProperty >= 0 && lProperty < SIM_PA_COUNT ? static_cast<int>(lProperty) : -2;
-}
-
 // Frame intervals a UVC camera of this kind lists for one size, fastest first.
 const REFERENCE_TIME kFrameIntervals[] = {333333, 666666, 1000000, 2000000, 3333333, 5000000, 10000000};
 
+// IAMCameraControl property numbers map to the camera state's controls.
+int ControlIndex(SimControlSet set, long lProperty) {
+    if (set == SIM_CONTROLS_CAMERA) return lProperty == CameraControl_Exposure ? kExposure : kNoControl;
+    return lProperty >= 0 && lProperty < SIM_PA_COUNT ? static_cast<int>(lProperty) : kNoControl;
+}
+
 }  // namespace
 
-// ---------------------------------------------------------------------------
-// IAMVideoProcAmp
-
-STDMETHODIMP SimProcAmpPart::QueryInterface(REFIID riid, void **ppv) { return m_pOwner->QueryInterface(riid, ppv); }
-STDMETHODIMP_(ULONG) SimProcAmpPart::AddRef() { return m_pOwner->AddRef(); }
-STDMETHODIMP_(ULONG) SimProcAmpPart::Release() { return m_pOwner->Release(); }
-
-STDMETHODIMP SimProcAmpPart::GetRange(long Property, long *pMin, long *pMax, long *pSteppingDelta, long *pDefault,
-                                      long *pCapsFlags) {
-    return GetControlRange(ProcAmpIndex(Property), pMin, pMax, pSteppingDelta, pDefault, pCapsFlags);
+HRESULT SimFilterQueryInterface(SimSourceFilter *pFilter, REFIID riid, void **ppv) {
+    return pFilter->QueryInterface(riid, ppv);
 }
-
-STDMETHODIMP SimProcAmpPart::Set(long Property, long lValue, long Flags) {
-    return SetControl(m_pOwner->CameraIndex(), ProcAmpIndex(Property), lValue, Flags);
-}
-
-STDMETHODIMP SimProcAmpPart::Get(long Property, long *lValue, long *Flags) {
-    return GetControl(m_pOwner->CameraIndex(), ProcAmpIndex(Property), lValue, Flags);
-}
+ULONG SimFilterAddRef(SimSourceFilter *pFilter) { return pFilter->AddRef(); }
+ULONG SimFilterRelease(SimSourceFilter *pFilter) { return pFilter->Release(); }
 
 // ---------------------------------------------------------------------------
-// IAMCameraControl
+// IAMVideoProcAmp and IAMCameraControl
 
-STDMETHODIMP SimCameraControlPart::QueryInterface(REFIID riid, void **ppv) {
-    return m_pOwner->QueryInterface(riid, ppv);
+HRESULT SimControlGetRange(SimSourceFilter *pFilter, SimControlSet set, long lProperty, long *pMin, long *pMax,
+                           long *pStep, long *pDefault, long *pCapsFlags) {
+    SimOp op = set == SIM_CONTROLS_CAMERA ? SIM_OP_CAMCTRL_RANGE : SIM_OP_PROCAMP_RANGE;
+    SimLogEntry call = SimNewCall(op, pFilter->CameraIndex(), static_cast<DWORD>(lProperty));
+    return SimLoggedCall(call, [&]() -> HRESULT {
+        HRESULT hr = GetControlRange(pFilter->CameraIndex(), ControlIndex(set, lProperty), pMin, pMax, pStep, pDefault,
+                                     pCapsFlags);
+        if (SUCCEEDED(hr)) {
+            call.arg[1] = static_cast<DWORD>(*pMin);
+            call.arg[2] = static_cast<DWORD>(*pMax);
+        }
+        return hr;
+    });
 }
-STDMETHODIMP_(ULONG) SimCameraControlPart::AddRef() { return m_pOwner->AddRef(); }
-STDMETHODIMP_(ULONG) SimCameraControlPart::Release() { return m_pOwner->Release(); }
 
-STDMETHODIMP SimCameraControlPart::GetRange(long Property, long *pMin, long *pMax, long *pSteppingDelta, long *pDefault,
-                                            long *pCapsFlags) {
-    return GetControlRange(CameraControlIndex(Property), pMin, pMax, pSteppingDelta, pDefault, pCapsFlags);
+HRESULT SimControlSetValue(SimSourceFilter *pFilter, SimControlSet set, long lProperty, long lValue, long lFlags) {
+    return SetControl(pFilter->CameraIndex(), ControlIndex(set, lProperty), lValue, lFlags);
 }
 
-STDMETHODIMP SimCameraControlPart::Set(long Property, long lValue, long Flags) {
-    return SetControl(m_pOwner->CameraIndex(), CameraControlIndex(Property), lValue, Flags);
-}
-
-STDMETHODIMP SimCameraControlPart::Get(long Property, long *lValue, long *Flags) {
-    return GetControl(m_pOwner->CameraIndex(), CameraControlIndex(Property), lValue, Flags);
+HRESULT SimControlGetValue(SimSourceFilter *pFilter, SimControlSet set, long lProperty, long *plValue, long *plFlags) {
+    SimOp op = set == SIM_CONTROLS_CAMERA ? SIM_OP_CAMCTRL_GET : SIM_OP_PROCAMP_GET;
+    SimLogEntry call = SimNewCall(op, pFilter->CameraIndex(), static_cast<DWORD>(lProperty));
+    return SimLoggedCall(call, [&]() -> HRESULT {
+        HRESULT hr = GetControl(pFilter->CameraIndex(), ControlIndex(set, lProperty), plValue, plFlags);
+        if (SUCCEEDED(hr)) {
+            call.arg[1] = static_cast<DWORD>(*plValue);
+            call.arg[2] = static_cast<DWORD>(*plFlags);
+        }
+        return hr;
+    });
 }
 
 // ---------------------------------------------------------------------------
 // IAMVideoControl: the still pin can be triggered (by software, or armed for
 // the camera's button); the capture pin has no modes.
 
-STDMETHODIMP SimVideoControlPart::QueryInterface(REFIID riid, void **ppv) {
-    return m_pOwner->QueryInterface(riid, ppv);
-}
-STDMETHODIMP_(ULONG) SimVideoControlPart::AddRef() { return m_pOwner->AddRef(); }
-STDMETHODIMP_(ULONG) SimVideoControlPart::Release() { return m_pOwner->Release(); }
-
 namespace {
+
+// The pin's number in the log: its kind, or 0xFFFFFFFF for no pin of ours.
+DWORD PinNumber(SimSourceFilter *pFilter, IPin *pPin) {
+    SimOutputPin *pOurs = pFilter->PinFromInterface(pPin);
+    return pOurs ? static_cast<DWORD>(pOurs->Kind()) : 0xFFFFFFFFu;
+}
 
 LONG CapsOf(const SimOutputPin *pPin) {
     return pPin->Kind() == SIM_PIN_STILL ? (VideoControlFlag_Trigger | VideoControlFlag_ExternalTriggerEnable) : 0;
@@ -143,8 +155,8 @@ LONG CapsOf(const SimOutputPin *pPin) {
 // the caller names.
 HRESULT CapabilityAt(SimOutputPin *pPin, long iIndex, SIZE dimensions, SimCapability *pCap) {
     if (iIndex < 0) return E_INVALIDARG;
-    SimMediaType mt;
-    HRESULT hr = pPin->GetMediaType(static_cast<int>(iIndex) + 1, &mt);
+    MediaTypeHolder mt;
+    HRESULT hr = pPin->GetMediaType(static_cast<int>(iIndex) + 1, mt.Get());
     if (FAILED(hr)) return hr;
     if (hr != S_OK) return E_INVALIDARG;
     const VIDEOINFOHEADER *pVih = reinterpret_cast<const VIDEOINFOHEADER *>(mt.Get()->pbFormat);
@@ -158,37 +170,46 @@ HRESULT CapabilityAt(SimOutputPin *pPin, long iIndex, SIZE dimensions, SimCapabi
 }  // namespace
 
 STDMETHODIMP SimVideoControlPart::GetCaps(IPin *pPin, long *pCapsFlags) {
-    if (!pPin || !pCapsFlags) return E_POINTER;
-    SimOutputPin *pOurs = m_pOwner->PinFromInterface(pPin);
-    if (!pOurs) return E_INVALIDARG;
-    *pCapsFlags = CapsOf(pOurs);
-    return S_OK;
+    SimLogEntry call = SimNewCall(SIM_OP_GET_VC_CAPS, m_pOwner->CameraIndex(), PinNumber(m_pOwner, pPin));
+    return SimLoggedCall(call, [&]() -> HRESULT {
+        if (!pPin || !pCapsFlags) return E_POINTER;
+        SimOutputPin *pOurs = m_pOwner->PinFromInterface(pPin);
+        if (!pOurs) return E_INVALIDARG;
+        *pCapsFlags = CapsOf(pOurs);
+        call.arg[1] = static_cast<DWORD>(*pCapsFlags);
+        return S_OK;
+    });
 }
 
 STDMETHODIMP SimVideoControlPart::SetMode(IPin *pPin, long Mode) {
-    if (!pPin) return E_POINTER;
-    SimOutputPin *pOurs = m_pOwner->PinFromInterface(pPin);
-    if (!pOurs) return E_INVALIDARG;
-    if ((Mode & ~CapsOf(pOurs)) != 0) return E_INVALIDARG;
-    EnterCriticalSection(m_pOwner->Lock());
-    LONG lKept = Mode & ~VideoControlFlag_Trigger;  // the trigger is an action, not a mode
-    if (pOurs->Kind() == SIM_PIN_STILL)
-        m_lStillMode = lKept;
-    else
-        m_lCaptureMode = lKept;
-    HRESULT hr = (Mode & VideoControlFlag_Trigger) ? pOurs->TriggerStill() : S_OK;
-    LeaveCriticalSection(m_pOwner->Lock());
-    return hr;
+    SimLogEntry call =
+        SimNewCall(SIM_OP_SET_MODE, m_pOwner->CameraIndex(), PinNumber(m_pOwner, pPin), static_cast<DWORD>(Mode));
+    return SimLoggedCall(call, [&]() -> HRESULT {
+        if (!pPin) return E_POINTER;
+        SimOutputPin *pOurs = m_pOwner->PinFromInterface(pPin);
+        if (!pOurs) return E_INVALIDARG;
+        if ((Mode & ~CapsOf(pOurs)) != 0) return E_INVALIDARG;
+        CritSecLock lock(m_pOwner->Lock());
+        LONG lKept = Mode & ~VideoControlFlag_Trigger;  // the trigger is an action, not a mode
+        if (pOurs->Kind() == SIM_PIN_STILL)
+            m_lStillMode = lKept;
+        else
+            m_lCaptureMode = lKept;
+        return (Mode & VideoControlFlag_Trigger) ? pOurs->TriggerStill() : S_OK;
+    });
 }
 
 STDMETHODIMP SimVideoControlPart::GetMode(IPin *pPin, long *Mode) {
-    if (!pPin || !Mode) return E_POINTER;
-    SimOutputPin *pOurs = m_pOwner->PinFromInterface(pPin);
-    if (!pOurs) return E_INVALIDARG;
-    EnterCriticalSection(m_pOwner->Lock());
-    *Mode = pOurs->Kind() == SIM_PIN_STILL ? m_lStillMode : m_lCaptureMode;
-    LeaveCriticalSection(m_pOwner->Lock());
-    return S_OK;
+    SimLogEntry call = SimNewCall(SIM_OP_GET_MODE, m_pOwner->CameraIndex(), PinNumber(m_pOwner, pPin));
+    return SimLoggedCall(call, [&]() -> HRESULT {
+        if (!pPin || !Mode) return E_POINTER;
+        SimOutputPin *pOurs = m_pOwner->PinFromInterface(pPin);
+        if (!pOurs) return E_INVALIDARG;
+        CritSecLock lock(m_pOwner->Lock());
+        *Mode = pOurs->Kind() == SIM_PIN_STILL ? m_lStillMode : m_lCaptureMode;
+        call.arg[1] = static_cast<DWORD>(*Mode);
+        return S_OK;
+    });
 }
 
 STDMETHODIMP SimVideoControlPart::GetCurrentActualFrameRate(IPin *pPin, LONGLONG *ActualFrameRate) {

@@ -10,47 +10,68 @@
 
 class SimSourceFilter;
 
-// Brightness, contrast, hue, saturation, sharpness, gamma, colour enable and
-// white balance (automatic or manual), read from and written to the camera
-// state, so every frame rendered afterwards shows them.
-class SimProcAmpPart : public IAMVideoProcAmp {
-public:
-    explicit SimProcAmpPart(SimSourceFilter *pOwner) : m_pOwner(pOwner) {}
-    STDMETHODIMP QueryInterface(REFIID riid, void **ppv) override;
-    STDMETHODIMP_(ULONG) AddRef() override;
-    STDMETHODIMP_(ULONG) Release() override;
-    STDMETHODIMP GetRange(long Property, long *pMin, long *pMax, long *pSteppingDelta, long *pDefault,
-                          long *pCapsFlags) override;
-    STDMETHODIMP Set(long Property, long lValue, long Flags) override;
-    STDMETHODIMP Get(long Property, long *lValue, long *Flags) override;
+// The filter's IUnknown, for the parts (the filter's class is not complete here).
+HRESULT SimFilterQueryInterface(SimSourceFilter *pFilter, REFIID riid, void **ppv);
+ULONG SimFilterAddRef(SimSourceFilter *pFilter);
+ULONG SimFilterRelease(SimSourceFilter *pFilter);
 
-private:
+// A part of the filter exposing interface I: its IUnknown is the filter's.
+template <class I>
+class SimFilterPart : public I {
+public:
+    explicit SimFilterPart(SimSourceFilter *pOwner) : m_pOwner(pOwner) {}
+    SimFilterPart(const SimFilterPart &) = delete;
+    SimFilterPart &operator=(const SimFilterPart &) = delete;
+
+    STDMETHODIMP QueryInterface(REFIID riid, void **ppv) override {
+        return SimFilterQueryInterface(m_pOwner, riid, ppv);
+    }
+    STDMETHODIMP_(ULONG) AddRef() override { return SimFilterAddRef(m_pOwner); }
+    STDMETHODIMP_(ULONG) Release() override { return SimFilterRelease(m_pOwner); }
+
+protected:
     SimSourceFilter *m_pOwner;  // no reference: this part lives inside it
 };
 
-// Exposure (log2 seconds), automatic or manual.
-class SimCameraControlPart : public IAMCameraControl {
-public:
-    explicit SimCameraControlPart(SimSourceFilter *pOwner) : m_pOwner(pOwner) {}
-    STDMETHODIMP QueryInterface(REFIID riid, void **ppv) override;
-    STDMETHODIMP_(ULONG) AddRef() override;
-    STDMETHODIMP_(ULONG) Release() override;
-    STDMETHODIMP GetRange(long Property, long *pMin, long *pMax, long *pSteppingDelta, long *pDefault,
-                          long *pCapsFlags) override;
-    STDMETHODIMP Set(long Property, long lValue, long Flags) override;
-    STDMETHODIMP Get(long Property, long *lValue, long *Flags) override;
+// The two control sets with a range per property.
+enum SimControlSet { SIM_CONTROLS_PROCAMP = 0, SIM_CONTROLS_CAMERA = 1 };
 
-private:
-    SimSourceFilter *m_pOwner;
+// What both ranged interfaces do, by control set.
+HRESULT SimControlGetRange(SimSourceFilter *pFilter, SimControlSet set, long lProperty, long *pMin, long *pMax,
+                           long *pStep, long *pDefault, long *pCapsFlags);
+HRESULT SimControlSetValue(SimSourceFilter *pFilter, SimControlSet set, long lProperty, long lValue, long lFlags);
+HRESULT SimControlGetValue(SimSourceFilter *pFilter, SimControlSet set, long lProperty, long *plValue, long *plFlags);
+
+// IAMVideoProcAmp and IAMCameraControl have the same three methods: GetRange,
+// Set and Get, on the camera state's values of one control set.
+template <class I, SimControlSet kSet>
+class SimRangedControlPart final : public SimFilterPart<I> {
+public:
+    explicit SimRangedControlPart(SimSourceFilter *pOwner) : SimFilterPart<I>(pOwner) {}
+    STDMETHODIMP GetRange(long Property, long *pMin, long *pMax, long *pSteppingDelta, long *pDefault,
+                          long *pCapsFlags) override {
+        return SimControlGetRange(this->m_pOwner, kSet, Property, pMin, pMax, pSteppingDelta, pDefault, pCapsFlags);
+    }
+    STDMETHODIMP Set(long Property, long lValue, long Flags) override {
+        return SimControlSetValue(this->m_pOwner, kSet, Property, lValue, Flags);
+    }
+    STDMETHODIMP Get(long Property, long *lValue, long *Flags) override {
+        return SimControlGetValue(this->m_pOwner, kSet, Property, lValue, Flags);
+    }
 };
 
+// Brightness, contrast, hue, saturation, sharpness, gamma, colour enable and
+// white balance (automatic or manual), read from and written to the camera
+// state, so every frame rendered afterwards shows them.
+typedef SimRangedControlPart<IAMVideoProcAmp, SIM_CONTROLS_PROCAMP> SimProcAmpPart;
+// Exposure (log2 seconds), automatic or manual.
+typedef SimRangedControlPart<IAMCameraControl, SIM_CONTROLS_CAMERA> SimCameraControlPart;
+
 // The still trigger on the still pin, and the capture pin's frame rates.
-class SimVideoControlPart : public IAMVideoControl {
+class SimVideoControlPart final : public SimFilterPart<IAMVideoControl> {
 public:
-    explicit SimVideoControlPart(SimSourceFilter *pOwner) : m_pOwner(pOwner), m_lStillMode(0), m_lCaptureMode(0) {}
-    STDMETHODIMP QueryInterface(REFIID riid, void **ppv) override;
-    STDMETHODIMP_(ULONG) AddRef() override;
-    STDMETHODIMP_(ULONG) Release() override;
+    explicit SimVideoControlPart(SimSourceFilter *pOwner)
+        : SimFilterPart<IAMVideoControl>(pOwner), m_lStillMode(0), m_lCaptureMode(0) {}
     STDMETHODIMP GetCaps(IPin *pPin, long *pCapsFlags) override;
     STDMETHODIMP SetMode(IPin *pPin, long Mode) override;
     STDMETHODIMP GetMode(IPin *pPin, long *Mode) override;
@@ -61,7 +82,6 @@ public:
                                   LONGLONG **FrameRates) override;
 
 private:
-    SimSourceFilter *m_pOwner;
     LONG m_lStillMode;  // last mode set on each pin, without the one-shot trigger
     LONG m_lCaptureMode;
 };

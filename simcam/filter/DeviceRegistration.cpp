@@ -7,6 +7,7 @@
 
 #include "CameraState.h"
 #include "SimGuids.h"
+#include "SimTrace.h"
 
 namespace {
 
@@ -41,7 +42,10 @@ HRESULT WriteDevice(HKEY hInstance, int iCamera, const DeviceEntry &entry) {
     HKEY hKey = nullptr;
     LONG lErr =
         RegCreateKeyExW(hInstance, szKey, 0, nullptr, REG_OPTION_NON_VOLATILE, KEY_WRITE, nullptr, &hKey, nullptr);
-    if (lErr != ERROR_SUCCESS) return HRESULT_FROM_WIN32(lErr);
+    if (lErr != ERROR_SUCCESS) {
+        SimTraceFailure(L"RegCreateKeyEx (video-input device)", HRESULT_FROM_WIN32(lErr));
+        return HRESULT_FROM_WIN32(lErr);
+    }
     hr = SetText(hKey, L"CLSID", szClsid);
     if (SUCCEEDED(hr)) hr = SetText(hKey, L"FriendlyName", entry.szName);
     if (SUCCEEDED(hr)) hr = SetText(hKey, L"DevicePath", entry.szPath);
@@ -51,6 +55,7 @@ HRESULT WriteDevice(HKEY hInstance, int iCamera, const DeviceEntry &entry) {
                                                reinterpret_cast<const BYTE *>(&dwIndex), sizeof(dwIndex)));
     }
     RegCloseKey(hKey);
+    if (FAILED(hr)) SimTraceFailure(L"RegSetValueEx (video-input device)", hr);
     return hr;
 }
 
@@ -92,6 +97,7 @@ void RemoveStaleKeys(HKEY hInstance, const DeviceEntry *pEntries, int iCount) {
 HRESULT OpenInstanceKey(HKEY *phKey) {
     LONG lErr = RegCreateKeyExW(HKEY_CLASSES_ROOT, kInstanceKey, 0, nullptr, REG_OPTION_NON_VOLATILE,
                                 KEY_READ | KEY_WRITE, nullptr, phKey, nullptr);
+    if (lErr != ERROR_SUCCESS) SimTraceFailure(L"RegCreateKeyEx (video-input category)", HRESULT_FROM_WIN32(lErr));
     return HRESULT_FROM_WIN32(lErr);
 }
 
@@ -137,7 +143,10 @@ HRESULT SimRegisterVideoDevices(BOOL bRegister) {
     HKEY hInstance = nullptr;
     LONG lErr = RegOpenKeyExW(HKEY_CLASSES_ROOT, kInstanceKey, 0, KEY_READ | KEY_WRITE, &hInstance);
     if (lErr == ERROR_FILE_NOT_FOUND) return S_OK;
-    if (lErr != ERROR_SUCCESS) return HRESULT_FROM_WIN32(lErr);
+    if (lErr != ERROR_SUCCESS) {
+        SimTraceFailure(L"RegOpenKeyEx (video-input category)", HRESULT_FROM_WIN32(lErr));
+        return HRESULT_FROM_WIN32(lErr);
+    }
     RemoveStaleKeys(hInstance, nullptr, 0);
     RegCloseKey(hInstance);
     return S_OK;

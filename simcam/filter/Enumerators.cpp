@@ -4,6 +4,7 @@
 #include <new>
 
 #include "ComObject.h"
+#include "ComPtr.h"
 #include "Module.h"
 #include "filter/MediaTypes.h"
 #include "filter/SourceFilter.h"
@@ -16,9 +17,7 @@ public:
         : SimComObject<IEnumPins>(IID_IEnumPins),
           m_pFilter(pFilter),
           m_ulPosition(ulPosition),
-          m_iPinCount(pFilter->PinCount()) {
-        m_pFilter->AddRef();
-    }
+          m_iPinCount(pFilter->PinCount()) {}
 
     STDMETHODIMP Next(ULONG cPins, IPin **ppPins, ULONG *pcFetched) override {
         if (!ppPins) return E_POINTER;
@@ -54,13 +53,11 @@ public:
     STDMETHODIMP Clone(IEnumPins **ppEnum) override {
         if (!ppEnum) return E_POINTER;
         if (m_iPinCount != m_pFilter->PinCount()) return VFW_E_ENUM_OUT_OF_SYNC;
-        return SimCreateEnumPins(m_pFilter, m_ulPosition, ppEnum);
+        return SimCreateEnumPins(m_pFilter.Get(), m_ulPosition, ppEnum);
     }
 
 private:
-    ~SimEnumPins() { m_pFilter->Release(); }
-
-    SimSourceFilter *m_pFilter;  // one reference
+    ComPtr<SimSourceFilter> m_pFilter;
     ULONG m_ulPosition;
     int m_iPinCount;  // pins when the enumerator was made or reset
 };
@@ -68,9 +65,7 @@ private:
 class SimEnumMediaTypes final : public SimComObject<IEnumMediaTypes> {
 public:
     SimEnumMediaTypes(SimOutputPin *pPin, ULONG ulPosition)
-        : SimComObject<IEnumMediaTypes>(IID_IEnumMediaTypes), m_pPin(pPin), m_ulPosition(ulPosition) {
-        m_pPin->AddRef();
-    }
+        : SimComObject<IEnumMediaTypes>(IID_IEnumMediaTypes), m_pPin(pPin), m_ulPosition(ulPosition) {}
 
     STDMETHODIMP Next(ULONG cTypes, AM_MEDIA_TYPE **ppTypes, ULONG *pcFetched) override {
         if (!ppTypes) return E_POINTER;
@@ -105,13 +100,11 @@ public:
     }
     STDMETHODIMP Clone(IEnumMediaTypes **ppEnum) override {
         if (!ppEnum) return E_POINTER;
-        return SimCreateEnumMediaTypes(m_pPin, m_ulPosition, ppEnum);
+        return SimCreateEnumMediaTypes(m_pPin.Get(), m_ulPosition, ppEnum);
     }
 
 private:
-    ~SimEnumMediaTypes() { m_pPin->Release(); }
-
-    SimOutputPin *m_pPin;  // one reference (the filter's)
+    ComPtr<SimOutputPin> m_pPin;  // its reference is the filter's
     ULONG m_ulPosition;
 };
 

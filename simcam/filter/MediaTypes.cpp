@@ -14,9 +14,16 @@ const REFERENCE_TIME k15Fps = 666666;
 const REFERENCE_TIME k10Fps = 1000000;
 const REFERENCE_TIME k3Fps = 3333333;
 
-bool IsKnownSubtype(DWORD dwFourcc) { return dwFourcc == SIM_FOURCC_YUY2 || dwFourcc == SIM_FOURCC_MJPG; }
+bool IsKnownSubtype(DWORD dwFourcc) {
+    return dwFourcc == SIM_FOURCC_YUY2 || dwFourcc == SIM_FOURCC_MJPG || dwFourcc == SIM_FOURCC_I420;
+}
 
-WORD BitCountOf(DWORD dwFourcc) { return dwFourcc == SIM_FOURCC_YUY2 ? 16 : 24; }
+bool IsUncompressed(DWORD dwFourcc) { return dwFourcc == SIM_FOURCC_YUY2 || dwFourcc == SIM_FOURCC_I420; }
+
+WORD BitCountOf(DWORD dwFourcc) {
+    if (dwFourcc == SIM_FOURCC_YUY2) return 16;
+    return dwFourcc == SIM_FOURCC_I420 ? 12 : 24;
+}
 
 // Bits per second for a full frame buffer at the given interval.
 DWORD BitRateOf(DWORD cbFrame, REFERENCE_TIME rtInterval) {
@@ -26,6 +33,12 @@ DWORD BitRateOf(DWORD cbFrame, REFERENCE_TIME rtInterval) {
 }
 
 }  // namespace
+
+DWORD SimFormatBufferSize(DWORD dwFourcc, LONG lWidth, LONG lHeight) {
+    if (dwFourcc != SIM_FOURCC_I420) return SimFrameBufferSize(dwFourcc, lWidth, lHeight);
+    if (lWidth <= 0 || lHeight <= 0 || (lWidth % 2) != 0 || (lHeight % 2) != 0) return 0;
+    return static_cast<DWORD>(lWidth) * static_cast<DWORD>(lHeight) * 3u / 2u;
+}
 
 GUID SimSubtypeFromFourcc(DWORD dwFourcc) {
     GUID guid = {dwFourcc, 0x0000, 0x0010, {0x80, 0x00, 0x00, 0xAA, 0x00, 0x38, 0x9B, 0x71}};
@@ -50,7 +63,7 @@ REFERENCE_TIME SimPickFrameInterval(const SimCapability &cap, REFERENCE_TIME rtR
 HRESULT SimBuildMediaType(const SimCapability &cap, REFERENCE_TIME rtInterval, AM_MEDIA_TYPE *pmt) {
     if (!pmt) return E_POINTER;
     ZeroMemory(pmt, sizeof(*pmt));
-    DWORD cbFrame = SimFrameBufferSize(cap.subtype, cap.width, cap.height);
+    DWORD cbFrame = SimFormatBufferSize(cap.subtype, cap.width, cap.height);
     if (!IsKnownSubtype(cap.subtype) || cbFrame == 0) return VFW_E_INVALIDMEDIATYPE;
 
     VIDEOINFOHEADER *pVih = static_cast<VIDEOINFOHEADER *>(CoTaskMemAlloc(sizeof(VIDEOINFOHEADER)));
@@ -68,9 +81,9 @@ HRESULT SimBuildMediaType(const SimCapability &cap, REFERENCE_TIME rtInterval, A
 
     pmt->majortype = MEDIATYPE_Video;
     pmt->subtype = SimSubtypeFromFourcc(cap.subtype);
-    pmt->bFixedSizeSamples = cap.subtype == SIM_FOURCC_YUY2 ? TRUE : FALSE;
+    pmt->bFixedSizeSamples = IsUncompressed(cap.subtype) ? TRUE : FALSE;
     pmt->bTemporalCompression = FALSE;
-    pmt->lSampleSize = cap.subtype == SIM_FOURCC_YUY2 ? cbFrame : 0;
+    pmt->lSampleSize = IsUncompressed(cap.subtype) ? cbFrame : 0;
     pmt->formattype = FORMAT_VideoInfo;
     pmt->pUnk = nullptr;
     pmt->cbFormat = sizeof(VIDEOINFOHEADER);
@@ -81,7 +94,7 @@ HRESULT SimBuildMediaType(const SimCapability &cap, REFERENCE_TIME rtInterval, A
 void SimFillStreamCaps(const SimCapability &cap, VIDEO_STREAM_CONFIG_CAPS *pCaps) {
     ZeroMemory(pCaps, sizeof(*pCaps));
     SIZE size = {cap.width, cap.height};
-    DWORD cbFrame = SimFrameBufferSize(cap.subtype, cap.width, cap.height);
+    DWORD cbFrame = SimFormatBufferSize(cap.subtype, cap.width, cap.height);
     REFERENCE_TIME rtMin = SimMinFrameInterval(cap);
     pCaps->guid = FORMAT_VideoInfo;
     pCaps->VideoStandard = 0;  // AnalogVideo_None
@@ -137,39 +150,4 @@ bool SimPartialMatch(const AM_MEDIA_TYPE *pmt, const AM_MEDIA_TYPE *pPartial) {
     if (!IsEqualGUID(pPartial->formattype, GUID_NULL) && !IsEqualGUID(pPartial->formattype, pmt->formattype))
         return false;
     return true;
-}
-
-HRESULT SimCopyMediaType(AM_MEDIA_TYPE *pDst, const AM_MEDIA_TYPE *pSrc) {
-    *pDst = *pSrc;
-    pDst->pbFormat = nullptr;
-    pDst->cbFormat = 0;
-    if (pSrc->cbFormat && pSrc->pbFormat) {
-        pDst->pbFormat = static_cast<BYTE *>(CoTaskMemAlloc(pSrc->cbFormat));
-        if (!pDst->pbFormat) {
-            pDst->pUnk = nullptr;
-            return E_OUTOFMEMORY;
-        }
-        CopyMemory(pDst->pbFormat, pSrc->pbFormat, pSrc->cbFormat);
-        pDst->cbFormat = pSrc->cbFormat;
-    }
-    if (pDst->pUnk) pDst->pUnk->AddRef();
-    return S_OK;
-}
-
-void SimFreeMediaType(AM_MEDIA_TYPE *pmt) {
-    if (!pmt) return;
-    if (pmt->pbFormat) CoTaskMemFree(pmt->pbFormat);
-    pmt->pbFormat = nullptr;
-    pmt->cbFormat = 0;
-    if (pmt->pUnk) {
-        IUnknown *pUnk = pmt->pUnk;
-        pmt->pUnk = nullptr;
-        pUnk->Release();
-    }
-}
-
-void SimDeleteMediaType(AM_MEDIA_TYPE *pmt) {
-    if (!pmt) return;
-    SimFreeMediaType(pmt);
-    CoTaskMemFree(pmt);
 }

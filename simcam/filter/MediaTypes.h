@@ -1,7 +1,7 @@
 // MediaTypes.h - the formats the camera's pins speak: one capability
 // (subtype FOURCC, width, height) turned into a FORMAT_VideoInfo media type
 // and a VIDEO_STREAM_CONFIG_CAPS, frame intervals, matching a requested type
-// against a capability list, and media-type memory.
+// against a capability list. Media-type memory is the toolkit's (MediaType.h).
 #ifndef SIMCAM_FILTER_MEDIATYPES_H
 #define SIMCAM_FILTER_MEDIATYPES_H
 
@@ -9,9 +9,14 @@
 #include <dshow.h>
 
 #include "CameraState.h"
+#include "MediaType.h"
 
 // Longest frame interval any capability offers: 1 frame per second.
 #define SIM_MAX_FRAME_INTERVAL 10000000LL
+
+// Bytes of one frame of the subtype at that size (0 for what cannot be made):
+// the picture renderer's sizes, and I420 (12 bits per pixel, even sizes).
+DWORD SimFormatBufferSize(DWORD dwFourcc, LONG lWidth, LONG lHeight);
 
 // The MEDIASUBTYPE GUID of a FOURCC ({fourcc-0000-0010-8000-00AA00389B71}).
 GUID SimSubtypeFromFourcc(DWORD dwFourcc);
@@ -46,28 +51,5 @@ bool SimIsFullySpecified(const AM_MEDIA_TYPE *pmt);
 
 // True when the partial type pPartial (null fields match anything) admits pmt.
 bool SimPartialMatch(const AM_MEDIA_TYPE *pmt, const AM_MEDIA_TYPE *pPartial);
-
-// Media-type memory: a deep copy, freeing the format block (and the
-// reference in pUnk) of a structure, and freeing a CoTaskMemAlloc'ed type.
-HRESULT SimCopyMediaType(AM_MEDIA_TYPE *pDst, const AM_MEDIA_TYPE *pSrc);
-void SimFreeMediaType(AM_MEDIA_TYPE *pmt);
-void SimDeleteMediaType(AM_MEDIA_TYPE *pmt);
-
-// An AM_MEDIA_TYPE on the stack whose format block is freed once, when it is
-// cleared or goes out of scope.
-class SimMediaType {
-public:
-    SimMediaType() { ZeroMemory(&m_mt, sizeof(m_mt)); }
-    ~SimMediaType() { SimFreeMediaType(&m_mt); }
-    SimMediaType(const SimMediaType &) = delete;
-    SimMediaType &operator=(const SimMediaType &) = delete;
-    AM_MEDIA_TYPE *operator&() { return &m_mt; }
-    const AM_MEDIA_TYPE *Get() const { return &m_mt; }
-    AM_MEDIA_TYPE *Get() { return &m_mt; }
-    void Clear() { SimFreeMediaType(&m_mt); }
-
-private:
-    AM_MEDIA_TYPE m_mt;
-};
 
 #endif  // SIMCAM_FILTER_MEDIATYPES_H

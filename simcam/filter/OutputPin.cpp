@@ -5,7 +5,10 @@
 
 #include <strsafe.h>
 
+#include "ComCreate.h"
 #include "SimGuids.h"
+#include "SimTrace.h"
+#include "filter/CallLog.h"
 #include "filter/Enumerators.h"
 #include "filter/MediaTypes.h"
 #include "filter/SourceFilter.h"
@@ -21,26 +24,11 @@ const WCHAR *PinName(SimPinKind kind) { return kind == SIM_PIN_CAPTURE ? L"Captu
 
 const GUID &PinCategory(SimPinKind kind) { return kind == SIM_PIN_CAPTURE ? PIN_CATEGORY_CAPTURE : PIN_CATEGORY_STILL; }
 
-// Takes the filter's lock for one scope.
-class FilterLock {
-public:
-    explicit FilterLock(SimSourceFilter *pFilter) : m_pcs(pFilter->Lock()) { EnterCriticalSection(m_pcs); }
-    ~FilterLock() { LeaveCriticalSection(m_pcs); }
-    FilterLock(const FilterLock &) = delete;
-    FilterLock &operator=(const FilterLock &) = delete;
-
-private:
-    CRITICAL_SECTION *m_pcs;
-};
-
 }  // namespace
 
 SimOutputPin::SimOutputPin(SimSourceFilter *pFilter, SimPinKind kind)
     : m_pFilter(pFilter),
       m_Kind(kind),
-      m_pPeer(nullptr),
-      m_pInputPin(nullptr),
-      m_pAllocator(nullptr),
       m_ConnectedCap(),
       m_rtInterval(0),
       m_hThread(nullptr),
@@ -48,7 +36,6 @@ SimOutputPin::SimOutputPin(SimSourceFilter *pFilter, SimPinKind kind)
       m_bExit(false),
       m_bRunning(false),
       m_tStart(0),
-      m_pClock(nullptr),
       m_llQpcStart(0),
       m_lPendingStills(0),
       m_bFlowStopped(false),
@@ -56,15 +43,13 @@ SimOutputPin::SimOutputPin(SimSourceFilter *pFilter, SimPinKind kind)
       m_lFramesSinceRun(0),
       m_rtFirstFrame(0),
       m_rtLastFrame(0) {
-    ZeroMemory(&m_mtConnected, sizeof(m_mtConnected));
-    InitializeCriticalSection(&m_csStream);
+    if (!m_hWake) SimTraceLastError(L"CreateEvent (pin wake-up)");
 }
 
 SimOutputPin::~SimOutputPin() {
     Deactivate();
     ClearConnection();
     if (m_hWake) CloseHandle(m_hWake);
-    DeleteCriticalSection(&m_csStream);
 }
 
 // ---------------------------------------------------------------------------
@@ -100,7 +85,12 @@ HRESULT SimOutputPin::ReadFormats(SimPinFormats *pFormats) {
     SimStateGuard state;
     SimCamera *pCam = state.Get() ? state.Camera(m_pFilter->CameraIndex()) : nullptr;
     if (!pCam) return VFW_E_NOT_FOUND;
-    pFormats->lCapsSize = pCam->capsSize;
+    LONG lOwnSizeBit = m_Kind == SIM_PIN_CAPTURE ? 1 : 2;
+    if (pCam->pinCapsSizeSet & lOwnSizeBit)
+        pFormats->lCapsSize = m_Kind == SIM_PIN_CAPTURE ? pCam->captureCapsSize : pCam->stillCapsSize;
+    else
+        pFormats->lCapsSize = pCam->capsSize;
+    pFormats->dwCapsFailMask = m_Kind == SIM_PIN_CAPTURE ? pCam->captureCapsFailMask : pCam->stillCapsFailMask;
     LONG lCount = m_Kind == SIM_PIN_CAPTURE ? pCam->captureCapCount : pCam->stillCapCount;
     if (lCount < 0) lCount = 0;
     if (lCount > SIM_MAX_CAPS) lCount = SIM_MAX_CAPS;
@@ -126,7 +116,7 @@ HRESULT SimOutputPin::GetMediaType(int iIndex, AM_MEDIA_TYPE *pmt) {
     if (current.subtype == 0) current = formats.caps[0];
     REFERENCE_TIME rtInterval;
     {
-        FilterLock lock(m_pFilter);
+        CritSecLock lock(m_pFilter->Lock());
         rtInterval = m_rtInterval;
     }
     if (rtInterval == 0 || SimPickFrameInterval(current, rtInterval) != rtInterval) {
@@ -147,37 +137,37 @@ LONG SimOutputPin::BufferCount() const { return m_Kind == SIM_PIN_CAPTURE ? kCap
 // Connection
 
 STDMETHODIMP SimOutputPin::Connect(IPin *pReceivePin, const AM_MEDIA_TYPE *pmt) {
-    if (!pReceivePin) return E_POINTER;
-    FilterLock lock(m_pFilter);
-    if (m_pPeer) return VFW_E_ALREADY_CONNECTED;
-    if (m_pFilter->State() != State_Stopped) return VFW_E_NOT_STOPPED;
+    SimLogEntry call = SimNewCall(SIM_OP_PIN_CONNECT, m_pFilter->CameraIndex(), m_Kind);
+    return SimLoggedCall(call, [&]() -> HRESULT {
+        if (!pReceivePin) return E_POINTER;
+        CritSecLock lock(m_pFilter->Lock());
+        if (m_pPeer) return VFW_E_ALREADY_CONNECTED;
+        if (m_pFilter->State() != State_Stopped) return VFW_E_NOT_STOPPED;
 
-    SimPinFormats formats;
-    HRESULT hr = ReadFormats(&formats);
-    if (FAILED(hr)) return hr;
+        SimPinFormats formats;
+        HRESULT hr = ReadFormats(&formats);
+        if (FAILED(hr)) return hr;
 
-    if (SimIsFullySpecified(pmt)) return TryConnection(pReceivePin, pmt, formats);
+        if (SimIsFullySpecified(pmt)) return TryConnection(pReceivePin, pmt, formats);
 
-    // Our own types first (the current format leads), then the peer's.
-    int iCount = MediaTypeCount();
-    for (int i = 0; i < iCount; ++i) {
-        SimMediaType mt;
-        if (GetMediaType(i, &mt) != S_OK) break;
-        if (SimPartialMatch(mt.Get(), pmt) && SUCCEEDED(TryConnection(pReceivePin, mt.Get(), formats))) return S_OK;
-    }
-    IEnumMediaTypes *pEnum = nullptr;
-    if (SUCCEEDED(pReceivePin->EnumMediaTypes(&pEnum)) && pEnum) {
-        AM_MEDIA_TYPE *pPeerType = nullptr;
-        bool bConnected = false;
-        while (!bConnected && pEnum->Next(1, &pPeerType, nullptr) == S_OK) {
-            bConnected = SimPartialMatch(pPeerType, pmt) && SUCCEEDED(TryConnection(pReceivePin, pPeerType, formats));
-            SimDeleteMediaType(pPeerType);
-            pPeerType = nullptr;
+        // Our own types first (the current format leads), then the peer's.
+        int iCount = MediaTypeCount();
+        for (int i = 0; i < iCount; ++i) {
+            MediaTypeHolder mt;
+            if (GetMediaType(i, mt.Get()) != S_OK) break;
+            if (SimPartialMatch(mt.Get(), pmt) && SUCCEEDED(TryConnection(pReceivePin, mt.Get(), formats))) return S_OK;
         }
-        pEnum->Release();
-        if (bConnected) return S_OK;
-    }
-    return VFW_E_NO_ACCEPTABLE_TYPES;
+        ComPtr<IEnumMediaTypes> pEnum;
+        if (SUCCEEDED(pReceivePin->EnumMediaTypes(&pEnum)) && pEnum) {
+            MediaTypePtr pPeerType;
+            while (pEnum->Next(1, &pPeerType, nullptr) == S_OK) {
+                if (SimPartialMatch(pPeerType.Get(), pmt) &&
+                    SUCCEEDED(TryConnection(pReceivePin, pPeerType.Get(), formats)))
+                    return S_OK;
+            }
+        }
+        return VFW_E_NO_ACCEPTABLE_TYPES;
+    });
 }
 
 HRESULT SimOutputPin::TryConnection(IPin *pReceivePin, const AM_MEDIA_TYPE *pmt, const SimPinFormats &formats) {
@@ -186,33 +176,27 @@ HRESULT SimOutputPin::TryConnection(IPin *pReceivePin, const AM_MEDIA_TYPE *pmt,
     if (!SimMatchCapability(pmt, formats.caps, formats.lCount, &cap, &rtInterval)) return VFW_E_TYPE_NOT_ACCEPTED;
 
     // The pin always offers the type in its own words.
-    SimMediaType mt;
-    HRESULT hr = SimBuildMediaType(cap, rtInterval, &mt);
+    MediaTypeHolder mt;
+    HRESULT hr = SimBuildMediaType(cap, rtInterval, mt.Get());
     if (FAILED(hr)) return hr;
     hr = pReceivePin->ReceiveConnection(static_cast<IPin *>(this), mt.Get());
     if (FAILED(hr)) return hr;
 
-    IMemInputPin *pInput = nullptr;
-    hr = pReceivePin->QueryInterface(IID_IMemInputPin, reinterpret_cast<void **>(&pInput));
-    IMemAllocator *pAllocator = nullptr;
-    const VIDEOINFOHEADER *pVih = reinterpret_cast<const VIDEOINFOHEADER *>(mt.Get()->pbFormat);
-    if (SUCCEEDED(hr)) hr = DecideAllocator(pInput, static_cast<LONG>(pVih->bmiHeader.biSizeImage), &pAllocator);
+    ComPtr<IMemInputPin> pInput;
+    ComPtr<IMemAllocator> pAllocator;
+    hr = pInput.QueryFrom(pReceivePin);
+    if (FAILED(hr)) SimTraceFailure(L"QueryInterface(IMemInputPin) of the peer pin", hr);
+    const VIDEOINFOHEADER *pVih = reinterpret_cast<const VIDEOINFOHEADER *>(mt->pbFormat);
+    if (SUCCEEDED(hr)) hr = DecideAllocator(pInput.Get(), static_cast<LONG>(pVih->bmiHeader.biSizeImage), pAllocator);
     if (FAILED(hr)) {
-        if (pInput) pInput->Release();
         (void)pReceivePin->Disconnect();
         return hr;
     }
-    hr = SimCopyMediaType(&m_mtConnected, mt.Get());
-    if (FAILED(hr)) {
-        pAllocator->Release();
-        pInput->Release();
-        (void)pReceivePin->Disconnect();
-        return hr;
-    }
-    m_pPeer = pReceivePin;
-    m_pPeer->AddRef();
-    m_pInputPin = pInput;
-    m_pAllocator = pAllocator;
+    m_mtConnected.Clear();
+    *m_mtConnected = mt.Detach();
+    m_pPeer.Assign(pReceivePin);
+    m_pInputPin.Attach(pInput.Detach());
+    m_pAllocator.Attach(pAllocator.Detach());
     m_ConnectedCap = cap;
     m_rtInterval = rtInterval;
 
@@ -231,8 +215,8 @@ HRESULT SimOutputPin::TryConnection(IPin *pReceivePin, const AM_MEDIA_TYPE *pmt,
 // Buffers of the size a frame of the connected format can take, from the
 // peer's allocator when it offers one, else from a memory allocator of our
 // own; either way the peer is told which one carries the samples.
-HRESULT SimOutputPin::DecideAllocator(IMemInputPin *pInput, LONG cbFrame, IMemAllocator **ppAllocator) {
-    *ppAllocator = nullptr;
+HRESULT SimOutputPin::DecideAllocator(IMemInputPin *pInput, LONG cbFrame, ComPtr<IMemAllocator> &pAllocator) {
+    pAllocator.Clear();
     ALLOCATOR_PROPERTIES request;
     ZeroMemory(&request, sizeof(request));
     (void)pInput->GetAllocatorRequirements(&request);  // E_NOTIMPL is common: our own needs then rule
@@ -245,46 +229,45 @@ HRESULT SimOutputPin::DecideAllocator(IMemInputPin *pInput, LONG cbFrame, IMemAl
 
     HRESULT hr = E_FAIL;
     for (int iAttempt = 0; iAttempt < 2; ++iAttempt) {
-        IMemAllocator *pAllocator = nullptr;
-        hr = iAttempt == 0 ? pInput->GetAllocator(&pAllocator)
-                           : CoCreateInstance(CLSID_MemoryAllocator, nullptr, CLSCTX_INPROC_SERVER, IID_IMemAllocator,
-                                              reinterpret_cast<void **>(&pAllocator));
-        if (FAILED(hr) || !pAllocator) continue;
+        ComPtr<IMemAllocator> pCandidate;
+        if (iAttempt == 0) {
+            // A peer without an allocator of its own is common: no failure.
+            hr = pInput->GetAllocator(&pCandidate);
+        } else {
+            hr = CreateComObject(CLSID_MemoryAllocator, IID_IMemAllocator, pCandidate);
+            if (FAILED(hr)) SimTraceFailure(L"CoCreateInstance(CLSID_MemoryAllocator)", hr);
+        }
+        if (FAILED(hr) || !pCandidate) continue;
         ALLOCATOR_PROPERTIES actual;
         ZeroMemory(&actual, sizeof(actual));
-        hr = pAllocator->SetProperties(&props, &actual);
+        hr = pCandidate->SetProperties(&props, &actual);
         if (SUCCEEDED(hr) && (actual.cbBuffer < cbFrame || actual.cBuffers < 1)) hr = VFW_E_SIZENOTSET;
-        if (SUCCEEDED(hr)) hr = pInput->NotifyAllocator(pAllocator, FALSE);
-        if (SUCCEEDED(hr)) {
-            *ppAllocator = pAllocator;
-            return S_OK;
+        if (FAILED(hr)) {
+            SimTraceFailure(L"IMemAllocator::SetProperties", hr);
+            continue;
         }
-        pAllocator->Release();
+        hr = pInput->NotifyAllocator(pCandidate.Get(), FALSE);
+        if (FAILED(hr)) {
+            SimTraceFailure(L"IMemInputPin::NotifyAllocator", hr);
+            continue;
+        }
+        pAllocator.Attach(pCandidate.Detach());
+        return S_OK;
     }
     return FAILED(hr) ? hr : VFW_E_NO_ALLOCATOR;
 }
 
 void SimOutputPin::ClearConnection() {
-    if (m_pAllocator) {
-        m_pAllocator->Release();
-        m_pAllocator = nullptr;
-    }
-    if (m_pInputPin) {
-        m_pInputPin->Release();
-        m_pInputPin = nullptr;
-    }
-    if (m_pPeer) {
-        m_pPeer->Release();
-        m_pPeer = nullptr;
-    }
-    SimFreeMediaType(&m_mtConnected);
-    ZeroMemory(&m_mtConnected, sizeof(m_mtConnected));
+    m_pAllocator.Clear();
+    m_pInputPin.Clear();
+    m_pPeer.Clear();
+    m_mtConnected.Clear();
 }
 
 STDMETHODIMP SimOutputPin::ReceiveConnection(IPin *, const AM_MEDIA_TYPE *) { return E_UNEXPECTED; }
 
 STDMETHODIMP SimOutputPin::Disconnect() {
-    FilterLock lock(m_pFilter);
+    CritSecLock lock(m_pFilter->Lock());
     if (m_pFilter->State() != State_Stopped) return VFW_E_NOT_STOPPED;
     if (!m_pPeer) return S_FALSE;
     ClearConnection();
@@ -293,24 +276,22 @@ STDMETHODIMP SimOutputPin::Disconnect() {
 
 STDMETHODIMP SimOutputPin::ConnectedTo(IPin **ppPin) {
     if (!ppPin) return E_POINTER;
-    FilterLock lock(m_pFilter);
+    CritSecLock lock(m_pFilter->Lock());
     if (!m_pPeer) {
         *ppPin = nullptr;
         return VFW_E_NOT_CONNECTED;
     }
-    *ppPin = m_pPeer;
-    m_pPeer->AddRef();
-    return S_OK;
+    return m_pPeer.CopyTo(ppPin);
 }
 
 STDMETHODIMP SimOutputPin::ConnectionMediaType(AM_MEDIA_TYPE *pmt) {
     if (!pmt) return E_POINTER;
-    FilterLock lock(m_pFilter);
+    CritSecLock lock(m_pFilter->Lock());
     if (!m_pPeer) {
         ZeroMemory(pmt, sizeof(*pmt));
         return VFW_E_NOT_CONNECTED;
     }
-    return SimCopyMediaType(pmt, &m_mtConnected);
+    return CopyMediaTypeContents(pmt, *m_mtConnected);
 }
 
 STDMETHODIMP SimOutputPin::QueryPinInfo(PIN_INFO *pInfo) {
@@ -364,99 +345,134 @@ STDMETHODIMP SimOutputPin::NewSegment(REFERENCE_TIME, REFERENCE_TIME, double) { 
 // IAMStreamConfig
 
 STDMETHODIMP SimOutputPin::SetFormat(AM_MEDIA_TYPE *pmt) {
-    FilterLock lock(m_pFilter);
-    if (m_pFilter->State() != State_Stopped) return VFW_E_NOT_STOPPED;
-    if (!pmt) return E_POINTER;
-    if (!IsEqualGUID(pmt->majortype, MEDIATYPE_Video)) return VFW_E_INVALIDMEDIATYPE;
-
-    SimPinFormats formats;
-    HRESULT hr = ReadFormats(&formats);
-    if (FAILED(hr)) return hr;
-    SimCapability cap;
-    REFERENCE_TIME rtInterval = 0;
-    if (!SimMatchCapability(pmt, formats.caps, formats.lCount, &cap, &rtInterval)) return VFW_E_INVALIDMEDIATYPE;
-
-    SimMediaType mt;
-    hr = SimBuildMediaType(cap, rtInterval, &mt);
-    if (FAILED(hr)) return hr;
-    if (m_pPeer && m_pPeer->QueryAccept(mt.Get()) != S_OK) return VFW_E_INVALIDMEDIATYPE;
-
-    {
-        SimStateGuard state;
-        SimCamera *pCam = state.Get() ? state.Camera(m_pFilter->CameraIndex()) : nullptr;
-        if (!pCam) return VFW_E_NOT_FOUND;
-        if (m_Kind == SIM_PIN_CAPTURE)
-            pCam->captureFormat = cap;
-        else
-            pCam->stillFormat = cap;
+    SimLogEntry call = SimNewCall(SIM_OP_SET_FORMAT, m_pFilter->CameraIndex(), m_Kind);
+    if (pmt) {
+        call.arg[1] = pmt->subtype.Data1;
+        if (IsEqualGUID(pmt->formattype, FORMAT_VideoInfo) && pmt->pbFormat &&
+            pmt->cbFormat >= sizeof(VIDEOINFOHEADER)) {
+            const BITMAPINFOHEADER &bmi = reinterpret_cast<const VIDEOINFOHEADER *>(pmt->pbFormat)->bmiHeader;
+            call.arg[2] = bmi.biCompression;
+            const LONG alSize[3] = {bmi.biWidth, bmi.biHeight, static_cast<LONG>(bmi.biSizeImage)};
+            CopyMemory(call.data, alSize, sizeof(alSize));
+            call.dataLen = sizeof(alSize);
+        }
     }
-    m_rtInterval = rtInterval;
+    return SimLoggedCall(call, [&]() -> HRESULT {
+        MediaTypeHolder mt;
+        bool bReconnect;
+        {
+            CritSecLock lock(m_pFilter->Lock());
+            if (m_pFilter->State() != State_Stopped) return VFW_E_NOT_STOPPED;
+            if (!pmt) return E_POINTER;
+            if (!IsEqualGUID(pmt->majortype, MEDIATYPE_Video)) return VFW_E_INVALIDMEDIATYPE;
 
-    // A connected pin takes the new format at once, through the graph.
-    IFilterGraph *pGraph = m_pFilter->Graph();
-    if (!m_pPeer || !pGraph) return S_OK;
-    IFilterGraph2 *pGraph2 = nullptr;
-    if (SUCCEEDED(pGraph->QueryInterface(IID_IFilterGraph2, reinterpret_cast<void **>(&pGraph2)))) {
-        hr = pGraph2->ReconnectEx(static_cast<IPin *>(this), mt.Get());
-        pGraph2->Release();
-    } else {
-        hr = pGraph->Reconnect(static_cast<IPin *>(this));
-    }
-    return hr;
+            SimPinFormats formats;
+            HRESULT hr = ReadFormats(&formats);
+            if (FAILED(hr)) return hr;
+            SimCapability cap;
+            REFERENCE_TIME rtInterval = 0;
+            if (!SimMatchCapability(pmt, formats.caps, formats.lCount, &cap, &rtInterval))
+                return VFW_E_INVALIDMEDIATYPE;
+
+            hr = SimBuildMediaType(cap, rtInterval, mt.Get());
+            if (FAILED(hr)) return hr;
+            if (m_pPeer && m_pPeer->QueryAccept(mt.Get()) != S_OK) return VFW_E_INVALIDMEDIATYPE;
+
+            SimStateGuard state;
+            SimCamera *pCam = state.Get() ? state.Camera(m_pFilter->CameraIndex()) : nullptr;
+            if (!pCam) return VFW_E_NOT_FOUND;
+            if (m_Kind == SIM_PIN_CAPTURE)
+                pCam->captureFormat = cap;
+            else
+                pCam->stillFormat = cap;
+            m_rtInterval = rtInterval;
+            bReconnect = m_pPeer && m_pFilter->Graph();
+        }
+
+        // A connected pin takes the new format at once, through the graph (which
+        // calls back into this pin: no lock of ours is held here).
+        if (!bReconnect) return S_OK;
+        IFilterGraph *pGraph = m_pFilter->Graph();  // no reference: the graph owns the filter
+        ComPtr<IFilterGraph2> pGraph2;
+        HRESULT hr;
+        if (SUCCEEDED(pGraph2.QueryFrom(pGraph))) {
+            hr = pGraph2->ReconnectEx(static_cast<IPin *>(this), mt.Get());
+            if (FAILED(hr)) SimTraceFailure(L"IFilterGraph2::ReconnectEx", hr);
+        } else {
+            hr = pGraph->Reconnect(static_cast<IPin *>(this));
+            if (FAILED(hr)) SimTraceFailure(L"IFilterGraph::Reconnect", hr);
+        }
+        return hr;
+    });
 }
 
 STDMETHODIMP SimOutputPin::GetFormat(AM_MEDIA_TYPE **ppmt) {
-    if (!ppmt) return E_POINTER;
-    AM_MEDIA_TYPE *pmt = static_cast<AM_MEDIA_TYPE *>(CoTaskMemAlloc(sizeof(AM_MEDIA_TYPE)));
-    if (!pmt) return E_OUTOFMEMORY;
-    HRESULT hr;
-    {
-        FilterLock lock(m_pFilter);
-        hr = m_pPeer ? SimCopyMediaType(pmt, &m_mtConnected) : GetMediaType(0, pmt);
-    }
-    if (hr != S_OK) {
-        CoTaskMemFree(pmt);
-        return FAILED(hr) ? hr : VFW_E_NOT_FOUND;
-    }
-    *ppmt = pmt;
-    return S_OK;
+    SimLogEntry call = SimNewCall(SIM_OP_GET_FORMAT, m_pFilter->CameraIndex(), m_Kind);
+    return SimLoggedCall(call, [&]() -> HRESULT {
+        if (!ppmt) return E_POINTER;
+        AM_MEDIA_TYPE *pmt = static_cast<AM_MEDIA_TYPE *>(CoTaskMemAlloc(sizeof(AM_MEDIA_TYPE)));
+        if (!pmt) return E_OUTOFMEMORY;
+        ZeroMemory(pmt, sizeof(*pmt));
+        HRESULT hr;
+        {
+            CritSecLock lock(m_pFilter->Lock());
+            hr = m_pPeer ? CopyMediaTypeContents(pmt, *m_mtConnected) : GetMediaType(0, pmt);
+        }
+        if (hr != S_OK) {
+            DeleteMediaTypeBlock(pmt);
+            return FAILED(hr) ? hr : VFW_E_NOT_FOUND;
+        }
+        *ppmt = pmt;
+        return S_OK;
+    });
 }
 
 STDMETHODIMP SimOutputPin::GetNumberOfCapabilities(int *piCount, int *piSize) {
-    if (!piCount || !piSize) return E_POINTER;
-    SimPinFormats formats;
-    HRESULT hr = ReadFormats(&formats);
-    if (FAILED(hr)) return hr;
-    *piCount = static_cast<int>(formats.lCount);
-    *piSize = static_cast<int>(formats.lCapsSize);
-    return S_OK;
+    SimLogEntry call = SimNewCall(SIM_OP_GET_CAPS_COUNT, m_pFilter->CameraIndex(), m_Kind);
+    return SimLoggedCall(call, [&]() -> HRESULT {
+        if (!piCount || !piSize) return E_POINTER;
+        SimPinFormats formats;
+        HRESULT hr = ReadFormats(&formats);
+        if (FAILED(hr)) return hr;
+        *piCount = static_cast<int>(formats.lCount);
+        *piSize = static_cast<int>(formats.lCapsSize);
+        call.arg[1] = static_cast<DWORD>(*piCount);
+        call.arg[2] = static_cast<DWORD>(*piSize);
+        return S_OK;
+    });
 }
 
 STDMETHODIMP SimOutputPin::GetStreamCaps(int iIndex, AM_MEDIA_TYPE **ppmt, BYTE *pSCC) {
-    if (!ppmt || !pSCC) return E_POINTER;
-    SimPinFormats formats;
-    HRESULT hr = ReadFormats(&formats);
-    if (FAILED(hr)) return hr;
-    if (iIndex < 0 || iIndex >= formats.lCount) return S_FALSE;
+    SimLogEntry call = SimNewCall(SIM_OP_GET_STREAM_CAPS, m_pFilter->CameraIndex(), m_Kind, static_cast<DWORD>(iIndex));
+    return SimLoggedCall(call, [&]() -> HRESULT {
+        if (!ppmt || !pSCC) return E_POINTER;
+        SimPinFormats formats;
+        HRESULT hr = ReadFormats(&formats);
+        if (FAILED(hr)) return hr;
+        if (iIndex < 0 || iIndex >= formats.lCount) return S_FALSE;
+        // A capability the camera cannot describe (scenario): the call fails.
+        if (formats.dwCapsFailMask & (1u << iIndex)) return E_FAIL;
 
-    AM_MEDIA_TYPE *pmt = static_cast<AM_MEDIA_TYPE *>(CoTaskMemAlloc(sizeof(AM_MEDIA_TYPE)));
-    if (!pmt) return E_OUTOFMEMORY;
-    hr = GetMediaType(iIndex + 1, pmt);
-    if (hr != S_OK) {
-        CoTaskMemFree(pmt);
-        return FAILED(hr) ? hr : S_FALSE;
-    }
-    // The caller sized its buffer from GetNumberOfCapabilities: never write
-    // past that size, whatever it is.
-    VIDEO_STREAM_CONFIG_CAPS caps;
-    SimFillStreamCaps(formats.caps[iIndex], &caps);
-    size_t cbCopy = sizeof(caps);
-    if (formats.lCapsSize >= 0 && static_cast<size_t>(formats.lCapsSize) < cbCopy) {
-        cbCopy = static_cast<size_t>(formats.lCapsSize);
-    }
-    CopyMemory(pSCC, &caps, cbCopy);
-    *ppmt = pmt;
-    return S_OK;
+        AM_MEDIA_TYPE *pmt = static_cast<AM_MEDIA_TYPE *>(CoTaskMemAlloc(sizeof(AM_MEDIA_TYPE)));
+        if (!pmt) return E_OUTOFMEMORY;
+        ZeroMemory(pmt, sizeof(*pmt));
+        hr = GetMediaType(iIndex + 1, pmt);
+        if (hr != S_OK) {
+            DeleteMediaTypeBlock(pmt);
+            return FAILED(hr) ? hr : S_FALSE;
+        }
+        // The caller sized its buffer from GetNumberOfCapabilities: never write
+        // past that size, whatever it is.
+        VIDEO_STREAM_CONFIG_CAPS caps;
+        SimFillStreamCaps(formats.caps[iIndex], &caps);
+        size_t cbCopy = sizeof(caps);
+        if (formats.lCapsSize >= 0 && static_cast<size_t>(formats.lCapsSize) < cbCopy) {
+            cbCopy = static_cast<size_t>(formats.lCapsSize);
+        }
+        CopyMemory(pSCC, &caps, cbCopy);
+        *ppmt = pmt;
+        return S_OK;
+    });
 }
 
 // ---------------------------------------------------------------------------
@@ -468,13 +484,16 @@ STDMETHODIMP SimOutputPin::Set(REFGUID guidPropSet, DWORD, LPVOID, DWORD, LPVOID
 
 STDMETHODIMP SimOutputPin::Get(REFGUID guidPropSet, DWORD dwPropID, LPVOID, DWORD, LPVOID pPropData, DWORD cbPropData,
                                DWORD *pcbReturned) {
-    if (!IsEqualGUID(guidPropSet, AMPROPSETID_Pin)) return E_PROP_SET_UNSUPPORTED;
-    if (dwPropID != AMPROPERTY_PIN_CATEGORY) return E_PROP_ID_UNSUPPORTED;
-    if (!pPropData) return E_POINTER;
-    if (cbPropData < sizeof(GUID)) return E_UNEXPECTED;
-    *static_cast<GUID *>(pPropData) = PinCategory(m_Kind);
-    if (pcbReturned) *pcbReturned = sizeof(GUID);
-    return S_OK;
+    SimLogEntry call = SimNewCall(SIM_OP_PIN_CATEGORY, m_pFilter->CameraIndex(), m_Kind, dwPropID);
+    return SimLoggedCall(call, [&]() -> HRESULT {
+        if (!IsEqualGUID(guidPropSet, AMPROPSETID_Pin)) return E_PROP_SET_UNSUPPORTED;
+        if (dwPropID != AMPROPERTY_PIN_CATEGORY) return E_PROP_ID_UNSUPPORTED;
+        if (!pPropData) return E_POINTER;
+        if (cbPropData < sizeof(GUID)) return E_UNEXPECTED;
+        *static_cast<GUID *>(pPropData) = PinCategory(m_Kind);
+        if (pcbReturned) *pcbReturned = sizeof(GUID);
+        return S_OK;
+    });
 }
 
 STDMETHODIMP SimOutputPin::QuerySupported(REFGUID guidPropSet, DWORD dwPropID, DWORD *pTypeSupport) {

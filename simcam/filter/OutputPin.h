@@ -15,6 +15,9 @@
 #include <ocidl.h>
 
 #include "CameraState.h"
+#include "ComPtr.h"
+#include "CritSecLock.h"
+#include "MediaType.h"
 #include "picture/Picture.h"
 
 class SimSourceFilter;
@@ -23,7 +26,8 @@ enum SimPinKind { SIM_PIN_CAPTURE = 0, SIM_PIN_STILL = 1 };
 
 // What the camera offers on one pin, copied out of the camera state.
 struct SimPinFormats {
-    LONG lCapsSize;  // size GetNumberOfCapabilities reports
+    LONG lCapsSize;        // size GetNumberOfCapabilities reports
+    DWORD dwCapsFailMask;  // bit i: GetStreamCaps(i) fails
     LONG lCount;
     SimCapability caps[SIM_MAX_CAPS];
     SimCapability current;  // what the pin delivers on its next connection
@@ -80,9 +84,12 @@ public:
     int MediaTypeCount();
 
     SimPinKind Kind() const { return m_Kind; }
-    bool IsConnected() const { return m_pPeer != nullptr; }
+    bool IsConnected() const { return static_cast<bool>(m_pPeer); }
 
-    // Filter state changes, called by the filter with its lock held.
+    // Filter state changes, called by the filter under its streaming lock.
+    // Activate, StartStreaming and PauseStreaming run under the filter lock
+    // too; Deactivate runs without it (the thread it joins may be inside a
+    // downstream callback that asks this filter something).
     HRESULT Activate();  // stopped -> paused: allocator committed, thread started
     void StartStreaming(REFERENCE_TIME tStart, IReferenceClock *pClock);  // -> running
     void PauseStreaming();                                                // running -> paused
@@ -97,7 +104,7 @@ private:
     // Connection (OutputPin.cpp).
     HRESULT ReadFormats(SimPinFormats *pFormats);
     HRESULT TryConnection(IPin *pReceivePin, const AM_MEDIA_TYPE *pmt, const SimPinFormats &formats);
-    HRESULT DecideAllocator(IMemInputPin *pInput, LONG cbFrame, IMemAllocator **ppAllocator);
+    HRESULT DecideAllocator(IMemInputPin *pInput, LONG cbFrame, ComPtr<IMemAllocator> &pAllocator);
     void ClearConnection();
     LONG BufferCount() const;
 
@@ -114,22 +121,22 @@ private:
     SimPinKind m_Kind;
 
     // Connection, guarded by the filter's lock; stable while not stopped.
-    IPin *m_pPeer;
-    IMemInputPin *m_pInputPin;
-    IMemAllocator *m_pAllocator;
-    AM_MEDIA_TYPE m_mtConnected;
+    ComPtr<IPin> m_pPeer;  // the connected input pin, one reference
+    ComPtr<IMemInputPin> m_pInputPin;
+    ComPtr<IMemAllocator> m_pAllocator;
+    MediaTypeHolder m_mtConnected;
     SimCapability m_ConnectedCap;  // the capability the connection delivers
     REFERENCE_TIME m_rtInterval;   // frame interval for the current format
 
     // Streaming thread and what it is told, guarded by m_csStream.
-    CRITICAL_SECTION m_csStream;
-    HANDLE m_hThread;
-    HANDLE m_hWake;  // auto-reset: state change or trigger
+    CritSec m_csStream;
+    HANDLE m_hThread;  // written under m_csStream by the filter's state changes
+    HANDLE m_hWake;    // auto-reset: state change or trigger
     bool m_bExit;
     bool m_bRunning;
-    REFERENCE_TIME m_tStart;    // stream time 0 on the graph clock
-    IReferenceClock *m_pClock;  // one reference while streaming
-    LONGLONG m_llQpcStart;      // stream time 0 when the graph has no clock
+    REFERENCE_TIME m_tStart;           // stream time 0 on the graph clock
+    ComPtr<IReferenceClock> m_pClock;  // while streaming
+    LONGLONG m_llQpcStart;             // stream time 0 when the graph has no clock
     LONG m_lPendingStills;
     bool m_bFlowStopped;  // downstream refused a sample; wait for the next Run
     DWORD m_dwFrameNumber;

@@ -5,21 +5,27 @@
 // delivers one frame per trigger, stamped with the stream time it was taken.
 #include "filter/OutputPin.h"
 
+#include "SimTrace.h"
+#include "filter/MediaTypes.h"
 #include "filter/SourceFilter.h"
 #include "picture/Picture.h"
 
 namespace {
 
-class StreamLock {
-public:
-    explicit StreamLock(CRITICAL_SECTION *pcs) : m_pcs(pcs) { EnterCriticalSection(m_pcs); }
-    ~StreamLock() { LeaveCriticalSection(m_pcs); }
-    StreamLock(const StreamLock &) = delete;
-    StreamLock &operator=(const StreamLock &) = delete;
+// Renders one frame into pData: the camera's picture, or for I420 (which the
+// picture renderer does not make) a flat grey frame. Returns its bytes, 0 on
+// failure.
+DWORD RenderInto(const SimPictureInput &input, const SimCapability &cap, BYTE *pData, DWORD cbBuffer) {
+    if (cap.subtype != SIM_FOURCC_I420)
+        return SimRenderFrame(input, cap.subtype, cap.width, cap.height, pData, cbBuffer);
+    DWORD cbFrame = SimFormatBufferSize(cap.subtype, cap.width, cap.height);
+    if (cbFrame == 0 || cbFrame > cbBuffer) return 0;
+    FillMemory(pData, cbFrame, 0x80);
+    return cbFrame;
+}
 
-private:
-    CRITICAL_SECTION *m_pcs;
-};
+// What a sample's path answers while the graph stops: not failures.
+bool IsStopping(HRESULT hr) { return hr == VFW_E_NOT_COMMITTED || hr == VFW_E_WRONG_STATE; }
 
 // Performance-counter time in 100 ns units.
 LONGLONG QpcNow() {
@@ -38,28 +44,29 @@ HRESULT SimOutputPin::Activate() {
     if (!m_pPeer || m_hThread) return S_OK;
     if (!m_hWake) return E_OUTOFMEMORY;
     HRESULT hr = m_pAllocator->Commit();
-    if (FAILED(hr)) return hr;
-    {
-        StreamLock lock(&m_csStream);
-        m_bExit = false;
-        m_bRunning = false;
-        m_lPendingStills = 0;
-        m_bFlowStopped = false;
+    if (FAILED(hr)) {
+        SimTraceFailure(L"IMemAllocator::Commit", hr);
+        return hr;
     }
+    CritSecLock lock(m_csStream);
+    m_bExit = false;
+    m_bRunning = false;
+    m_lPendingStills = 0;
+    m_bFlowStopped = false;
     m_hThread = CreateThread(nullptr, 0, ThreadProc, this, 0, nullptr);
     if (!m_hThread) {
+        hr = HRESULT_FROM_WIN32(GetLastError());
+        SimTraceLastError(L"CreateThread (pin streaming thread)");
         (void)m_pAllocator->Decommit();
-        return HRESULT_FROM_WIN32(GetLastError());
+        return FAILED(hr) ? hr : E_FAIL;
     }
     return S_OK;
 }
 
 void SimOutputPin::StartStreaming(REFERENCE_TIME tStart, IReferenceClock *pClock) {
+    CritSecLock lock(m_csStream);
     if (!m_hThread) return;
-    StreamLock lock(&m_csStream);
-    if (pClock) pClock->AddRef();
-    if (m_pClock) m_pClock->Release();
-    m_pClock = pClock;
+    m_pClock.Assign(pClock);
     m_tStart = tStart;
     m_llQpcStart = QpcNow();
     m_bRunning = true;
@@ -69,45 +76,58 @@ void SimOutputPin::StartStreaming(REFERENCE_TIME tStart, IReferenceClock *pClock
 }
 
 void SimOutputPin::PauseStreaming() {
+    CritSecLock lock(m_csStream);
     if (!m_hThread) return;
-    StreamLock lock(&m_csStream);
     m_bRunning = false;
     SetEvent(m_hWake);
 }
 
 void SimOutputPin::Deactivate() {
-    if (!m_hThread) return;
+    HANDLE hThread;
     {
-        StreamLock lock(&m_csStream);
+        CritSecLock lock(m_csStream);
+        hThread = m_hThread;
+        if (!hThread) return;
         m_bExit = true;
         m_bRunning = false;
     }
     SetEvent(m_hWake);
     // Decommitting releases a thread waiting in GetBuffer.
     if (m_pAllocator) (void)m_pAllocator->Decommit();
-    WaitForSingleObject(m_hThread, INFINITE);
-    CloseHandle(m_hThread);
+    WaitForSingleObject(hThread, INFINITE);
+    CloseHandle(hThread);
+    CritSecLock lock(m_csStream);
     m_hThread = nullptr;
-    StreamLock lock(&m_csStream);
-    if (m_pClock) {
-        m_pClock->Release();
-        m_pClock = nullptr;
-    }
+    m_pClock.Clear();
     m_lPendingStills = 0;
 }
 
 HRESULT SimOutputPin::TriggerStill() {
     if (m_Kind != SIM_PIN_STILL) return E_INVALIDARG;
     if (!m_pPeer) return VFW_E_NOT_CONNECTED;
-    if (m_pFilter->State() != State_Running || !m_hThread) return VFW_E_NOT_RUNNING;
-    StreamLock lock(&m_csStream);
+    if (m_pFilter->State() != State_Running) return VFW_E_NOT_RUNNING;
+    {
+        CritSecLock lock(m_csStream);
+        if (!m_hThread || m_bExit) return VFW_E_NOT_RUNNING;
+    }
+    bool bLost = false;
+    {
+        SimStateGuard state;
+        SimCamera *pCam = state.Get() ? state.Camera(m_pFilter->CameraIndex()) : nullptr;
+        if (pCam) {
+            ++pCam->stillTriggers;
+            bLost = pCam->stillsLost != 0;  // accepted, and never delivered
+        }
+    }
+    if (bLost) return S_OK;
+    CritSecLock lock(m_csStream);
     ++m_lPendingStills;
     SetEvent(m_hWake);
     return S_OK;
 }
 
 REFERENCE_TIME SimOutputPin::MeasuredFrameInterval() {
-    StreamLock lock(&m_csStream);
+    CritSecLock lock(m_csStream);
     if (m_lFramesSinceRun < 2) return 0;
     return (m_rtLastFrame - m_rtFirstFrame) / (m_lFramesSinceRun - 1);
 }
@@ -120,7 +140,7 @@ DWORD WINAPI SimOutputPin::ThreadProc(LPVOID pParam) {
 // Stream time now: graph clock minus the run's start time, or the time since
 // Run when the graph runs without a clock.
 REFERENCE_TIME SimOutputPin::StreamTime() {
-    StreamLock lock(&m_csStream);
+    CritSecLock lock(m_csStream);
     if (m_pClock) {
         REFERENCE_TIME rtNow = 0;
         if (SUCCEEDED(m_pClock->GetTime(&rtNow))) return rtNow - m_tStart;
@@ -156,18 +176,20 @@ bool SimOutputPin::ReadPictureInput(SimPictureInput *pInput, bool bStill) {
 // drops, while the graph is still pausing: the picture's caches for that size
 // are warm when the first trigger comes, so the still leaves at once.
 void SimOutputPin::PrimeStill() {
-    IMediaSample *pSample = nullptr;
-    if (FAILED(m_pAllocator->GetBuffer(&pSample, nullptr, nullptr, 0))) return;
+    ComPtr<IMediaSample> pSample;
+    HRESULT hr = m_pAllocator->GetBuffer(&pSample, nullptr, nullptr, 0);
+    if (FAILED(hr)) {
+        if (!IsStopping(hr)) SimTraceFailure(L"IMemAllocator::GetBuffer (still pin)", hr);
+        return;
+    }
     BYTE *pData = nullptr;
     LONG cbBuffer = pSample->GetSize();
     if (SUCCEEDED(pSample->GetPointer(&pData)) && pData && cbBuffer > 0) {
         SimPictureInput input;
         (void)ReadPictureInput(&input, false);
         input.still = TRUE;
-        (void)SimRenderFrame(input, m_ConnectedCap.subtype, m_ConnectedCap.width, m_ConnectedCap.height, pData,
-                             static_cast<DWORD>(cbBuffer));
+        (void)RenderInto(input, m_ConnectedCap, pData, static_cast<DWORD>(cbBuffer));
     }
-    pSample->Release();
 }
 
 void SimOutputPin::StreamLoop() {
@@ -177,7 +199,7 @@ void SimOutputPin::StreamLoop() {
         bool bDeliver;
         LONG lPending;
         {
-            StreamLock lock(&m_csStream);
+            CritSecLock lock(m_csStream);
             if (m_bExit) break;
             bDeliver = m_bRunning && !m_bFlowStopped;
             lPending = m_lPendingStills;
@@ -192,7 +214,7 @@ void SimOutputPin::StreamLoop() {
         if (m_Kind == SIM_PIN_STILL) {
             REFERENCE_TIME rtNow = StreamTime();
             hr = DeliverFrame(rtNow, rtNow + m_rtInterval, true);
-            StreamLock lock(&m_csStream);
+            CritSecLock lock(m_csStream);
             if (m_lPendingStills > 0) --m_lPendingStills;
         } else {
             REFERENCE_TIME rtNow = StreamTime();
@@ -210,38 +232,36 @@ void SimOutputPin::StreamLoop() {
         // Downstream refused (or stopped): stay quiet until the next Run. A
         // still pin only gives up on a failure: each still is asked for anew.
         if (m_Kind == SIM_PIN_STILL ? FAILED(hr) : hr != S_OK) {
-            StreamLock lock(&m_csStream);
+            CritSecLock lock(m_csStream);
             m_bFlowStopped = true;
         }
     }
 }
 
 HRESULT SimOutputPin::DeliverFrame(REFERENCE_TIME rtStart, REFERENCE_TIME rtStop, bool bStill) {
-    IMediaSample *pSample = nullptr;
+    ComPtr<IMediaSample> pSample;
     HRESULT hr = m_pAllocator->GetBuffer(&pSample, nullptr, nullptr, 0);
-    if (FAILED(hr)) return hr;
+    if (FAILED(hr)) {
+        if (!IsStopping(hr)) SimTraceFailure(L"IMemAllocator::GetBuffer", hr);
+        return hr;
+    }
     BYTE *pData = nullptr;
     hr = pSample->GetPointer(&pData);
     LONG cbBuffer = pSample->GetSize();
     if (FAILED(hr) || !pData || cbBuffer <= 0) {
-        pSample->Release();
+        if (FAILED(hr)) SimTraceFailure(L"IMediaSample::GetPointer", hr);
         return FAILED(hr) ? hr : E_UNEXPECTED;
     }
 
     SimPictureInput input;
-    if (!ReadPictureInput(&input, bStill)) {
-        // An unplugged camera sends nothing.
-        pSample->Release();
-        return S_OK;
-    }
+    if (!ReadPictureInput(&input, bStill)) return S_OK;  // an unplugged camera sends nothing
     input.frameNumber = m_dwFrameNumber++;
     input.timestamp = rtStart;
     input.still = bStill ? TRUE : FALSE;
 
-    DWORD cbFrame = SimRenderFrame(input, m_ConnectedCap.subtype, m_ConnectedCap.width, m_ConnectedCap.height, pData,
-                                   static_cast<DWORD>(cbBuffer));
+    DWORD cbFrame = RenderInto(input, m_ConnectedCap, pData, static_cast<DWORD>(cbBuffer));
     if (cbFrame == 0) {
-        pSample->Release();
+        SimTraceFailure(L"SimRenderFrame", E_FAIL);
         return E_FAIL;
     }
     (void)pSample->SetActualDataLength(static_cast<LONG>(cbFrame));
@@ -250,17 +270,20 @@ HRESULT SimOutputPin::DeliverFrame(REFERENCE_TIME rtStart, REFERENCE_TIME rtStop
     (void)pSample->SetPreroll(FALSE);
     bool bFirst;
     {
-        StreamLock lock(&m_csStream);
+        CritSecLock lock(m_csStream);
         bFirst = m_lFramesSinceRun == 0;
     }
     (void)pSample->SetDiscontinuity(bFirst ? TRUE : FALSE);
 
-    hr = m_pInputPin->Receive(pSample);
-    pSample->Release();
-    if (FAILED(hr)) return hr;
+    hr = m_pInputPin->Receive(pSample.Get());
+    pSample.Clear();  // the buffer goes back to the allocator
+    if (FAILED(hr)) {
+        if (!IsStopping(hr)) SimTraceFailure(L"IMemInputPin::Receive", hr);
+        return hr;
+    }
 
     {
-        StreamLock lock(&m_csStream);
+        CritSecLock lock(m_csStream);
         if (m_lFramesSinceRun == 0) m_rtFirstFrame = rtStart;
         m_rtLastFrame = rtStart;
         ++m_lFramesSinceRun;

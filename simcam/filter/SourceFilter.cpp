@@ -7,20 +7,11 @@
 
 #include "Module.h"
 #include "SimGuids.h"
+#include "SimTrace.h"
+#include "filter/CallLog.h"
 #include "filter/Enumerators.h"
 
 namespace {
-
-class FilterLock {
-public:
-    explicit FilterLock(CRITICAL_SECTION *pcs) : m_pcs(pcs) { EnterCriticalSection(m_pcs); }
-    ~FilterLock() { LeaveCriticalSection(m_pcs); }
-    FilterLock(const FilterLock &) = delete;
-    FilterLock &operator=(const FilterLock &) = delete;
-
-private:
-    CRITICAL_SECTION *m_pcs;
-};
 
 // Reads a text value of the moniker's property bag into psz.
 HRESULT ReadBagText(IPropertyBag *pBag, const WCHAR *pszName, WCHAR *psz, size_t cch) {
@@ -49,17 +40,18 @@ SimSourceFilter::SimSourceFilter()
     : m_lRef(1),
       m_State(State_Stopped),
       m_tStart(0),
-      m_pClock(nullptr),
       m_pGraph(nullptr),
       m_iCamera(0),
+      m_iCounted(-1),
       m_bHasStillPin(false),
       m_bHasVideoControl(false),
+      m_bHasProcAmp(true),
+      m_bHasCameraControl(true),
       m_CapturePin(this, SIM_PIN_CAPTURE),
       m_StillPin(this, SIM_PIN_STILL),
       m_ProcAmp(this),
       m_CameraControl(this),
       m_VideoControl(this) {
-    InitializeCriticalSection(&m_csFilter);
     m_szName[0] = L'\0';
     (void)BindCamera(0);
     SimModuleAddRef();
@@ -69,8 +61,13 @@ SimSourceFilter::~SimSourceFilter() {
     // Normally the graph has stopped the filter; make sure no thread is left.
     m_CapturePin.Deactivate();
     m_StillPin.Deactivate();
-    if (m_pClock) m_pClock->Release();
-    DeleteCriticalSection(&m_csFilter);
+    {
+        SimStateGuard state;
+        if (state.Get() && m_iCounted >= 0 && --state->filtersAlive[m_iCounted] <= 0) {
+            state->filtersAlive[m_iCounted] = 0;
+            state->filterState[m_iCounted] = State_Stopped;
+        }
+    }
     SimModuleRelease();
 }
 
@@ -88,9 +85,9 @@ STDMETHODIMP SimSourceFilter::QueryInterface(REFIID riid, void **ppv) {
         *ppv = static_cast<IAMFilterMiscFlags *>(this);
     } else if (IsEqualIID(riid, IID_ISpecifyPropertyPages)) {
         *ppv = static_cast<ISpecifyPropertyPages *>(this);
-    } else if (IsEqualIID(riid, IID_IAMVideoProcAmp)) {
+    } else if (IsEqualIID(riid, IID_IAMVideoProcAmp) && m_bHasProcAmp) {
         *ppv = static_cast<IAMVideoProcAmp *>(&m_ProcAmp);
-    } else if (IsEqualIID(riid, IID_IAMCameraControl)) {
+    } else if (IsEqualIID(riid, IID_IAMCameraControl) && m_bHasCameraControl) {
         *ppv = static_cast<IAMCameraControl *>(&m_CameraControl);
     } else if (IsEqualIID(riid, IID_IAMVideoControl) && m_bHasVideoControl) {
         *ppv = static_cast<IAMVideoControl *>(&m_VideoControl);
@@ -122,19 +119,36 @@ STDMETHODIMP SimSourceFilter::GetClassID(CLSID *pClassID) {
 // paused, so GetState says VFW_S_CANT_CUE then.
 
 STDMETHODIMP SimSourceFilter::Stop() {
-    FilterLock lock(&m_csFilter);
-    m_CapturePin.Deactivate();
-    m_StillPin.Deactivate();
-    m_State = State_Stopped;
-    return S_OK;
+    CritSecLock streaming(m_csStreaming);
+    SimLogEntry call = SimNewCall(SIM_OP_FILTER_STOP, m_iCamera, static_cast<DWORD>(m_State));
+    return SimLoggedCall(call, [&]() -> HRESULT {
+        // The threads are joined without the filter lock. The state says
+        // paused or running until they are gone, so the connections stay.
+        m_CapturePin.Deactivate();
+        m_StillPin.Deactivate();
+        CritSecLock lock(m_csFilter);
+        m_State = State_Stopped;
+        PublishState();
+        return S_OK;
+    });
 }
 
 STDMETHODIMP SimSourceFilter::Pause() {
-    FilterLock lock(&m_csFilter);
+    CritSecLock streaming(m_csStreaming);
+    SimLogEntry call = SimNewCall(SIM_OP_FILTER_PAUSE, m_iCamera, static_cast<DWORD>(m_State));
+    return SimLoggedCall(call, [&]() -> HRESULT {
+        CritSecLock lock(m_csFilter);
+        return PauseLocked();
+    });
+}
+
+HRESULT SimSourceFilter::PauseLocked() {
     if (m_State == State_Stopped) {
         HRESULT hr = m_CapturePin.Activate();
         if (SUCCEEDED(hr) && m_bHasStillPin) hr = m_StillPin.Activate();
         if (FAILED(hr)) {
+            // Threads just started deliver nothing before Run: joining them
+            // here, under the filter lock, cannot meet a downstream callback.
             m_CapturePin.Deactivate();
             m_StillPin.Deactivate();
             return hr;
@@ -144,55 +158,62 @@ STDMETHODIMP SimSourceFilter::Pause() {
         m_StillPin.PauseStreaming();
     }
     m_State = State_Paused;
+    PublishState();
     return S_OK;
 }
 
 STDMETHODIMP SimSourceFilter::Run(REFERENCE_TIME tStart) {
-    FilterLock lock(&m_csFilter);
-    if (m_State == State_Stopped) {
-        HRESULT hr = Pause();
-        if (FAILED(hr)) return hr;
-    }
-    m_tStart = tStart;
-    m_CapturePin.StartStreaming(tStart, m_pClock);
-    m_StillPin.StartStreaming(tStart, m_pClock);
-    m_State = State_Running;
-    return S_OK;
+    CritSecLock streaming(m_csStreaming);
+    SimLogEntry call = SimNewCall(SIM_OP_FILTER_RUN, m_iCamera, static_cast<DWORD>(m_State));
+    return SimLoggedCall(call, [&]() -> HRESULT {
+        CritSecLock lock(m_csFilter);
+        if (m_State == State_Stopped) {
+            HRESULT hr = PauseLocked();
+            if (FAILED(hr)) return hr;
+        }
+        m_tStart = tStart;
+        m_CapturePin.StartStreaming(tStart, m_pClock.Get());
+        m_StillPin.StartStreaming(tStart, m_pClock.Get());
+        m_State = State_Running;
+        PublishState();
+        return S_OK;
+    });
+}
+
+void SimSourceFilter::PublishState() {
+    SimStateGuard state;
+    if (state.Get() && m_iCamera >= 0 && m_iCamera < SIMCAM_MAX_CAMERAS) state->filterState[m_iCamera] = m_State;
 }
 
 STDMETHODIMP SimSourceFilter::GetState(DWORD, FILTER_STATE *pState) {
     if (!pState) return E_POINTER;
-    FilterLock lock(&m_csFilter);
+    CritSecLock lock(m_csFilter);
     *pState = m_State;
     return m_State == State_Paused ? VFW_S_CANT_CUE : S_OK;
 }
 
 STDMETHODIMP SimSourceFilter::SetSyncSource(IReferenceClock *pClock) {
-    FilterLock lock(&m_csFilter);
-    if (pClock) pClock->AddRef();
-    if (m_pClock) m_pClock->Release();
-    m_pClock = pClock;
+    CritSecLock lock(m_csFilter);
+    m_pClock.Assign(pClock);
     return S_OK;
 }
 
 STDMETHODIMP SimSourceFilter::GetSyncSource(IReferenceClock **ppClock) {
     if (!ppClock) return E_POINTER;
-    FilterLock lock(&m_csFilter);
-    *ppClock = m_pClock;
-    if (m_pClock) m_pClock->AddRef();
-    return S_OK;
+    CritSecLock lock(m_csFilter);
+    return m_pClock.CopyTo(ppClock);
 }
 
 // ---------------------------------------------------------------------------
 // IBaseFilter
 
 int SimSourceFilter::PinCount() {
-    FilterLock lock(&m_csFilter);
+    CritSecLock lock(m_csFilter);
     return m_bHasStillPin ? 2 : 1;
 }
 
 SimOutputPin *SimSourceFilter::PinAt(int iIndex) {
-    FilterLock lock(&m_csFilter);
+    CritSecLock lock(m_csFilter);
     if (iIndex == 0) return &m_CapturePin;
     if (iIndex == 1 && m_bHasStillPin) return &m_StillPin;
     return nullptr;
@@ -229,7 +250,7 @@ STDMETHODIMP SimSourceFilter::FindPin(LPCWSTR pszId, IPin **ppPin) {
 
 STDMETHODIMP SimSourceFilter::QueryFilterInfo(FILTER_INFO *pInfo) {
     if (!pInfo) return E_POINTER;
-    FilterLock lock(&m_csFilter);
+    CritSecLock lock(m_csFilter);
     (void)StringCchCopyW(pInfo->achName, ARRAYSIZE(pInfo->achName), m_szName);
     pInfo->pGraph = m_pGraph;
     if (m_pGraph) m_pGraph->AddRef();
@@ -237,10 +258,13 @@ STDMETHODIMP SimSourceFilter::QueryFilterInfo(FILTER_INFO *pInfo) {
 }
 
 STDMETHODIMP SimSourceFilter::JoinFilterGraph(IFilterGraph *pGraph, LPCWSTR pszName) {
-    FilterLock lock(&m_csFilter);
-    m_pGraph = pGraph;
-    (void)StringCchCopyW(m_szName, ARRAYSIZE(m_szName), pszName ? pszName : L"");
-    return S_OK;
+    SimLogEntry call = SimNewCall(SIM_OP_FILTER_JOIN, m_iCamera, pGraph ? 1 : 0);
+    return SimLoggedCall(call, [&]() -> HRESULT {
+        CritSecLock lock(m_csFilter);
+        m_pGraph = pGraph;
+        (void)StringCchCopyW(m_szName, ARRAYSIZE(m_szName), pszName ? pszName : L"");
+        return S_OK;
+    });
 }
 
 STDMETHODIMP SimSourceFilter::QueryVendorInfo(LPWSTR *) { return E_NOTIMPL; }
@@ -255,7 +279,10 @@ STDMETHODIMP SimSourceFilter::Load(IPropertyBag *pBag, IErrorLog *) {
     if (!pBag) return E_POINTER;
     WCHAR szPath[256];
     HRESULT hr = ReadBagText(pBag, L"DevicePath", szPath, ARRAYSIZE(szPath));
-    if (FAILED(hr)) return hr;
+    if (FAILED(hr)) {
+        SimTraceFailure(L"IPropertyBag::Read(DevicePath)", hr);
+        return hr;
+    }
 
     VARIANT var;
     VariantInit(&var);
@@ -285,14 +312,22 @@ STDMETHODIMP SimSourceFilter::Save(IPropertyBag *, BOOL, BOOL) { return E_NOTIMP
 // Takes on the camera's shape: the still pin and IAMVideoControl exist only
 // when the camera has them. Refused once a pin is connected.
 HRESULT SimSourceFilter::BindCamera(int iCamera) {
-    FilterLock lock(&m_csFilter);
+    CritSecLock lock(m_csFilter);
     if (m_CapturePin.IsConnected() || m_StillPin.IsConnected()) return VFW_E_ALREADY_CONNECTED;
     SimStateGuard state;
     SimCamera *pCam = state.Get() ? state.Camera(iCamera) : nullptr;
     if (!pCam) return E_INVALIDARG;
+    // This filter now counts for the new camera.
+    if (m_iCounted != iCamera) {
+        if (m_iCounted >= 0 && state->filtersAlive[m_iCounted] > 0) --state->filtersAlive[m_iCounted];
+        ++state->filtersAlive[iCamera];
+        m_iCounted = iCamera;
+    }
     m_iCamera = iCamera;
     m_bHasStillPin = pCam->hasStillPin != 0;
     m_bHasVideoControl = pCam->hasVideoControl != 0;
+    m_bHasProcAmp = pCam->noProcAmp == 0;
+    m_bHasCameraControl = pCam->noCameraControl == 0;
     return S_OK;
 }
 

@@ -14,6 +14,8 @@
 #include <ocidl.h>
 
 #include "CameraState.h"
+#include "ComPtr.h"
+#include "CritSecLock.h"
 #include "filter/CameraControls.h"
 #include "filter/OutputPin.h"
 
@@ -68,7 +70,7 @@ public:
     int PinCount();
     SimOutputPin *PinAt(int iIndex);             // null past the end; no reference
     SimOutputPin *PinFromInterface(IPin *pPin);  // one of ours, or null
-    CRITICAL_SECTION *Lock() { return &m_csFilter; }
+    CritSec &Lock() { return m_csFilter; }
     FILTER_STATE State() const { return m_State; }
     IFilterGraph *Graph() const { return m_pGraph; }
     int CameraIndex() const { return m_iCamera; }
@@ -76,17 +78,30 @@ public:
 private:
     ~SimSourceFilter();
     HRESULT BindCamera(int iCamera);
+    HRESULT PauseLocked();  // Pause's work, with both locks held
+    void PublishState();    // the state, for the control API (filter lock held)
 
     LONG m_lRef;
-    CRITICAL_SECTION m_csFilter;  // state, clock, graph, pins' connections and formats
+    // Two locks, as platform filters have: the streaming lock serialises the
+    // state changes (Pause, Run, Stop), which start and join the pins'
+    // threads; the filter lock guards state, clock, graph, the pins'
+    // connections and formats, and is never held while a thread is joined,
+    // so a streaming thread inside a downstream callback can still ask the
+    // filter and its pins (GetFormat, GetMode) while the graph stops.
+    // Order: streaming lock, then filter lock.
+    CritSec m_csStreaming;
+    CritSec m_csFilter;
     FILTER_STATE m_State;
     REFERENCE_TIME m_tStart;
-    IReferenceClock *m_pClock;  // one reference
-    IFilterGraph *m_pGraph;     // no reference: the graph owns the filter
+    ComPtr<IReferenceClock> m_pClock;
+    IFilterGraph *m_pGraph;  // no reference: the graph owns the filter
     WCHAR m_szName[MAX_FILTER_NAME];
-    int m_iCamera;  // index of the camera in the shared state
+    int m_iCamera;   // index of the camera in the shared state
+    int m_iCounted;  // the camera whose filtersAlive counts this filter, or -1
     bool m_bHasStillPin;
     bool m_bHasVideoControl;
+    bool m_bHasProcAmp;
+    bool m_bHasCameraControl;
     SimOutputPin m_CapturePin;
     SimOutputPin m_StillPin;
     SimProcAmpPart m_ProcAmp;

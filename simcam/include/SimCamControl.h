@@ -32,7 +32,8 @@ extern "C" {
 #define SIMCAM_MAX_CAMERAS 8
 #define SIMCAM_MAX_LOG     4096
 
-/* Component operations, as logged and as targets of fault injection. */
+/* Operations, as logged and as targets of fault injection: the component's
+   calls and the DirectShow calls of the capture filter, in one sequence. */
 typedef enum SimOp {
     SIM_OP_NONE = 0,
     SIM_OP_CREATE_VMDEVICE = 1,  /* class factory CreateInstance of CVMDevice   */
@@ -46,12 +47,42 @@ typedef enum SimOp {
     SIM_OP_READ_INFO = 9,        /* CXUVMControl slot 14 ReadInfoValue     */
     SIM_OP_BIND_VALUE = 10,      /* CXUVMControl slot 21 BindDeviceValue   */
     SIM_OP_BIND_OBJECT = 11,     /* CXUVMControl slot 22 BindDeviceObject  */
-    SIM_OP_COUNT = 12
+    /* The capture filter. "pin" is SIMCAM_PIN_CAPTURE or SIMCAM_PIN_STILL. */
+    SIM_OP_FILTER_JOIN = 12,     /* IBaseFilter::JoinFilterGraph   arg0 1 join, 0 leave             */
+    SIM_OP_FILTER_PAUSE = 13,    /* IMediaFilter::Pause            arg0 state before (FILTER_STATE) */
+    SIM_OP_FILTER_RUN = 14,      /* IMediaFilter::Run              arg0 state before               */
+    SIM_OP_FILTER_STOP = 15,     /* IMediaFilter::Stop             arg0 state before               */
+    SIM_OP_PIN_CONNECT = 16,     /* IPin::Connect                  arg0 pin                        */
+    SIM_OP_GET_CAPS_COUNT = 17,  /* IAMStreamConfig::GetNumberOfCapabilities  arg0 pin, arg1 count, arg2 size */
+    SIM_OP_GET_STREAM_CAPS = 18, /* IAMStreamConfig::GetStreamCaps arg0 pin, arg1 index            */
+    SIM_OP_GET_FORMAT = 19,      /* IAMStreamConfig::GetFormat     arg0 pin                        */
+    SIM_OP_SET_FORMAT = 20,      /* IAMStreamConfig::SetFormat     arg0 pin, arg1 subtype Data1 (the FOURCC),
+                                     arg2 biCompression; data: biWidth, biHeight, biSizeImage as three
+                                     LONGs (dataLen 12; 0 without a VIDEOINFOHEADER)                */
+    SIM_OP_SET_MODE = 21,        /* IAMVideoControl::SetMode       arg0 pin, arg1 mode flags       */
+    SIM_OP_GET_MODE = 22,        /* IAMVideoControl::GetMode       arg0 pin, arg1 mode read        */
+    SIM_OP_GET_VC_CAPS = 23,     /* IAMVideoControl::GetCaps       arg0 pin, arg1 caps read        */
+    SIM_OP_PIN_CATEGORY = 24,    /* IKsPropertySet::Get            arg0 pin, arg1 property id      */
+    SIM_OP_PROCAMP_GET = 25,     /* IAMVideoProcAmp::Get           arg0 property, arg1 value, arg2 flags */
+    SIM_OP_PROCAMP_RANGE = 26,   /* IAMVideoProcAmp::GetRange      arg0 property, arg1 min, arg2 max */
+    SIM_OP_CAMCTRL_GET = 27,     /* IAMCameraControl::Get          arg0 property, arg1 value, arg2 flags */
+    SIM_OP_CAMCTRL_RANGE = 28,   /* IAMCameraControl::GetRange     arg0 property, arg1 min, arg2 max */
+    SIM_OP_COUNT = 29
 } SimOp;
 
-/* One component call. Fields not used by an operation are 0. */
+/* Pin numbers in log entries and fault filters. */
+#define SIMCAM_PIN_CAPTURE 0
+#define SIMCAM_PIN_STILL   1
+
+/* Filter states in SimCameraState::filterState (FILTER_STATE values). */
+#define SIMCAM_FILTER_STOPPED 0
+#define SIMCAM_FILTER_PAUSED  1
+#define SIMCAM_FILTER_RUNNING 2
+
+/* One logged call. Fields not used by an operation are 0; values read by a
+   call (arg1/arg2 of GET_MODE, PROCAMP_GET ...) are filled only on success. */
 typedef struct SimLogEntry {
-    DWORD seq;      /* 1, 2, 3 ... since the last SimLogClear */
+    DWORD seq;      /* 1, 2, 3 ... since the last SimLogClear (keeps counting when the ring wraps) */
     DWORD op;       /* SimOp */
     DWORD threadId; /* GetCurrentThreadId of the caller */
     LONG camera;    /* camera index the call reached, -1 if none */
@@ -75,6 +106,20 @@ typedef struct SimCameraState {
     LONG framesDelivered;
     WCHAR name[128];
     WCHAR devicePath[256];
+    /* The capture filter, as the last state change of any filter of this
+       camera left it, and how many filter objects for it exist right now
+       (made and not yet destroyed, in every process of the prefix). */
+    LONG filterState; /* SIMCAM_FILTER_STOPPED / _PAUSED / _RUNNING */
+    LONG filtersAlive;
+    LONG stillTriggers; /* still triggers accepted (SetMode with VideoControlFlag_Trigger) */
+    /* Each pin's current format: what it delivers, or will on its next
+       connection. subtype is the FOURCC ('YUY2', 'MJPG', 'I420'). */
+    DWORD captureSubtype;
+    LONG captureWidth;
+    LONG captureHeight;
+    DWORD stillSubtype;
+    LONG stillWidth;
+    LONG stillHeight;
 } SimCameraState;
 
 /* Scenarios. A scenario replaces every camera and clears faults and the log.
@@ -89,6 +134,16 @@ SIMCAM_API int SimCameraCount(void);
    only the n-th call of op counted from now fails. result is what the failing
    call returns (an HRESULT or the component's non-zero code). */
 SIMCAM_API int SimInjectFault(int op, int nth, LONG result);
+/* The same, limited to the calls of one camera (camera >= 0; -1 any) and to
+   the calls whose log entry holds argValue in arg[argIndex] (argIndex 0..2;
+   -1 any call): a register address or selector of a component transfer
+   (arg0), a pin (arg0), a capability index (arg1 of GET_STREAM_CAPS), a
+   property (arg0 of the PROCAMP and CAMCTRL operations). nth counts only the
+   calls that match. Limits apply to the component's transfers (GET_XU ...
+   READ_INFO) and to every filter operation; the component's creation,
+   enumeration, open and bind calls only take faults without limits. Returns 1, or 0 for a bad op, nth or argIndex or when 16
+   faults are in place. */
+SIMCAM_API int SimInjectFaultFor(int op, int nth, LONG result, int camera, int argIndex, DWORD argValue);
 SIMCAM_API void SimClearFaults(void);
 /* Enumeration reports this many records beyond those it fills (0 = honest). */
 SIMCAM_API void SimSetEnumerateOverreport(int extra);
@@ -120,10 +175,17 @@ SIMCAM_API int SimGetCameraState(int camera, SimCameraState *state);
    a copy of the record. Returns 1, or 0 for a bad index. */
 SIMCAM_API int SimBroadcastDeviceChange(int camera, int arrived);
 
-/* The component call log. */
-SIMCAM_API DWORD SimLogCount(void);
-SIMCAM_API int SimLogRead(DWORD index, SimLogEntry *entry); /* 0-based; 0 when out of range */
+/* The call log: a ring of the latest SIMCAM_MAX_LOG calls. Once it is full
+   the oldest entries are overwritten; seq keeps counting. */
+SIMCAM_API DWORD SimLogCount(void);                         /* entries held (at most SIMCAM_MAX_LOG) */
+SIMCAM_API int SimLogRead(DWORD index, SimLogEntry *entry); /* 0-based, oldest held first; 0 when out of range */
 SIMCAM_API void SimLogClear(void);
+SIMCAM_API DWORD SimLogLastSeq(void); /* seq of the newest entry; 0 when the log is empty */
+/* The entries of one operation among those held (op 0: every entry). */
+SIMCAM_API DWORD SimLogCountOp(int op);
+SIMCAM_API int SimLogReadOp(int op, DWORD index, SimLogEntry *entry); /* 0-based, oldest first */
+/* The oldest held entry of op (0: any) with seq > afterSeq: 1 found, else 0. */
+SIMCAM_API int SimLogFind(int op, DWORD afterSeq, SimLogEntry *entry);
 
 #ifdef __cplusplus
 }

@@ -12,6 +12,7 @@
 #include <new>
 #include <vector>
 
+#include "MediaType.h"
 #include "filter/MediaTypes.h"
 #include "PageResources.h"
 #include "Pages.h"
@@ -114,21 +115,20 @@ void FormatPage::ReadCapabilities() {
     if (iSize > static_cast<int>(m_cbCaps)) m_cbCaps = static_cast<size_t>(iSize);
     std::vector<BYTE> caps(m_cbCaps);
     for (int i = 0; i < iCount; ++i) {
-        AM_MEDIA_TYPE *pmt = nullptr;
+        MediaTypePtr pmt;
         FormatChoice choice = {};
-        if (SUCCEEDED(m_pConfig->GetStreamCaps(i, &pmt, caps.data())) && ReadChoice(pmt, &choice)) {
+        if (SUCCEEDED(m_pConfig->GetStreamCaps(i, &pmt, caps.data())) && ReadChoice(pmt.Get(), &choice)) {
             choice.iCapIndex = i;
             m_Choices.push_back(choice);
         }
-        SimDeleteMediaType(pmt);
     }
 }
 
 void FormatPage::ReadCurrentFormat() {
     m_iCurrent = -1;
-    AM_MEDIA_TYPE *pmt = nullptr;
+    MediaTypePtr pmt;
     FormatChoice current = {};
-    if (SUCCEEDED(m_pConfig->GetFormat(&pmt)) && ReadChoice(pmt, &current)) {
+    if (SUCCEEDED(m_pConfig->GetFormat(&pmt)) && ReadChoice(pmt.Get(), &current)) {
         for (size_t i = 0; i < m_Choices.size(); ++i) {
             const FormatChoice &c = m_Choices[i];
             if (c.dwFourCC == current.dwFourCC && c.lWidth == current.lWidth && c.lHeight == current.lHeight) {
@@ -137,7 +137,6 @@ void FormatPage::ReadCurrentFormat() {
             }
         }
     }
-    SimDeleteMediaType(pmt);
 }
 
 HRESULT FormatPage::OnSetObjects(ULONG cObjects, IUnknown **ppUnk) {
@@ -260,10 +259,9 @@ HRESULT FormatPage::OnApply() {
     FourCCText(choice.dwFourCC, szFourCC);
 
     std::vector<BYTE> caps(m_cbCaps);
-    AM_MEDIA_TYPE *pmt = nullptr;
+    MediaTypePtr pmt;
     HRESULT hr = m_pConfig->GetStreamCaps(choice.iCapIndex, &pmt, caps.data());
-    if (SUCCEEDED(hr)) hr = pmt ? m_pConfig->SetFormat(pmt) : E_POINTER;
-    SimDeleteMediaType(pmt);
+    if (SUCCEEDED(hr)) hr = pmt ? m_pConfig->SetFormat(pmt.Get()) : E_POINTER;
 
     WCHAR szStatus[256];
     if (SUCCEEDED(hr)) {

@@ -6,6 +6,7 @@
 #include <strsafe.h>
 
 #include "../Module.h"
+#include "../SimTrace.h"
 
 namespace {
 
@@ -22,41 +23,19 @@ bool IsSheetNotification(UINT code) {
 }  // namespace
 
 SimPropertyPage::SimPropertyPage(UINT idTemplate, const WCHAR *pszTitle)
-    : m_cRef(1),
+    : SimComObject<IPropertyPage>(IID_IPropertyPage),
       m_idTemplate(idTemplate),
       m_pszTitle(pszTitle),
       m_hDlg(nullptr),
       m_hParent(nullptr),
       m_hSheet(nullptr),
       m_bDirty(false),
-      m_bHaveObjects(false) {
-    SimModuleAddRef();
-}
+      m_bHaveObjects(false) {}
 
 SimPropertyPage::~SimPropertyPage() {
     // A frame that releases an active page without Deactivate.
     Unhook();
     if (m_hDlg) DestroyWindow(m_hDlg);
-    SimModuleRelease();
-}
-
-STDMETHODIMP SimPropertyPage::QueryInterface(REFIID riid, void **ppv) {
-    if (!ppv) return E_POINTER;
-    if (riid == IID_IUnknown || riid == IID_IPropertyPage) {
-        *ppv = static_cast<IPropertyPage *>(this);
-        AddRef();
-        return S_OK;
-    }
-    *ppv = nullptr;
-    return E_NOINTERFACE;
-}
-
-STDMETHODIMP_(ULONG) SimPropertyPage::AddRef() { return static_cast<ULONG>(InterlockedIncrement(&m_cRef)); }
-
-STDMETHODIMP_(ULONG) SimPropertyPage::Release() {
-    LONG cRef = InterlockedDecrement(&m_cRef);
-    if (cRef == 0) delete this;
-    return static_cast<ULONG>(cRef);
 }
 
 STDMETHODIMP SimPropertyPage::SetPageSite(IPropertyPageSite *pPageSite) {
@@ -77,6 +56,7 @@ STDMETHODIMP SimPropertyPage::Activate(HWND hWndParent, LPCRECT pRect, BOOL bMod
     HWND hDlg = CreateDialogParamW(SimModuleInstance(), MAKEINTRESOURCEW(m_idTemplate), hWndParent, DlgProc,
                                    reinterpret_cast<LPARAM>(this));
     if (!hDlg) {
+        SimTraceLastError(L"CreateDialogParam (property page)");
         DWORD dwError = GetLastError();
         m_hDlg = nullptr;
         return dwError ? HRESULT_FROM_WIN32(dwError) : E_FAIL;

@@ -19,15 +19,12 @@
 #include <ole2.h>
 #include <ocidl.h>
 
+#include "ComObject.h"
 #include "ComPtr.h"
 
-class SimPropertyPage : public IPropertyPage {
+// IUnknown (one reference count, the module reference) is SimComObject's.
+class SimPropertyPage : public SimComObject<IPropertyPage> {
 public:
-    // IUnknown
-    STDMETHODIMP QueryInterface(REFIID riid, void **ppv) override;
-    STDMETHODIMP_(ULONG) AddRef() override;
-    STDMETHODIMP_(ULONG) Release() override;
-
     // IPropertyPage
     STDMETHODIMP SetPageSite(IPropertyPageSite *pPageSite) override;
     STDMETHODIMP Activate(HWND hWndParent, LPCRECT pRect, BOOL bModal) override;
@@ -69,7 +66,6 @@ private:
     SIZE MeasureDialog();
     void Unhook();
 
-    LONG m_cRef;
     UINT m_idTemplate;
     const WCHAR *m_pszTitle;
     ComPtr<IPropertyPageSite> m_pSite;

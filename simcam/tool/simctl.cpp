@@ -127,6 +127,31 @@ const WCHAR *FocusStateName(LONG lState) {
     return L"other";
 }
 
+const WCHAR *FilterStateName(LONG lState) {
+    switch (lState) {
+    case SIMCAM_FILTER_STOPPED:
+        return L"stopped";
+    case SIMCAM_FILTER_PAUSED:
+        return L"paused";
+    case SIMCAM_FILTER_RUNNING:
+        return L"running";
+    }
+    return L"other";
+}
+
+// The four characters of a FOURCC ("none" for 0).
+void FourccText(DWORD dwFourcc, WCHAR szText[5]) {
+    if (dwFourcc == 0) {
+        (void)StringCchCopyW(szText, 5, L"none");
+        return;
+    }
+    for (int i = 0; i < 4; ++i) {
+        WCHAR ch = static_cast<WCHAR>((dwFourcc >> (8 * i)) & 0xFF);
+        szText[i] = ch >= 0x20 && ch < 0x7F ? ch : L'?';
+    }
+    szText[4] = L'\0';
+}
+
 void PrintState(int iCamera) {
     SimCameraState state = {};
     if (!SimGetCameraState(iCamera, &state)) {
@@ -144,6 +169,16 @@ void PrintState(int iCamera) {
     Print(L"  stills delivered: %ld\n", static_cast<long>(state.stillsDelivered));
     Print(L"  frames delivered: %ld\n", static_cast<long>(state.framesDelivered));
     Print(L"  firmware: %ld\n", static_cast<long>(state.firmwareVersion));
+    Print(L"  filter: %s\n", FilterStateName(state.filterState));
+    Print(L"  filters alive: %ld\n", static_cast<long>(state.filtersAlive));
+    Print(L"  still triggers: %ld\n", static_cast<long>(state.stillTriggers));
+    WCHAR szSubtype[5];
+    FourccText(state.captureSubtype, szSubtype);
+    Print(L"  capture format: %s %ldx%ld\n", szSubtype, static_cast<long>(state.captureWidth),
+          static_cast<long>(state.captureHeight));
+    FourccText(state.stillSubtype, szSubtype);
+    Print(L"  still format: %s %ldx%ld\n", szSubtype, static_cast<long>(state.stillWidth),
+          static_cast<long>(state.stillHeight));
 }
 
 int CommandList() {

@@ -18,7 +18,8 @@
 #include "CameraScene.h"
 #include "SimGuids.h"
 #include "decoder/Yuy2ToRgb.h"
-#include "pages/ComPtr.h"
+#include "ComCreate.h"
+#include "ComPtr.h"
 #include "picture/Picture.h"
 
 namespace {
@@ -43,8 +44,7 @@ private:
 // The simulated camera's capture filter from the video-input category.
 HRESULT CreateSimulatedCamera(IBaseFilter **ppFilter) {
     ComPtr<ICreateDevEnum> devEnum;
-    HRESULT hr = CoCreateInstance(CLSID_SystemDeviceEnum, nullptr, CLSCTX_INPROC_SERVER, IID_ICreateDevEnum,
-                                  reinterpret_cast<void **>(&devEnum));
+    HRESULT hr = CreateComObject(CLSID_SystemDeviceEnum, IID_ICreateDevEnum, devEnum);
     if (FAILED(hr)) return hr;
     ComPtr<IEnumMoniker> monikers;
     hr = devEnum->CreateClassEnumerator(CLSID_VideoInputDeviceCategory, &monikers, 0);
@@ -260,15 +260,12 @@ TEST_P(PreviewGraphTest, DecompressorIsInsertedAndTheSceneShows) {
     ComPtr<IBaseFilter> camera;
     ASSERT_EQ(S_OK, CreateSimulatedCamera(&camera)) << "no simulated camera in the video-input category";
     ComPtr<IGraphBuilder> graph;
-    ASSERT_EQ(S_OK, CoCreateInstance(CLSID_FilterGraph, nullptr, CLSCTX_INPROC_SERVER, IID_IGraphBuilder,
-                                     reinterpret_cast<void **>(&graph)));
+    ASSERT_EQ(S_OK, CreateComObject(CLSID_FilterGraph, IID_IGraphBuilder, graph));
     ComPtr<ICaptureGraphBuilder2> builder;
-    ASSERT_EQ(S_OK, CoCreateInstance(CLSID_CaptureGraphBuilder2, nullptr, CLSCTX_INPROC_SERVER,
-                                     IID_ICaptureGraphBuilder2, reinterpret_cast<void **>(&builder)));
+    ASSERT_EQ(S_OK, CreateComObject(CLSID_CaptureGraphBuilder2, IID_ICaptureGraphBuilder2, builder));
     ASSERT_EQ(S_OK, builder->SetFiltergraph(graph.Get()));
     ComPtr<IBaseFilter> renderer;
-    ASSERT_EQ(S_OK, CoCreateInstance(CLSID_VideoRenderer, nullptr, CLSCTX_INPROC_SERVER, IID_IBaseFilter,
-                                     reinterpret_cast<void **>(&renderer)));
+    ASSERT_EQ(S_OK, CreateComObject(CLSID_VideoRenderer, IID_IBaseFilter, renderer));
     ASSERT_EQ(S_OK, graph->AddFilter(camera.Get(), L"SimCam"));
     ASSERT_EQ(S_OK, graph->AddFilter(renderer.Get(), L"Video Renderer"));
     ASSERT_EQ(S_OK, SetCaptureFormat(builder.Get(), camera.Get(), c.subtype));
@@ -345,10 +342,11 @@ const CLSID CLSID_SampleGrabberFilter = {0xc1f400a0, 0x3f08, 0x11d3, {0x9f, 0x0b
 const CLSID CLSID_NullRendererFilter = {0xc1f400a4, 0x3f08, 0x11d3, {0x9f, 0x0b, 0x00, 0x60, 0x08, 0x03, 0x9e, 0x37}};
 
 HRESULT AddNewFilter(IGraphBuilder *pGraph, const CLSID &clsid, const WCHAR *pszName, IBaseFilter **ppFilter) {
-    HRESULT hr =
-        CoCreateInstance(clsid, nullptr, CLSCTX_INPROC_SERVER, IID_IBaseFilter, reinterpret_cast<void **>(ppFilter));
-    if (FAILED(hr)) return hr;
-    return pGraph->AddFilter(*ppFilter, pszName);
+    ComPtr<IBaseFilter> pFilter;
+    HRESULT hr = CreateComObject(clsid, IID_IBaseFilter, pFilter);
+    if (SUCCEEDED(hr)) hr = pGraph->AddFilter(pFilter.Get(), pszName);
+    if (SUCCEEDED(hr)) *ppFilter = pFilter.Detach();
+    return hr;
 }
 
 class ViewerGraphTest : public ::testing::TestWithParam<GraphCase> {};
@@ -363,11 +361,9 @@ TEST_P(ViewerGraphTest, PreviewGetsItsOwnDecompressor) {
     ComPtr<IBaseFilter> camera, grabber, nullStill, nullCapture, renderer;
     ASSERT_EQ(S_OK, CreateSimulatedCamera(&camera));
     ComPtr<IGraphBuilder> graph;
-    ASSERT_EQ(S_OK, CoCreateInstance(CLSID_FilterGraph, nullptr, CLSCTX_INPROC_SERVER, IID_IGraphBuilder,
-                                     reinterpret_cast<void **>(&graph)));
+    ASSERT_EQ(S_OK, CreateComObject(CLSID_FilterGraph, IID_IGraphBuilder, graph));
     ComPtr<ICaptureGraphBuilder2> builder;
-    ASSERT_EQ(S_OK, CoCreateInstance(CLSID_CaptureGraphBuilder2, nullptr, CLSCTX_INPROC_SERVER,
-                                     IID_ICaptureGraphBuilder2, reinterpret_cast<void **>(&builder)));
+    ASSERT_EQ(S_OK, CreateComObject(CLSID_CaptureGraphBuilder2, IID_ICaptureGraphBuilder2, builder));
     ASSERT_EQ(S_OK, builder->SetFiltergraph(graph.Get()));
     ASSERT_EQ(S_OK, graph->AddFilter(camera.Get(), L"SimCam"));
     ASSERT_EQ(S_OK, SetCaptureFormat(builder.Get(), camera.Get(), c.subtype));

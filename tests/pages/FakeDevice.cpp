@@ -125,13 +125,6 @@ AM_MEDIA_TYPE *FakeMediaType(const FakeFormat &format) {
     return pmt;
 }
 
-void FakeDeleteMediaType(AM_MEDIA_TYPE *pmt) {
-    if (!pmt) return;
-    CoTaskMemFree(pmt->pbFormat);
-    if (pmt->pUnk) pmt->pUnk->Release();
-    CoTaskMemFree(pmt);
-}
-
 FakeStreamConfig::FakeStreamConfig(const std::vector<FakeFormat> &capList, int iSize)
     : caps(capList),
       iCapsSize(iSize),

@@ -97,6 +97,5 @@ public:
 };
 
 AM_MEDIA_TYPE *FakeMediaType(const FakeFormat &format);
-void FakeDeleteMediaType(AM_MEDIA_TYPE *pmt);
 
 #endif  // TESTS_PAGES_FAKEDEVICE_H

@@ -11,7 +11,10 @@
 #include <string>
 #include <vector>
 
+#include "ComCreate.h"
+#include "ComPtr.h"
 #include "FakeDevice.h"
+#include "MediaType.h"
 #include "PageDriver.h"
 #include "SimCamControl.h"
 #include "SimGuids.h"
@@ -30,9 +33,8 @@ const int kRowExposure = 6;
 // A page made by COM and activated in a hidden window, released at the end.
 class ActivePage {
 public:
-    explicit ActivePage(const CLSID &clsid) : m_pPage(nullptr), m_hHost(nullptr) {
-        m_hr = CoCreateInstance(clsid, nullptr, CLSCTX_INPROC_SERVER, IID_IPropertyPage,
-                                reinterpret_cast<void **>(&m_pPage));
+    explicit ActivePage(const CLSID &clsid) : m_hHost(nullptr) {
+        m_hr = CreateComObject(clsid, IID_IPropertyPage, m_pPage);
         m_hHost = CreateWindowExW(0, L"STATIC", L"host", WS_OVERLAPPEDWINDOW, 0, 0, 600, 500, nullptr, nullptr, nullptr,
                                   nullptr);
     }
@@ -40,12 +42,12 @@ public:
         if (m_pPage) {
             if (Dialog()) m_pPage->Deactivate();
             m_pPage->SetObjects(0, nullptr);
-            m_pPage->Release();
+            m_pPage.Clear();
         }
         if (m_hHost) DestroyWindow(m_hHost);
     }
     HRESULT Created() const { return m_hr; }
-    IPropertyPage *operator->() const { return m_pPage; }
+    IPropertyPage *operator->() const { return m_pPage.Get(); }
 
     HRESULT SetObject(IUnknown *pUnk) { return m_pPage->SetObjects(1, &pUnk); }
     HRESULT Activate() {
@@ -57,7 +59,7 @@ public:
     std::wstring Text(int id) const { return WindowText(Item(id)); }
 
 private:
-    IPropertyPage *m_pPage;
+    ComPtr<IPropertyPage> m_pPage;
     HWND m_hHost;
     HRESULT m_hr;
 };
@@ -359,11 +361,10 @@ TEST(PropertyFrame, OkWritesTheImagePageAndCancelDoesNot) {
 // them, changing the camera.
 
 IBaseFilter *CreateCameraFilter() {
-    IBaseFilter *pFilter = nullptr;
-    HRESULT hr = CoCreateInstance(CLSID_SimCamSource, nullptr, CLSCTX_INPROC_SERVER, IID_IBaseFilter,
-                                  reinterpret_cast<void **>(&pFilter));
+    ComPtr<IBaseFilter> pFilter;
+    HRESULT hr = CreateComObject(CLSID_SimCamSource, IID_IBaseFilter, pFilter);
     EXPECT_EQ(S_OK, hr);
-    return SUCCEEDED(hr) ? pFilter : nullptr;
+    return pFilter.Detach();
 }
 
 // The output pin whose category is PIN_CATEGORY_CAPTURE (one reference), or null.
@@ -487,16 +488,16 @@ TEST_F(CameraPagesTest, CapturePinFormatPageSetsTheFormat) {
     EXPECT_TRUE(IsEqualCLSID(CLSID_SimCamFormatPage, pages[0]));
     EXPECT_EQ(L"YUY2", initialSubtype);  // the scenario's first capture format
 
-    AM_MEDIA_TYPE *pmt = nullptr;
+    MediaTypePtr pmt;
     ASSERT_EQ(S_OK, pConfig->GetFormat(&pmt));
-    ASSERT_NE(nullptr, pmt);
+    ASSERT_TRUE(pmt);
     EXPECT_TRUE(IsEqualGUID(MEDIASUBTYPE_MJPG, pmt->subtype));
     ASSERT_TRUE(IsEqualGUID(FORMAT_VideoInfo, pmt->formattype));
     ASSERT_GE(pmt->cbFormat, sizeof(VIDEOINFOHEADER));
     const VIDEOINFOHEADER *pVih = reinterpret_cast<const VIDEOINFOHEADER *>(pmt->pbFormat);
     EXPECT_EQ(1280, pVih->bmiHeader.biWidth);
     EXPECT_EQ(960, pVih->bmiHeader.biHeight);
-    FakeDeleteMediaType(pmt);
+    pmt.Clear();
     pConfig->Release();
 }
 
@@ -528,10 +529,10 @@ TEST_F(CameraPagesTest, FormatPageOfAPausedFilterShowsWhyNothingChanged) {
     EXPECT_TRUE(bStayedOpen);
     EXPECT_NE(std::wstring::npos, status.find(L"stopped")) << std::string(status.begin(), status.end());
 
-    AM_MEDIA_TYPE *pmt = nullptr;
+    MediaTypePtr pmt;
     ASSERT_EQ(S_OK, pConfig->GetFormat(&pmt));
     EXPECT_EQ(640, reinterpret_cast<const VIDEOINFOHEADER *>(pmt->pbFormat)->bmiHeader.biWidth);
-    FakeDeleteMediaType(pmt);
+    pmt.Clear();
     pConfig->Release();
 }
 

@@ -11,13 +11,10 @@ namespace dshowtest {
 // ---------------------------------------------------------------------------
 // GrabberCallback
 
-GrabberCallback::GrabberCallback() : m_hEvent(CreateEventW(nullptr, FALSE, FALSE, nullptr)), m_bKeepBytes(true) {
-    InitializeCriticalSection(&m_cs);
-}
+GrabberCallback::GrabberCallback() : m_hEvent(CreateEventW(nullptr, FALSE, FALSE, nullptr)), m_bKeepBytes(true) {}
 
 GrabberCallback::~GrabberCallback() {
     if (m_hEvent) CloseHandle(m_hEvent);
-    DeleteCriticalSection(&m_cs);
 }
 
 STDMETHODIMP GrabberCallback::QueryInterface(REFIID riid, void **ppv) {
@@ -34,13 +31,14 @@ STDMETHODIMP GrabberCallback::BufferCB(double SampleTime, BYTE *pBuffer, LONG Bu
     GrabbedSample sample;
     sample.dTime = SampleTime;
     sample.dwTick = GetTickCount();
-    EnterCriticalSection(&m_cs);
-    if (m_bKeepBytes && pBuffer && BufferLen > 0)
-        sample.bytes.assign(pBuffer, pBuffer + BufferLen);
-    else
-        sample.bytes.resize(BufferLen > 0 ? static_cast<size_t>(BufferLen) : 0);
-    m_Samples.push_back(std::move(sample));
-    LeaveCriticalSection(&m_cs);
+    {
+        CritSecLock lock(m_cs);
+        if (m_bKeepBytes && pBuffer && BufferLen > 0)
+            sample.bytes.assign(pBuffer, pBuffer + BufferLen);
+        else
+            sample.bytes.resize(BufferLen > 0 ? static_cast<size_t>(BufferLen) : 0);
+        m_Samples.push_back(std::move(sample));
+    }
     SetEvent(m_hEvent);
     return S_OK;
 }
@@ -56,23 +54,18 @@ bool GrabberCallback::WaitFor(size_t cCount, DWORD dwMs) {
 }
 
 size_t GrabberCallback::Count() {
-    EnterCriticalSection(&m_cs);
-    size_t c = m_Samples.size();
-    LeaveCriticalSection(&m_cs);
-    return c;
+    CritSecLock lock(m_cs);
+    return m_Samples.size();
 }
 
 std::vector<GrabbedSample> GrabberCallback::Samples() {
-    EnterCriticalSection(&m_cs);
-    std::vector<GrabbedSample> copy = m_Samples;
-    LeaveCriticalSection(&m_cs);
-    return copy;
+    CritSecLock lock(m_cs);
+    return m_Samples;
 }
 
 void GrabberCallback::Clear() {
-    EnterCriticalSection(&m_cs);
+    CritSecLock lock(m_cs);
     m_Samples.clear();
-    LeaveCriticalSection(&m_cs);
 }
 
 // ---------------------------------------------------------------------------
@@ -95,10 +88,7 @@ std::wstring ReadBagText(IPropertyBag *pBag, const WCHAR *pszName) {
 std::vector<VideoDevice> ListVideoDevices(std::vector<IMoniker *> *pMonikers) {
     std::vector<VideoDevice> devices;
     ComPtr<ICreateDevEnum> pDevEnum;
-    if (FAILED(CoCreateInstance(CLSID_SystemDeviceEnum, nullptr, CLSCTX_INPROC_SERVER, IID_ICreateDevEnum,
-                                reinterpret_cast<void **>(&pDevEnum)))) {
-        return devices;
-    }
+    if (FAILED(CreateComObject(CLSID_SystemDeviceEnum, IID_ICreateDevEnum, pDevEnum))) return devices;
     ComPtr<IEnumMoniker> pEnum;
     if (pDevEnum->CreateClassEnumerator(CLSID_VideoInputDeviceCategory, &pEnum, 0) != S_OK) return devices;
     IMoniker *pMoniker = nullptr;
@@ -147,16 +137,14 @@ void LoadScenario(const char *pszText) { ASSERT_EQ(1, SimLoadScenarioText(pszTex
 
 HRESULT FindPinByCategory(IBaseFilter *pFilter, const GUID &category, IPin **ppPin) {
     ComPtr<ICaptureGraphBuilder2> pBuilder;
-    HRESULT hr = CoCreateInstance(CLSID_CaptureGraphBuilder2, nullptr, CLSCTX_INPROC_SERVER, IID_ICaptureGraphBuilder2,
-                                  reinterpret_cast<void **>(&pBuilder));
+    HRESULT hr = CreateComObject(CLSID_CaptureGraphBuilder2, IID_ICaptureGraphBuilder2, pBuilder);
     if (FAILED(hr)) return hr;
     return pBuilder->FindPin(pFilter, PINDIR_OUTPUT, &category, &MEDIATYPE_Video, FALSE, 0, ppPin);
 }
 
 HRESULT StreamConfigOf(IBaseFilter *pFilter, const GUID &category, IAMStreamConfig **ppConfig) {
     ComPtr<ICaptureGraphBuilder2> pBuilder;
-    HRESULT hr = CoCreateInstance(CLSID_CaptureGraphBuilder2, nullptr, CLSCTX_INPROC_SERVER, IID_ICaptureGraphBuilder2,
-                                  reinterpret_cast<void **>(&pBuilder));
+    HRESULT hr = CreateComObject(CLSID_CaptureGraphBuilder2, IID_ICaptureGraphBuilder2, pBuilder);
     if (FAILED(hr)) return hr;
     return pBuilder->FindInterface(&category, &MEDIATYPE_Video, pFilter, IID_IAMStreamConfig,
                                    reinterpret_cast<void **>(ppConfig));
@@ -176,20 +164,6 @@ FormatInfo InfoOf(const AM_MEDIA_TYPE *pmt) {
     return info;
 }
 
-void FreeMediaType(AM_MEDIA_TYPE *pmt) {
-    if (pmt->pbFormat) CoTaskMemFree(pmt->pbFormat);
-    pmt->pbFormat = nullptr;
-    pmt->cbFormat = 0;
-    if (pmt->pUnk) pmt->pUnk->Release();
-    pmt->pUnk = nullptr;
-}
-
-void DeleteMediaType(AM_MEDIA_TYPE *pmt) {
-    if (!pmt) return;
-    FreeMediaType(pmt);
-    CoTaskMemFree(pmt);
-}
-
 // ---------------------------------------------------------------------------
 // CameraGraph
 
@@ -198,12 +172,8 @@ CameraGraph::~CameraGraph() {
 }
 
 HRESULT CameraGraph::Create(size_t iDevice) {
-    HRESULT hr = CoCreateInstance(CLSID_FilterGraph, nullptr, CLSCTX_INPROC_SERVER, IID_IGraphBuilder,
-                                  reinterpret_cast<void **>(&m_pGraph));
-    if (SUCCEEDED(hr)) {
-        hr = CoCreateInstance(CLSID_CaptureGraphBuilder2, nullptr, CLSCTX_INPROC_SERVER, IID_ICaptureGraphBuilder2,
-                              reinterpret_cast<void **>(&m_pBuilder));
-    }
+    HRESULT hr = CreateComObject(CLSID_FilterGraph, IID_IGraphBuilder, m_pGraph);
+    if (SUCCEEDED(hr)) hr = CreateComObject(CLSID_CaptureGraphBuilder2, IID_ICaptureGraphBuilder2, m_pBuilder);
     if (SUCCEEDED(hr)) hr = m_pBuilder->SetFiltergraph(m_pGraph.Get());
     std::vector<VideoDevice> devices = ListVideoDevices();
     if (SUCCEEDED(hr) && iDevice >= devices.size()) hr = E_INVALIDARG;
@@ -221,10 +191,7 @@ HRESULT CameraGraph::Create(size_t iDevice) {
     };
     for (const auto &other : others) {
         ComPtr<IBaseFilter> &pFilter = this->*other.pMember;
-        if (SUCCEEDED(hr)) {
-            hr = CoCreateInstance(*other.pClsid, nullptr, CLSCTX_INPROC_SERVER, IID_IBaseFilter,
-                                  reinterpret_cast<void **>(&pFilter));
-        }
+        if (SUCCEEDED(hr)) hr = CreateComObject(*other.pClsid, IID_IBaseFilter, pFilter);
         if (SUCCEEDED(hr)) hr = m_pGraph->AddFilter(pFilter.Get(), other.pszName);
     }
     return hr;
@@ -292,15 +259,11 @@ HRESULT CameraGraph::SetPinFormat(const GUID &category, DWORD dwFourcc, LONG lWi
     if (FAILED(hr)) return hr;
     std::vector<BYTE> caps(static_cast<size_t>(iSize > 128 ? iSize : 128));
     for (int i = 0; i < iCount; ++i) {
-        AM_MEDIA_TYPE *pmt = nullptr;
+        MediaTypePtr pmt;
         if (pConfig->GetStreamCaps(i, &pmt, caps.data()) != S_OK) continue;
-        FormatInfo info = InfoOf(pmt);
-        if (info.fourcc == dwFourcc && info.width == lWidth && info.height == lHeight) {
-            hr = pConfig->SetFormat(pmt);
-            DeleteMediaType(pmt);
-            return hr;
-        }
-        DeleteMediaType(pmt);
+        FormatInfo info = InfoOf(pmt.Get());
+        if (info.fourcc == dwFourcc && info.width == lWidth && info.height == lHeight)
+            return pConfig->SetFormat(pmt.Get());
     }
     return VFW_E_NOT_FOUND;
 }

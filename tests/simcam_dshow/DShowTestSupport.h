@@ -12,7 +12,10 @@
 #include <string>
 #include <vector>
 
-#include "pages/ComPtr.h"
+#include "ComCreate.h"
+#include "ComPtr.h"
+#include "CritSecLock.h"
+#include "MediaType.h"
 
 namespace dshowtest {
 
@@ -67,7 +70,7 @@ public:
     void SetKeepBytes(bool bKeep) { m_bKeepBytes = bKeep; }
 
 private:
-    CRITICAL_SECTION m_cs;
+    CritSec m_cs;
     HANDLE m_hEvent;
     bool m_bKeepBytes;
     std::vector<GrabbedSample> m_Samples;
@@ -102,8 +105,6 @@ struct FormatInfo {
     REFERENCE_TIME interval;
 };
 FormatInfo InfoOf(const AM_MEDIA_TYPE *pmt);
-void DeleteMediaType(AM_MEDIA_TYPE *pmt);
-void FreeMediaType(AM_MEDIA_TYPE *pmt);
 
 const DWORD kYuy2 = 0x32595559;
 const DWORD kMjpg = 0x47504A4D;

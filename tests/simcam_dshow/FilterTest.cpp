@@ -41,11 +41,8 @@ std::vector<FormatInfo> Enumerated(IPin *pPin) {
     std::vector<FormatInfo> infos;
     ComPtr<IEnumMediaTypes> pEnum;
     if (FAILED(pPin->EnumMediaTypes(&pEnum))) return infos;
-    AM_MEDIA_TYPE *pmt = nullptr;
-    while (pEnum->Next(1, &pmt, nullptr) == S_OK) {
-        infos.push_back(InfoOf(pmt));
-        DeleteMediaType(pmt);
-    }
+    MediaTypePtr pmt;
+    while (pEnum->Next(1, &pmt, nullptr) == S_OK) infos.push_back(InfoOf(pmt.Get()));
     return infos;
 }
 
@@ -192,10 +189,10 @@ void FilterTest::CheckRoundTrip(const GUID &category) {
 
     std::vector<FormatInfo> caps;
     for (int i = 0; i < iCount; ++i) {
-        AM_MEDIA_TYPE *pmt = nullptr;
+        MediaTypePtr pmt;
         VIDEO_STREAM_CONFIG_CAPS scc;
         ASSERT_EQ(S_OK, pConfig->GetStreamCaps(i, &pmt, reinterpret_cast<BYTE *>(&scc)));
-        FormatInfo info = InfoOf(pmt);
+        FormatInfo info = InfoOf(pmt.Get());
         SCOPED_TRACE(Describe(info));
         caps.push_back(info);
         EXPECT_TRUE(IsEqualGUID(MEDIATYPE_Video, pmt->majortype));
@@ -212,15 +209,13 @@ void FilterTest::CheckRoundTrip(const GUID &category) {
         if (info.fourcc == kYuy2) {
             EXPECT_EQ(static_cast<DWORD>(info.width * info.height * 2), pVih->bmiHeader.biSizeImage);
         }
-        EXPECT_EQ(S_OK, pPin->QueryAccept(pmt));
+        EXPECT_EQ(S_OK, pPin->QueryAccept(pmt.Get()));
 
         // Set it, read it back, and find it first in the enumeration.
-        ASSERT_EQ(S_OK, pConfig->SetFormat(pmt));
-        DeleteMediaType(pmt);
-        AM_MEDIA_TYPE *pCurrent = nullptr;
+        ASSERT_EQ(S_OK, pConfig->SetFormat(pmt.Get()));
+        MediaTypePtr pCurrent;
         ASSERT_EQ(S_OK, pConfig->GetFormat(&pCurrent));
-        EXPECT_TRUE(SameFormat(info, InfoOf(pCurrent)));
-        DeleteMediaType(pCurrent);
+        EXPECT_TRUE(SameFormat(info, InfoOf(pCurrent.Get())));
         std::vector<FormatInfo> listed = Enumerated(pPin.Get());
         ASSERT_FALSE(listed.empty());
         EXPECT_TRUE(SameFormat(info, listed[0]));
@@ -230,7 +225,7 @@ void FilterTest::CheckRoundTrip(const GUID &category) {
     ASSERT_EQ(caps.size() + 1, listed.size());
     for (size_t i = 0; i < caps.size(); ++i) EXPECT_TRUE(SameFormat(caps[i], listed[i + 1])) << i;
 
-    AM_MEDIA_TYPE *pmt = nullptr;
+    MediaTypePtr pmt;
     BYTE abCaps[128];
     EXPECT_EQ(S_FALSE, pConfig->GetStreamCaps(iCount, &pmt, abCaps));
     EXPECT_EQ(S_FALSE, pConfig->GetStreamCaps(-1, &pmt, abCaps));
@@ -258,12 +253,11 @@ TEST_F(FilterTest, PinsOfferTheCamerasSizes) {
         if (FAILED(pConfig->GetNumberOfCapabilities(&iCount, &iSize))) return false;
         bool bFound = false;
         for (int i = 0; i < iCount && !bFound; ++i) {
-            AM_MEDIA_TYPE *pmt = nullptr;
+            MediaTypePtr pmt;
             VIDEO_STREAM_CONFIG_CAPS scc;
             if (pConfig->GetStreamCaps(i, &pmt, reinterpret_cast<BYTE *>(&scc)) != S_OK) continue;
-            FormatInfo info = InfoOf(pmt);
+            FormatInfo info = InfoOf(pmt.Get());
             bFound = info.fourcc == dwFourcc && info.width == lWidth && info.height == lHeight;
-            DeleteMediaType(pmt);
         }
         return bFound;
     };
@@ -283,40 +277,37 @@ TEST_F(FilterTest, SetFormatRefusesWhatThePinCannotDeliver) {
     EXPECT_EQ(E_POINTER, pConfig->SetFormat(nullptr));
 
     // Find the still pin's YUY2 2592x1944 capability.
-    AM_MEDIA_TYPE *pmt = nullptr;
+    MediaTypePtr pmt;
     VIDEO_STREAM_CONFIG_CAPS scc;
     for (int i = 0; i < iCount; ++i) {
         ASSERT_EQ(S_OK, pConfig->GetStreamCaps(i, &pmt, reinterpret_cast<BYTE *>(&scc)));
-        FormatInfo info = InfoOf(pmt);
+        FormatInfo info = InfoOf(pmt.Get());
         if (info.fourcc == kYuy2 && info.width == 2592) break;
-        DeleteMediaType(pmt);
-        pmt = nullptr;
+        pmt.Clear();
     }
-    ASSERT_NE(nullptr, pmt);
-    ASSERT_EQ(S_OK, pConfig->SetFormat(pmt));
+    ASSERT_TRUE(pmt);
+    ASSERT_EQ(S_OK, pConfig->SetFormat(pmt.Get()));
     VIDEOINFOHEADER *pVih = reinterpret_cast<VIDEOINFOHEADER *>(pmt->pbFormat);
 
     auto CurrentIs = [&](DWORD dwFourcc, LONG lWidth) {
-        AM_MEDIA_TYPE *pCurrent = nullptr;
+        MediaTypePtr pCurrent;
         if (pConfig->GetFormat(&pCurrent) != S_OK) return false;
-        FormatInfo info = InfoOf(pCurrent);
+        FormatInfo info = InfoOf(pCurrent.Get());
         const VIDEOINFOHEADER *pCurVih = reinterpret_cast<const VIDEOINFOHEADER *>(pCurrent->pbFormat);
-        bool bSame = info.fourcc == dwFourcc && info.width == lWidth && pCurVih->bmiHeader.biCompression == dwFourcc;
-        DeleteMediaType(pCurrent);
-        return bSame;
+        return info.fourcc == dwFourcc && info.width == lWidth && pCurVih->bmiHeader.biCompression == dwFourcc;
     };
 
     // Another major type, a size not offered, a rate too fast: refused, and
     // the format stays.
     GUID major = pmt->majortype;
     pmt->majortype = MEDIATYPE_Audio;
-    EXPECT_EQ(VFW_E_INVALIDMEDIATYPE, pConfig->SetFormat(pmt));
+    EXPECT_EQ(VFW_E_INVALIDMEDIATYPE, pConfig->SetFormat(pmt.Get()));
     pmt->majortype = major;
     pVih->bmiHeader.biWidth = 800;
-    EXPECT_EQ(VFW_E_INVALIDMEDIATYPE, pConfig->SetFormat(pmt));
+    EXPECT_EQ(VFW_E_INVALIDMEDIATYPE, pConfig->SetFormat(pmt.Get()));
     pVih->bmiHeader.biWidth = 2592;
     pVih->AvgTimePerFrame = 10000;  // 1000 fps
-    EXPECT_EQ(VFW_E_INVALIDMEDIATYPE, pConfig->SetFormat(pmt));
+    EXPECT_EQ(VFW_E_INVALIDMEDIATYPE, pConfig->SetFormat(pmt.Get()));
     EXPECT_TRUE(CurrentIs(kYuy2, 2592));
 
     // The viewer's way of asking for MJPG: the capability of that size with
@@ -324,20 +315,17 @@ TEST_F(FilterTest, SetFormatRefusesWhatThePinCannotDeliver) {
     // MJPG and says so in its own header.
     pVih->AvgTimePerFrame = 0;
     pmt->subtype = MEDIASUBTYPE_MJPG;
-    EXPECT_EQ(S_OK, pConfig->SetFormat(pmt));
+    EXPECT_EQ(S_OK, pConfig->SetFormat(pmt.Get()));
     EXPECT_TRUE(CurrentIs(kMjpg, 2592));
-    DeleteMediaType(pmt);
 
     // A slower rate than the fastest is kept.
     ComPtr<IAMStreamConfig> pCapture;
     ASSERT_EQ(S_OK, StreamConfigOf(m_pFilter.Get(), PIN_CATEGORY_CAPTURE, &pCapture));
     ASSERT_EQ(S_OK, pCapture->GetStreamCaps(0, &pmt, reinterpret_cast<BYTE *>(&scc)));
     reinterpret_cast<VIDEOINFOHEADER *>(pmt->pbFormat)->AvgTimePerFrame = 666666;
-    EXPECT_EQ(S_OK, pCapture->SetFormat(pmt));
-    DeleteMediaType(pmt);
+    EXPECT_EQ(S_OK, pCapture->SetFormat(pmt.Get()));
     ASSERT_EQ(S_OK, pCapture->GetFormat(&pmt));
-    EXPECT_EQ(666666, InfoOf(pmt).interval);
-    DeleteMediaType(pmt);
+    EXPECT_EQ(666666, InfoOf(pmt.Get()).interval);
 }
 
 TEST_F(FilterTest, ImageControlsReadAndWriteTheCamera) {
@@ -408,8 +396,7 @@ TEST_F(FilterTest, VideoControlTriggersOnlyTheStillPin) {
 
     // A pin of another filter is no pin of ours.
     ComPtr<IBaseFilter> pNull;
-    ASSERT_EQ(S_OK, CoCreateInstance(kCLSID_NullRenderer, nullptr, CLSCTX_INPROC_SERVER, IID_IBaseFilter,
-                                     reinterpret_cast<void **>(&pNull)));
+    ASSERT_EQ(S_OK, CreateComObject(kCLSID_NullRenderer, IID_IBaseFilter, pNull));
     ComPtr<IEnumPins> pEnum;
     ASSERT_EQ(S_OK, pNull->EnumPins(&pEnum));
     ComPtr<IPin> pForeign;
@@ -467,9 +454,8 @@ TEST_F(FilterTest, CapabilitySizeIsTheCamerasAndNeverOverrun) {
         // A buffer of the reported size, followed by guard bytes.
         BYTE abBuffer[256];
         FillMemory(abBuffer, sizeof(abBuffer), 0xA5);
-        AM_MEDIA_TYPE *pmt = nullptr;
+        MediaTypePtr pmt;
         ASSERT_EQ(S_OK, pConfig->GetStreamCaps(0, &pmt, abBuffer));
-        DeleteMediaType(pmt);
         for (size_t i = 64; i < sizeof(abBuffer); ++i) ASSERT_EQ(0xA5, abBuffer[i]) << i;
         GUID formatGuid;
         CopyMemory(&formatGuid, abBuffer, sizeof(formatGuid));

@@ -61,10 +61,9 @@ protected:
         ASSERT_EQ(S_OK, m_pGraph->SetStillFormat(dwFourcc, lWidth, lHeight));
         ComPtr<IPin> pStill;
         ASSERT_EQ(S_OK, FindPinByCategory(m_pGraph->m_pCapFilter.Get(), PIN_CATEGORY_STILL, &pStill));
-        AM_MEDIA_TYPE mt;
-        ASSERT_EQ(S_OK, pStill->ConnectionMediaType(&mt));
-        FormatInfo info = InfoOf(&mt);
-        FreeMediaType(&mt);
+        MediaTypeHolder mt;
+        ASSERT_EQ(S_OK, pStill->ConnectionMediaType(mt.Get()));
+        FormatInfo info = InfoOf(mt.Get());
         EXPECT_EQ(dwFourcc, info.fourcc);
         EXPECT_EQ(lWidth, info.width);
 
@@ -179,7 +178,7 @@ TEST_F(StreamTest, StateRulesWhileConnectedAndRunning) {
     ASSERT_EQ(S_OK, m_pGraph->RenderStill());
     ComPtr<IAMStreamConfig> pConfig;
     ASSERT_EQ(S_OK, StreamConfigOf(m_pGraph->m_pCapFilter.Get(), PIN_CATEGORY_CAPTURE, &pConfig));
-    AM_MEDIA_TYPE *pCurrent = nullptr;
+    MediaTypePtr pCurrent;
     ASSERT_EQ(S_OK, pConfig->GetFormat(&pCurrent));
     ComPtr<IPin> pCapture;
     ASSERT_EQ(S_OK, FindPinByCategory(m_pGraph->m_pCapFilter.Get(), PIN_CATEGORY_CAPTURE, &pCapture));
@@ -191,13 +190,13 @@ TEST_F(StreamTest, StateRulesWhileConnectedAndRunning) {
     FILTER_STATE state = State_Stopped;
     EXPECT_EQ(VFW_S_CANT_CUE, m_pGraph->m_pCapFilter->GetState(0, &state));
     EXPECT_EQ(State_Paused, state);
-    EXPECT_EQ(VFW_E_NOT_STOPPED, pConfig->SetFormat(pCurrent));
+    EXPECT_EQ(VFW_E_NOT_STOPPED, pConfig->SetFormat(pCurrent.Get()));
     EXPECT_EQ(VFW_E_NOT_RUNNING, m_pGraph->Trigger());
 
     ASSERT_TRUE(SUCCEEDED(pControl->Run()));
     EXPECT_EQ(S_OK, m_pGraph->m_pCapFilter->GetState(0, &state));
     EXPECT_EQ(State_Running, state);
-    EXPECT_EQ(VFW_E_NOT_STOPPED, pConfig->SetFormat(pCurrent));
+    EXPECT_EQ(VFW_E_NOT_STOPPED, pConfig->SetFormat(pCurrent.Get()));
     EXPECT_EQ(VFW_E_NOT_STOPPED, pCapture->Disconnect());
     ComPtr<IPin> pPeer;
     ASSERT_EQ(S_OK, pCapture->ConnectedTo(&pPeer));
@@ -212,12 +211,10 @@ TEST_F(StreamTest, StateRulesWhileConnectedAndRunning) {
     pVih->bmiHeader.biWidth = 1280;
     pVih->bmiHeader.biHeight = 960;
     pVih->AvgTimePerFrame = 0;
-    EXPECT_EQ(S_OK, pConfig->SetFormat(pCurrent));
-    DeleteMediaType(pCurrent);
-    AM_MEDIA_TYPE mt;
-    ASSERT_EQ(S_OK, pCapture->ConnectionMediaType(&mt));
-    EXPECT_EQ(1280, InfoOf(&mt).width);
-    FreeMediaType(&mt);
+    EXPECT_EQ(S_OK, pConfig->SetFormat(pCurrent.Get()));
+    MediaTypeHolder mt;
+    ASSERT_EQ(S_OK, pCapture->ConnectionMediaType(mt.Get()));
+    EXPECT_EQ(1280, InfoOf(mt.Get()).width);
 }
 
 TEST_F(StreamTest, ImageControlsShowInThePicture) {
@@ -280,8 +277,7 @@ TEST_F(StreamTest, PreviewRendersThroughTheTeeToTheVideoRenderer) {
     ASSERT_EQ(S_OK, m_pGraph->RenderCapture(false));
     ASSERT_EQ(S_OK, m_pGraph->RenderStill());
     ComPtr<IBaseFilter> pRenderer;
-    ASSERT_EQ(S_OK, CoCreateInstance(CLSID_VideoRenderer, nullptr, CLSCTX_INPROC_SERVER, IID_IBaseFilter,
-                                     reinterpret_cast<void **>(&pRenderer)));
+    ASSERT_EQ(S_OK, CreateComObject(CLSID_VideoRenderer, IID_IBaseFilter, pRenderer));
     ASSERT_EQ(S_OK, m_pGraph->m_pGraph->AddFilter(pRenderer.Get(), L"Video Renderer"));
     HRESULT hr = m_pGraph->m_pBuilder->RenderStream(&PIN_CATEGORY_PREVIEW, &MEDIATYPE_Video,
                                                     m_pGraph->m_pCapFilter.Get(), nullptr, pRenderer.Get());

@@ -13,6 +13,8 @@
 
 #include <string>
 
+#include "ComCreate.h"
+#include "ComPtr.h"
 #include "SimCamControl.h"
 #include "SimGuids.h"
 #include "ToolRunner.h"
@@ -190,31 +192,23 @@ struct FilterShape {
 
 FilterShape ShapeOfFilter() {
     FilterShape shape = {0, false, 0};
-    IBaseFilter *pFilter = nullptr;
-    HRESULT hr = CoCreateInstance(CLSID_SimCamSource, nullptr, CLSCTX_INPROC_SERVER, IID_IBaseFilter,
-                                  reinterpret_cast<void **>(&pFilter));
+    ComPtr<IBaseFilter> pFilter;
+    HRESULT hr = CreateComObject(CLSID_SimCamSource, IID_IBaseFilter, pFilter);
     EXPECT_EQ(S_OK, hr);
     if (FAILED(hr)) return shape;
-    IAMVideoControl *pVideoControl = nullptr;
-    shape.bVideoControl =
-        SUCCEEDED(pFilter->QueryInterface(IID_IAMVideoControl, reinterpret_cast<void **>(&pVideoControl)));
-    if (pVideoControl) pVideoControl->Release();
-    IEnumPins *pEnum = nullptr;
+    ComPtr<IAMVideoControl> pVideoControl;
+    shape.bVideoControl = SUCCEEDED(pFilter->QueryInterface(IID_IAMVideoControl, pVideoControl.OutVoid()));
+    ComPtr<IEnumPins> pEnum;
     if (SUCCEEDED(pFilter->EnumPins(&pEnum))) {
-        IPin *pPin = nullptr;
+        ComPtr<IPin> pPin;
         while (pEnum->Next(1, &pPin, nullptr) == S_OK) {
-            IAMStreamConfig *pConfig = nullptr;
-            if (shape.cPins++ == 0 &&
-                SUCCEEDED(pPin->QueryInterface(IID_IAMStreamConfig, reinterpret_cast<void **>(&pConfig)))) {
+            ComPtr<IAMStreamConfig> pConfig;
+            if (shape.cPins++ == 0 && SUCCEEDED(pPin->QueryInterface(IID_IAMStreamConfig, pConfig.OutVoid()))) {
                 int iCount = 0;
                 EXPECT_EQ(S_OK, pConfig->GetNumberOfCapabilities(&iCount, &shape.iCapsSize));
-                pConfig->Release();
             }
-            pPin->Release();
         }
-        pEnum->Release();
     }
-    pFilter->Release();
     return shape;
 }
 
