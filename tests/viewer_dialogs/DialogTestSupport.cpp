@@ -7,7 +7,10 @@
 
 #include <gtest/gtest.h>
 
+#include <string.h>
+
 #include "AppGlobals.h"
+#include "Dialogs.h"
 #include "MessageBoxSeam.h"
 
 // The main window's values; the dialogs read them, the tests set them.
@@ -88,8 +91,15 @@ std::vector<HWND> FindOwnedWindows(HWND hOwner, const std::wstring &caption) {
     return context.found;
 }
 
+// The child of the debugger test: the start-up version line, nothing else.
+const char kChildLogVersionArg[] = "--log-file-version";
+
 // COM apartment-threaded on the test thread, like the viewer's window thread.
 int main(int argc, char **argv) {
+    if (argc > 1 && strcmp(argv[1], kChildLogVersionArg) == 0) {
+        LogFileVersion();
+        return 0;
+    }
     ::testing::InitGoogleTest(&argc, argv);
     (void)CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
     INITCOMMONCONTROLSEX icc = {sizeof(icc), ICC_BAR_CLASSES | ICC_STANDARD_CLASSES};

@@ -44,4 +44,7 @@ std::wstring ProgramFolder();
 // owner when null).
 std::vector<HWND> FindOwnedWindows(HWND hOwner, const std::wstring &caption);
 
+// The argument that makes the test program only run LogFileVersion.
+extern const char kChildLogVersionArg[];
+
 #endif  // TESTS_VIEWER_DIALOGS_DIALOGTESTSUPPORT_H

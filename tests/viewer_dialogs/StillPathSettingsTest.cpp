@@ -249,6 +249,17 @@ TEST_F(CurrentSettingsTest, ValuesBlueOnWhiteAndEveryCloseReArmsTheCommand) {
     EXPECT_EQ(reinterpret_cast<LRESULT>(g_hWhiteBrush), brush);
     DeleteDC(hdc);
 
+    // On screen the client area is white.
+    SetWindowPos(m_hDlg, HWND_TOPMOST, 10, 10, 0, 0, SWP_NOSIZE | SWP_SHOWWINDOW);
+    UpdateWindow(m_hDlg);
+    PumpMessages(200);
+    HDC hdcDlg = GetDC(m_hDlg);
+    EXPECT_EQ(RGB(255, 255, 255), GetPixel(hdcDlg, 5, 5));
+    RECT rcClient;
+    GetClientRect(m_hDlg, &rcClient);
+    EXPECT_EQ(RGB(255, 255, 255), GetPixel(hdcDlg, rcClient.right - 5, rcClient.bottom - 5));
+    ReleaseDC(m_hDlg, hdcDlg);
+
     // Its own OK button after a "not supported" box cleared the flag: the
     // command still opens the dialog again.
     g_ExtensionAvailable = 0;

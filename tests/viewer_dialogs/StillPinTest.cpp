@@ -218,6 +218,11 @@ TEST_F(StillPinDialogTest, BoxesListSubtypesAndSizesWidestFirst) {
         GTEST_SKIP() << "the capture manager does not preview the simulated camera in this build";
     Open();
     EXPECT_EQ((std::vector<std::wstring>{L"MJPG", L"YUY2"}), ComboItems(m_hDlg, IDC_CBO_COMPRESSION));
+    // Opened on the current format: the compression box has the focus, and
+    // its focus notification filled the size box.
+    EXPECT_EQ(L"MJPG", ItemText(m_hDlg, IDC_CBO_COMPRESSION));
+    EXPECT_EQ((std::vector<std::wstring>{L"2592x1944", L"1280x960"}), ComboItems(m_hDlg, IDC_CBO_OUTPUT_SIZE));
+    EXPECT_EQ(L"2592x1944", ItemText(m_hDlg, IDC_CBO_OUTPUT_SIZE));
     Choose(L"MJPG");
     EXPECT_EQ((std::vector<std::wstring>{L"2592x1944", L"1280x960"}), ComboItems(m_hDlg, IDC_CBO_OUTPUT_SIZE));
     Choose(L"YUY2");
@@ -257,4 +262,72 @@ TEST_F(StillPinDialogTest, UnreadableCapabilitiesGiveEmptyBoxes) {
     SendDlgItemMessageW(m_hDlg, IDC_STILL_PIN_OK, BM_CLICK, 0, 0);
     EXPECT_FALSE(IsWindow(m_hDlg));
     EXPECT_EQ(1, g_StillPinDlgClosed);
+}
+
+TEST_F(StillPinDialogTest, OkAppliesTheShownChoiceWhileThePreviewWaits) {
+    if (!StartCamera("capture = MJPG 640x480, YUY2 640x480\n"
+                     "still = YUY2 1280x960, MJPG 2592x1944, MJPG 1280x960, YUY2 640x480\n"))
+        GTEST_SKIP() << "the capture manager does not preview the simulated camera in this build";
+    SimCameraState state = {};
+    Open();
+    SimGetCameraState(0, &state);
+    const LONG framesAtOpen = state.framesDelivered;
+    PumpMessages(400);
+    SimGetCameraState(0, &state);
+    EXPECT_EQ(framesAtOpen, state.framesDelivered) << "no preview while the dialog is open";
+
+    // As a user: the subtype, then into the size box and a size, then OK.
+    SetFocus(GetDlgItem(m_hDlg, IDC_CBO_COMPRESSION));
+    Choose(L"YUY2");
+    SetFocus(GetDlgItem(m_hDlg, IDC_CBO_OUTPUT_SIZE));
+    ASSERT_EQ((std::vector<std::wstring>{L"1280x960", L"640x480"}), ComboItems(m_hDlg, IDC_CBO_OUTPUT_SIZE));
+    SendDlgItemMessageW(m_hDlg, IDC_CBO_OUTPUT_SIZE, CB_SETCURSEL, 0, 0);
+    DebugCapture capture;
+    SendDlgItemMessageW(m_hDlg, IDC_STILL_PIN_OK, BM_CLICK, 0, 0);
+    EXPECT_FALSE(IsWindow(m_hDlg));
+    EXPECT_EQ(1, g_StillPinDlgClosed);
+    EXPECT_TRUE(capture.Contains(L"Apply was not pressed so press it programatically\r\n"));
+    EXPECT_TRUE(capture.Contains(L"After parsing width=1280 and height=960\r\n"));
+    int width = 0;
+    int height = 0;
+    g_pDShowManager->GetStillResolution(&width, &height);
+    EXPECT_EQ(1280, width);
+    EXPECT_EQ(960, height);
+    WCHAR szSubType[8] = L"";
+    g_pDShowManager->GetCurrentStillFormat(szSubType);
+    EXPECT_STREQ(L"YUY2", szSubType);
+
+    PumpMessages(600);
+    SimGetCameraState(0, &state);
+    EXPECT_GT(state.framesDelivered, framesAtOpen) << "the preview runs again";
+
+    // Current Settings shows the still and video formats of the running graph.
+    HWND hSettings = CreateDialogParamW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDD_CURRENT_SETTINGS), nullptr,
+                                        CurrentSettingsDlgProc, 0);
+    ASSERT_NE(hSettings, nullptr);
+    EXPECT_EQ(L"YUY2", ItemText(hSettings, IDC_VAL_STILL_FORMAT));
+    EXPECT_EQ(L"MJPG", ItemText(hSettings, IDC_VAL_VIDEO_FORMAT));
+    EXPECT_EQ(L"1280x960", ItemText(hSettings, IDC_VAL_STILL_RESOLUTION));
+    DestroyWindow(hSettings);
+}
+
+TEST_F(StillPinDialogTest, OkAfterApplyAppliesNothingMore) {
+    if (!StartCamera("")) GTEST_SKIP() << "the capture manager does not preview the simulated camera in this build";
+    Open();
+    SetFocus(GetDlgItem(m_hDlg, IDC_CBO_COMPRESSION));
+    Choose(L"MJPG");
+    SetFocus(GetDlgItem(m_hDlg, IDC_CBO_OUTPUT_SIZE));
+    SendDlgItemMessageW(m_hDlg, IDC_CBO_OUTPUT_SIZE, CB_SETCURSEL, 1, 0);  // 1280x960
+    SendDlgItemMessageW(m_hDlg, IDC_STILL_PIN_APPLY, BM_CLICK, 0, 0);
+    EXPECT_FALSE(IsWindowEnabled(GetDlgItem(m_hDlg, IDC_STILL_PIN_APPLY)));
+    SendDlgItemMessageW(m_hDlg, IDC_CBO_OUTPUT_SIZE, CB_SETCURSEL, 2, 0);  // 640x480, not applied
+    DebugCapture capture;
+    SendDlgItemMessageW(m_hDlg, IDC_STILL_PIN_OK, BM_CLICK, 0, 0);
+    EXPECT_FALSE(IsWindow(m_hDlg));
+    EXPECT_TRUE(capture.Contains(L"Apply was pressed alredy\r\n"));
+    int width = 0;
+    int height = 0;
+    g_pDShowManager->GetStillResolution(&width, &height);
+    EXPECT_EQ(1280, width);
+    EXPECT_EQ(960, height);
 }

@@ -6,10 +6,13 @@
 
 #include <gtest/gtest.h>
 
+#include <string.h>
+
 #include <string>
 
 #include "AppGlobals.h"
 #include "DebugCapture.h"
+#include "DebuggerRun.h"
 #include "DialogTestSupport.h"
 #include "Dialogs.h"
 #include "resource.h"
@@ -62,6 +65,24 @@ TEST(VersionOperations, KorLensViewBesideTheProgramLogsItsOwnVersion) {
         capture.Contains(L"m_PCSetup_dwLaeftMost = 3,m_PCSetup_dwSecondLeft=1,m_PCSetup_dwSecondRight=4,"
                          L"m_PCSetup_dwRightMost=15\r\n"));
     EXPECT_EQ(L"Printing version file no:3.1.4.15", capture.Lines().back());
+}
+
+TEST(VersionOperations, VersionLineReachesARealDebugger) {
+    // The child has no handler of its own: its lines come out through the
+    // platform's debug output.
+    LensViewFile file;
+    ASSERT_TRUE(file.Place());
+    WCHAR szPath[MAX_PATH] = L"";
+    GetModuleFileNameW(nullptr, szPath, MAX_PATH);
+    const std::wstring commandLine =
+        L"\"" + std::wstring(szPath) + L"\" " +
+        std::wstring(kChildLogVersionArg, kChildLogVersionArg + strlen(kChildLogVersionArg));
+    DebuggerRunResult result = RunUnderDebugger(commandLine, 60000);
+    ASSERT_TRUE(result.bStarted);
+    ASSERT_TRUE(result.bFinished);
+    EXPECT_EQ(0u, result.dwExitCode);
+    ASSERT_FALSE(result.lines.empty());
+    EXPECT_EQ(L"Printing version file no:3.1.4.15", result.lines.back());
 }
 
 TEST(VersionOperations, NullArgumentsAndTheTwentyCharacterCut) {
