@@ -49,6 +49,8 @@ window_id=$(xwininfo -root -tree | awk '/"KOR Viewer"/ {print $1; exit}')
 import -window "${window_id:-root}" "$shot"
 kor_wine "$drive" exit >/dev/null 2>&1 || true
 wait "$viewer_pid" 2>/dev/null || true
+# A window manager on a real display decorates the windows again.
+kor_wine reg delete 'HKCU\Software\Wine\X11 Driver' /v Decorated /f >/dev/null 2>&1 || true
 
 if [ -n "$still_win" ]; then
   still=$(readlink -f "$(kor_wine winepath -u "$still_win" 2>/dev/null)")

@@ -72,5 +72,6 @@ drv close " UVC Extension Controls" || true
 
 drv exit || true
 wait "$viewer_pid" 2>/dev/null || true
+kor_wine reg delete 'HKCU\Software\Wine\X11 Driver' /v Decorated /f >/dev/null 2>&1 || true
 # The still taken for the main window's status text stays in the prefix.
 kor_log "screenshots are in $docs"
