@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Builds and runs the picture benchmark of the simulated camera under Wine:
-# capture frame times and CPU share at 30 fps, still times.
+# capture frame times and CPU share at 30 fps, still times; and the viewer's
+# capture subsystem (still files, still times, start-up, preview CPU share).
 set -euo pipefail
 source "$(dirname "${BASH_SOURCE[0]}")/common.sh"
 
@@ -15,3 +16,5 @@ kor_register_simcam
 kor_log "camera benchmark ($KOR_ARCH)"
 kor_start_display
 kor_wine "$KOR_BUILD/bin/camera_bench.exe"
+kor_log "capture benchmark ($KOR_ARCH)"
+kor_wine "$KOR_BUILD/bin/capture_bench.exe"
