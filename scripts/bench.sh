@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # Builds and runs the picture benchmark of the simulated camera under Wine:
-# capture frame times and CPU share at 30 fps, still times; then the
-# viewer's: message round trip while autofocus keeps failing, start-up to
-# the first preview frame and Enter to the still file.
+# capture frame times and CPU share at 30 fps, still times; and the viewer's
+# capture subsystem (still files, still times, start-up, preview CPU share);
+# then the viewer's shell: message round trip while autofocus keeps failing,
+# start-up to the first preview frame and Enter to the still file.
 set -euo pipefail
 source "$(dirname "${BASH_SOURCE[0]}")/common.sh"
 
@@ -17,6 +18,8 @@ kor_register_simcam
 kor_log "camera benchmark ($KOR_ARCH)"
 kor_start_display
 kor_wine "$KOR_BUILD/bin/camera_bench.exe"
+kor_log "capture benchmark ($KOR_ARCH)"
+kor_wine "$KOR_BUILD/bin/capture_bench.exe"
 if [ -f "$KOR_BUILD/bin/viewer_bench.exe" ]; then
   kor_log "viewer benchmark ($KOR_ARCH)"
   kor_wine "$KOR_BUILD/bin/viewer_bench.exe"

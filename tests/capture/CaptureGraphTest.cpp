@@ -16,112 +16,12 @@
 
 #include "CaptureGuids.h"
 #include "CaptureTestSupport.h"
+#include "GraphFixture.h"
 #include "Dshow.h"
 #include "KORFwSw.h"
 #include "SampleGrabberCallback.h"
 #include "SimCamControl.h"
 #include "common/DebugCapture.h"
-
-namespace {
-
-const char kDefaultScenario[] =
-    "[camera]\n"
-    "name = Tessaline 5MPixel Cam\n"
-    "brightness = 140\ncontrast = 40\nsaturation = 70\nsharpness = 30\ngamma = 120\n"
-    "white_balance = 5000\nwhite_balance_auto = no\nexposure = -6\nexposure_auto = yes\n";
-
-// The visible dialog window of the window thread that is not the main window.
-struct FrameSearch {
-    HWND hMain;
-    HWND hFound;
-};
-
-BOOL CALLBACK MatchFrame(HWND hWnd, LPARAM lParam) {
-    FrameSearch *pSearch = reinterpret_cast<FrameSearch *>(lParam);
-    WCHAR szClass[16] = L"";
-    GetClassNameW(hWnd, szClass, 16);
-    if (hWnd == pSearch->hMain || !IsWindowVisible(hWnd) || lstrcmpW(szClass, L"#32770") != 0) return TRUE;
-    pSearch->hFound = hWnd;
-    return FALSE;
-}
-
-HWND FindFrameOf(DWORD threadId, HWND hMain) {
-    FrameSearch search = {hMain, nullptr};
-    EnumThreadWindows(threadId, MatchFrame, reinterpret_cast<LPARAM>(&search));
-    return search.hFound;
-}
-
-BOOL CALLBACK CancelThreadWindow(HWND hWnd, LPARAM) {
-    PostMessageW(hWnd, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), 0);
-    return TRUE;
-}
-
-size_t CountOf(const std::vector<std::wstring> &names, const std::wstring &name) {
-    return static_cast<size_t>(std::count(names.begin(), names.end(), name));
-}
-
-class CaptureGraph : public ::testing::Test {
-protected:
-    void SetUp() override {
-        ASSERT_TRUE(SUCCEEDED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED)));
-        ResetCaptureProcessState();
-    }
-    void TearDown() override {
-        if (m_pManager) {
-            m_pManager->DeInitDShow();
-            delete m_pManager;
-        }
-        if (m_pMoniker) m_pMoniker->Release();
-        m_pWindow.reset();
-        ResetCaptureProcessState();
-        CoUninitialize();
-    }
-
-    // Loads the scenario, lists the camera and makes a manager for the window.
-    void Prepare(const char *pszScenario) {
-        ASSERT_TRUE(LoadCameraScenario(pszScenario)) << SimLastError();
-        m_pMoniker = FirstVideoMoniker();
-        ASSERT_NE(nullptr, m_pMoniker);
-        m_pWindow.reset(new TestMainWindow(640, 500));
-        m_pManager = DShowManager::GetInstance();
-        ASSERT_NE(nullptr, m_pManager);
-        m_pManager->SetMainWindow(m_pWindow->Window());
-        m_pManager->SetStatusBar(m_pWindow->StatusBar());
-    }
-
-    IGraphBuilder *Graph() { return DShowManagerTestAccess::Graph(*m_pManager); }
-
-    size_t RotEntriesOfGraph() { return CountOf(GraphRotEntries(), RotNameFor(Graph())); }
-
-    // Fires a still and waits until its file is written.
-    bool TakeStill() {
-        LONG before = StillsDelivered();
-        if (FAILED(m_pManager->StillTrigger())) return false;
-        return PumpUntil([&] { return m_pManager->GetStillState() == 2 && StillsDelivered() > before; }, 10000);
-    }
-
-    LONG StillsDelivered() {
-        SimCameraState state;
-        ZeroMemory(&state, sizeof(state));
-        SimGetCameraState(0, &state);
-        return state.stillsDelivered;
-    }
-
-    // The rebuild cycle of a format change.
-    void Rebuild(const std::function<void()> &change) {
-        EXPECT_EQ(1, m_pManager->StopPreview());
-        m_pManager->DismantleGraph();
-        change();
-        ASSERT_EQ(1, m_pManager->BuildPreviewGraph());
-        ASSERT_EQ(1, m_pManager->StartPreview());
-    }
-
-    IMoniker *m_pMoniker = nullptr;
-    std::unique_ptr<TestMainWindow> m_pWindow;
-    DShowManager *m_pManager = nullptr;
-};
-
-}  // namespace
 
 TEST_F(CaptureGraph, DefaultCameraPreviewsAndTearsDownCompletely) {
     Prepare(kDefaultScenario);
@@ -518,4 +418,118 @@ TEST_F(CaptureGraph, EachGraphObjectThatCannotBeCreatedIsReported) {
     // that every object comes through the seam.
     ASSERT_EQ(1, m_pManager->InitDShow(m_pMoniker));
     EXPECT_TRUE(m_pManager->IsInitialized());
+}
+
+// ---------------------------------------------------------------------------
+// The system's own texts, as they are written (odd ones included).
+
+TEST_F(CaptureGraph, EveryFixedTextAsTheSystemWritesIt) {
+    DebugCapture debug;
+    BoxRecorder boxes;
+    TempFolder folder;
+    Prepare("[camera]\nprocamp = no\n");
+    ASSERT_EQ(1, m_pManager->InitDShow(m_pMoniker));
+    m_pManager->SetStillPath(folder.Path().c_str());
+    g_FlashEnabled = 0;
+    ASSERT_TRUE(TakeStill());
+    WCHAR szText[5];
+    m_pManager->GetCurrentStillFormat(szText);
+    m_pManager->GetCurrentVideoFormat(szText);
+    m_pManager->EnumStillFormats(nullptr);
+    int value = 0;
+    m_pManager->GetBrightness(&value);
+    m_pManager->DeInitDShow();
+    delete m_pManager;
+    m_pManager = nullptr;
+    m_pMoniker->Release();
+    m_pMoniker = nullptr;
+    Prepare("[camera]\ncaps_size = 64\nstill_pin = yes\nvideo_control = no\n");
+    ASSERT_EQ(1, m_pManager->InitDShow(m_pMoniker));
+    m_pManager->DeInitDShow();
+    {
+        CreateInterceptor intercept;
+        intercept.Fail(CLSID_SampleGrabber, E_OUTOFMEMORY);
+        m_pManager->InitDShow(m_pMoniker);
+    }
+    {
+        CreateInterceptor intercept;
+        intercept.Fail(CLSID_CaptureGraphBuilder2, E_OUTOFMEMORY);
+        m_pManager->InitDShow(m_pMoniker);
+    }
+    DShowManagerTestAccess::SetHasStillPin(*m_pManager, FALSE);
+    m_pManager->StillTrigger();
+
+    const wchar_t *lines[] = {
+        L"\r\n DShowManager::GetInstance \r\n",
+        L"InitDShow....\r\n",
+        L"DeInitDShow....\r\n",
+        L"InitCapFilters ++ \n",
+        L"Instantiate graph builder....\r\n",
+        L"video capture filter created....\r\n",
+        L"capture graph builder created....\r\n",
+        L"filtergraph instantiated....\r\n",
+        L"Graph to builder! \n",
+        L"add vidcap to filtergraph \n",
+        L"FORMAT_VideoInfo -- \n",
+        L" iCount ,  iSize. ... 9  128  \r\n",
+        L"iFormat pvi->bmiHeader. ...0 480  640  \r\n",
+        L"chSubType=MJPG\r\n",
+        L"mjpg format iFormat=0\r\n",
+        L"SetFormat 1...\r\n",
+        L"hr=0\r\n",
+        L"SetFormat 2...\r\n",
+        L"InitCapFilters -- true \n",
+        L"Added Graph to Rot\n",
+        L"added the Video Render filter to the graph....\r\n",
+        L"Adding Graph to Running Object Table\n",
+        L"StartPreview ++\r\n",
+        L"IID_IMediaControl SUcceed ++\r\n",
+        L"StartPreview Succeed ++\r\n",
+        L"StartFrameRateTimer\r\n",
+        L"SetTimer success\r\n",
+        L"StopPreview Succeed ++\r\n",
+        L"pininfo.pFilter released\r\n",
+        L"Removing Graph from ROT\n",
+        L"DShow Still Trigger\r\n",
+        L"m_pAMVidControl is not NULL\r\n",
+        L"m_StillMediaType is set\r\n",
+        L"BufferCB...\r\n",
+        L"WriteFile...\r\n",
+        L"Triggering function in Dshow using funcptr 3\r\n",
+        L"TriggeredOnStillCapture \r\n",
+        L"printing time taken 1\r\n",
+        L"Triggering function in Dshow using funcptr 4\r\n",
+        L"CloseHandle...\r\n",
+        L"new path \r\n",
+        L"MEDIASUBTYPE_MJPG \r\n",
+        L"MEDIASUBTYPE_YUY2 for video format succeded \r\n",
+        L"iCount=6,iSize=128\r\n",
+        L"Queru interface failed\r\n",
+        L" iCount ,  iSize. ... 9  64  \r\n",
+        L"No 2048x1536 so trying to set to 640x480\r\n",
+        L"failed set to 640x480 still resolution\r\n",
+        L"InitCapFilters failed \n",
+        L"Cannot instantiate graph builder....\r\n",
+    };
+    for (const wchar_t *pszLine : lines)
+        EXPECT_TRUE(debug.Contains(pszLine)) << "line: " << testing::PrintToString(std::wstring(pszLine));
+    const wchar_t *prefixes[] = {L"Still Graph started ", L"Preview Started ",      L"FilePath = ",
+                                 L"WriteFile =  ",        L"The path in dshow is ", L"Still Captured in "};
+    for (const wchar_t *pszPrefix : prefixes) {
+        bool found = false;
+        for (const std::wstring &line : debug.Lines()) found = found || line.rfind(pszPrefix, 0) == 0;
+        EXPECT_TRUE(found) << "prefix: " << testing::PrintToString(std::wstring(pszPrefix));
+    }
+    EXPECT_TRUE(debug.Contains(L"The path in dshow is " + folder.Path() + L"\r\n"));
+    struct Box {
+        const wchar_t *pszText, *pszCaption;
+    } shown[] = {
+        {L"Error IID_IAMVideoControl", L"KORViewer"},
+        {L"Error creating  SampleGrabber", L"KORViewer"},
+        {L"Cannot instantiate graph builder", L"PreviewVideo"},
+        {L"Still Pin is not available", L"KORViewer"},
+    };
+    for (const Box &box : shown)
+        EXPECT_TRUE(boxes.Saw(box.pszText, box.pszCaption)) << std::wstring(box.pszText).size();
+    EXPECT_EQ(4u, boxes.Count());
 }
