@@ -66,9 +66,14 @@ void MeasureRoundTrip() {
     host.DrainPosted(120000);
     std::vector<double> failing;
     LONG lFreeze = AFFreezeControlCalls();
+    LONG lTaken = HostMessagesTaken();
+    double dStart = NowMs();
     for (int i = 0; i < 10; ++i) failing.push_back(RoundTrip(host));
+    double dTotal = NowMs() - dStart;
+    LONG lPasses = HostMessagesTaken() - lTaken;
     PrintStats("message round trip, autofocus failing", failing);
-    printf("  AFFreezeControl calls meanwhile: %ld, g_AfDone %d\n", AFFreezeControlCalls() - lFreeze, g_AfDone);
+    printf("  loop passes %ld (status timer included), %.1f ms each; AFFreezeControl calls %ld, g_AfDone %d\n", lPasses,
+           lPasses > 0 ? dTotal / static_cast<double>(lPasses) : 0.0, AFFreezeControlCalls() - lFreeze, g_AfDone);
 
     (void)SimHoldFocusState(0, -1);
     WaitFor(
