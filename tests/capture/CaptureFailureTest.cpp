@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "CaptureGuids.h"
 #include "GraphFixture.h"
 #include "KORFwSw.h"
 #include "SampleGrabberCallback.h"
@@ -367,4 +368,94 @@ TEST_F(CaptureFailures, StillFormatThatThePinRefuses) {
     ASSERT_EQ(1, m_pManager->BuildPreviewGraph());
     ASSERT_EQ(1, m_pManager->StartPreview());
     EXPECT_EQ(2592, CameraState().stillWidth);
+}
+
+TEST_F(CaptureFailures, PlatformObjectsThatFailInsideTheBuild) {
+    struct Case {
+        const wchar_t *pszName;
+        std::function<void(CreateInterceptor &)> stage;
+        int simOp;  // a simulated-camera fault instead (0: none)
+        int initResult;
+        const wchar_t *pszBox;  // null: no box
+        const wchar_t *pszCaption;
+        const wchar_t *pszLine;  // a debug line that must be there (or null)
+    } cases[] = {
+        {L"grabber refuses the graph",
+         [](CreateInterceptor &c) { c.Replace(CLSID_SampleGrabber, stage::CreateRefusingFilter); }, 0, 0,
+         L"Error AddFilter SampleGrabber", L"KORViewer", nullptr},
+        {L"first null renderer refuses",
+         [](CreateInterceptor &c) {
+             c.Replace(CLSID_NullRenderer, [](REFIID iid, void **ppv) {
+                 static int s_made = 0;
+                 return ++s_made % 2 == 1
+                            ? stage::CreateRefusingFilter(iid, ppv)
+                            : CoCreateInstance(CLSID_NullRenderer, nullptr, CLSCTX_INPROC_SERVER, iid, ppv);
+             });
+         },
+         0, 0, L"Error Add Null Filter", L"KORViewer", nullptr},
+        {L"video renderer refuses",
+         [](CreateInterceptor &c) { c.Replace(CLSID_VideoRenderer, stage::CreateRefusingFilter); }, 0, 0, nullptr,
+         nullptr, L"InitCapFiltersFail .... \n"},
+        {L"no ISampleGrabber",
+         [](CreateInterceptor &c) {
+             c.Replace(CLSID_SampleGrabber, [](REFIID iid, void **ppv) {
+                 return stage::CreateFaultyGrabber(stage::GRABBER_NO_INTERFACE, iid, ppv);
+             });
+         },
+         0, 0, L"Error IID_ISampleGrabber", L"KORViewer", nullptr},
+        {L"SetCallback fails",
+         [](CreateInterceptor &c) {
+             c.Replace(CLSID_SampleGrabber, [](REFIID iid, void **ppv) {
+                 return stage::CreateFaultyGrabber(stage::GRABBER_FAIL_SETCALLBACK, iid, ppv);
+             });
+         },
+         0, 0, L"Error SetCallback", L"KORViewer", nullptr},
+        {L"no connected type",
+         [](CreateInterceptor &c) {
+             c.Replace(CLSID_SampleGrabber, [](REFIID iid, void **ppv) {
+                 return stage::CreateFaultyGrabber(stage::GRABBER_FAIL_CONNECTED_TYPE, iid, ppv);
+             });
+         },
+         0, 1, L"Error GetConnectedMediaType", L"KORViewer", nullptr},
+        {L"builder refuses the graph",
+         [](CreateInterceptor &c) { c.Replace(CLSID_CaptureGraphBuilder2, stage::CreateBuilderRefusingGraph); }, 0, 1,
+         L"Cannot give graph to builder!", L"PreviewVideo", L"InitCapFilters failed \n"},
+        {L"camera refuses the graph", [](CreateInterceptor &) {}, SIM_OP_FILTER_JOIN, 1,
+         L"Cannot add vidcap to filtergraph", L"PreviewVideo", L"InitCapFilters failed \n"},
+    };
+    Prepare(kDefaultScenario);
+    std::vector<std::wstring> rotBefore = GraphRotEntries();
+    for (const Case &c : cases) {
+        BoxRecorder boxes;
+        DebugCapture debug;
+        {
+            CreateInterceptor intercept;
+            c.stage(intercept);
+            if (c.simOp) {
+                ASSERT_EQ(1, SimInjectFaultFor(c.simOp, 0, E_FAIL, 0, 0, 1));
+            }
+            EXPECT_EQ(c.initResult, m_pManager->InitDShow(m_pMoniker)) << c.pszName;
+            SimClearFaults();
+        }
+        std::vector<RecordedBox> shown = boxes.Boxes();
+        if (c.pszBox) {
+            ASSERT_EQ(1u, shown.size()) << c.pszName;
+            EXPECT_EQ(c.pszBox, shown[0].text);
+            EXPECT_EQ(c.pszCaption, shown[0].caption);
+            EXPECT_EQ(nullptr, shown[0].hWndOwner);
+        } else {
+            EXPECT_TRUE(shown.empty()) << c.pszName;
+        }
+        if (c.pszLine) {
+            EXPECT_TRUE(debug.Contains(c.pszLine)) << c.pszName;
+        }
+        if (c.initResult == 0) {
+            EXPECT_TRUE(debug.Contains(L"BuildPreviewGraph Failed....\r\n")) << c.pszName;
+        }
+        // The build that goes on previews; every other leaves nothing behind.
+        m_pManager->DeInitDShow();
+        PumpMessages(100);
+        EXPECT_EQ(rotBefore, GraphRotEntries()) << c.pszName;
+        EXPECT_EQ(0, CameraState().filtersAlive) << c.pszName;
+    }
 }
