@@ -8,6 +8,7 @@
 #include <windows.h>
 
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "CaptureGuids.h"
@@ -458,4 +459,53 @@ TEST_F(CaptureFailures, PlatformObjectsThatFailInsideTheBuild) {
         EXPECT_EQ(rotBefore, GraphRotEntries()) << c.pszName;
         EXPECT_EQ(0, CameraState().filtersAlive) << c.pszName;
     }
+}
+
+TEST_F(CaptureFailures, StillPinThatCannotBeFoundAfterTheBranchIsBuilt) {
+    // How many category queries the still pin answers before the graph first
+    // runs in a normal build; the next one is the lookup of the still pin.
+    Prepare(kDefaultScenario);
+    SimLogClear();
+    ASSERT_EQ(1, m_pManager->InitDShow(m_pMoniker));
+    SimLogEntry run;
+    ASSERT_TRUE(SimLogFind(SIM_OP_FILTER_RUN, 0, &run));
+    int before = 0;
+    for (const SimLogEntry &entry : EntriesOf(SIM_OP_PIN_CATEGORY))
+        if (entry.seq < run.seq && entry.arg[0] == SIMCAM_PIN_STILL) ++before;
+    m_pManager->DeInitDShow();
+
+    BoxRecorder boxes;
+    ASSERT_EQ(1, SimInjectFaultFor(SIM_OP_PIN_CATEGORY, before + 1, E_FAIL, 0, 0, SIMCAM_PIN_STILL));
+    EXPECT_EQ(1, m_pManager->InitDShow(m_pMoniker));
+    SimClearFaults();
+    EXPECT_TRUE(boxes.Saw(L"Find Still Pin Failed", L"Tessaline"));
+    EXPECT_EQ(1u, boxes.Count());
+    EXPECT_EQ(nullptr, DShowManagerTestAccess::StillPin(*m_pManager));
+    EXPECT_TRUE(m_pManager->IsInitialized());
+}
+
+TEST_F(CaptureFailures, PropertyFramesOfTheFilters) {
+    Prepare(kDefaultScenario);
+    ASSERT_EQ(1, m_pManager->InitDShow(m_pMoniker));
+    // Wine's Video Renderer has no pages: nothing opens, the call returns.
+    m_pManager->ShowRendererPropPage();
+    // The capture filter's pages open in a modal frame of the window thread.
+    HWND hMain = m_pWindow->Window();
+    DWORD uiThread = GetCurrentThreadId();
+    bool sawFrame = false;
+    std::thread user([&] {
+        for (int i = 0; i < 200 && !sawFrame; ++i) {
+            Sleep(50);
+            HWND hFrame = FindFrameOf(uiThread, hMain);
+            if (!hFrame) continue;
+            sawFrame = true;
+            PostMessageW(hFrame, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED),
+                         reinterpret_cast<LPARAM>(GetDlgItem(hFrame, IDCANCEL)));
+        }
+        if (!sawFrame) EnumThreadWindows(uiThread, CancelThreadWindow, 0);
+    });
+    m_pManager->ShowCapFilterPropPage();
+    user.join();
+    EXPECT_TRUE(sawFrame);
+    EXPECT_TRUE(m_pManager->IsInitialized());
 }
