@@ -97,6 +97,7 @@ int ControlIndex(SimControlSet set, long lProperty) {
 HRESULT SimFilterQueryInterface(SimSourceFilter *pFilter, REFIID riid, void **ppv) {
     return pFilter->QueryInterface(riid, ppv);
 }
+
 ULONG SimFilterAddRef(SimSourceFilter *pFilter) { return pFilter->AddRef(); }
 ULONG SimFilterRelease(SimSourceFilter *pFilter) { return pFilter->Release(); }
 

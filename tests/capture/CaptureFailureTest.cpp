@@ -8,8 +8,10 @@
 #include <windows.h>
 
 #include <string>
+#include <thread>
 #include <vector>
 
+#include "CaptureGuids.h"
 #include "GraphFixture.h"
 #include "KORFwSw.h"
 #include "SampleGrabberCallback.h"
@@ -367,4 +369,143 @@ TEST_F(CaptureFailures, StillFormatThatThePinRefuses) {
     ASSERT_EQ(1, m_pManager->BuildPreviewGraph());
     ASSERT_EQ(1, m_pManager->StartPreview());
     EXPECT_EQ(2592, CameraState().stillWidth);
+}
+
+TEST_F(CaptureFailures, PlatformObjectsThatFailInsideTheBuild) {
+    struct Case {
+        const wchar_t *pszName;
+        std::function<void(CreateInterceptor &)> stage;
+        int simOp;  // a simulated-camera fault instead (0: none)
+        int initResult;
+        const wchar_t *pszBox;  // null: no box
+        const wchar_t *pszCaption;
+        const wchar_t *pszLine;  // a debug line that must be there (or null)
+    } cases[] = {
+        {L"grabber refuses the graph",
+         [](CreateInterceptor &c) { c.Replace(CLSID_SampleGrabber, stage::CreateRefusingFilter); }, 0, 0,
+         L"Error AddFilter SampleGrabber", L"KORViewer", nullptr},
+        {L"first null renderer refuses",
+         [](CreateInterceptor &c) {
+             c.Replace(CLSID_NullRenderer, [](REFIID iid, void **ppv) {
+                 static int s_made = 0;
+                 return ++s_made % 2 == 1
+                            ? stage::CreateRefusingFilter(iid, ppv)
+                            : CoCreateInstance(CLSID_NullRenderer, nullptr, CLSCTX_INPROC_SERVER, iid, ppv);
+             });
+         },
+         0, 0, L"Error Add Null Filter", L"KORViewer", nullptr},
+        {L"video renderer refuses",
+         [](CreateInterceptor &c) { c.Replace(CLSID_VideoRenderer, stage::CreateRefusingFilter); }, 0, 0, nullptr,
+         nullptr, L"InitCapFiltersFail .... \n"},
+        {L"no ISampleGrabber",
+         [](CreateInterceptor &c) {
+             c.Replace(CLSID_SampleGrabber, [](REFIID iid, void **ppv) {
+                 return stage::CreateFaultyGrabber(stage::GRABBER_NO_INTERFACE, iid, ppv);
+             });
+         },
+         0, 0, L"Error IID_ISampleGrabber", L"KORViewer", nullptr},
+        {L"SetCallback fails",
+         [](CreateInterceptor &c) {
+             c.Replace(CLSID_SampleGrabber, [](REFIID iid, void **ppv) {
+                 return stage::CreateFaultyGrabber(stage::GRABBER_FAIL_SETCALLBACK, iid, ppv);
+             });
+         },
+         0, 0, L"Error SetCallback", L"KORViewer", nullptr},
+        {L"no connected type",
+         [](CreateInterceptor &c) {
+             c.Replace(CLSID_SampleGrabber, [](REFIID iid, void **ppv) {
+                 return stage::CreateFaultyGrabber(stage::GRABBER_FAIL_CONNECTED_TYPE, iid, ppv);
+             });
+         },
+         0, 1, L"Error GetConnectedMediaType", L"KORViewer", nullptr},
+        {L"builder refuses the graph",
+         [](CreateInterceptor &c) { c.Replace(CLSID_CaptureGraphBuilder2, stage::CreateBuilderRefusingGraph); }, 0, 1,
+         L"Cannot give graph to builder!", L"PreviewVideo", L"InitCapFilters failed \n"},
+        {L"camera refuses the graph", [](CreateInterceptor &) {}, SIM_OP_FILTER_JOIN, 1,
+         L"Cannot add vidcap to filtergraph", L"PreviewVideo", L"InitCapFilters failed \n"},
+    };
+    Prepare(kDefaultScenario);
+    std::vector<std::wstring> rotBefore = GraphRotEntries();
+    for (const Case &c : cases) {
+        BoxRecorder boxes;
+        DebugCapture debug;
+        {
+            CreateInterceptor intercept;
+            c.stage(intercept);
+            if (c.simOp) {
+                ASSERT_EQ(1, SimInjectFaultFor(c.simOp, 0, E_FAIL, 0, 0, 1));
+            }
+            EXPECT_EQ(c.initResult, m_pManager->InitDShow(m_pMoniker)) << c.pszName;
+            SimClearFaults();
+        }
+        std::vector<RecordedBox> shown = boxes.Boxes();
+        if (c.pszBox) {
+            ASSERT_EQ(1u, shown.size()) << c.pszName;
+            EXPECT_EQ(c.pszBox, shown[0].text);
+            EXPECT_EQ(c.pszCaption, shown[0].caption);
+            EXPECT_EQ(nullptr, shown[0].hWndOwner);
+        } else {
+            EXPECT_TRUE(shown.empty()) << c.pszName;
+        }
+        if (c.pszLine) {
+            EXPECT_TRUE(debug.Contains(c.pszLine)) << c.pszName;
+        }
+        if (c.initResult == 0) {
+            EXPECT_TRUE(debug.Contains(L"BuildPreviewGraph Failed....\r\n")) << c.pszName;
+        }
+        // The build that goes on previews; every other leaves nothing behind.
+        m_pManager->DeInitDShow();
+        PumpMessages(100);
+        EXPECT_EQ(rotBefore, GraphRotEntries()) << c.pszName;
+        EXPECT_EQ(0, CameraState().filtersAlive) << c.pszName;
+    }
+}
+
+TEST_F(CaptureFailures, StillPinThatCannotBeFoundAfterTheBranchIsBuilt) {
+    // How many category queries the still pin answers before the graph first
+    // runs in a normal build; the next one is the lookup of the still pin.
+    Prepare(kDefaultScenario);
+    SimLogClear();
+    ASSERT_EQ(1, m_pManager->InitDShow(m_pMoniker));
+    SimLogEntry run;
+    ASSERT_TRUE(SimLogFind(SIM_OP_FILTER_RUN, 0, &run));
+    int before = 0;
+    for (const SimLogEntry &entry : EntriesOf(SIM_OP_PIN_CATEGORY))
+        if (entry.seq < run.seq && entry.arg[0] == SIMCAM_PIN_STILL) ++before;
+    m_pManager->DeInitDShow();
+
+    BoxRecorder boxes;
+    ASSERT_EQ(1, SimInjectFaultFor(SIM_OP_PIN_CATEGORY, before + 1, E_FAIL, 0, 0, SIMCAM_PIN_STILL));
+    EXPECT_EQ(1, m_pManager->InitDShow(m_pMoniker));
+    SimClearFaults();
+    EXPECT_TRUE(boxes.Saw(L"Find Still Pin Failed", L"Tessaline"));
+    EXPECT_EQ(1u, boxes.Count());
+    EXPECT_EQ(nullptr, DShowManagerTestAccess::StillPin(*m_pManager));
+    EXPECT_TRUE(m_pManager->IsInitialized());
+}
+
+TEST_F(CaptureFailures, PropertyFramesOfTheFilters) {
+    Prepare(kDefaultScenario);
+    ASSERT_EQ(1, m_pManager->InitDShow(m_pMoniker));
+    // Wine's Video Renderer has no pages: nothing opens, the call returns.
+    m_pManager->ShowRendererPropPage();
+    // The capture filter's pages open in a modal frame of the window thread.
+    HWND hMain = m_pWindow->Window();
+    DWORD uiThread = GetCurrentThreadId();
+    bool sawFrame = false;
+    std::thread user([&] {
+        for (int i = 0; i < 200 && !sawFrame; ++i) {
+            Sleep(50);
+            HWND hFrame = FindFrameOf(uiThread, hMain);
+            if (!hFrame) continue;
+            sawFrame = true;
+            PostMessageW(hFrame, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED),
+                         reinterpret_cast<LPARAM>(GetDlgItem(hFrame, IDCANCEL)));
+        }
+        if (!sawFrame) EnumThreadWindows(uiThread, CancelThreadWindow, 0);
+    });
+    m_pManager->ShowCapFilterPropPage();
+    user.join();
+    EXPECT_TRUE(sawFrame);
+    EXPECT_TRUE(m_pManager->IsInitialized());
 }

@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <mutex>
 
+#include "CaptureGuids.h"
 #include "CreateSeam.h"
 #include "MessageBoxSeam.h"
 #include "SimCamControl.h"
@@ -403,3 +404,210 @@ STDMETHODIMP FakeVideoWindow::QueryInterface(REFIID riid, void **ppv) {
     *ppv = nullptr;
     return E_NOINTERFACE;
 }
+
+// ---------------------------------------------------------------------------
+// Staged failures of the platform's objects
+
+namespace stage {
+namespace {
+
+// Reference counting of the heap objects below.
+class Counted {
+public:
+    virtual ~Counted() {}
+    ULONG Up() { return static_cast<ULONG>(InterlockedIncrement(&m_ref)); }
+    ULONG Down() {
+        LONG ref = InterlockedDecrement(&m_ref);
+        if (ref == 0) delete this;
+        return static_cast<ULONG>(ref);
+    }
+
+private:
+    LONG m_ref = 1;
+};
+
+class EmptyEnumPins : public IEnumPins, public Counted {
+public:
+    STDMETHODIMP QueryInterface(REFIID riid, void **ppv) override {
+        if (IsEqualIID(riid, IID_IUnknown) || IsEqualIID(riid, IID_IEnumPins)) {
+            *ppv = static_cast<IEnumPins *>(this);
+            AddRef();
+            return S_OK;
+        }
+        *ppv = nullptr;
+        return E_NOINTERFACE;
+    }
+    STDMETHODIMP_(ULONG) AddRef() override { return Up(); }
+    STDMETHODIMP_(ULONG) Release() override { return Down(); }
+    STDMETHODIMP Next(ULONG, IPin **, ULONG *pFetched) override {
+        if (pFetched) *pFetched = 0;
+        return S_FALSE;
+    }
+    STDMETHODIMP Skip(ULONG) override { return S_FALSE; }
+    STDMETHODIMP Reset() override { return S_OK; }
+    STDMETHODIMP Clone(IEnumPins **) override { return E_NOTIMPL; }
+};
+
+class RefusingFilter : public IBaseFilter, public Counted {
+public:
+    STDMETHODIMP QueryInterface(REFIID riid, void **ppv) override {
+        if (IsEqualIID(riid, IID_IUnknown) || IsEqualIID(riid, IID_IBaseFilter) || IsEqualIID(riid, IID_IMediaFilter) ||
+            IsEqualIID(riid, IID_IPersist)) {
+            *ppv = static_cast<IBaseFilter *>(this);
+            AddRef();
+            return S_OK;
+        }
+        *ppv = nullptr;
+        return E_NOINTERFACE;
+    }
+    STDMETHODIMP_(ULONG) AddRef() override { return Up(); }
+    STDMETHODIMP_(ULONG) Release() override { return Down(); }
+    STDMETHODIMP GetClassID(CLSID *) override { return E_NOTIMPL; }
+    STDMETHODIMP Stop() override { return S_OK; }
+    STDMETHODIMP Pause() override { return S_OK; }
+    STDMETHODIMP Run(REFERENCE_TIME) override { return S_OK; }
+    STDMETHODIMP GetState(DWORD, FILTER_STATE *pState) override {
+        *pState = State_Stopped;
+        return S_OK;
+    }
+    STDMETHODIMP SetSyncSource(IReferenceClock *) override { return S_OK; }
+    STDMETHODIMP GetSyncSource(IReferenceClock **ppClock) override {
+        *ppClock = nullptr;
+        return S_OK;
+    }
+    STDMETHODIMP EnumPins(IEnumPins **ppEnum) override {
+        *ppEnum = new EmptyEnumPins();
+        return S_OK;
+    }
+    STDMETHODIMP FindPin(LPCWSTR, IPin **) override { return VFW_E_NOT_FOUND; }
+    STDMETHODIMP QueryFilterInfo(FILTER_INFO *pInfo) override {
+        ZeroMemory(pInfo, sizeof(*pInfo));
+        return S_OK;
+    }
+    STDMETHODIMP JoinFilterGraph(IFilterGraph *pGraph, LPCWSTR) override { return pGraph ? E_FAIL : S_OK; }
+    STDMETHODIMP QueryVendorInfo(LPWSTR *) override { return E_NOTIMPL; }
+};
+
+class FaultyGrabber : public IBaseFilter, public ISampleGrabber, public Counted {
+public:
+    FaultyGrabber(GrabberFault fault, IBaseFilter *pInner) : m_fault(fault) {
+        m_inner.Assign(pInner);
+        pInner->QueryInterface(IID_ISampleGrabber, m_grabber.OutVoid());
+    }
+    STDMETHODIMP QueryInterface(REFIID riid, void **ppv) override {
+        if (IsEqualIID(riid, IID_IUnknown) || IsEqualIID(riid, IID_IBaseFilter) || IsEqualIID(riid, IID_IMediaFilter) ||
+            IsEqualIID(riid, IID_IPersist)) {
+            *ppv = static_cast<IBaseFilter *>(this);
+        } else if (IsEqualIID(riid, IID_ISampleGrabber) && m_fault != GRABBER_NO_INTERFACE) {
+            *ppv = static_cast<ISampleGrabber *>(this);
+        } else if (IsEqualIID(riid, IID_ISampleGrabber)) {
+            *ppv = nullptr;
+            return E_NOINTERFACE;
+        } else {
+            return m_inner->QueryInterface(riid, ppv);
+        }
+        AddRef();
+        return S_OK;
+    }
+    STDMETHODIMP_(ULONG) AddRef() override { return Up(); }
+    STDMETHODIMP_(ULONG) Release() override { return Down(); }
+    STDMETHODIMP GetClassID(CLSID *p) override { return m_inner->GetClassID(p); }
+    STDMETHODIMP Stop() override { return m_inner->Stop(); }
+    STDMETHODIMP Pause() override { return m_inner->Pause(); }
+    STDMETHODIMP Run(REFERENCE_TIME t) override { return m_inner->Run(t); }
+    STDMETHODIMP GetState(DWORD ms, FILTER_STATE *p) override { return m_inner->GetState(ms, p); }
+    STDMETHODIMP SetSyncSource(IReferenceClock *p) override { return m_inner->SetSyncSource(p); }
+    STDMETHODIMP GetSyncSource(IReferenceClock **pp) override { return m_inner->GetSyncSource(pp); }
+    STDMETHODIMP EnumPins(IEnumPins **pp) override { return m_inner->EnumPins(pp); }
+    STDMETHODIMP FindPin(LPCWSTR id, IPin **pp) override { return m_inner->FindPin(id, pp); }
+    STDMETHODIMP QueryFilterInfo(FILTER_INFO *p) override { return m_inner->QueryFilterInfo(p); }
+    STDMETHODIMP JoinFilterGraph(IFilterGraph *g, LPCWSTR n) override { return m_inner->JoinFilterGraph(g, n); }
+    STDMETHODIMP QueryVendorInfo(LPWSTR *p) override { return m_inner->QueryVendorInfo(p); }
+    STDMETHODIMP SetOneShot(BOOL b) override { return m_grabber->SetOneShot(b); }
+    STDMETHODIMP SetMediaType(const AM_MEDIA_TYPE *p) override { return m_grabber->SetMediaType(p); }
+    STDMETHODIMP GetConnectedMediaType(AM_MEDIA_TYPE *p) override {
+        return m_fault == GRABBER_FAIL_CONNECTED_TYPE ? VFW_E_NOT_CONNECTED : m_grabber->GetConnectedMediaType(p);
+    }
+    STDMETHODIMP SetBufferSamples(BOOL b) override { return m_grabber->SetBufferSamples(b); }
+    STDMETHODIMP GetCurrentBuffer(LONG *a, LONG *b) override { return m_grabber->GetCurrentBuffer(a, b); }
+    STDMETHODIMP GetCurrentSample(IMediaSample **pp) override { return m_grabber->GetCurrentSample(pp); }
+    STDMETHODIMP SetCallback(ISampleGrabberCB *p, LONG which) override {
+        return m_fault == GRABBER_FAIL_SETCALLBACK ? E_FAIL : m_grabber->SetCallback(p, which);
+    }
+
+private:
+    GrabberFault m_fault;
+    ComPtr<IBaseFilter> m_inner;
+    ComPtr<ISampleGrabber> m_grabber;
+};
+
+class BuilderRefusingGraph : public ICaptureGraphBuilder2, public Counted {
+public:
+    explicit BuilderRefusingGraph(ICaptureGraphBuilder2 *pInner) { m_inner.Assign(pInner); }
+    STDMETHODIMP QueryInterface(REFIID riid, void **ppv) override {
+        if (IsEqualIID(riid, IID_IUnknown) || IsEqualIID(riid, IID_ICaptureGraphBuilder2)) {
+            *ppv = static_cast<ICaptureGraphBuilder2 *>(this);
+            AddRef();
+            return S_OK;
+        }
+        *ppv = nullptr;
+        return E_NOINTERFACE;
+    }
+    STDMETHODIMP_(ULONG) AddRef() override { return Up(); }
+    STDMETHODIMP_(ULONG) Release() override { return Down(); }
+    STDMETHODIMP SetFiltergraph(IGraphBuilder *) override { return E_FAIL; }
+    STDMETHODIMP GetFiltergraph(IGraphBuilder **pp) override { return m_inner->GetFiltergraph(pp); }
+    STDMETHODIMP SetOutputFileName(const GUID *t, LPCOLESTR f, IBaseFilter **m, IFileSinkFilter **s) override {
+        return m_inner->SetOutputFileName(t, f, m, s);
+    }
+    STDMETHODIMP FindInterface(const GUID *c, const GUID *t, IBaseFilter *f, REFIID i, void **pp) override {
+        return m_inner->FindInterface(c, t, f, i, pp);
+    }
+    STDMETHODIMP RenderStream(const GUID *c, const GUID *t, IUnknown *s, IBaseFilter *i, IBaseFilter *k) override {
+        return m_inner->RenderStream(c, t, s, i, k);
+    }
+    STDMETHODIMP ControlStream(const GUID *c, const GUID *t, IBaseFilter *f, REFERENCE_TIME *a, REFERENCE_TIME *b,
+                               WORD x, WORD y) override {
+        return m_inner->ControlStream(c, t, f, a, b, x, y);
+    }
+    STDMETHODIMP AllocCapFile(LPCOLESTR f, DWORDLONG n) override { return m_inner->AllocCapFile(f, n); }
+    STDMETHODIMP CopyCaptureFile(LPOLESTR a, LPOLESTR b, int c, IAMCopyCaptureFileProgress *p) override {
+        return m_inner->CopyCaptureFile(a, b, c, p);
+    }
+    STDMETHODIMP FindPin(IUnknown *s, PIN_DIRECTION d, const GUID *c, const GUID *t, BOOL u, int n,
+                         IPin **pp) override {
+        return m_inner->FindPin(s, d, c, t, u, n, pp);
+    }
+
+private:
+    ComPtr<ICaptureGraphBuilder2> m_inner;
+};
+
+HRESULT HandOver(IUnknown *pObject, REFIID iid, void **ppv) {
+    HRESULT hr = pObject->QueryInterface(iid, ppv);
+    pObject->Release();
+    return hr;
+}
+
+}  // namespace
+
+HRESULT CreateRefusingFilter(REFIID iid, void **ppv) {
+    return HandOver(static_cast<IBaseFilter *>(new RefusingFilter()), iid, ppv);
+}
+
+HRESULT CreateFaultyGrabber(GrabberFault fault, REFIID iid, void **ppv) {
+    ComPtr<IBaseFilter> inner;
+    HRESULT hr = CoCreateInstance(CLSID_SampleGrabber, nullptr, CLSCTX_INPROC_SERVER, IID_IBaseFilter, inner.OutVoid());
+    if (FAILED(hr)) return hr;
+    return HandOver(static_cast<IBaseFilter *>(new FaultyGrabber(fault, inner.Get())), iid, ppv);
+}
+
+HRESULT CreateBuilderRefusingGraph(REFIID iid, void **ppv) {
+    ComPtr<ICaptureGraphBuilder2> inner;
+    HRESULT hr = CoCreateInstance(CLSID_CaptureGraphBuilder2, nullptr, CLSCTX_INPROC_SERVER, IID_ICaptureGraphBuilder2,
+                                  inner.OutVoid());
+    if (FAILED(hr)) return hr;
+    return HandOver(static_cast<ICaptureGraphBuilder2 *>(new BuilderRefusingGraph(inner.Get())), iid, ppv);
+}
+
+}  // namespace stage

@@ -268,4 +268,20 @@ private:
     LONG m_ref = 1;
 };
 
+// Filters and builders handed out through the creation seam to stage the
+// failures of the platform's own objects.
+namespace stage {
+
+// A filter that refuses to join a graph (AddFilter fails).
+HRESULT CreateRefusingFilter(REFIID iid, void **ppv);
+
+// The real Sample Grabber behind a wrapper that fails one of its calls.
+enum GrabberFault { GRABBER_NO_INTERFACE, GRABBER_FAIL_SETCALLBACK, GRABBER_FAIL_CONNECTED_TYPE };
+HRESULT CreateFaultyGrabber(GrabberFault fault, REFIID iid, void **ppv);
+
+// The real capture graph builder behind a wrapper whose SetFiltergraph fails.
+HRESULT CreateBuilderRefusingGraph(REFIID iid, void **ppv);
+
+}  // namespace stage
+
 #endif  // TESTS_CAPTURE_CAPTURETESTSUPPORT_H

@@ -20,6 +20,7 @@
 #include "decoder/Yuy2ToRgb.h"
 #include "ComCreate.h"
 #include "ComPtr.h"
+#include "MediaType.h"
 #include "picture/Picture.h"
 
 namespace {
@@ -75,7 +76,7 @@ HRESULT SetCaptureFormat(ICaptureGraphBuilder2 *pBuilder, IBaseFilter *pCamera, 
     if (FAILED(hr)) return hr;
     std::vector<BYTE> caps(static_cast<size_t>(nSize));
     for (int i = 0; i < nCount; ++i) {
-        AM_MEDIA_TYPE *pmt = nullptr;
+        MediaTypePtr pmt;
         if (FAILED(config->GetStreamCaps(i, &pmt, caps.data()))) continue;
         bool bMatch = IsEqualGUID(pmt->subtype, subtype) && IsEqualGUID(pmt->formattype, FORMAT_VideoInfo) &&
                       pmt->cbFormat >= sizeof(VIDEOINFOHEADER);
@@ -83,11 +84,7 @@ HRESULT SetCaptureFormat(ICaptureGraphBuilder2 *pBuilder, IBaseFilter *pCamera, 
             const VIDEOINFOHEADER *pvi = reinterpret_cast<const VIDEOINFOHEADER *>(pmt->pbFormat);
             bMatch = pvi->bmiHeader.biWidth == WIDTH && pvi->bmiHeader.biHeight == HEIGHT;
         }
-        if (bMatch) hr = config->SetFormat(pmt);
-        if (pmt->cbFormat) CoTaskMemFree(pmt->pbFormat);
-        if (pmt->pUnk) pmt->pUnk->Release();
-        CoTaskMemFree(pmt);
-        if (bMatch) return hr;
+        if (bMatch) return config->SetFormat(pmt.Get());
     }
     return VFW_E_NO_ACCEPTABLE_TYPES;
 }
@@ -110,12 +107,9 @@ HRESULT FirstPin(IBaseFilter *pFilter, PIN_DIRECTION dir, IPin **ppPin) {
 
 // Subtype of the media type on the pin's connection (GUID_NULL when none).
 GUID ConnectedSubtype(IPin *pPin) {
-    AM_MEDIA_TYPE mt = {};
-    if (FAILED(pPin->ConnectionMediaType(&mt))) return GUID_NULL;
-    const GUID subtype = mt.subtype;
-    if (mt.cbFormat) CoTaskMemFree(mt.pbFormat);
-    if (mt.pUnk) mt.pUnk->Release();
-    return subtype;
+    MediaTypeHolder mt;
+    if (FAILED(pPin->ConnectionMediaType(mt.Get()))) return GUID_NULL;
+    return mt->subtype;
 }
 
 // The filter of the graph with this class, if any (no reference kept: the
