@@ -1,7 +1,10 @@
 #!/usr/bin/env bash
 # Builds and runs the benchmarks under Wine: the simulated camera's picture
 # (capture frame times and CPU share at 30 fps, still times), the viewer's
-# YUY2 still conversion against a memcpy, and the camera as a device.
+# YUY2 still conversion against a memcpy, the camera as a device, the
+# viewer's capture subsystem (still files, still times, start-up, preview CPU
+# share) and its shell (message round trip while autofocus keeps failing,
+# start-up to the first preview frame, Enter to the still file).
 set -euo pipefail
 source "$(dirname "${BASH_SOURCE[0]}")/common.sh"
 
@@ -18,3 +21,9 @@ kor_register_simcam
 kor_log "camera benchmark ($KOR_ARCH)"
 kor_start_display
 kor_wine "$KOR_BUILD/bin/camera_bench.exe"
+kor_log "capture benchmark ($KOR_ARCH)"
+kor_wine "$KOR_BUILD/bin/capture_bench.exe"
+if [ -f "$KOR_BUILD/bin/viewer_bench.exe" ]; then
+  kor_log "viewer benchmark ($KOR_ARCH)"
+  kor_wine "$KOR_BUILD/bin/viewer_bench.exe"
+fi

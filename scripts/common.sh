@@ -136,6 +136,18 @@ kor_stop_display() {
 
 kor_wine() { "$KOR_WINE" "$@"; }
 
+# Wine makes the prefix's Desktop a link to the host user's home directory;
+# the viewer writes its stills to the desktop, so a prefix of ours gets a
+# Desktop folder of its own instead.
+kor_own_desktop() {
+  local desktop
+  for desktop in "$WINEPREFIX"/drive_c/users/*/Desktop; do
+    if [ -L "$desktop" ]; then
+      rm -f "$desktop" && mkdir -p "$desktop"
+    fi
+  done
+}
+
 # Creates the prefix on first use and keeps one wineserver alive for the run.
 kor_prepare_prefix() {
   if [ ! -f "$WINEPREFIX/system.reg" ]; then
@@ -143,6 +155,7 @@ kor_prepare_prefix() {
     mkdir -p "$WINEPREFIX"
     kor_wine wineboot -i >/dev/null 2>&1 || true
     wineserver -w
+    kor_own_desktop
   fi
   wineserver -p >/dev/null 2>&1 </dev/null || true
   # Start the prefix's services now, detached from our output: a Wine

@@ -44,6 +44,10 @@ BOOL CALLBACK SendToWindow(HWND hWnd, LPARAM lParam) {
 }  // namespace
 
 extern "C" SIMCAM_API int SimBroadcastDeviceChange(int camera, int arrived) {
+    return SimBroadcastDeviceChangeEx(camera, arrived, 0);
+}
+
+extern "C" SIMCAM_API int SimBroadcastDeviceChangeEx(int camera, int arrived, DWORD flags) {
     WCHAR szPath[sizeof(SimCamera::devicePath) / sizeof(WCHAR)];
     {
         SimStateGuard state;
@@ -54,6 +58,7 @@ extern "C" SIMCAM_API int SimBroadcastDeviceChange(int camera, int arrived) {
 
     size_t cchPath = 0;
     (void)StringCchLengthW(szPath, ARRAYSIZE(szPath), &cchPath);
+    if (flags & SIM_NOTIFY_UPPERCASE) (void)CharUpperBuffW(szPath, static_cast<DWORD>(cchPath));
     // The name runs past the declared one-character array: the record's size
     // covers the whole path and its terminator.
     const size_t cbRecord = offsetof(DEV_BROADCAST_DEVICEINTERFACE_W, dbcc_name) + (cchPath + 1) * sizeof(WCHAR);
@@ -68,6 +73,7 @@ extern "C" SIMCAM_API int SimBroadcastDeviceChange(int camera, int arrived) {
 
     BroadcastContext ctx = {static_cast<WPARAM>(arrived ? DBT_DEVICEARRIVAL : DBT_DEVICEREMOVECOMPLETE), pRecord};
     (void)EnumWindows(SendToWindow, reinterpret_cast<LPARAM>(&ctx));
+    if (flags & SIM_NOTIFY_TWICE) (void)EnumWindows(SendToWindow, reinterpret_cast<LPARAM>(&ctx));
     delete[] pBuffer;
     return 1;
 }

@@ -4,7 +4,7 @@
 //
 //   # a comment (also ';'); blank lines are ignored. There are no comments
 //   # after a value: device paths contain '#'.
-//   [camera]                      one section per camera, at most 8; the
+//   [camera]                      one section per camera, at most 16; the
 //   name = Tessaline 5MPixel Cam  order of the sections is the camera index
 //   firmware = 7
 //
@@ -715,7 +715,7 @@ bool ParseLine(ParseContext *pCtx, char *pszLine) {
         char *pszSection = Trim(pszText + 1);
         if (!EqualNoCase(pszSection, "camera")) return Fail(pCtx, "unknown section", pszSection);
         CloseSection(pCtx);
-        if (pCtx->cameraCount >= SIMCAM_MAX_CAMERAS) return Fail(pCtx, "more than 8 cameras at", "[camera]");
+        if (pCtx->cameraCount >= SIMCAM_MAX_CAMERAS) return Fail(pCtx, "more than 16 cameras at", "[camera]");
         OpenSection(pCtx);
         return true;
     }

@@ -29,7 +29,7 @@ extern "C" {
 #define SIMCAM_API __declspec(dllimport)
 #endif
 
-#define SIMCAM_MAX_CAMERAS 8
+#define SIMCAM_MAX_CAMERAS 16
 #define SIMCAM_MAX_LOG     4096
 
 /* Operations, as logged and as targets of fault injection: the component's
@@ -174,6 +174,12 @@ SIMCAM_API int SimGetCameraState(int camera, SimCameraState *state);
    only changes the state; call this after it. Windows of other processes get
    a copy of the record. Returns 1, or 0 for a bad index. */
 SIMCAM_API int SimBroadcastDeviceChange(int camera, int arrived);
+/* The same with options: SIM_NOTIFY_UPPERCASE sends the device path in
+   capitals, as Windows itself reports interface paths; SIM_NOTIFY_TWICE
+   announces the change twice, as a device with two capture interfaces does. */
+#define SIM_NOTIFY_UPPERCASE 0x1
+#define SIM_NOTIFY_TWICE     0x2
+SIMCAM_API int SimBroadcastDeviceChangeEx(int camera, int arrived, DWORD flags);
 
 /* The call log: a ring of the latest SIMCAM_MAX_LOG calls. Once it is full
    the oldest entries are overwritten; seq keeps counting. */

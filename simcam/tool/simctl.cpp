@@ -4,7 +4,9 @@
 //   simctl run <file> <program> [args...]  load a scenario, run a program on it,
 //                                          keep the cameras until it exits, then
 //                                          go back to the default camera
-//   simctl plug <n> | unplug <n>           plug camera n in or out and announce it
+//   simctl plug <n> | unplug <n> [upper] [twice]
+//                                          plug camera n in or out and announce
+//                                          it (the path in capitals; twice)
 //   simctl flash on|off [n]                connect or disconnect camera n's flash
 //   simctl state [n]                       show camera n (all cameras without n)
 //   simctl list                            list the scenario's cameras
@@ -65,7 +67,7 @@ int Usage() {
     PrintError(
         L"usage: simctl scenario <file>\n"
         L"       simctl run <file> <program> [arguments...]\n"
-        L"       simctl plug <n> | unplug <n>\n"
+        L"       simctl plug <n> | unplug <n> [upper] [twice]\n"
         L"       simctl flash on|off [n]\n"
         L"       simctl state [n]\n"
         L"       simctl list\n");
@@ -194,14 +196,24 @@ int CommandList() {
 
 int CommandPlug(int argc, WCHAR **argv, bool bPlug) {
     int iCamera = 0;
-    if (argc != 3) return Usage();
-    if (!CameraArgument(argc, argv, 2, &iCamera)) return EXIT_FAILED;
+    if (argc < 3 || argc > 5) return Usage();
+    DWORD dwFlags = 0;
+    for (int i = 3; i < argc; ++i) {
+        if (lstrcmpiW(argv[i], L"upper") == 0) {
+            dwFlags |= SIM_NOTIFY_UPPERCASE;
+        } else if (lstrcmpiW(argv[i], L"twice") == 0) {
+            dwFlags |= SIM_NOTIFY_TWICE;
+        } else {
+            return Usage();
+        }
+    }
+    if (!CameraArgument(3, argv, 2, &iCamera)) return EXIT_FAILED;
     if (!SimPlug(iCamera, bPlug ? 1 : 0)) {
         PrintError(L"simctl: camera %d could not be %s\n", iCamera, bPlug ? L"plugged in" : L"unplugged");
         return EXIT_FAILED;
     }
     // The enumeration has changed; now tell the windows, as the system would.
-    if (!SimBroadcastDeviceChange(iCamera, bPlug ? 1 : 0)) {
+    if (!SimBroadcastDeviceChangeEx(iCamera, bPlug ? 1 : 0, dwFlags)) {
         PrintError(L"simctl: the device change of camera %d could not be announced\n", iCamera);
         return EXIT_FAILED;
     }

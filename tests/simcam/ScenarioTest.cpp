@@ -248,12 +248,12 @@ TEST(Scenario, BadTextsAreRefusedAndLeaveTheStateAlone) {
 
 TEST(Scenario, LimitsOnCamerasFormatsAndLineLength) {
     StatePtr pState = NewState();
-    std::string nine;
-    for (int i = 0; i < 9; ++i) nine += "[camera]\n";
-    EXPECT_FALSE(SimParseScenario(pState.get(), nine.c_str()));
-    EXPECT_STREQ("line 9: more than 8 cameras at '[camera]'", pState->lastError);
-    EXPECT_TRUE(SimParseScenario(pState.get(), nine.c_str() + strlen("[camera]\n")));
-    EXPECT_EQ(8, pState->cameraCount);
+    std::string seventeen;
+    for (int i = 0; i < 17; ++i) seventeen += "[camera]\n";
+    EXPECT_FALSE(SimParseScenario(pState.get(), seventeen.c_str()));
+    EXPECT_STREQ("line 17: more than 16 cameras at '[camera]'", pState->lastError);
+    EXPECT_TRUE(SimParseScenario(pState.get(), seventeen.c_str() + strlen("[camera]\n")));
+    EXPECT_EQ(16, pState->cameraCount);
 
     std::string caps = "[camera]\ncapture = MJPG 16x16";
     for (int i = 1; i < SIM_MAX_CAPS; ++i) caps += ", MJPG 16x16";

@@ -1,0 +1,118 @@
+// GraphFixture.h - the fixture of the graph tests on the simulated camera:
+// a scenario, the first video-input device, a main window with a status bar
+// and a capture manager for it; helpers to take a still and rebuild.
+#ifndef TESTS_CAPTURE_GRAPHFIXTURE_H
+#define TESTS_CAPTURE_GRAPHFIXTURE_H
+
+#include <gtest/gtest.h>
+
+#include <windows.h>
+
+#include <algorithm>
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "CaptureTestSupport.h"
+#include "Dshow.h"
+#include "SimCamControl.h"
+
+inline const char kDefaultScenario[] =
+    "[camera]\n"
+    "name = Tessaline 5MPixel Cam\n"
+    "brightness = 140\ncontrast = 40\nsaturation = 70\nsharpness = 30\ngamma = 120\n"
+    "white_balance = 5000\nwhite_balance_auto = no\nexposure = -6\nexposure_auto = yes\n";
+
+// The visible dialog window of the window thread that is not the main window.
+struct FrameSearch {
+    HWND hMain;
+    HWND hFound;
+};
+
+inline BOOL CALLBACK MatchFrame(HWND hWnd, LPARAM lParam) {
+    FrameSearch *pSearch = reinterpret_cast<FrameSearch *>(lParam);
+    WCHAR szClass[16] = L"";
+    GetClassNameW(hWnd, szClass, 16);
+    if (hWnd == pSearch->hMain || !IsWindowVisible(hWnd) || lstrcmpW(szClass, L"#32770") != 0) return TRUE;
+    pSearch->hFound = hWnd;
+    return FALSE;
+}
+
+inline HWND FindFrameOf(DWORD threadId, HWND hMain) {
+    FrameSearch search = {hMain, nullptr};
+    EnumThreadWindows(threadId, MatchFrame, reinterpret_cast<LPARAM>(&search));
+    return search.hFound;
+}
+
+inline BOOL CALLBACK CancelThreadWindow(HWND hWnd, LPARAM) {
+    PostMessageW(hWnd, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), 0);
+    return TRUE;
+}
+
+inline size_t CountOf(const std::vector<std::wstring> &names, const std::wstring &name) {
+    return static_cast<size_t>(std::count(names.begin(), names.end(), name));
+}
+
+class CaptureGraph : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_TRUE(SUCCEEDED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED)));
+        ResetCaptureProcessState();
+    }
+    void TearDown() override {
+        if (m_pManager) {
+            m_pManager->DeInitDShow();
+            delete m_pManager;
+        }
+        if (m_pMoniker) m_pMoniker->Release();
+        m_pWindow.reset();
+        ResetCaptureProcessState();
+        CoUninitialize();
+    }
+
+    // Loads the scenario, lists the camera and makes a manager for the window.
+    void Prepare(const char *pszScenario) {
+        ASSERT_TRUE(LoadCameraScenario(pszScenario)) << SimLastError();
+        m_pMoniker = FirstVideoMoniker();
+        ASSERT_NE(nullptr, m_pMoniker);
+        m_pWindow.reset(new TestMainWindow(640, 500));
+        m_pManager = DShowManager::GetInstance();
+        ASSERT_NE(nullptr, m_pManager);
+        m_pManager->SetMainWindow(m_pWindow->Window());
+        m_pManager->SetStatusBar(m_pWindow->StatusBar());
+    }
+
+    IGraphBuilder *Graph() { return DShowManagerTestAccess::Graph(*m_pManager); }
+
+    size_t RotEntriesOfGraph() { return CountOf(GraphRotEntries(), RotNameFor(Graph())); }
+
+    // Fires a still and waits until its file is written.
+    bool TakeStill() {
+        LONG before = StillsDelivered();
+        if (FAILED(m_pManager->StillTrigger())) return false;
+        return PumpUntil([&] { return m_pManager->GetStillState() == 2 && StillsDelivered() > before; }, 10000);
+    }
+
+    LONG StillsDelivered() {
+        SimCameraState state;
+        ZeroMemory(&state, sizeof(state));
+        SimGetCameraState(0, &state);
+        return state.stillsDelivered;
+    }
+
+    // The rebuild cycle of a format change.
+    void Rebuild(const std::function<void()> &change) {
+        EXPECT_EQ(1, m_pManager->StopPreview());
+        m_pManager->DismantleGraph();
+        change();
+        ASSERT_EQ(1, m_pManager->BuildPreviewGraph());
+        ASSERT_EQ(1, m_pManager->StartPreview());
+    }
+
+    IMoniker *m_pMoniker = nullptr;
+    std::unique_ptr<TestMainWindow> m_pWindow;
+    DShowManager *m_pManager = nullptr;
+};
+
+#endif  // TESTS_CAPTURE_GRAPHFIXTURE_H

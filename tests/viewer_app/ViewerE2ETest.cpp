@@ -1,0 +1,177 @@
+// ViewerE2ETest.cpp - the real KORViewer.exe, whole roads: start-up to the
+// first still by the Enter key, unplug and replug of the camera with
+// simctl.exe, the flash question, the Alt accelerator, and shutdown leaving
+// no process behind. Keys are typed with SendInput into the foreground main
+// window; the status bar is read through a buffer in the viewer's process.
+//
+// The cameras are registered with the system device enumerator and plugged
+// with notifications to every window of the prefix, so this test runs alone.
+#include <windows.h>
+#include <shlobj.h>
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <string>
+#include <vector>
+
+#include "SimCamControl.h"
+#include "UiProbe.h"
+#include "ViewerProcess.h"
+#include "simcam_tool/ToolRunner.h"
+
+namespace {
+
+const int CMD_GET_STILL = 32777;
+const int CMD_SELECT_FIRST = 1015;
+const wchar_t kFlashQuestion[] =
+    L"The flash is not detected. Please check your connection.\r\n  Do you wish to capture picture anyway?\r\n";
+
+std::string Narrow(const std::wstring &text) { return std::string(text.begin(), text.end()); }
+
+SimCameraState CameraState(int iCamera) {
+    SimCameraState state = {};
+    EXPECT_TRUE(SimGetCameraState(iCamera, &state));
+    return state;
+}
+
+// The stills the viewer writes land on the prefix's desktop.
+std::wstring DesktopPath() {
+    wchar_t szPath[MAX_PATH] = L"";
+    SHGetSpecialFolderPathW(nullptr, szPath, CSIDL_DESKTOPDIRECTORY, FALSE);
+    return szPath;
+}
+
+std::vector<std::wstring> Stills() {
+    std::vector<std::wstring> files;
+    const wchar_t *apszPatterns[] = {L"\\*.jpg", L"\\*.bmp"};
+    for (const wchar_t *pszPattern : apszPatterns) {
+        WIN32_FIND_DATAW fd;
+        HANDLE hFind = FindFirstFileW((DesktopPath() + pszPattern).c_str(), &fd);
+        if (hFind == INVALID_HANDLE_VALUE) continue;
+        do {
+            files.push_back(fd.cFileName);
+        } while (FindNextFileW(hFind, &fd));
+        FindClose(hFind);
+    }
+    return files;
+}
+
+void RemoveStills() {
+    for (const std::wstring &file : Stills()) DeleteFileW((DesktopPath() + L"\\" + file).c_str());
+}
+
+size_t CountLines(const std::vector<std::wstring> &lines, const std::wstring &line) {
+    return static_cast<size_t>(std::count(lines.begin(), lines.end(), line));
+}
+
+bool FramesFlowing(int iCamera) {
+    LONG lBefore = CameraState(iCamera).framesDelivered;
+    Sleep(700);
+    return CameraState(iCamera).framesDelivered > lBefore;
+}
+
+class ViewerE2ETest : public testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_EQ(0, CountViewerProcesses()) << "a viewer is left from before";
+        RemoveStills();
+    }
+    void TearDown() override {
+        RemoveStills();
+        SimLoadDefaultScenario();
+    }
+
+    void Simctl(const std::wstring &arguments) {
+        ToolResult result = RunSimctl(arguments);
+        ASSERT_TRUE(result.bStarted);
+        ASSERT_EQ(0u, result.dwExitCode) << Narrow(arguments) << ": " << result.output;
+    }
+};
+
+TEST_F(ViewerE2ETest, StartupStillByEnterUnplugReplugAndShutdown) {
+    ASSERT_TRUE(SimLoadScenarioFile(ScenarioPath(L"default.txt").c_str())) << SimLastError();
+    ViewerProcess viewer;
+    ASSERT_TRUE(viewer.Start());
+    EXPECT_EQ(L"KOR Viewer", WindowText(viewer.Main()));
+    EXPECT_EQ(1, CountViewerProcesses());
+
+    // The preview runs and the status bar shows its resolution.
+    EXPECT_TRUE(WaitFor([&] { return viewer.Status(0) == L"Resolution : 640x480"; }, 15000))
+        << Narrow(viewer.Status(0));
+    EXPECT_TRUE(FramesFlowing(0));
+
+    // Enter, typed into the focused main window, takes a still.
+    ASSERT_TRUE(viewer.Focus());
+    LONG lStills = CameraState(0).stillsDelivered;
+    ASSERT_TRUE(viewer.TypeKey(VK_RETURN));
+    EXPECT_TRUE(WaitFor([&] { return CameraState(0).stillsDelivered > lStills; }, 15000));
+    EXPECT_TRUE(WaitFor([&] { return Stills().size() == 1; }, 15000));
+    EXPECT_TRUE(WaitFor([&] { return viewer.Status(2).find(L"Still Captured in ") == 0; }, 5000))
+        << Narrow(viewer.Status(2));
+
+    // Alt with "/" opens About, as the accelerator table says. Wine matches
+    // an ASCII accelerator on the key-down whose virtual key equals the
+    // character ('/' is 0x2F), not on WM_SYSCHAR as Windows does, so the key
+    // typed is the one with that code.
+    ASSERT_TRUE(viewer.Focus());
+    ASSERT_TRUE(viewer.TypeKey(L'/', true));
+    HWND hAbout = WaitForDialog(viewer.ProcessId(), L"About");
+    ASSERT_NE(nullptr, hAbout);
+    EXPECT_TRUE(AnswerDialog(hAbout, IDOK));
+
+    // Unplugged: the graph goes, no frames flow. Plugged back: listed, but
+    // no preview until the camera is chosen from the Devices menu.
+    Simctl(L"unplug 0");
+    EXPECT_TRUE(WaitFor([&] { return !FramesFlowing(0); }, 5000));
+    Simctl(L"plug 0");
+    EXPECT_FALSE(FramesFlowing(0));
+    viewer.PostCommand(CMD_SELECT_FIRST);
+    EXPECT_TRUE(WaitFor([&] { return FramesFlowing(0); }, 15000));
+    EXPECT_TRUE(WaitFor([&] { return viewer.Status(0) == L"Resolution : 640x480"; }, 5000));
+
+    // File > Exit: the process ends with 0 and nothing of it is left.
+    ASSERT_TRUE(viewer.Exit());
+    EXPECT_EQ(0, CountViewerProcesses());
+    const DebuggerRunResult &result = viewer.Result();
+    EXPECT_TRUE(result.bFinished);
+    EXPECT_EQ(0u, result.dwExitCode);
+    EXPECT_EQ(1u, CountLines(result.lines, L"gpRegisterDeviceNotification succeed ..\r\n"));
+    EXPECT_EQ(1u, CountLines(result.lines, L"DBT_DEVICEREMOVECOMPLETE...\r\n"));
+    EXPECT_EQ(1u, CountLines(result.lines, L"DBT_DEVICEARRIVAL...\r\n"));
+    // The only camera gone: discovery finds an empty category.
+    EXPECT_EQ(1u, CountLines(result.lines, L"DeviceManager::DetectDevice -- false \n"));
+    EXPECT_EQ(1u, CountLines(result.lines, L"Monikers are diff\r\n"));
+    EXPECT_GE(CountLines(result.lines, L"DeInitDShow....\r\n"), 2u);
+    EXPECT_FALSE(FramesFlowing(0));
+}
+
+TEST_F(ViewerE2ETest, FlashQuestionCancelAndOkFromTheMenu) {
+    ASSERT_TRUE(SimLoadScenarioFile(ScenarioPath(L"no-flash.txt").c_str())) << SimLastError();
+    ViewerProcess viewer;
+    ASSERT_TRUE(viewer.Start());
+    ASSERT_TRUE(WaitFor([&] { return FramesFlowing(0); }, 15000));
+
+    LONG lStills = CameraState(0).stillsDelivered;
+    viewer.PostCommand(CMD_GET_STILL);
+    HWND hBox = WaitForDialog(viewer.ProcessId(), L"KORView");
+    ASSERT_NE(nullptr, hBox);
+    EXPECT_EQ(kFlashQuestion, MessageBoxText(hBox));
+    EXPECT_EQ((std::vector<int>{IDOK, IDCANCEL}), MessageBoxButtons(hBox));
+    EXPECT_TRUE(AnswerDialog(hBox, IDCANCEL));
+    Sleep(1500);
+    EXPECT_EQ(lStills, CameraState(0).stillsDelivered);
+    EXPECT_TRUE(Stills().empty());
+
+    viewer.PostCommand(CMD_GET_STILL);
+    hBox = WaitForDialog(viewer.ProcessId(), L"KORView");
+    ASSERT_NE(nullptr, hBox);
+    EXPECT_TRUE(AnswerDialog(hBox, IDOK));
+    EXPECT_TRUE(WaitFor([&] { return CameraState(0).stillsDelivered > lStills; }, 15000));
+    EXPECT_TRUE(WaitFor([&] { return Stills().size() == 1; }, 15000));
+
+    ASSERT_TRUE(viewer.Exit());
+    EXPECT_EQ(0, CountViewerProcesses());
+}
+
+}  // namespace

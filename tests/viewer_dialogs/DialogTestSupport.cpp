@@ -1,0 +1,113 @@
+// DialogTestSupport.cpp - recorded message boxes, message pumping and the
+// main window's values for the dialog tests.
+#include "DialogTestSupport.h"
+
+#include <objbase.h>
+#include <commctrl.h>
+
+#include <gtest/gtest.h>
+
+#include <string.h>
+
+#include "AppGlobals.h"
+#include "Dialogs.h"
+#include "MessageBoxSeam.h"
+
+// The main window's values; the dialogs read them, the tests set them.
+HINSTANCE g_hInst = nullptr;
+HWND g_hWndMain = nullptr;
+WCHAR g_szStillPath[STILL_PATH_CCH];
+
+namespace {
+
+std::vector<RecordedBox> g_Boxes;
+int g_BoxAnswer = IDOK;
+
+int CALLBACK RecordBox(HWND hWndOwner, LPCWSTR pszText, LPCWSTR pszCaption, UINT uType) {
+    g_Boxes.push_back(RecordedBox{hWndOwner, pszText ? pszText : L"", pszCaption ? pszCaption : L"", uType});
+    return g_BoxAnswer;
+}
+
+struct FindContext {
+    HWND hOwner;
+    std::wstring caption;
+    std::vector<HWND> found;
+};
+
+BOOL CALLBACK CollectWindow(HWND hWnd, LPARAM lParam) {
+    FindContext *pContext = reinterpret_cast<FindContext *>(lParam);
+    DWORD pid = 0;
+    GetWindowThreadProcessId(hWnd, &pid);
+    if (pid != GetCurrentProcessId()) return TRUE;
+    if (pContext->hOwner && GetWindow(hWnd, GW_OWNER) != pContext->hOwner) return TRUE;
+    if (WindowText(hWnd) == pContext->caption) pContext->found.push_back(hWnd);
+    return TRUE;
+}
+
+}  // namespace
+
+MessageBoxRecorder::MessageBoxRecorder(int answer) {
+    g_Boxes.clear();
+    g_BoxAnswer = answer;
+    SetKorMessageBoxHook(RecordBox);
+}
+
+MessageBoxRecorder::~MessageBoxRecorder() { SetKorMessageBoxHook(nullptr); }
+
+const std::vector<RecordedBox> &MessageBoxRecorder::Boxes() const { return g_Boxes; }
+
+void MessageBoxRecorder::Clear() { g_Boxes.clear(); }
+
+void PumpMessages(DWORD ms) {
+    const DWORD start = GetTickCount();
+    do {
+        MSG msg;
+        while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+            TranslateMessage(&msg);
+            DispatchMessageW(&msg);
+        }
+        Sleep(5);
+    } while (GetTickCount() - start < ms);
+}
+
+std::wstring WindowText(HWND hWnd) {
+    WCHAR szText[1024] = L"";
+    GetWindowTextW(hWnd, szText, ARRAYSIZE(szText));
+    return szText;
+}
+
+std::wstring ItemText(HWND hDlg, int id) { return WindowText(GetDlgItem(hDlg, id)); }
+
+std::wstring ProgramFolder() {
+    WCHAR szPath[MAX_PATH] = L"";
+    GetModuleFileNameW(nullptr, szPath, ARRAYSIZE(szPath));
+    std::wstring path(szPath);
+    return path.substr(0, path.find_last_of(L"\\/") + 1);
+}
+
+std::vector<HWND> FindOwnedWindows(HWND hOwner, const std::wstring &caption) {
+    FindContext context{hOwner, caption, {}};
+    EnumWindows(CollectWindow, reinterpret_cast<LPARAM>(&context));
+    return context.found;
+}
+
+// The child of the debugger test: the start-up version line, nothing else.
+const char kChildLogVersionArg[] = "--log-file-version";
+
+// COM apartment-threaded on the test thread, like the viewer's window thread.
+int main(int argc, char **argv) {
+    if (argc > 1 && strcmp(argv[1], kChildLogVersionArg) == 0) {
+        LogFileVersion();
+        return 0;
+    }
+    ::testing::InitGoogleTest(&argc, argv);
+    (void)CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
+    INITCOMMONCONTROLSEX icc = {sizeof(icc), ICC_BAR_CLASSES | ICC_STANDARD_CLASSES};
+    InitCommonControlsEx(&icc);
+    g_hInst = GetModuleHandleW(nullptr);
+    g_hLabelFont = CreateFontW(15, 0, 0, 0, FW_BOLD, FALSE, FALSE, FALSE, OEM_CHARSET, OUT_DEFAULT_PRECIS,
+                               CLIP_DEFAULT_PRECIS, CLEARTYPE_QUALITY, 0, L"Arial");
+    const int result = RUN_ALL_TESTS();
+    CoUninitialize();
+    return result;
+}

@@ -1,0 +1,333 @@
+// StillPinTest.cpp - the Still Pin Properties dialog: the format lists (only
+// MJPG and YUY2 entries, widest first, at most five subtypes), the typed
+// size parser, and the dialog's boxes against the simulated camera's still
+// pin through the capture manager.
+#include <windows.h>
+#include <dshow.h>
+#include <strsafe.h>
+
+#include <gtest/gtest.h>
+
+#include <climits>
+#include <string>
+#include <vector>
+
+#include "AppGlobals.h"
+#include "ComPtr.h"
+#include "DebugCapture.h"
+#include "DialogTestSupport.h"
+#include "Dialogs.h"
+#include "Dshow.h"
+#include "SimCamControl.h"
+#include "resource.h"
+
+namespace {
+
+StillFormat Format(const WCHAR *pszSubType, int width, int height) {
+    StillFormat format = {};
+    (void)StringCchCopyNW(format.Compression, 5, pszSubType, 4);
+    format.Width = width;
+    format.Height = height;
+    return format;
+}
+
+std::wstring Describe(const StillFormat &format) {
+    return std::wstring(format.Compression) + L" " + std::to_wstring(format.Width) + L"x" +
+           std::to_wstring(format.Height);
+}
+
+}  // namespace
+
+TEST(StillFormatLists, SubtypesApartWidestFirstEqualWidthsInCapabilityOrder) {
+    std::vector<StillFormat> formats = {Format(L"YUY2", 640, 480),  Format(L"YUY2", 2592, 1944),
+                                        Format(L"MJPG", 1280, 960), Format(L"MJPG", 2592, 1944),
+                                        Format(L"YUY2", 1280, 960), Format(L"MJPG", 1280, 720)};
+    int mjpgCount = -1;
+    ASSERT_EQ(6, ArrangeStillFormats(formats.data(), static_cast<int>(formats.size()), &mjpgCount));
+    EXPECT_EQ(3, mjpgCount);
+    const WCHAR *expected[] = {L"MJPG 2592x1944", L"MJPG 1280x960", L"MJPG 1280x720",
+                               L"YUY2 2592x1944", L"YUY2 1280x960", L"YUY2 640x480"};
+    for (int i = 0; i < 6; ++i) EXPECT_EQ(expected[i], Describe(formats[i])) << i;
+
+    WCHAR unique[STILL_UNIQUE_SUBTYPES][5];
+    ASSERT_EQ(2, BuildUniqueSubtypes(formats.data(), 6, unique, STILL_UNIQUE_SUBTYPES));
+    EXPECT_STREQ(L"MJPG", unique[0]);
+    EXPECT_STREQ(L"YUY2", unique[1]);
+}
+
+TEST(StillFormatLists, UnfilledEntriesAreNeverWalkedAndFiveSlotsHold) {
+    // Unreadable capabilities and other subtypes leave entries unfilled (or
+    // filled with garbage); a list alternating between the subtypes would
+    // need more than five slots.
+    std::vector<StillFormat> formats;
+    for (int i = 0; i < 12; ++i) {
+        formats.push_back(Format(i % 2 ? L"YUY2" : L"MJPG", 100 + i, 10));
+        formats.push_back(Format(L"", 0, 0));
+        formats.push_back(Format(i % 3 ? L"RGB3" : L"\x7fff\x7fff\x7fff\x7fff", 7, 7));
+    }
+    formats.push_back(Format(L"", 0, 0));
+    // Never walked past the usable entries: five slots at most, unfilled
+    // texts never taken.
+    WCHAR unique[STILL_UNIQUE_SUBTYPES + 1][5];
+    (void)StringCchCopyW(unique[STILL_UNIQUE_SUBTYPES], 5, L"____");
+    EXPECT_EQ(STILL_UNIQUE_SUBTYPES,
+              BuildUniqueSubtypes(formats.data(), static_cast<int>(formats.size()), unique, STILL_UNIQUE_SUBTYPES));
+    EXPECT_STREQ(L"____", unique[STILL_UNIQUE_SUBTYPES]) << "nothing past the fifth slot";
+    for (int k = 0; k < STILL_UNIQUE_SUBTYPES; ++k)
+        EXPECT_TRUE(lstrcmpW(unique[k], L"MJPG") == 0 || lstrcmpW(unique[k], L"YUY2") == 0) << k;
+
+    const int usable = ArrangeStillFormats(formats.data(), static_cast<int>(formats.size()), nullptr);
+    EXPECT_EQ(12, usable);
+    EXPECT_EQ(2, BuildUniqueSubtypes(formats.data(), usable, unique, STILL_UNIQUE_SUBTYPES));
+    EXPECT_EQ(0, ArrangeStillFormats(formats.data() + usable + 1, 0, nullptr));
+}
+
+TEST(StillSizeParser, DigitsLowercaseXAndSaturation) {
+    struct Case {
+        const WCHAR *text;
+        int width;
+        int height;
+    };
+    const Case cases[] = {{L"1280 x 720", 1280, 720},
+                          {L"640X480", 640480, 0},
+                          {L"2592x1944", 2592, 1944},
+                          {L"12x34x56", 12, 3456},
+                          {L"", 0, 0},
+                          {L"x", 0, 0},
+                          {L"2147483647x2147483647", INT_MAX, INT_MAX},
+                          {L"2147483648x1", INT_MAX, 1},
+                          {L"99999999999999999999999999999999x99999999999999999999", INT_MAX, INT_MAX},
+                          {L"214748364x9", 214748364, 9}};
+    for (const Case &c : cases) {
+        int width = -1;
+        int height = -1;
+        ParseStillSizeText(c.text, &width, &height);
+        EXPECT_EQ(c.width, width) << c.text;
+        EXPECT_EQ(c.height, height) << c.text;
+    }
+    // 255 digits, as many as the box gives.
+    std::wstring digits(255, L'9');
+    int width = 0;
+    int height = 0;
+    ParseStillSizeText(digits.c_str(), &width, &height);
+    EXPECT_EQ(INT_MAX, width);
+    EXPECT_EQ(0, height);
+}
+
+namespace {
+
+// The simulated camera's moniker in the video-input category.
+ComPtr<IMoniker> FindCameraMoniker(const std::wstring &devicePath) {
+    ComPtr<ICreateDevEnum> pDevEnum;
+    if (FAILED(CoCreateInstance(CLSID_SystemDeviceEnum, nullptr, CLSCTX_INPROC_SERVER, IID_ICreateDevEnum,
+                                reinterpret_cast<void **>(&pDevEnum))))
+        return ComPtr<IMoniker>();
+    ComPtr<IEnumMoniker> pEnum;
+    if (pDevEnum->CreateClassEnumerator(CLSID_VideoInputDeviceCategory, &pEnum, 0) != S_OK) return ComPtr<IMoniker>();
+    ComPtr<IMoniker> pMoniker;
+    while (pEnum->Next(1, &pMoniker, nullptr) == S_OK) {
+        ComPtr<IPropertyBag> pBag;
+        if (FAILED(pMoniker->BindToStorage(nullptr, nullptr, IID_IPropertyBag, reinterpret_cast<void **>(&pBag))))
+            continue;
+        VARIANT var;
+        VariantInit(&var);
+        bool bMatch = SUCCEEDED(pBag->Read(L"DevicePath", &var, nullptr)) && var.vt == VT_BSTR &&
+                      lstrcmpiW(var.bstrVal, devicePath.c_str()) == 0;
+        VariantClear(&var);
+        if (bMatch) return pMoniker;
+    }
+    return ComPtr<IMoniker>();
+}
+
+std::vector<std::wstring> ComboItems(HWND hDlg, int id) {
+    std::vector<std::wstring> items;
+    const LRESULT count = SendDlgItemMessageW(hDlg, id, CB_GETCOUNT, 0, 0);
+    for (LRESULT i = 0; i < count; ++i) {
+        WCHAR sz[64] = L"";
+        if (SendDlgItemMessageW(hDlg, id, CB_GETLBTEXTLEN, i, 0) < 64)
+            SendDlgItemMessageW(hDlg, id, CB_GETLBTEXT, i, reinterpret_cast<LPARAM>(sz));
+        items.push_back(sz);
+    }
+    return items;
+}
+
+class StillPinDialogTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ResetAppGlobals();
+        ResetCaptureProcessState();
+    }
+    void TearDown() override {
+        if (IsWindow(m_hDlg)) DestroyWindow(m_hDlg);
+        if (g_pDShowManager) {
+            g_pDShowManager->DeInitDShow();
+            delete g_pDShowManager;
+            g_pDShowManager = nullptr;
+        }
+        if (g_hWndMain) DestroyWindow(g_hWndMain);
+        g_hWndMain = nullptr;
+        m_pMoniker.Clear();
+        SimLoadDefaultScenario();
+    }
+    // Loads the scenario and runs the manager's graph on its camera; false
+    // (with the reason) when the capture manager cannot preview it here.
+    bool StartCamera(const std::string &stillKeys) {
+        std::string scenario = "[camera]\nname = Tessaline 5MPixel Cam\n" + stillKeys;
+        if (SimLoadScenarioText(scenario.c_str()) != 1) {
+            ADD_FAILURE() << SimLastError();
+            return false;
+        }
+        SimCameraState state = {};
+        SimGetCameraState(0, &state);
+        m_pMoniker.Attach(FindCameraMoniker(state.devicePath).Detach());
+        if (!m_pMoniker) {
+            ADD_FAILURE() << "camera not listed";
+            return false;
+        }
+        g_hWndMain =
+            CreateWindowW(L"STATIC", L"main", WS_OVERLAPPEDWINDOW, 0, 0, 640, 480, nullptr, nullptr, nullptr, nullptr);
+        g_pDShowManager = DShowManager::GetInstance();
+        g_pDShowManager->SetMainWindow(g_hWndMain);
+        return g_pDShowManager->InitDShow(m_pMoniker.Get()) == 1 && g_pDShowManager->IsInitialized() &&
+               g_pDShowManager->EnumStillFormats(nullptr) >= 0;
+    }
+    void Open() {
+        m_hDlg = CreateDialogParamW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDD_STILL_PIN_PROPERTIES), g_hWndMain,
+                                    StillPinPropDlgProc, 0);
+        ASSERT_NE(m_hDlg, nullptr);
+        ShowWindow(m_hDlg, SW_SHOW);
+        g_StillPinDlgClosed = 0;
+        PumpMessages(50);
+    }
+    void Choose(const WCHAR *pszSubType) {
+        const LRESULT index = SendDlgItemMessageW(m_hDlg, IDC_CBO_COMPRESSION, CB_FINDSTRINGEXACT,
+                                                  static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(pszSubType));
+        ASSERT_NE(CB_ERR, index) << pszSubType;
+        SendDlgItemMessageW(m_hDlg, IDC_CBO_COMPRESSION, CB_SETCURSEL, index, 0);
+        SendMessageW(m_hDlg, WM_COMMAND, MAKEWPARAM(IDC_CBO_COMPRESSION, CBN_SELCHANGE),
+                     reinterpret_cast<LPARAM>(GetDlgItem(m_hDlg, IDC_CBO_COMPRESSION)));
+    }
+    HWND m_hDlg = nullptr;
+    ComPtr<IMoniker> m_pMoniker;
+};
+
+}  // namespace
+
+TEST_F(StillPinDialogTest, BoxesListSubtypesAndSizesWidestFirst) {
+    if (!StartCamera("still = YUY2 640x480, YUY2 2592x1944, MJPG 1280x960, MJPG 2592x1944, YUY2 1280x960\n"))
+        GTEST_SKIP() << "the capture manager does not preview the simulated camera in this build";
+    Open();
+    EXPECT_EQ((std::vector<std::wstring>{L"MJPG", L"YUY2"}), ComboItems(m_hDlg, IDC_CBO_COMPRESSION));
+    // Opened on the current format: the compression box has the focus, and
+    // its focus notification filled the size box.
+    EXPECT_EQ(L"MJPG", ItemText(m_hDlg, IDC_CBO_COMPRESSION));
+    EXPECT_EQ((std::vector<std::wstring>{L"2592x1944", L"1280x960"}), ComboItems(m_hDlg, IDC_CBO_OUTPUT_SIZE));
+    EXPECT_EQ(L"2592x1944", ItemText(m_hDlg, IDC_CBO_OUTPUT_SIZE));
+    Choose(L"MJPG");
+    EXPECT_EQ((std::vector<std::wstring>{L"2592x1944", L"1280x960"}), ComboItems(m_hDlg, IDC_CBO_OUTPUT_SIZE));
+    Choose(L"YUY2");
+    EXPECT_EQ((std::vector<std::wstring>{L"2592x1944", L"1280x960", L"640x480"}),
+              ComboItems(m_hDlg, IDC_CBO_OUTPUT_SIZE));
+
+    // Typed nonsense: Apply parses it, changes nothing and is disabled. The
+    // user clicks into the size box first (the compression box refills it on
+    // any notification, losing focus included).
+    SetFocus(GetDlgItem(m_hDlg, IDC_CBO_OUTPUT_SIZE));
+    SetDlgItemTextW(m_hDlg, IDC_CBO_OUTPUT_SIZE, std::wstring(255, L'7').c_str());
+    DebugCapture capture;
+    SendDlgItemMessageW(m_hDlg, IDC_STILL_PIN_APPLY, BM_CLICK, 0, 0);
+    std::wstring parsed;
+    for (const std::wstring &line : capture.Lines())
+        if (line.find(L"After parsing") == 0) parsed = line;
+    EXPECT_EQ(L"After parsing width=2147483647 and height=0\r\n", parsed);
+    EXPECT_FALSE(IsWindowEnabled(GetDlgItem(m_hDlg, IDC_STILL_PIN_APPLY)));
+
+    // Escape (IDCANCEL) does not close it; Cancel does, and the preview runs again.
+    SendMessageW(m_hDlg, WM_COMMAND, IDCANCEL, 0);
+    EXPECT_TRUE(IsWindow(m_hDlg));
+    SendDlgItemMessageW(m_hDlg, IDC_STILL_PIN_CANCEL, BM_CLICK, 0, 0);
+    EXPECT_FALSE(IsWindow(m_hDlg));
+    EXPECT_EQ(1, g_StillPinDlgClosed);
+}
+
+TEST_F(StillPinDialogTest, UnreadableCapabilitiesGiveEmptyBoxes) {
+    if (!StartCamera("caps_size = 64\n"))
+        GTEST_SKIP() << "the capture manager does not preview the simulated camera in this build";
+    DebugCapture capture;
+    Open();
+    EXPECT_EQ(0, SendDlgItemMessageW(m_hDlg, IDC_CBO_COMPRESSION, CB_GETCOUNT, 0, 0));
+    EXPECT_EQ(0, SendDlgItemMessageW(m_hDlg, IDC_CBO_OUTPUT_SIZE, CB_GETCOUNT, 0, 0));
+    for (const std::wstring &line : capture.Lines())
+        EXPECT_EQ(std::wstring::npos, line.find(L"uniquesubtype[")) << "no unfilled entry walked";
+    SendDlgItemMessageW(m_hDlg, IDC_STILL_PIN_OK, BM_CLICK, 0, 0);
+    EXPECT_FALSE(IsWindow(m_hDlg));
+    EXPECT_EQ(1, g_StillPinDlgClosed);
+}
+
+TEST_F(StillPinDialogTest, OkAppliesTheShownChoiceWhileThePreviewWaits) {
+    if (!StartCamera("capture = MJPG 640x480, YUY2 640x480\n"
+                     "still = YUY2 1280x960, MJPG 2592x1944, MJPG 1280x960, YUY2 640x480\n"))
+        GTEST_SKIP() << "the capture manager does not preview the simulated camera in this build";
+    SimCameraState state = {};
+    Open();
+    SimGetCameraState(0, &state);
+    const LONG framesAtOpen = state.framesDelivered;
+    PumpMessages(400);
+    SimGetCameraState(0, &state);
+    EXPECT_EQ(framesAtOpen, state.framesDelivered) << "no preview while the dialog is open";
+
+    // As a user: the subtype, then into the size box and a size, then OK.
+    SetFocus(GetDlgItem(m_hDlg, IDC_CBO_COMPRESSION));
+    Choose(L"YUY2");
+    SetFocus(GetDlgItem(m_hDlg, IDC_CBO_OUTPUT_SIZE));
+    ASSERT_EQ((std::vector<std::wstring>{L"1280x960", L"640x480"}), ComboItems(m_hDlg, IDC_CBO_OUTPUT_SIZE));
+    SendDlgItemMessageW(m_hDlg, IDC_CBO_OUTPUT_SIZE, CB_SETCURSEL, 0, 0);
+    DebugCapture capture;
+    SendDlgItemMessageW(m_hDlg, IDC_STILL_PIN_OK, BM_CLICK, 0, 0);
+    EXPECT_FALSE(IsWindow(m_hDlg));
+    EXPECT_EQ(1, g_StillPinDlgClosed);
+    EXPECT_TRUE(capture.Contains(L"Apply was not pressed so press it programatically\r\n"));
+    EXPECT_TRUE(capture.Contains(L"After parsing width=1280 and height=960\r\n"));
+    int width = 0;
+    int height = 0;
+    g_pDShowManager->GetStillResolution(&width, &height);
+    EXPECT_EQ(1280, width);
+    EXPECT_EQ(960, height);
+    WCHAR szSubType[8] = L"";
+    g_pDShowManager->GetCurrentStillFormat(szSubType);
+    EXPECT_STREQ(L"YUY2", szSubType);
+
+    PumpMessages(600);
+    SimGetCameraState(0, &state);
+    EXPECT_GT(state.framesDelivered, framesAtOpen) << "the preview runs again";
+
+    // Current Settings shows the still and video formats of the running graph.
+    HWND hSettings = CreateDialogParamW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDD_CURRENT_SETTINGS), nullptr,
+                                        CurrentSettingsDlgProc, 0);
+    ASSERT_NE(hSettings, nullptr);
+    EXPECT_EQ(L"YUY2", ItemText(hSettings, IDC_VAL_STILL_FORMAT));
+    EXPECT_EQ(L"MJPG", ItemText(hSettings, IDC_VAL_VIDEO_FORMAT));
+    EXPECT_EQ(L"1280x960", ItemText(hSettings, IDC_VAL_STILL_RESOLUTION));
+    DestroyWindow(hSettings);
+}
+
+TEST_F(StillPinDialogTest, OkAfterApplyAppliesNothingMore) {
+    if (!StartCamera("")) GTEST_SKIP() << "the capture manager does not preview the simulated camera in this build";
+    Open();
+    SetFocus(GetDlgItem(m_hDlg, IDC_CBO_COMPRESSION));
+    Choose(L"MJPG");
+    SetFocus(GetDlgItem(m_hDlg, IDC_CBO_OUTPUT_SIZE));
+    SendDlgItemMessageW(m_hDlg, IDC_CBO_OUTPUT_SIZE, CB_SETCURSEL, 1, 0);  // 1280x960
+    SendDlgItemMessageW(m_hDlg, IDC_STILL_PIN_APPLY, BM_CLICK, 0, 0);
+    EXPECT_FALSE(IsWindowEnabled(GetDlgItem(m_hDlg, IDC_STILL_PIN_APPLY)));
+    SendDlgItemMessageW(m_hDlg, IDC_CBO_OUTPUT_SIZE, CB_SETCURSEL, 2, 0);  // 640x480, not applied
+    DebugCapture capture;
+    SendDlgItemMessageW(m_hDlg, IDC_STILL_PIN_OK, BM_CLICK, 0, 0);
+    EXPECT_FALSE(IsWindow(m_hDlg));
+    EXPECT_TRUE(capture.Contains(L"Apply was pressed alredy\r\n"));
+    int width = 0;
+    int height = 0;
+    g_pDShowManager->GetStillResolution(&width, &height);
+    EXPECT_EQ(1280, width);
+    EXPECT_EQ(960, height);
+}

@@ -1,0 +1,640 @@
+// Dshow.cpp - DShowManager: building the graph (the filters, the default
+// formats, the three branches, the video window and the Running Object
+// Table), running and stopping it, taking it apart, and the status bar.
+#include "Dshow.h"
+
+#include <commctrl.h>
+#include <strsafe.h>
+
+#include <new>
+
+#include "CaptureGuids.h"
+#include "CreateSeam.h"
+#include "DebugPrint.h"
+#include "MessageBoxSeam.h"
+
+DShowManager *g_pDShowManager = nullptr;
+DWORD g_RotCookie = 0;
+DShowManager *volatile g_pTimerTarget = nullptr;
+LONG g_StillShownTicks = 0;
+
+namespace {
+
+// The size of a video stream-configuration capability (VIDEO_STREAM_CONFIG_CAPS).
+const int kVideoCapsSize = 128;
+// The window style of the video window: WS_CHILD | WS_CLIPCHILDREN.
+const long kVideoWindowStyle = WS_CHILD | WS_CLIPCHILDREN;
+
+// The VIDEOINFOHEADER of a FORMAT_VideoInfo type, or null.
+VIDEOINFOHEADER *VideoInfoOf(AM_MEDIA_TYPE *pmt) {
+    if (!pmt || !IsEqualGUID(pmt->formattype, FORMAT_VideoInfo) || !pmt->pbFormat ||
+        pmt->cbFormat < sizeof(VIDEOINFOHEADER))
+        return nullptr;
+    return reinterpret_cast<VIDEOINFOHEADER *>(pmt->pbFormat);
+}
+
+}  // namespace
+
+DShowManager::DShowManager()
+    : m_StillState(0),
+      m_StillTimeMs(0),
+      m_hWndMain(nullptr),
+      m_hWndStatus(nullptr),
+      m_Initialized(FALSE),
+      m_pMoniker(nullptr),
+      m_pSampleGrabber(nullptr),
+      m_HasStillPin(FALSE),
+      m_NativeWidth(0),
+      m_NativeHeight(0),
+      m_GraphBuilt(FALSE),
+      m_Previewing(FALSE),
+      m_StillWidth(0),
+      m_StillHeight(0),
+      m_VideoWidth(0),
+      m_VideoHeight(0),
+      m_CapFiltersRotCookie(0) {
+    m_FriendlyName[0] = L'\0';
+    m_MsgBuffer[0] = L'\0';
+}
+
+// The status timer no longer reaches a manager that is gone. Whatever a
+// graph still holds is let go here too, so nothing outlives the manager.
+DShowManager::~DShowManager() {
+    if (g_pTimerTarget == this) g_pTimerTarget = nullptr;
+    ReleaseGraphObjects();
+}
+
+DShowManager *DShowManager::GetInstance() {
+    OutputDebugStringW(L"\r\n DShowManager::GetInstance \r\n");
+    return new (std::nothrow) DShowManager();
+}
+
+void DShowManager::GetStillResolution(int *pWidth, int *pHeight) const {
+    if (pWidth) *pWidth = m_StillWidth;
+    if (pHeight) *pHeight = m_StillHeight;
+}
+
+void DShowManager::SetStillResolution(int width, int height) {
+    m_StillWidth = width;
+    m_StillHeight = height;
+}
+
+void DShowManager::GetVideoResolution(int *pWidth, int *pHeight) const {
+    if (pWidth) *pWidth = m_VideoWidth;
+    if (pHeight) *pHeight = m_VideoHeight;
+}
+
+void DShowManager::SetVideoResolution(int width, int height) {
+    m_VideoWidth = width;
+    m_VideoHeight = height;
+}
+
+int DShowManager::CreateGraphBuilder() {
+    m_pBuilder.reset(new (std::nothrow) ISampleCaptureGraphBuilder());
+    if (m_pBuilder && !m_pBuilder->Exists()) m_pBuilder.reset();
+    return m_pBuilder ? 1 : 0;
+}
+
+int DShowManager::CreateFilterGraph() {
+    HRESULT hr =
+        KorCreateInstance(CLSID_FilterGraph, nullptr, CLSCTX_INPROC_SERVER, IID_IGraphBuilder, m_pGraph.OutVoid());
+    if (FAILED(hr)) {
+        (void)StringCchCopyW(m_MsgBuffer, ARRAYSIZE(m_MsgBuffer), L"CoCreateInstance failed for Filter Graph \n");
+        OutputDebugStringW(m_MsgBuffer);
+    }
+    return hr == S_OK ? 1 : 0;
+}
+
+int DShowManager::InitCapFilters() {
+    OutputDebugStringW(L"InitCapFilters ++ \n");
+    auto fail = [this]() {
+        OutputDebugStringW(L"InitCapFilters failed \n");
+        ReleaseCapFilters();
+        return 0;
+    };
+    auto failWithBox = [&](LPCWSTR pszDebug, LPCWSTR pszBox) {
+        OutputDebugStringW(pszDebug);
+        KorMessageBox(nullptr, pszBox, L"PreviewVideo", MB_OK);
+        OutputDebugStringW(L"InitCapFiltersFail .... \n");
+        return fail();
+    };
+
+    if (!CreateGraphBuilder()) {
+        OutputDebugStringW(L"Cannot instantiate graph builder....\r\n");
+        KorMessageBox(nullptr, L"Cannot instantiate graph builder", L"PreviewVideo", MB_OK);
+        return 0;
+    }
+    OutputDebugStringW(L"Instantiate graph builder....\r\n");
+    m_pCapFilter.Clear();
+    if (m_pMoniker) {
+        m_FriendlyName[0] = L'\0';
+        ComPtr<IPropertyBag> bag;
+        if (SUCCEEDED(m_pMoniker->BindToStorage(nullptr, nullptr, IID_IPropertyBag, bag.OutVoid()))) {
+            VARIANT var;
+            VariantInit(&var);
+            var.vt = VT_BSTR;
+            if (bag->Read(L"FriendlyName", &var, nullptr) == S_OK && var.vt == VT_BSTR && var.bstrVal)
+                (void)StringCchCopyW(m_FriendlyName, ARRAYSIZE(m_FriendlyName), var.bstrVal);
+            VariantClear(&var);
+        }
+        (void)m_pMoniker->BindToObject(nullptr, nullptr, IID_IBaseFilter, m_pCapFilter.OutVoid());
+    }
+    if (!m_pCapFilter)
+        return failWithBox(L"Cannot create video capture filter....\r\n", L"Cannot create video capture filter");
+
+    OutputDebugStringW(L"video capture filter created....\r\n");
+    HRESULT hr = KorCreateInstance(CLSID_VideoRenderer, nullptr, CLSCTX_INPROC_SERVER, IID_IBaseFilter,
+                                   m_pVideoRender.OutVoid());
+    if (hr != S_OK)
+        return failWithBox(L"Cannot create capture graph builder....\r\n", L"Cannot create capture graph builder");
+
+    OutputDebugStringW(L"capture graph builder created....\r\n");
+    hr = KorCreateInstance(CLSID_SampleGrabber, nullptr, CLSCTX_INPROC_SERVER, IID_IBaseFilter,
+                           m_pGrabberFilter.OutVoid());
+    if (FAILED(hr)) {
+        KorMessageBox(nullptr, L"Error creating  SampleGrabber", L"KORViewer", MB_OK);
+        return fail();
+    }
+    hr = KorCreateInstance(CLSID_NullRenderer, nullptr, CLSCTX_INPROC_SERVER, IID_IBaseFilter,
+                           m_pNullRenderer.OutVoid());
+    if (SUCCEEDED(hr))
+        hr = KorCreateInstance(CLSID_NullRenderer, nullptr, CLSCTX_INPROC_SERVER, IID_IBaseFilter,
+                               m_pNullRenderer2.OutVoid());
+    if (FAILED(hr)) {
+        KorMessageBox(nullptr, L"Error Creating CLSID_NullRenderer", L"KORViewer", MB_OK);
+        return fail();
+    }
+
+    if (!CreateFilterGraph())
+        return failWithBox(L"Cannot instantiate filtergraph....\r\n", L"Cannot instantiate filtergraph");
+
+    OutputDebugStringW(L"filtergraph instantiated....\r\n");
+    if (m_pVideoRender->QueryInterface(IID_IBasicVideo, m_pBasicVideo.OutVoid()) == S_OK)
+        (void)m_pGraph->QueryInterface(IID_IVideoWindow, m_pVideoWindow.OutVoid());
+
+    if (m_pBuilder->SetFiltergraph(m_pGraph.Get()) != S_OK)
+        return failWithBox(L"Cannot give graph to builder! \n", L"Cannot give graph to builder!");
+
+    OutputDebugStringW(L"Graph to builder! \n");
+    if (m_pGraph->AddFilter(m_pCapFilter.Get(), m_FriendlyName) != S_OK)
+        return failWithBox(L"Cannot add vidcap to filtergraph \n", L"Cannot add vidcap to filtergraph");
+
+    OutputDebugStringW(L"add vidcap to filtergraph \n");
+    hr = m_pBuilder->FindInterface(&PIN_CATEGORY_CAPTURE, &MEDIATYPE_Interleaved, m_pCapFilter.Get(),
+                                   IID_IAMStreamConfig, m_pStreamConfig.OutVoid());
+    if (hr != S_OK)
+        (void)m_pBuilder->FindInterface(&PIN_CATEGORY_CAPTURE, &MEDIATYPE_Video, m_pCapFilter.Get(),
+                                        IID_IAMStreamConfig, m_pStreamConfig.OutVoid());
+
+    OutputDebugStringW(L"FORMAT_VideoInfo -- \n");
+    if (m_pStreamConfig) ForceCaptureFrameSize();
+
+    m_pStillStreamConfig.Clear();
+    hr = m_pBuilder->FindInterface(&PIN_CATEGORY_STILL, &MEDIATYPE_Video, m_pCapFilter.Get(), IID_IAMStreamConfig,
+                                   m_pStillStreamConfig.OutVoid());
+    if (FAILED(hr) || !m_pStillStreamConfig) {
+        m_pStillStreamConfig.Clear();
+        m_HasStillPin = FALSE;
+    } else {
+        m_HasStillPin = TRUE;
+        SetStillDefault();
+    }
+
+    OutputDebugStringW(L"InitCapFilters -- true \n");
+    if (m_CapFiltersRotCookie) {
+        RevokeGraphFromRot(m_CapFiltersRotCookie);
+        m_CapFiltersRotCookie = 0;
+    }
+    if (FAILED(RegisterGraphInRot(m_pGraph.Get(), &m_CapFiltersRotCookie))) {
+        m_CapFiltersRotCookie = 0;
+        KorMessageBox(nullptr, L"Failed to register filter graph with ROT!", nullptr, MB_OK);
+    }
+    OutputDebugStringW(L"Added Graph to Rot\n");
+    return 1;
+}
+
+// Asks the capture pin for 640 x 480 in its current subtype and rate.
+void DShowManager::ForceCaptureFrameSize() {
+    int count = 0, size = 0;
+    if (FAILED(m_pStreamConfig->GetNumberOfCapabilities(&count, &size))) return;
+    DShowDebugPrint(L" iCount ,  iSize. ... %d  %d  \r\n", count, size);
+    if (size != kVideoCapsSize) return;
+    for (int i = 0; i < count; ++i) {
+        BYTE caps[kVideoCapsSize];
+        MediaTypePtr capType;
+        if (FAILED(m_pStreamConfig->GetStreamCaps(i, &capType, caps))) continue;
+        MediaTypePtr current;
+        if (FAILED(m_pStreamConfig->GetFormat(&current)) || !current) continue;
+        VIDEOINFOHEADER *pvi = VideoInfoOf(current.Get());
+        if (!pvi) continue;
+        DShowDebugPrint(L"iFormat pvi->bmiHeader. ...%d %d  %d  \r\n", i, pvi->bmiHeader.biHeight,
+                        pvi->bmiHeader.biWidth);
+        pvi->bmiHeader.biWidth = 640;
+        pvi->bmiHeader.biHeight = 480;
+        SetVideoResolution(640, 480);
+        DShowDebugPrint(L" pvi->rcSource. ... %d  %d , %d , %d \r\n", pvi->rcSource.left, pvi->rcSource.top,
+                        pvi->rcSource.right, pvi->rcSource.bottom);
+        DShowDebugPrint(L" pvi->rcTarget. ... %d  %d , %d , %d \r\n", pvi->rcTarget.left, pvi->rcTarget.top,
+                        pvi->rcTarget.right, pvi->rcTarget.bottom);
+        (void)m_pStreamConfig->SetFormat(current.Get());
+        return;
+    }
+}
+
+void DShowManager::SetStillDefault() {
+    m_StillWidth = 2592;
+    m_StillHeight = 1944;
+    int r = SetStillFormat(2592, 1944, L"MJPG");
+    if (r != 1) return;
+    OutputDebugStringW(L"No 2048x1536 so trying to set to 640x480\r\n");
+    m_StillWidth = 640;
+    m_StillHeight = 480;
+    r = SetStillFormat(640, 480, L"MJPG");
+    OutputDebugStringW(r == 0 ? L"set to 640x480 still resolution\r\n" : L"failed set to 640x480 still resolution\r\n");
+}
+
+int DShowManager::SetStillFormat(int width, int height, LPCWSTR pszSubType) {
+    int result = 1;
+    DShowDebugPrint(L"chSubType=%s\r\n", pszSubType ? pszSubType : L"(null)");
+    if (!m_pStillStreamConfig) return 1;
+    int count = 0, size = 0;
+    if (FAILED(m_pStillStreamConfig->GetNumberOfCapabilities(&count, &size))) return 1;
+    DShowDebugPrint(L" iCount ,  iSize. ... %d  %d  \r\n", count, size);
+    if (size != kVideoCapsSize) return 1;
+    for (int i = 0; i < count; ++i) {
+        BYTE caps[kVideoCapsSize];
+        MediaTypePtr pmt;
+        if (FAILED(m_pStillStreamConfig->GetStreamCaps(i, &pmt, caps)) || !pmt) continue;
+        VIDEOINFOHEADER *pvi = VideoInfoOf(pmt.Get());
+        if (!pvi) continue;
+        DShowDebugPrint(L"iFormat pvi->bmiHeader. ...%d %d  %d  \r\n", i, pvi->bmiHeader.biHeight,
+                        pvi->bmiHeader.biWidth);
+        if (pvi->bmiHeader.biWidth != width || pvi->bmiHeader.biHeight != height) continue;
+        if (!pszSubType) {
+            OutputDebugStringW(L"formattype is null\r\n");
+        } else if (lstrcmpW(pszSubType, L"MJPG") == 0) {
+            pmt->subtype = MEDIASUBTYPE_MJPG;
+            DShowDebugPrint(L"mjpg format iFormat=%d\r\n", i);
+        } else if (lstrcmpW(pszSubType, L"YUY2") == 0) {
+            pmt->subtype = MEDIASUBTYPE_YUY2;
+            DShowDebugPrint(L"yuy2 format iFormat=%d\r\n", i);
+        }
+        m_StillWidth = width;
+        m_StillHeight = height;
+        HRESULT hr = m_pStillStreamConfig->SetFormat(pmt.Get());
+        result = static_cast<int>(hr);
+        OutputDebugStringW(L"SetFormat 1...\r\n");
+        DShowDebugPrint(L"hr=%x\r\n", hr);
+        if (SUCCEEDED(hr)) OutputDebugStringW(L"SetFormat 2...\r\n");
+        break;
+    }
+    return result;
+}
+
+int DShowManager::BuildPreviewGraph() {
+    if (!m_pCapFilter || !m_pGraph || !m_pBuilder) return 0;
+    auto box = [](LPCWSTR pszText) {
+        KorMessageBox(nullptr, pszText, L"KORViewer", MB_OK);
+        return 0;
+    };
+    if (FAILED(m_pGraph->AddFilter(m_pGrabberFilter.Get(), L"SampleGrab")))
+        return box(L"Error AddFilter SampleGrabber");
+    if (FAILED(m_pGraph->AddFilter(m_pNullRenderer.Get(), L"Null Filter"))) return box(L"Error Add Null Filter");
+    if (FAILED(m_pGraph->AddFilter(m_pNullRenderer2.Get(), L"Null Filter2"))) return box(L"Error Add Null Filter");
+    if (FAILED(m_pGraph->AddFilter(m_pVideoRender.Get(), L"Video Renderer"))) {
+        m_pVideoRender.Clear();
+        OutputDebugStringW(L"InitCapFiltersFail .... \n");
+        return 0;
+    }
+    OutputDebugStringW(L"added the Video Render filter to the graph....\r\n");
+
+    if (m_HasStillPin) {
+        if (FAILED(m_pBuilder->RenderStream(&PIN_CATEGORY_CAPTURE, &MEDIATYPE_Video, m_pCapFilter.Get(), nullptr,
+                                            m_pNullRenderer2.Get())))
+            return box(L"Error PIN_CATEGORY_CAPTURE");
+        if (FAILED(m_pBuilder->RenderStream(&PIN_CATEGORY_STILL, &MEDIATYPE_Video, m_pCapFilter.Get(),
+                                            m_pGrabberFilter.Get(), m_pNullRenderer.Get())))
+            return box(L"Error PIN_CATEGORY_STILL");
+    }
+    if (FAILED(m_pBuilder->RenderStream(&PIN_CATEGORY_PREVIEW, &MEDIATYPE_Video, m_pCapFilter.Get(), nullptr,
+                                        m_pVideoRender.Get())))
+        return box(L"Error PIN_CATEGORY_PREVIEW");
+    (void)AttachVideoWindow(1);
+
+    if (m_HasStillPin) {
+        // The grabber's interface is kept without a reference of its own; it
+        // stays valid while m_pGrabberFilter holds the filter.
+        ComPtr<ISampleGrabber> grabber;
+        if (FAILED(m_pGrabberFilter->QueryInterface(IID_ISampleGrabber, grabber.OutVoid())))
+            return box(L"Error IID_ISampleGrabber");
+        m_pSampleGrabber = grabber.Get();
+        (void)grabber->SetOneShot(FALSE);
+        (void)grabber->SetBufferSamples(TRUE);
+        if (FAILED(grabber->SetCallback(&g_SampleGrabberCB, 1))) return box(L"Error SetCallback");
+        m_StillMediaType.Clear();
+        if (FAILED(grabber->GetConnectedMediaType(m_StillMediaType.Get()))) {
+            m_StillMediaType.Clear();
+            KorMessageBox(nullptr, L"Error GetConnectedMediaType", L"KORViewer", MB_OK);
+        }
+        (void)SetupStillPin();
+    }
+
+    OutputDebugStringW(L"Adding Graph to Running Object Table\n");
+    if (g_RotCookie) {
+        // A build that was not taken apart first keeps one registration only.
+        RevokeGraphFromRot(g_RotCookie);
+        g_RotCookie = 0;
+    }
+    if (FAILED(RegisterGraphInRot(m_pGraph.Get(), &g_RotCookie))) {
+        OutputDebugStringW(L"Failed to register filter graph with ROT!");
+        g_RotCookie = 0;
+    }
+    m_GraphBuilt = TRUE;
+    return 1;
+}
+
+HRESULT DShowManager::SetupStillPin() {
+    HRESULT hr = S_OK;
+    if (m_pGraph) {
+        ComPtr<IMediaControl> control;
+        hr = m_pGraph->QueryInterface(IID_IMediaControl, control.OutVoid());
+        if (SUCCEEDED(hr)) hr = control->Run();
+        if (FAILED(hr)) {
+            OutputDebugStringW(L"Error run media control");
+            KorMessageBox(nullptr, L"Error run media control", L"KORViewer", MB_OK);
+        }
+    }
+    hr = m_pCapFilter->QueryInterface(IID_IAMVideoControl, m_pAMVidControl.OutVoid());
+    if (FAILED(hr)) KorMessageBox(nullptr, L"Error IID_IAMVideoControl", L"KORViewer", MB_OK);
+    hr = m_pBuilder->FindPin(m_pCapFilter.Get(), PINDIR_OUTPUT, &PIN_CATEGORY_STILL, nullptr, FALSE, 0, &m_pStillPin);
+    if (FAILED(hr)) KorMessageBox(nullptr, L"Find Still Pin Failed", L"Tessaline", MB_OK);
+    return hr;
+}
+
+HRESULT DShowManager::AttachVideoWindow(int visible) {
+    if (!m_pVideoWindow) return S_OK;
+    HRESULT hr = m_pVideoWindow->put_Owner(reinterpret_cast<OAHWND>(m_hWndMain));
+    if (FAILED(hr)) return hr;
+    hr = m_pVideoWindow->put_WindowStyle(kVideoWindowStyle);
+    if (FAILED(hr)) return hr;
+    SetWindowPosition();
+    return m_pVideoWindow->put_Visible(visible == 1 ? OATRUE : OAFALSE);
+}
+
+void DShowManager::SetWindowPosition() {
+    if (!m_Initialized || !m_pVideoWindow) return;
+    if (m_pBasicVideo) (void)m_pBasicVideo->GetVideoSize(&m_NativeWidth, &m_NativeHeight);
+    (void)m_pVideoWindow->SetWindowPosition(0, 0, m_NativeWidth, m_NativeHeight);
+    DShowDebugPrint(L"SetWindowPosition %d , %d", m_NativeWidth, m_NativeHeight);
+}
+
+void DShowManager::ReleaseCapFilters() {
+    m_pGraph.Clear();
+    m_pBuilder.reset();
+    m_pCapFilter.Clear();
+    m_pStreamConfig.Clear();
+    if (m_CapFiltersRotCookie) {
+        RevokeGraphFromRot(m_CapFiltersRotCookie);
+        m_CapFiltersRotCookie = 0;
+    }
+}
+
+HRESULT RegisterGraphInRot(IUnknown *pGraph, DWORD *pCookie) {
+    if (!pGraph || !pCookie) return E_POINTER;
+    ComPtr<IRunningObjectTable> rot;
+    HRESULT hr = GetRunningObjectTable(0, &rot);
+    if (FAILED(hr)) return hr;
+    WCHAR szName[128];
+    hr = StringCchPrintfW(szName, ARRAYSIZE(szName), L"FilterGraph %08x pid %08x",
+                          static_cast<DWORD>(reinterpret_cast<DWORD_PTR>(pGraph)), GetCurrentProcessId());
+    if (FAILED(hr)) return hr;
+    ComPtr<IMoniker> moniker;
+    hr = CreateItemMoniker(L"!", szName, &moniker);
+    if (FAILED(hr)) return hr;
+    return rot->Register(ROTFLAGS_REGISTRATIONKEEPSALIVE, pGraph, moniker.Get(), pCookie);
+}
+
+void RevokeGraphFromRot(DWORD cookie) {
+    ComPtr<IRunningObjectTable> rot;
+    if (SUCCEEDED(GetRunningObjectTable(0, &rot))) (void)rot->Revoke(cookie);
+}
+
+// ---------------------------------------------------------------------------
+// Running, stopping and taking apart.
+
+int DShowManager::InitDShow(IMoniker *pMoniker) {
+    OutputDebugStringW(L"InitDShow....\r\n");
+    m_pMoniker = pMoniker;
+    DeInitDShow();
+    // A build that never became ready (DeInitDShow leaves it alone) must not
+    // be overwritten while it still holds the graph, the camera and its
+    // registrations.
+    ReleaseGraphObjects();
+    if (!InitCapFilters()) return 1;
+    if (!BuildPreviewGraph()) {
+        OutputDebugStringW(L"BuildPreviewGraph Failed....\r\n");
+        ReleaseGraphObjects();
+        m_Initialized = FALSE;
+        return 0;
+    }
+    if (StartPreview()) m_Initialized = TRUE;
+    return 1;
+}
+
+int DShowManager::StartPreview() {
+    OutputDebugStringW(L"StartPreview ++\r\n");
+    if (!m_GraphBuilt || !m_pGraph) return 0;
+    ComPtr<IMediaControl> control;
+    if (FAILED(m_pGraph->QueryInterface(IID_IMediaControl, control.OutVoid()))) return 0;
+    OutputDebugStringW(L"IID_IMediaControl SUcceed ++\r\n");
+    if (m_pVideoWindow) {
+        (void)m_pVideoWindow->put_Owner(reinterpret_cast<OAHWND>(m_hWndMain));
+        (void)m_pVideoWindow->put_Visible(OATRUE);
+    }
+    HRESULT hr = control->Run();
+    if (FAILED(hr)) {
+        DWORD dwError = GetLastError();
+        (void)StringCchPrintfW(m_MsgBuffer, ARRAYSIZE(m_MsgBuffer), L"StartPreview: hr = %x, Error = %d, %x", hr,
+                               dwError, dwError);
+        OutputDebugStringW(m_MsgBuffer);
+        (void)control->Stop();
+        return 0;
+    }
+    OutputDebugStringW(L"StartPreview Succeed ++\r\n");
+    StartFrameRateTimer();
+    m_Previewing = TRUE;
+    return 1;
+}
+
+int DShowManager::StopPreview() {
+    if (!m_Previewing) return 0;
+    KillTimer(m_hWndMain, STATUS_TIMER_ID);
+    if (m_pGraph) {
+        ComPtr<IMediaControl> control;
+        HRESULT hr = m_pGraph->QueryInterface(IID_IMediaControl, control.OutVoid());
+        if (SUCCEEDED(hr)) {
+            OutputDebugStringW(L"StopPreview Succeed ++\r\n");
+            hr = control->Stop();
+        }
+        if (FAILED(hr)) {
+            OutputDebugStringW(L"StopPreview Failed ++\r\n");
+            return 0;
+        }
+    }
+    m_Previewing = FALSE;
+    if (m_pVideoWindow) {
+        (void)m_pVideoWindow->put_Visible(OAFALSE);
+        (void)m_pVideoWindow->put_Owner(0);
+    }
+    InvalidateRect(m_hWndMain, nullptr, TRUE);
+    return 1;
+}
+
+int DShowManager::StartFrameRateTimer() {
+    OutputDebugStringW(L"StartFrameRateTimer\r\n");
+    g_pTimerTarget = this;
+    if (SetTimer(m_hWndMain, STATUS_TIMER_ID, STATUS_TIMER_PERIOD_MS, StatusTimerProc))
+        OutputDebugStringW(L"SetTimer success\r\n");
+    else
+        DShowDebugPrint(L"SetTimer fails %d\r\n", GetLastError());
+    return 0;
+}
+
+void DShowManager::DismantleGraph() {
+    if (m_pCapFilter) {
+        RemoveDownstream(m_pCapFilter.Get());
+        if (m_pBuilder) m_pBuilder->ReleaseFilters();
+    }
+    m_GraphBuilt = FALSE;
+    if (g_RotCookie) {
+        OutputDebugStringW(L"Removing Graph from ROT\n");
+        RevokeGraphFromRot(g_RotCookie);
+        g_RotCookie = 0;
+    }
+}
+
+void DShowManager::RemoveDownstream(IBaseFilter *pFilter) {
+    if (!pFilter || !m_pGraph) return;
+    ComPtr<IEnumPins> pins;
+    if (FAILED(pFilter->EnumPins(&pins)) || !pins) return;
+    (void)pins->Reset();
+    ComPtr<IPin> pin;
+    while (pins->Next(1, &pin, nullptr) == S_OK) {
+        ComPtr<IPin> peer;
+        if (FAILED(pin->ConnectedTo(&peer)) || !peer) continue;
+        PIN_INFO info;
+        ZeroMemory(&info, sizeof(info));
+        if (peer->QueryPinInfo(&info) == S_OK) {
+            if (info.dir == PINDIR_INPUT) {
+                OutputDebugStringW(L"pininfo.pFilter released\r\n");
+                RemoveDownstream(info.pFilter);
+                (void)m_pGraph->Disconnect(peer.Get());
+                (void)m_pGraph->Disconnect(pin.Get());
+                (void)m_pGraph->RemoveFilter(info.pFilter);
+            }
+            if (info.pFilter) info.pFilter->Release();
+        }
+    }
+}
+
+void DShowManager::DeInitDShow() {
+    OutputDebugStringW(L"DeInitDShow....\r\n");
+    if (!m_Initialized) return;
+    StopPreview();
+    DismantleGraph();
+    m_pVideoRender.Clear();
+    if (m_pVideoWindow) {
+        (void)m_pVideoWindow->put_Owner(0);
+        (void)m_pVideoWindow->put_Visible(OAFALSE);
+        m_pVideoWindow.Clear();
+    }
+    m_pBasicVideo.Clear();
+    ReleaseCapFilters();
+    m_pStillPin.Clear();
+    m_pAMVidControl.Clear();
+    SetStillTimeMs(0);
+    m_pGrabberFilter.Clear();
+    m_pNullRenderer.Clear();
+    m_pNullRenderer2.Clear();
+    m_pStillStreamConfig.Clear();
+    m_pSampleGrabber = nullptr;
+    m_StillMediaType.Clear();
+    m_Initialized = FALSE;
+    SetStillState(0);
+}
+
+// Lets go of everything a build made, whatever state it reached: the graph
+// is stopped first (the still branch may have started it), the branches
+// taken apart, both registrations revoked and every interface released.
+void DShowManager::ReleaseGraphObjects() {
+    if (m_pGraph) {
+        if (m_Previewing) KillTimer(m_hWndMain, STATUS_TIMER_ID);
+        ComPtr<IMediaControl> control;
+        if (SUCCEEDED(m_pGraph->QueryInterface(IID_IMediaControl, control.OutVoid()))) (void)control->Stop();
+        DismantleGraph();
+    } else if (g_RotCookie && m_GraphBuilt) {
+        RevokeGraphFromRot(g_RotCookie);
+        g_RotCookie = 0;
+    }
+    m_Previewing = FALSE;
+    m_GraphBuilt = FALSE;
+    if (m_pVideoWindow) {
+        (void)m_pVideoWindow->put_Visible(OAFALSE);
+        (void)m_pVideoWindow->put_Owner(0);
+    }
+    m_pVideoWindow.Clear();
+    m_pVideoRender.Clear();
+    m_pBasicVideo.Clear();
+    ReleaseCapFilters();
+    m_pStillPin.Clear();
+    m_pAMVidControl.Clear();
+    m_pGrabberFilter.Clear();
+    m_pNullRenderer.Clear();
+    m_pNullRenderer2.Clear();
+    m_pStillStreamConfig.Clear();
+    m_pSampleGrabber = nullptr;
+    m_StillMediaType.Clear();
+}
+
+void DShowManager::UpdateStatusBar() {
+    RECT rc = {0, 0, 0, 0};
+    GetWindowRect(m_hWndMain, &rc);
+    int w = (rc.right - rc.left) / 3;
+    int parts[3] = {w, 2 * w, -1};
+    SendMessageW(m_hWndStatus, SB_SETPARTS, 3, reinterpret_cast<LPARAM>(parts));
+
+    WCHAR szResolution[46];
+    (void)StringCchPrintfW(szResolution, ARRAYSIZE(szResolution), L"Resolution : %dx%d", m_VideoWidth, m_VideoHeight);
+    WCHAR szStill[100];
+    szStill[0] = L'\0';
+    LONG state = m_StillState;
+    if (state == 1) {
+        (void)StringCchCopyW(szStill, ARRAYSIZE(szStill), L"Capturing image...");
+    } else if (state == 2) {
+        if (g_StillShownTicks < 5) {
+            ++g_StillShownTicks;
+            (void)StringCchPrintfW(szStill, ARRAYSIZE(szStill), L"Still Captured in %3.1f s",
+                                   static_cast<double>(m_StillTimeMs) / 1000.0);
+        } else {
+            SetStillState(0);
+            g_StillShownTicks = 0;
+        }
+    }
+    SendMessageW(m_hWndStatus, SB_SETTEXTW, 0, reinterpret_cast<LPARAM>(szResolution));
+    SendMessageW(m_hWndStatus, SB_SETTEXTW, 1, reinterpret_cast<LPARAM>(L""));
+    SendMessageW(m_hWndStatus, SB_SETTEXTW, 2, reinterpret_cast<LPARAM>(szStill));
+}
+
+void CALLBACK StatusTimerProc(HWND, UINT, UINT_PTR, DWORD) {
+    DShowManager *pTarget = g_pTimerTarget;
+    if (pTarget) pTarget->UpdateStatusBar();
+}
+
+void ResetCaptureProcessState() {
+    g_SampleGrabberCB.Reset();
+    g_StillShownTicks = 0;
+    if (g_RotCookie) RevokeGraphFromRot(g_RotCookie);
+    g_RotCookie = 0;
+    g_pTimerTarget = nullptr;
+    g_FlashEnabled = 1;
+}

@@ -1,0 +1,200 @@
+// Dshow.h - DShowManager, the viewer's capture manager and its DirectShow
+// graph: a preview branch (capture filter -> Video Renderer in a child
+// window of the main window), a capture branch (capture pin -> Null
+// Renderer) and a still branch (still pin -> Sample Grabber -> Null
+// Renderer, feeding g_SampleGrabberCB).
+//
+// Everything here runs on the window thread, in its single-threaded COM
+// apartment, except TriggeredOnStillCapture, which the still callback calls
+// on the still branch's streaming thread.
+#ifndef KORVIEWER_CAPTURE_DSHOW_H
+#define KORVIEWER_CAPTURE_DSHOW_H
+
+#include <windows.h>
+#include <dshow.h>
+#include <qedit.h>
+
+#include <memory>
+
+#include "ComPtr.h"
+#include "MediaType.h"
+#include "SampleCaptureGraphBuilder.h"
+#include "SampleGrabberCallback.h"
+
+// One capability of the still pin: subtype text "MJPG" or "YUY2" (empty for
+// any other subtype or an unreadable capability), width and height.
+struct StillFormat {
+    WCHAR Compression[5];
+    int Width;
+    int Height;
+};
+
+// Stable insertion sort by Width, largest first.
+void SortFormatsByWidth(StillFormat *pFormats, int count);
+// Copies Width, Height and up to four characters of Compression.
+void CopyFormat(StillFormat *pTarget, const StillFormat *pSource);
+
+// A camera property that can be automatic: Mode 1 automatic, 2 manual.
+struct PropertyReading {
+    int Mode;
+    int Value;
+};
+
+// Tolerance tests of the preview fitting (relative tolerance t).
+bool EssentiallyEqual(float a, float b, float t);
+bool DefinitelyGreater(float a, float b, float t);
+bool DefinitelyLess(float a, float b, float t);
+
+// The status timer on the main window.
+const UINT_PTR STATUS_TIMER_ID = 1027;
+const UINT STATUS_TIMER_PERIOD_MS = 500;
+
+class DShowManagerTestAccess;
+
+class DShowManager {
+public:
+    ~DShowManager();
+    DShowManager(const DShowManager &) = delete;
+    DShowManager &operator=(const DShowManager &) = delete;
+
+    // A new manager in the empty state, or null.
+    static DShowManager *GetInstance();
+
+    void SetMainWindow(HWND hWnd) { m_hWndMain = hWnd; }
+    void SetStatusBar(HWND hWnd) { m_hWndStatus = hWnd; }
+
+    // Graph construction.
+    int InitCapFilters();
+    int BuildPreviewGraph();
+    void ReleaseCapFilters();
+    int CreateGraphBuilder();
+    int CreateFilterGraph();
+    HRESULT AttachVideoWindow(int visible);
+    void SetWindowPosition();
+    HRESULT SetupStillPin();
+
+    BOOL IsInitialized() const { return m_Initialized; }
+    bool HasStillPin() const { return m_HasStillPin != 0; }
+    void GetStillResolution(int *pWidth, int *pHeight) const;
+    void SetStillResolution(int width, int height);
+    int SetStillFormat(int width, int height, LPCWSTR pszSubType);
+    void GetVideoResolution(int *pWidth, int *pHeight) const;
+    void SetVideoResolution(int width, int height);
+
+    // Preview lifecycle and status bar.
+    int InitDShow(IMoniker *pMoniker);
+    void DeInitDShow();
+    int StartPreview();
+    int StopPreview();
+    void DismantleGraph();
+    int StartFrameRateTimer();
+    void RemoveDownstream(IBaseFilter *pFilter);
+    void UpdateStatusBar();
+
+    // Preview fitting.
+    void ReSizePreview();
+    void SizeWindowToVideo();
+
+    // Stream formats.
+    int EnumStillFormats(StillFormat *pFormats);
+    void GetCurrentStillFormat(LPWSTR pszSubType);
+    void GetCurrentVideoFormat(LPWSTR pszSubType);
+    void ShowVideoPinPropPage();
+
+    // Camera image properties and property pages.
+    void GetBrightness(int *pValue);
+    void GetContrast(int *pValue);
+    void GetSaturation(int *pValue);
+    void GetSharpness(int *pValue);
+    void GetGamma(int *pValue);
+    void GetWhiteBalance(PropertyReading *pReading);
+    void GetExposure(PropertyReading *pReading);
+    void ShowRendererPropPage();
+    void ShowCapFilterPropPage();
+
+    // Still trigger.
+    HRESULT StillTrigger();
+    void SetStillPath(LPCWSTR pszPath);
+    LONG GetStillState() const { return m_StillState; }
+    void SetStillState(LONG state) { InterlockedExchange(&m_StillState, state); }
+    ULONG GetStillTimeMs() const { return m_StillTimeMs; }
+    void SetStillTimeMs(ULONG ms) {
+        InterlockedExchange(reinterpret_cast<volatile LONG *>(&m_StillTimeMs), static_cast<LONG>(ms));
+    }
+
+    LPCWSTR GetFriendlyName() const { return m_FriendlyName; }
+
+private:
+    friend class DShowManagerTestAccess;
+    DShowManager();
+
+    void ForceCaptureFrameSize();
+    void SetStillDefault();
+    void ReleaseGraphObjects();
+    HRESULT ReadProperty(bool cameraControl, long property, long *pValue, long *pFlags);
+    void ReadValue(long property, int *pValue);
+    void ReadReading(bool cameraControl, long property, PropertyReading *pReading);
+
+    volatile LONG m_StillState;
+    volatile ULONG m_StillTimeMs;
+    HWND m_hWndMain;
+    HWND m_hWndStatus;
+    BOOL m_Initialized;
+    IMoniker *m_pMoniker;  // borrowed from device discovery, no reference
+    ComPtr<IBasicVideo> m_pBasicVideo;
+    ComPtr<IVideoWindow> m_pVideoWindow;
+    std::unique_ptr<ISampleCaptureGraphBuilder> m_pBuilder;
+    ComPtr<IAMStreamConfig> m_pStreamConfig;
+    ComPtr<IAMStreamConfig> m_pStillStreamConfig;
+    ComPtr<IBaseFilter> m_pVideoRender;
+    ComPtr<IBaseFilter> m_pCapFilter;
+    ComPtr<IGraphBuilder> m_pGraph;
+    MediaTypeHolder m_StillMediaType;
+    ComPtr<IPin> m_pStillPin;
+    ComPtr<IAMVideoControl> m_pAMVidControl;
+    ComPtr<IBaseFilter> m_pGrabberFilter;
+    ComPtr<IBaseFilter> m_pNullRenderer;
+    ComPtr<IBaseFilter> m_pNullRenderer2;
+    ISampleGrabber *m_pSampleGrabber;  // no reference: valid while m_pGrabberFilter is held
+    BOOL m_HasStillPin;
+    WCHAR m_FriendlyName[120];
+    WCHAR m_MsgBuffer[250];
+    LONG m_NativeWidth;
+    LONG m_NativeHeight;
+    BOOL m_GraphBuilt;
+    BOOL m_Previewing;
+    int m_StillWidth;
+    int m_StillHeight;
+    int m_VideoWidth;
+    int m_VideoHeight;
+    // The Running Object Table registration that InitCapFilters made (0: none).
+    DWORD m_CapFiltersRotCookie;
+};
+
+// Running Object Table: "FilterGraph %08x pid %08x".
+HRESULT RegisterGraphInRot(IUnknown *pGraph, DWORD *pCookie);
+void RevokeGraphFromRot(DWORD cookie);
+
+// Completion function of a still: stores the elapsed milliseconds in the
+// timer target and marks its still as captured (streaming thread).
+void TriggeredOnStillCapture(int *pElapsedMs);
+
+// The status timer's procedure (timer 1027 on the main window).
+void CALLBACK StatusTimerProc(HWND hWnd, UINT uMsg, UINT_PTR idEvent, DWORD dwTime);
+
+// The one capture manager of the viewer.
+extern DShowManager *g_pDShowManager;
+// The registration of the built graph in the Running Object Table (0: none).
+extern DWORD g_RotCookie;
+// The manager whose status bar the status timer refreshes.
+extern DShowManager *volatile g_pTimerTarget;
+// Status updates that have shown the last still's time.
+extern LONG g_StillShownTicks;
+
+// Puts the capture subsystem's process-wide values back to their start-up
+// state (the still callback's configuration and folder, g_StillShownTicks,
+// g_RotCookie, g_pTimerTarget, g_FlashEnabled = 1). For tests that run
+// several managers in one process.
+void ResetCaptureProcessState();
+
+#endif  // KORVIEWER_CAPTURE_DSHOW_H

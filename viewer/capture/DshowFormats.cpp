@@ -1,0 +1,158 @@
+// DshowFormats.cpp - DShowManager: the still pin's capabilities, the current
+// subtypes of both pins and the capture pin's format page.
+#include <windows.h>
+
+#include <olectl.h>
+#include <strsafe.h>
+
+#include "DebugPrint.h"
+#include "Dshow.h"
+
+namespace {
+
+const int kVideoCapsSize = 128;
+
+// The subtype text of a FORMAT_VideoInfo type: "MJPG", "YUY2", or empty.
+LPCWSTR SubtypeText(const AM_MEDIA_TYPE &mt) {
+    if (IsEqualGUID(mt.subtype, MEDIASUBTYPE_MJPG)) return L"MJPG";
+    if (IsEqualGUID(mt.subtype, MEDIASUBTYPE_YUY2)) return L"YUY2";
+    return L"";
+}
+
+bool IsVideoInfo(const AM_MEDIA_TYPE *pmt) {
+    return pmt && IsEqualGUID(pmt->formattype, FORMAT_VideoInfo) && pmt->pbFormat &&
+           pmt->cbFormat >= sizeof(VIDEOINFOHEADER);
+}
+
+}  // namespace
+
+void SortFormatsByWidth(StillFormat *pFormats, int count) {
+    if (!pFormats) return;
+    for (int i = 1; i < count; ++i) {
+        StillFormat taken = pFormats[i];
+        int j = i - 1;
+        while (j >= 0 && pFormats[j].Width < taken.Width) {
+            pFormats[j + 1] = pFormats[j];
+            --j;
+        }
+        pFormats[j + 1] = taken;
+    }
+}
+
+void CopyFormat(StillFormat *pTarget, const StillFormat *pSource) {
+    if (!pTarget || !pSource) return;
+    pTarget->Width = pSource->Width;
+    pTarget->Height = pSource->Height;
+    (void)StringCchCopyNW(pTarget->Compression, ARRAYSIZE(pTarget->Compression), pSource->Compression, 4);
+}
+
+int DShowManager::EnumStillFormats(StillFormat *pFormats) {
+    if (!m_pStillStreamConfig) return -1;
+    int count = 0, size = 0;
+    if (FAILED(m_pStillStreamConfig->GetNumberOfCapabilities(&count, &size))) return 0;
+    DShowDebugPrint(L"iCount=%d,iSize=%d\r\n", count, size);
+    if (!pFormats) return count;
+    if (size != kVideoCapsSize) return 0;
+    for (int i = 0; i < count; ++i) {
+        // An entry that cannot be read, is not FORMAT_VideoInfo or has a
+        // third subtype is left empty (no subtype text, size 0).
+        ZeroMemory(&pFormats[i], sizeof(pFormats[i]));
+        BYTE caps[kVideoCapsSize];
+        MediaTypePtr pmt;
+        if (FAILED(m_pStillStreamConfig->GetStreamCaps(i, &pmt, caps)) || !IsVideoInfo(pmt.Get())) continue;
+        LPCWSTR pszText = SubtypeText(*pmt.Get());
+        if (!pszText[0]) continue;
+        const VIDEOINFOHEADER *pvi = reinterpret_cast<const VIDEOINFOHEADER *>(pmt->pbFormat);
+        (void)StringCchCopyW(pFormats[i].Compression, ARRAYSIZE(pFormats[i].Compression), pszText);
+        pFormats[i].Width = pvi->bmiHeader.biWidth;
+        pFormats[i].Height = pvi->bmiHeader.biHeight;
+    }
+    return count;
+}
+
+// The still pin's current subtype; an empty text for a format that is not
+// FORMAT_VideoInfo, a third subtype or a failed GetFormat.
+void DShowManager::GetCurrentStillFormat(LPWSTR pszSubType) {
+    if (!m_pStillStreamConfig || !pszSubType) return;
+    pszSubType[0] = L'\0';
+    MediaTypePtr pmt;
+    if (FAILED(m_pStillStreamConfig->GetFormat(&pmt)) || !IsVideoInfo(pmt.Get())) return;
+    if (IsEqualGUID(pmt->subtype, MEDIASUBTYPE_YUY2)) {
+        (void)StringCchCopyW(pszSubType, 5, L"YUY2");
+        OutputDebugStringW(L"MEDIASUBTYPE_YUY2 \r\n");
+    } else if (IsEqualGUID(pmt->subtype, MEDIASUBTYPE_MJPG)) {
+        (void)StringCchCopyW(pszSubType, 5, L"MJPG");
+        OutputDebugStringW(L"MEDIASUBTYPE_MJPG \r\n");
+    }
+}
+
+// The capture pin's current subtype: "YUY2", every other subtype "MJPG";
+// an empty text for a format that is not FORMAT_VideoInfo or a failed GetFormat.
+void DShowManager::GetCurrentVideoFormat(LPWSTR pszSubType) {
+    if (!m_pStreamConfig || !pszSubType) return;
+    pszSubType[0] = L'\0';
+    MediaTypePtr pmt;
+    if (FAILED(m_pStreamConfig->GetFormat(&pmt)) || !pmt) return;
+    if (!IsVideoInfo(pmt.Get())) {
+        OutputDebugStringW(L"GET CURRENT VIDEO FAILED\r\n");
+        return;
+    }
+    if (IsEqualGUID(pmt->subtype, MEDIASUBTYPE_YUY2)) {
+        (void)StringCchCopyW(pszSubType, 5, L"YUY2");
+        OutputDebugStringW(L"MEDIASUBTYPE_YUY2 for video format succeded \r\n");
+    } else {
+        (void)StringCchCopyW(pszSubType, 5, L"MJPG");
+        OutputDebugStringW(L"MEDIASUBTYPE_MJPG for video format succeded\r\n");
+    }
+}
+
+void DShowManager::ShowVideoPinPropPage() {
+    if (!m_pBuilder) return;
+    StopPreview();
+    DismantleGraph();
+
+    ComPtr<IAMStreamConfig> config;
+    HRESULT hr = m_pBuilder->FindInterface(&PIN_CATEGORY_CAPTURE, &MEDIATYPE_Interleaved, m_pCapFilter.Get(),
+                                           IID_IAMStreamConfig, config.OutVoid());
+    if (FAILED(hr))
+        hr = m_pBuilder->FindInterface(&PIN_CATEGORY_CAPTURE, &MEDIATYPE_Video, m_pCapFilter.Get(), IID_IAMStreamConfig,
+                                       config.OutVoid());
+    if (SUCCEEDED(hr) && config) {
+        ComPtr<ISpecifyPropertyPages> pages;
+        if (SUCCEEDED(config->QueryInterface(IID_ISpecifyPropertyPages, pages.OutVoid()))) {
+            CAUUID cauuid = {0, nullptr};
+            if (SUCCEEDED(pages->GetPages(&cauuid))) {
+                IUnknown *pObject = config.Get();
+                (void)OleCreatePropertyFrame(m_hWndMain, 30, 30, nullptr, 1, &pObject, cauuid.cElems, cauuid.pElems, 0,
+                                             0, nullptr);
+                // Read back from the configuration found here: the frame's
+                // modal loop may have run a device removal that released
+                // the manager's own fields.
+                MediaTypePtr pmt;
+                if (SUCCEEDED(config->GetFormat(&pmt)) && IsVideoInfo(pmt.Get())) {
+                    OutputDebugStringW(L"pmt->formattype FORMAT_VideoInfo\r\n");
+                    if (IsEqualGUID(pmt->subtype, MEDIASUBTYPE_YUY2))
+                        OutputDebugStringW(L"MEDIASUBTYPE_YUY2 \r\n");
+                    else if (IsEqualGUID(pmt->subtype, MEDIASUBTYPE_MJPG))
+                        OutputDebugStringW(L"MEDIASUBTYPE_MJPG \r\n");
+                    OutputDebugStringW(L"pmt->formattype == FORMAT_VideoInfo\r\n");
+                    const VIDEOINFOHEADER *pvi = reinterpret_cast<const VIDEOINFOHEADER *>(pmt->pbFormat);
+                    DShowDebugPrint(L"vih->bmiHeader.biWidth=%d height=%d\r\n", pvi->bmiHeader.biWidth,
+                                    pvi->bmiHeader.biHeight);
+                    SetVideoResolution(pvi->bmiHeader.biWidth, pvi->bmiHeader.biHeight);
+                }
+                CoTaskMemFree(cauuid.pElems);
+            }
+        }
+    }
+    config.Clear();
+
+    // Nothing to rebuild when the manager was taken down meanwhile.
+    if (!m_Initialized || !m_pGraph || !m_pCapFilter) return;
+    if (BuildPreviewGraph() && StartPreview()) {
+        m_Initialized = TRUE;
+        SizeWindowToVideo();
+        ReSizePreview();
+        StartFrameRateTimer();
+    }
+}

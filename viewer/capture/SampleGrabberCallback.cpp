@@ -1,0 +1,244 @@
+// SampleGrabberCallback.cpp - one still frame to one file.
+//
+// BufferCB runs on the still branch's streaming thread. It switches the
+// flash strobe off, names the file after the local time (yyyyMMddHHmmss,
+// with "_2", "_3" ... before the extension when that name is taken), writes
+// the JPEG bytes as delivered or a converted 24-bit top-down bitmap, and
+// reports the elapsed time through the completion function.
+#include "SampleGrabberCallback.h"
+
+#include <shlobj.h>
+#include <strsafe.h>
+
+#include <new>
+
+#include "DebugPrint.h"
+#include "KORFwSw.h"
+#include "MessageBoxSeam.h"
+#include "Yuy2Convert.h"
+
+SampleGrabberCallback g_SampleGrabberCB;
+volatile LONG g_FlashEnabled = 1;
+
+namespace {
+
+const int kMaxNameSuffix = 999;  // "_2" ... "_999"
+
+}  // namespace
+
+SampleGrabberCallback::SampleGrabberCallback() { Reset(); }
+
+void SampleGrabberCallback::Reset() {
+    m_ConvertToBitmap = 0;
+    m_Width = 0;
+    m_Height = 0;
+    m_TriggerTick = 0;
+    m_DoneTick = 0;
+    ZeroMemory(&m_CaptureTime, sizeof(m_CaptureTime));
+    ZeroMemory(m_TextBuffer, sizeof(m_TextBuffer));
+    ZeroMemory(m_StillPath, sizeof(m_StillPath));
+    ZeroMemory(&m_FileHeader, sizeof(m_FileHeader));
+    ZeroMemory(&m_InfoHeader, sizeof(m_InfoHeader));
+    m_pfnStillDone = nullptr;
+}
+
+STDMETHODIMP SampleGrabberCallback::QueryInterface(REFIID riid, void **ppv) {
+    if (!ppv) return E_POINTER;
+    if (IsEqualIID(riid, IID_IUnknown) || IsEqualIID(riid, IID_ISampleGrabberCB)) {
+        *ppv = static_cast<ISampleGrabberCB *>(this);
+        return S_OK;
+    }
+    *ppv = nullptr;
+    return E_NOTIMPL;
+}
+
+// The object is static and never counted.
+STDMETHODIMP_(ULONG) SampleGrabberCallback::AddRef() { return 1; }
+STDMETHODIMP_(ULONG) SampleGrabberCallback::Release() { return 2; }
+
+STDMETHODIMP SampleGrabberCallback::SampleCB(double, IMediaSample *) {
+    OutputDebugStringW(L"SampleCB...\r\n");
+    return E_NOTIMPL;
+}
+
+void SampleGrabberCallback::ConfigureStill(int convertToBitmap, DWORD triggerTick, int width, int height,
+                                           PFN_STILL_DONE pfnDone) {
+    m_ConvertToBitmap = convertToBitmap;
+    m_TriggerTick = triggerTick;
+    m_Width = width;
+    m_Height = height;
+    m_pfnStillDone = pfnDone;
+}
+
+void SampleGrabberCallback::SetStillPath(LPCWSTR pszPath) {
+    ZeroMemory(m_StillPath, sizeof(m_StillPath));
+    if (pszPath) (void)StringCchCopyW(m_StillPath, MAX_PATH, pszPath);
+    OutputDebugStringW(L"\r\n");
+    OutputDebugStringW(L"new path \r\n");
+    OutputDebugStringW(m_StillPath);
+}
+
+void SampleGrabberCallback::NotifyStillDone() {
+    OutputDebugStringW(L"Triggering function in Dshow using funcptr 3\r\n");
+    if (m_pfnStillDone) {
+        int elapsed = static_cast<int>(m_DoneTick - m_TriggerTick);
+        m_pfnStillDone(&elapsed);
+    }
+    OutputDebugStringW(L"Triggering function in Dshow using funcptr 4\r\n");
+}
+
+void SampleGrabberCallback::FillBitmapHeaders(int width, int height) {
+    DWORD pixelBytes = PaddedRowBytes(width) * static_cast<DWORD>(height);
+    ZeroMemory(&m_FileHeader, sizeof(m_FileHeader));
+    m_FileHeader.bfType = 0x4D42;  // "BM"
+    m_FileHeader.bfSize = static_cast<DWORD>(sizeof(KorBitmapFileHeader) + sizeof(BITMAPINFOHEADER)) + pixelBytes;
+    m_FileHeader.bfOffBits = static_cast<DWORD>(sizeof(KorBitmapFileHeader) + sizeof(BITMAPINFOHEADER));
+    ZeroMemory(&m_InfoHeader, sizeof(m_InfoHeader));
+    m_InfoHeader.biSize = sizeof(BITMAPINFOHEADER);
+    m_InfoHeader.biWidth = width;
+    m_InfoHeader.biHeight = -height;  // top row first
+    m_InfoHeader.biPlanes = 1;
+    m_InfoHeader.biBitCount = 24;
+    m_InfoHeader.biCompression = BI_RGB;
+    m_InfoHeader.biSizeImage = pixelBytes;
+}
+
+void SampleGrabberCallback::ConvertYUY2ToBGR24(const BYTE *pSource, BYTE *pTarget, int width, int height) {
+    Yuy2ToBgr24(pSource, pTarget, width, height);
+}
+
+// The folder (still folder or desktop) and the time-stamped name, without
+// the extension. False when the folder cannot be read or the path does not fit.
+bool SampleGrabberCallback::BuildStillFilePath(WCHAR *pszPath, size_t cchPath) {
+    WCHAR szName[32];
+    if (FAILED(StringCchPrintfW(szName, 32, L"%d%02d%02d%02d%02d%02d", m_CaptureTime.wYear, m_CaptureTime.wMonth,
+                                m_CaptureTime.wDay, m_CaptureTime.wHour, m_CaptureTime.wMinute, m_CaptureTime.wSecond)))
+        return false;
+    WCHAR szFolder[MAX_PATH];
+    if (m_StillPath[0] != L'\0') {
+        if (FAILED(StringCchCopyW(szFolder, MAX_PATH, m_StillPath))) return false;
+    } else {
+        szFolder[0] = L'\0';
+        if (!SHGetSpecialFolderPathW(nullptr, szFolder, CSIDL_DESKTOPDIRECTORY, FALSE)) szFolder[0] = L'\0';
+        OutputDebugStringW(L"Get the current desktop path\r\n");
+        OutputDebugStringW(szFolder);
+    }
+    return SUCCEEDED(StringCchPrintfW(pszPath, cchPath, L"%s\\%s", szFolder, szName));
+}
+
+// Creates the still's file, never replacing one: a name already taken gets
+// "_2", "_3" ... before the extension. pszPath receives the full path.
+HANDLE SampleGrabberCallback::CreateStillFile(WCHAR *pszPath, size_t cchPath) {
+    WCHAR szBase[MAX_PATH];
+    LPCWSTR pszExt = m_ConvertToBitmap ? L".bmp" : L".jpg";
+    if (!BuildStillFilePath(szBase, MAX_PATH)) return INVALID_HANDLE_VALUE;
+    for (int suffix = 1; suffix <= kMaxNameSuffix; ++suffix) {
+        HRESULT hr = suffix == 1 ? StringCchPrintfW(pszPath, cchPath, L"%s%s", szBase, pszExt)
+                                 : StringCchPrintfW(pszPath, cchPath, L"%s_%d%s", szBase, suffix, pszExt);
+        if (FAILED(hr)) return INVALID_HANDLE_VALUE;  // the path does not fit
+        if (suffix == 1) DShowDebugPrint(L"FilePath = %s", pszPath);
+        HANDLE hFile =
+            CreateFileW(pszPath, GENERIC_WRITE, FILE_SHARE_WRITE, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
+        if (hFile != INVALID_HANDLE_VALUE) {
+            if (suffix > 1) DShowDebugPrint(L"FilePath = %s", pszPath);
+            return hFile;
+        }
+        DWORD dwError = GetLastError();
+        if (dwError != ERROR_FILE_EXISTS && dwError != ERROR_ALREADY_EXISTS) return INVALID_HANDLE_VALUE;
+    }
+    return INVALID_HANDLE_VALUE;
+}
+
+void SampleGrabberCallback::FinishStill() {
+    m_DoneTick = GetTickCount();
+    NotifyStillDone();
+    DShowDebugPrint(L"Still Captured in %d seconds \r\n", (m_DoneTick - m_TriggerTick) / 1000u);
+}
+
+// A write failed (or the sample cannot make the picture): the file is
+// closed and the pixels freed, and the user is told.
+void SampleGrabberCallback::ReportWriteFailure(HANDLE hFile, BYTE *pPixels) {
+    if (hFile != INVALID_HANDLE_VALUE) CloseHandle(hFile);
+    delete[] pPixels;
+    KorMessageBox(nullptr, L"Sorry image cannot be captured", L"Image Capture", MB_OK);
+}
+
+HRESULT SampleGrabberCallback::WriteJpeg(HANDLE hFile, const BYTE *pBuffer, LONG length) {
+    OutputDebugStringW(L"WriteFile...\r\n");
+    DWORD dwWritten = 0;
+    if (!WriteFile(hFile, pBuffer, static_cast<DWORD>(length), &dwWritten, nullptr)) {
+        ReportWriteFailure(hFile, nullptr);
+        return S_FALSE;
+    }
+    DShowDebugPrint(L"WriteFile =  %d \r\n", dwWritten);
+    CloseHandle(hFile);
+    FinishStill();
+    OutputDebugStringW(L"CloseHandle...\r\n");
+    return S_OK;
+}
+
+HRESULT SampleGrabberCallback::WriteBitmap(HANDLE hFile, const BYTE *pBuffer, LONG) {
+    DShowDebugPrint(L"m_Width = %d, m_Height= %d \r\n", m_Width, m_Height);
+    size_t cbPixels = static_cast<size_t>(PaddedRowBytes(m_Width)) * static_cast<size_t>(m_Height);
+    BYTE *pPixels = new (std::nothrow) BYTE[cbPixels];
+    if (!pPixels) {
+        ReportWriteFailure(hFile, nullptr);
+        return S_FALSE;
+    }
+    ConvertYUY2ToBGR24(pBuffer, pPixels, m_Width, m_Height);
+    FillBitmapHeaders(m_Width, m_Height);
+
+    const void *parts[3] = {&m_FileHeader, &m_InfoHeader, pPixels};
+    DWORD sizes[3] = {sizeof(m_FileHeader), sizeof(m_InfoHeader), static_cast<DWORD>(cbPixels)};
+    for (int i = 0; i < 3; ++i) {
+        DWORD dwWritten = 0;
+        BOOL ok = WriteFile(hFile, parts[i], sizes[i], &dwWritten, nullptr);
+        DShowDebugPrint(L"dwWritten = %d \r\n", dwWritten);
+        if (!ok) {
+            ReportWriteFailure(hFile, pPixels);
+            return S_FALSE;
+        }
+    }
+    CloseHandle(hFile);
+    delete[] pPixels;
+    FinishStill();
+    return S_OK;
+}
+
+STDMETHODIMP SampleGrabberCallback::BufferCB(double, BYTE *pBuffer, LONG BufferLen) {
+    OutputDebugStringW(L"BufferCB...\r\n");
+    DShowDebugPrint(L"Still Graph started %d\r\n", GetTickCount());
+    if (g_FlashEnabled && ControlGPO(8, 0) != 1) OutputDebugStringW(L"Strobe Disable Failed\n");
+
+    GetLocalTime(&m_CaptureTime);
+
+    // A bitmap needs width x height x 2 bytes of YUY2: a shorter sample (or
+    // a size that cannot make a picture) is a failed write, found before any
+    // file is made.
+    if (m_ConvertToBitmap && BufferLen > 0) {
+        bool usable = m_Width > 0 && m_Height > 0 && (m_Width % 2) == 0 && pBuffer &&
+                      static_cast<ULONGLONG>(m_Width) * static_cast<ULONGLONG>(m_Height) * 2u <=
+                          static_cast<ULONGLONG>(BufferLen) &&
+                      static_cast<ULONGLONG>(PaddedRowBytes(m_Width)) * static_cast<ULONGLONG>(m_Height) < 0x7FFFFFFFu;
+        if (!usable) {
+            ReportWriteFailure(INVALID_HANDLE_VALUE, nullptr);
+            return S_FALSE;
+        }
+    }
+
+    WCHAR szPath[MAX_PATH];
+    HANDLE hFile = CreateStillFile(szPath, MAX_PATH);
+    if (hFile == INVALID_HANDLE_VALUE) {
+        OutputDebugStringW(L"File Creation Failed\r\n");
+        return E_FAIL;
+    }
+
+    if (BufferLen <= 0 || !pBuffer) {
+        CloseHandle(hFile);
+    } else {
+        HRESULT hr = m_ConvertToBitmap ? WriteBitmap(hFile, pBuffer, BufferLen) : WriteJpeg(hFile, pBuffer, BufferLen);
+        if (hr != S_OK) return hr;
+    }
+    DShowDebugPrint(L"Preview Started %d\r\n", GetTickCount());
+    return S_OK;
+}
