@@ -79,6 +79,30 @@ TEST_F(CaptureGraph, DefaultCameraPreviewsAndTearsDownCompletely) {
     EXPECT_EQ(reinterpret_cast<OAHWND>(m_pWindow->Window()), owner);
     EXPECT_EQ(OATRUE, visible);
 
+    // Fitted on the live renderer: read back what it was given.
+    const int S = m_pWindow->StatusHeight();
+    m_pWindow->SetClientSize(800, 580 + S);
+    m_pManager->ReSizePreview();
+    IBasicVideo *pBasic = nullptr;
+    ASSERT_TRUE(SUCCEEDED(Graph()->QueryInterface(IID_IBasicVideo, reinterpret_cast<void **>(&pBasic))));
+    long l = -1, t = -1, sw = -1, sh = -1;
+    EXPECT_EQ(S_OK, pBasic->GetSourcePosition(&l, &t, &sw, &sh));
+    pBasic->Release();
+    EXPECT_EQ(0, l);
+    EXPECT_EQ(0, t);
+    EXPECT_EQ(640, sw);
+    EXPECT_EQ(463, sh);
+    ASSERT_TRUE(SUCCEEDED(Graph()->QueryInterface(IID_IVideoWindow, reinterpret_cast<void **>(&pVideoWindow))));
+    long wl = -1, wt = -1, ww = -1, wh = -1;
+    EXPECT_EQ(S_OK, pVideoWindow->GetWindowPosition(&wl, &wt, &ww, &wh));
+    pVideoWindow->Release();
+    // Wine answers with the screen position of the client area's corner.
+    POINT origin = {0, 0};
+    ClientToScreen(m_pWindow->Window(), &origin);
+    EXPECT_TRUE((wl == 0 && wt == 0) || (wl == origin.x && wt == origin.y)) << wl << "," << wt;
+    EXPECT_EQ(800, ww);
+    EXPECT_EQ(580, wh);
+
     // Two registrations under one name while it runs.
     EXPECT_EQ(2u, RotEntriesOfGraph());
 
