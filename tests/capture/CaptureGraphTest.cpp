@@ -557,3 +557,50 @@ TEST_F(CaptureGraph, EveryFixedTextAsTheSystemWritesIt) {
         EXPECT_TRUE(boxes.Saw(box.pszText, box.pszCaption)) << std::wstring(box.pszText).size();
     EXPECT_EQ(4u, boxes.Count());
 }
+
+namespace {
+DShowManager *g_pRemovalTarget = nullptr;
+// A device removal handled inside the frame's modal loop, as the main
+// window does it: the graph is taken down on the window thread.
+void CALLBACK RemoveDeviceInsideFrame(HWND hWnd, UINT, UINT_PTR idEvent, DWORD) {
+    KillTimer(hWnd, idEvent);
+    if (g_pRemovalTarget) g_pRemovalTarget->DeInitDShow();
+}
+}  // namespace
+
+TEST_F(CaptureGraph, DeviceRemovedWhileTheCapturePinPageIsOpen) {
+    Prepare(kDefaultScenario);
+    ASSERT_EQ(1, m_pManager->InitDShow(m_pMoniker));
+    HWND hMain = m_pWindow->Window();
+    DWORD uiThread = GetCurrentThreadId();
+    g_pRemovalTarget = m_pManager;
+    bool sawFrame = false, removed = false;
+    std::thread user([&] {
+        for (int i = 0; i < 200 && !sawFrame; ++i) {
+            Sleep(50);
+            HWND hFrame = FindFrameOf(uiThread, hMain);
+            if (!hFrame) continue;
+            sawFrame = true;
+            SetTimer(hMain, 77, 50, RemoveDeviceInsideFrame);
+            for (int j = 0; j < 100 && m_pManager->IsInitialized(); ++j) Sleep(20);
+            removed = !m_pManager->IsInitialized();
+            PostMessageW(hFrame, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED),
+                         reinterpret_cast<LPARAM>(GetDlgItem(hFrame, IDCANCEL)));
+        }
+        if (!sawFrame) EnumThreadWindows(uiThread, CancelThreadWindow, 0);
+    });
+    m_pManager->ShowVideoPinPropPage();
+    user.join();
+    g_pRemovalTarget = nullptr;
+    EXPECT_TRUE(sawFrame);
+    EXPECT_TRUE(removed);
+    // Nothing was rebuilt on the released fields, and nothing is left.
+    EXPECT_FALSE(m_pManager->IsInitialized());
+    EXPECT_EQ(nullptr, Graph());
+    EXPECT_TRUE(GraphRotEntries().empty());
+    PumpMessages(100);
+    SimCameraState state;
+    ZeroMemory(&state, sizeof(state));
+    SimGetCameraState(0, &state);
+    EXPECT_EQ(0, state.filtersAlive);
+}
