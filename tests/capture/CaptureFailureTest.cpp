@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <windows.h>
+#include <commctrl.h>
 
 #include <string>
 #include <thread>
@@ -493,12 +494,17 @@ TEST_F(CaptureFailures, PropertyFramesOfTheFilters) {
     HWND hMain = m_pWindow->Window();
     DWORD uiThread = GetCurrentThreadId();
     bool sawFrame = false;
+    std::wstring statusInFrame;
+    SendMessageW(m_pWindow->StatusBar(), SB_SETTEXTW, 0, reinterpret_cast<LPARAM>(L"stale"));
     std::thread user([&] {
         for (int i = 0; i < 200 && !sawFrame; ++i) {
             Sleep(50);
             HWND hFrame = FindFrameOf(uiThread, hMain);
             if (!hFrame) continue;
             sawFrame = true;
+            // The status timer keeps running inside the frame's modal loop.
+            Sleep(1300);
+            statusInFrame = m_pWindow->StatusText(0);
             PostMessageW(hFrame, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED),
                          reinterpret_cast<LPARAM>(GetDlgItem(hFrame, IDCANCEL)));
         }
@@ -507,5 +513,6 @@ TEST_F(CaptureFailures, PropertyFramesOfTheFilters) {
     m_pManager->ShowCapFilterPropPage();
     user.join();
     EXPECT_TRUE(sawFrame);
+    EXPECT_EQ(L"Resolution : 640x480", statusInFrame);
     EXPECT_TRUE(m_pManager->IsInitialized());
 }

@@ -79,6 +79,30 @@ TEST_F(CaptureGraph, DefaultCameraPreviewsAndTearsDownCompletely) {
     EXPECT_EQ(reinterpret_cast<OAHWND>(m_pWindow->Window()), owner);
     EXPECT_EQ(OATRUE, visible);
 
+    // Fitted on the live renderer: read back what it was given.
+    const int S = m_pWindow->StatusHeight();
+    m_pWindow->SetClientSize(800, 580 + S);
+    m_pManager->ReSizePreview();
+    IBasicVideo *pBasic = nullptr;
+    ASSERT_TRUE(SUCCEEDED(Graph()->QueryInterface(IID_IBasicVideo, reinterpret_cast<void **>(&pBasic))));
+    long l = -1, t = -1, sw = -1, sh = -1;
+    EXPECT_EQ(S_OK, pBasic->GetSourcePosition(&l, &t, &sw, &sh));
+    pBasic->Release();
+    EXPECT_EQ(0, l);
+    EXPECT_EQ(0, t);
+    EXPECT_EQ(640, sw);
+    EXPECT_EQ(463, sh);
+    ASSERT_TRUE(SUCCEEDED(Graph()->QueryInterface(IID_IVideoWindow, reinterpret_cast<void **>(&pVideoWindow))));
+    long wl = -1, wt = -1, ww = -1, wh = -1;
+    EXPECT_EQ(S_OK, pVideoWindow->GetWindowPosition(&wl, &wt, &ww, &wh));
+    pVideoWindow->Release();
+    // Wine answers with the screen position of the client area's corner.
+    POINT origin = {0, 0};
+    ClientToScreen(m_pWindow->Window(), &origin);
+    EXPECT_TRUE((wl == 0 && wt == 0) || (wl == origin.x && wt == origin.y)) << wl << "," << wt;
+    EXPECT_EQ(800, ww);
+    EXPECT_EQ(580, wh);
+
     // Two registrations under one name while it runs.
     EXPECT_EQ(2u, RotEntriesOfGraph());
 
@@ -532,4 +556,51 @@ TEST_F(CaptureGraph, EveryFixedTextAsTheSystemWritesIt) {
     for (const Box &box : shown)
         EXPECT_TRUE(boxes.Saw(box.pszText, box.pszCaption)) << std::wstring(box.pszText).size();
     EXPECT_EQ(4u, boxes.Count());
+}
+
+namespace {
+DShowManager *g_pRemovalTarget = nullptr;
+// A device removal handled inside the frame's modal loop, as the main
+// window does it: the graph is taken down on the window thread.
+void CALLBACK RemoveDeviceInsideFrame(HWND hWnd, UINT, UINT_PTR idEvent, DWORD) {
+    KillTimer(hWnd, idEvent);
+    if (g_pRemovalTarget) g_pRemovalTarget->DeInitDShow();
+}
+}  // namespace
+
+TEST_F(CaptureGraph, DeviceRemovedWhileTheCapturePinPageIsOpen) {
+    Prepare(kDefaultScenario);
+    ASSERT_EQ(1, m_pManager->InitDShow(m_pMoniker));
+    HWND hMain = m_pWindow->Window();
+    DWORD uiThread = GetCurrentThreadId();
+    g_pRemovalTarget = m_pManager;
+    bool sawFrame = false, removed = false;
+    std::thread user([&] {
+        for (int i = 0; i < 200 && !sawFrame; ++i) {
+            Sleep(50);
+            HWND hFrame = FindFrameOf(uiThread, hMain);
+            if (!hFrame) continue;
+            sawFrame = true;
+            SetTimer(hMain, 77, 50, RemoveDeviceInsideFrame);
+            for (int j = 0; j < 100 && m_pManager->IsInitialized(); ++j) Sleep(20);
+            removed = !m_pManager->IsInitialized();
+            PostMessageW(hFrame, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED),
+                         reinterpret_cast<LPARAM>(GetDlgItem(hFrame, IDCANCEL)));
+        }
+        if (!sawFrame) EnumThreadWindows(uiThread, CancelThreadWindow, 0);
+    });
+    m_pManager->ShowVideoPinPropPage();
+    user.join();
+    g_pRemovalTarget = nullptr;
+    EXPECT_TRUE(sawFrame);
+    EXPECT_TRUE(removed);
+    // Nothing was rebuilt on the released fields, and nothing is left.
+    EXPECT_FALSE(m_pManager->IsInitialized());
+    EXPECT_EQ(nullptr, Graph());
+    EXPECT_TRUE(GraphRotEntries().empty());
+    PumpMessages(100);
+    SimCameraState state;
+    ZeroMemory(&state, sizeof(state));
+    SimGetCameraState(0, &state);
+    EXPECT_EQ(0, state.filtersAlive);
 }

@@ -108,6 +108,7 @@ void DShowManager::GetCurrentVideoFormat(LPWSTR pszSubType) {
 
 void DShowManager::ShowVideoPinPropPage() {
     if (!m_pBuilder) return;
+    BOOL wasReady = m_Initialized;
     StopPreview();
     DismantleGraph();
 
@@ -148,7 +149,7 @@ void DShowManager::ShowVideoPinPropPage() {
     config.Clear();
 
     // Nothing to rebuild when the manager was taken down meanwhile.
-    if (!m_Initialized || !m_pGraph || !m_pCapFilter) return;
+    if (!m_pGraph || !m_pCapFilter || (wasReady && !m_Initialized)) return;
     if (BuildPreviewGraph() && StartPreview()) {
         m_Initialized = TRUE;
         SizeWindowToVideo();
