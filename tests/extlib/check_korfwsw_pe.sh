@@ -6,14 +6,10 @@
 set -euo pipefail
 dll=${1:?usage: check_korfwsw_pe.sh KORFwSw.dll [objdump]}
 objdump=${2:-i686-w64-mingw32-objdump}
-status=0
-fail() { echo "FAIL: $*"; status=1; }
+. "$(dirname "${BASH_SOURCE[0]}")/../common/pe_check.sh"
 
-[ -f "$dll" ] || { echo "FAIL: $dll does not exist"; exit 1; }
-dump=$("$objdump" -p "$dll" 2>&1) || { echo "FAIL: $objdump cannot read $dll: $dump"; exit 1; }
-
-grep -q 'file format pei-i386' <<<"$dump" || fail "not an i386 PE image: $(grep -m1 'file format' <<<"$dump")"
-grep -Eq '^Magic[[:space:]]+010b[[:space:]]+\(PE32\)' <<<"$dump" || fail "optional header is not PE32"
+pe_read "$dll" "$objdump"
+pe_check_pe32
 
 expected="AFFreezeControl ControlGPO DeInitLibrary GetAFStatus GetFirmwareVersionInfo GetGPIStatus
 GetManualFocusPosition GetSensorId GetUVCChipId InitLibrary IsKORCamera IsSensorReady ReadRegister
@@ -27,13 +23,7 @@ if [ "$exports" != "$expected" ]; then
 fi
 
 allowed='^(kernel32|msvcrt|ole32|oleaut32|user32|advapi32|ntdll|ucrtbase|api-ms-win-.*)\.dll$'
-while read -r name; do
-  lower=$(tr 'A-Z' 'a-z' <<<"$name")
-  case "$lower" in
-    libgcc*|libstdc++*|libwinpthread*) fail "imports the compiler runtime $name" ;;
-    *) grep -Eq "$allowed" <<<"$lower" || fail "imports a non-system DLL $name" ;;
-  esac
-done < <(sed -nE 's/^[[:space:]]*DLL Name:[[:space:]]*(.+)$/\1/p' <<<"$dump")
+while read -r name; do pe_check_system_import "$name" "$allowed"; done < <(pe_imported_dlls)
 
 [ $status -eq 0 ] && echo "OK: $dll is PE32 with the sixteen exports and system imports only"
 exit $status

@@ -7,26 +7,21 @@
 set -euo pipefail
 exe=${1:?usage: check_korviewer_pe.sh KORViewer.exe [objdump]}
 objdump=${2:-i686-w64-mingw32-objdump}
-status=0
-fail() { echo "FAIL: $*"; status=1; }
+. "$(dirname "${BASH_SOURCE[0]}")/../common/pe_check.sh"
 
-[ -f "$exe" ] || { echo "FAIL: $exe does not exist"; exit 1; }
-dump=$("$objdump" -p "$exe" 2>&1) || { echo "FAIL: $objdump cannot read $exe: $dump"; exit 1; }
-
-grep -q 'file format pei-i386' <<<"$dump" || fail "not an i386 PE image: $(grep -m1 'file format' <<<"$dump")"
-grep -Eq '^Magic[[:space:]]+010b[[:space:]]+\(PE32\)' <<<"$dump" || fail "optional header is not PE32"
+pe_read "$exe" "$objdump"
+pe_check_pe32
 grep -Eq '^Subsystem[[:space:]]+0+2[[:space:]]+\(Windows GUI\)' <<<"$dump" || fail "not a Windows GUI program"
 
 allowed='^(kernel32|msvcrt|ole32|oleaut32|user32|gdi32|comctl32|shell32|version|advapi32|ntdll|ucrtbase|api-ms-win-.*)\.dll$'
 seen_korfwsw=0
 while read -r name; do
-  lower=$(tr 'A-Z' 'a-z' <<<"$name")
-  case "$lower" in
-    korfwsw.dll) seen_korfwsw=1 ;;
-    libgcc*|libstdc++*|libwinpthread*) fail "imports the compiler runtime $name" ;;
-    *) grep -Eq "$allowed" <<<"$lower" || fail "imports a non-system DLL $name" ;;
-  esac
-done < <(sed -nE 's/^[[:space:]]*DLL Name:[[:space:]]*(.+)$/\1/p' <<<"$dump")
+  if [ "$(tr 'A-Z' 'a-z' <<<"$name")" = korfwsw.dll ]; then
+    seen_korfwsw=1
+  else
+    pe_check_system_import "$name" "$allowed"
+  fi
+done < <(pe_imported_dlls)
 [ $seen_korfwsw -eq 1 ] || fail "does not import KORFwSw.dll"
 
 # The import tables' member names: nothing of the device notifications.
