@@ -87,6 +87,32 @@ INT_PTR ColorStaticControl(HDC hdc, HWND hControl, const int *pBlueIds, int blue
     return reinterpret_cast<INT_PTR>(GetWhiteBrush());
 }
 
+INT_PTR SectionDialogDrawing(HWND hDlg, UINT uMsg, WPARAM wParam, LPARAM lParam, const int *pLabelIds, int labelCount) {
+    switch (uMsg) {
+    case WM_PAINT:
+        PaintDialogWithSeparators(hDlg, pLabelIds, labelCount);
+        return TRUE;
+    case WM_CTLCOLORSTATIC:
+        return ColorStaticControl(reinterpret_cast<HDC>(wParam), reinterpret_cast<HWND>(lParam), pLabelIds, labelCount,
+                                  TRUE);
+    default:
+        return FALSE;
+    }
+}
+
+INT_PTR PlainDialogDrawing(HWND hDlg, UINT uMsg, WPARAM wParam, LPARAM lParam, const int *pBlueIds, int blueCount) {
+    switch (uMsg) {
+    case WM_PAINT:
+        PaintDialogWhite(hDlg);
+        return TRUE;
+    case WM_CTLCOLORSTATIC:
+        return ColorStaticControl(reinterpret_cast<HDC>(wParam), reinterpret_cast<HWND>(lParam), pBlueIds, blueCount,
+                                  FALSE);
+    default:
+        return FALSE;
+    }
+}
+
 void ResetAppGlobals() {
     g_LibStatus = 0;
     g_AutoFocusMode = 1;

@@ -86,6 +86,16 @@ void PaintDialogWhite(HWND hDlg);
 // bLabelFont also g_hLabelFont. Returns the white brush as the reply.
 INT_PTR ColorStaticControl(HDC hdc, HWND hControl, const int *pBlueIds, int blueCount, BOOL bLabelFont);
 
+// The drawing messages of a dialog with section labels: WM_PAINT as
+// PaintDialogWithSeparators, WM_CTLCOLORSTATIC as ColorStaticControl with
+// the labels blue in the label font. FALSE for any other message.
+INT_PTR SectionDialogDrawing(HWND hDlg, UINT uMsg, WPARAM wParam, LPARAM lParam, const int *pLabelIds, int labelCount);
+
+// The drawing messages of a plain white dialog: WM_PAINT as PaintDialogWhite,
+// WM_CTLCOLORSTATIC as ColorStaticControl with the controls listed blue.
+// FALSE for any other message.
+INT_PTR PlainDialogDrawing(HWND hDlg, UINT uMsg, WPARAM wParam, LPARAM lParam, const int *pBlueIds, int blueCount);
+
 // The shell's message boxes: the viewer's one message-box seam.
 inline int ShowMessageBox(HWND hWndOwner, LPCWSTR pszText, LPCWSTR pszCaption, UINT uType) {
     return KorMessageBox(hWndOwner, pszText, pszCaption, uType);

@@ -59,15 +59,20 @@ void ShowResolution(HWND hDlg, int id, int width, int height, bool bLog) {
     ShowField(hDlg, id, szText);
 }
 
+// The scratch text as a debug line and in the field, then the success line.
+void ShowOutputText(HWND hDlg, int id, LPCWSTR pszSucceeded) {
+    OutputDebugStringW(g_szOutputText);
+    ShowField(hDlg, id, g_szOutputText);
+    OutputDebugStringW(pszSucceeded);
+}
+
 void FillFirmwareVersion(HWND hDlg) {
     if (GetFirmwareVersionInfo(g_FirmwareVersionText) <= 0) {
         OutputDebugStringW(L"GetFirmware version Failed....\r\n");
         return;
     }
     (void)StringCchPrintfW(g_szOutputText, kOutputTextBound, L"%ls\r\n", g_FirmwareVersionText);
-    OutputDebugStringW(g_szOutputText);
-    ShowField(hDlg, IDC_VAL_FIRMWARE_VERSION, g_szOutputText);
-    OutputDebugStringW(L"GetFirmware version Succeed....\r\n");
+    ShowOutputText(hDlg, IDC_VAL_FIRMWARE_VERSION, L"GetFirmware version Succeed....\r\n");
 }
 
 void FillSensorId(HWND hDlg) {
@@ -76,9 +81,7 @@ void FillSensorId(HWND hDlg) {
         return;
     }
     (void)StringCchPrintfW(g_szOutputText, kOutputTextBound, L"%X \r\n", g_SensorId);
-    OutputDebugStringW(g_szOutputText);
-    ShowField(hDlg, IDC_VAL_SENSOR_ID, g_szOutputText);
-    OutputDebugStringW(L"GetSensorId Succeed....\r\n");
+    ShowOutputText(hDlg, IDC_VAL_SENSOR_ID, L"GetSensorId Succeed....\r\n");
 }
 
 void FillFocusMode(HWND hDlg) {
@@ -192,13 +195,7 @@ INT_PTR CALLBACK CurrentSettingsDlgProc(HWND hDlg, UINT uMsg, WPARAM wParam, LPA
         // it again.
         g_SettingsDlgClosed = 1;
         return FALSE;
-    case WM_PAINT:
-        PaintDialogWhite(hDlg);
-        return TRUE;
-    case WM_CTLCOLORSTATIC:
-        return ColorStaticControl(reinterpret_cast<HDC>(wParam), reinterpret_cast<HWND>(lParam), kValueIds,
-                                  ARRAYSIZE(kValueIds), FALSE);
     default:
-        return FALSE;
+        return PlainDialogDrawing(hDlg, uMsg, wParam, lParam, kValueIds, ARRAYSIZE(kValueIds));
     }
 }

@@ -149,13 +149,7 @@ INT_PTR CALLBACK ExtensionDlgProc(HWND hDlg, UINT uMsg, WPARAM wParam, LPARAM lP
         g_ExtDlgClosed = 1;
         if (g_hWndUvcDialog == hDlg) g_hWndUvcDialog = nullptr;
         return FALSE;
-    case WM_PAINT:
-        PaintDialogWithSeparators(hDlg, kSectionLabels, ARRAYSIZE(kSectionLabels));
-        return TRUE;
-    case WM_CTLCOLORSTATIC:
-        return ColorStaticControl(reinterpret_cast<HDC>(wParam), reinterpret_cast<HWND>(lParam), kSectionLabels,
-                                  ARRAYSIZE(kSectionLabels), TRUE);
     default:
-        return FALSE;
+        return SectionDialogDrawing(hDlg, uMsg, wParam, lParam, kSectionLabels, ARRAYSIZE(kSectionLabels));
     }
 }

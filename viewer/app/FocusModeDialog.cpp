@@ -15,13 +15,18 @@ const int kFocusMax = 255;
 const int kFocusPage = 25;
 
 // Trackbar and edit box are usable in manual focus only; Apply only in auto.
-void ShowFocusMode(HWND hDlg, bool manual) {
-    CheckRadioButton(hDlg, IDC_RADIO_AUTO_FOCUS, IDC_RADIO_MANUAL_FOCUS,
-                     manual ? IDC_RADIO_MANUAL_FOCUS : IDC_RADIO_AUTO_FOCUS);
+void EnableFocusControls(HWND hDlg, bool manual) {
     EnableWindow(GetDlgItem(hDlg, IDC_FOCUS_TRACKBAR), manual);
     EnableWindow(GetDlgItem(hDlg, IDC_FOCUS_EDIT), manual);
     EnableWindow(GetDlgItem(hDlg, IDC_FOCUS_APPLY), !manual);
     g_AutoFocusMode = manual ? 0 : 1;
+}
+
+// The radio button of the mode, then its controls.
+void ShowFocusMode(HWND hDlg, bool manual) {
+    CheckRadioButton(hDlg, IDC_RADIO_AUTO_FOCUS, IDC_RADIO_MANUAL_FOCUS,
+                     manual ? IDC_RADIO_MANUAL_FOCUS : IDC_RADIO_AUTO_FOCUS);
+    EnableFocusControls(hDlg, manual);
 }
 
 void OnInitDialog(HWND hDlg) {
@@ -81,17 +86,11 @@ INT_PTR OnCommand(HWND hDlg, int id) {
     switch (id) {
     case IDC_RADIO_AUTO_FOCUS:
         // The camera is told on Apply.
-        EnableWindow(GetDlgItem(hDlg, IDC_FOCUS_TRACKBAR), FALSE);
-        EnableWindow(GetDlgItem(hDlg, IDC_FOCUS_EDIT), FALSE);
-        EnableWindow(GetDlgItem(hDlg, IDC_FOCUS_APPLY), TRUE);
-        g_AutoFocusMode = 1;
+        EnableFocusControls(hDlg, false);
         return FALSE;
     case IDC_RADIO_MANUAL_FOCUS:
         (void)AFFreezeControl(AF_MANUAL);
-        EnableWindow(GetDlgItem(hDlg, IDC_FOCUS_TRACKBAR), TRUE);
-        EnableWindow(GetDlgItem(hDlg, IDC_FOCUS_EDIT), TRUE);
-        EnableWindow(GetDlgItem(hDlg, IDC_FOCUS_APPLY), FALSE);
-        g_AutoFocusMode = 0;
+        EnableFocusControls(hDlg, true);
         return FALSE;
     case IDC_FOCUS_APPLY:
         OnApply(hDlg);
@@ -125,13 +124,7 @@ INT_PTR CALLBACK FocusModeDlgProc(HWND hDlg, UINT uMsg, WPARAM wParam, LPARAM lP
         // Close, Cancel, or destroyed with the extension dialog.
         g_FocusDlgClosed = 1;
         return FALSE;
-    case WM_PAINT:
-        PaintDialogWithSeparators(hDlg, kSectionLabels, ARRAYSIZE(kSectionLabels));
-        return TRUE;
-    case WM_CTLCOLORSTATIC:
-        return ColorStaticControl(reinterpret_cast<HDC>(wParam), reinterpret_cast<HWND>(lParam), kSectionLabels,
-                                  ARRAYSIZE(kSectionLabels), TRUE);
     default:
-        return FALSE;
+        return SectionDialogDrawing(hDlg, uMsg, wParam, lParam, kSectionLabels, ARRAYSIZE(kSectionLabels));
     }
 }

@@ -89,12 +89,7 @@ INT_PTR CALLBACK StillPathDlgProc(HWND hDlg, UINT uMsg, WPARAM wParam, LPARAM lP
     case WM_DESTROY:
         g_StillPathDlgClosed = 1;
         return FALSE;
-    case WM_PAINT:
-        PaintDialogWhite(hDlg);
-        return TRUE;
-    case WM_CTLCOLORSTATIC:
-        return ColorStaticControl(reinterpret_cast<HDC>(wParam), reinterpret_cast<HWND>(lParam), nullptr, 0, FALSE);
     default:
-        return FALSE;
+        return PlainDialogDrawing(hDlg, uMsg, wParam, lParam, nullptr, 0);
     }
 }

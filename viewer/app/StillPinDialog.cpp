@@ -284,14 +284,7 @@ INT_PTR CALLBACK StillPinPropDlgProc(HWND hDlg, UINT uMsg, WPARAM wParam, LPARAM
     case WM_DESTROY:
         OnDestroy();
         return FALSE;
-    case WM_PAINT:
-        PaintDialogWithSeparators(hDlg, kSectionLabels, ARRAYSIZE(kSectionLabels));
-        return TRUE;
-    case WM_CTLCOLORSTATIC:
-        return ColorStaticControl(reinterpret_cast<HDC>(wParam), reinterpret_cast<HWND>(lParam), kSectionLabels,
-                                  ARRAYSIZE(kSectionLabels), TRUE);
     default:
-        (void)lParam;
-        return FALSE;
+        return SectionDialogDrawing(hDlg, uMsg, wParam, lParam, kSectionLabels, ARRAYSIZE(kSectionLabels));
     }
 }
