@@ -9,7 +9,7 @@
 //    frame delivered by the camera, and Enter (typed into the main window) to
 //    the still file on the desktop.
 #include <windows.h>
-#include <shlobj.h>
+#include <objbase.h>
 
 #include <stdio.h>
 
@@ -88,21 +88,10 @@ void MeasureRoundTrip() {
     host.Stop();
 }
 
-std::wstring DesktopPath() {
-    wchar_t szPath[MAX_PATH] = L"";
-    SHGetSpecialFolderPathW(nullptr, szPath, CSIDL_DESKTOPDIRECTORY, FALSE);
-    return szPath;
-}
-
+// Full paths of the JPEG stills on the desktop.
 std::vector<std::wstring> Stills() {
     std::vector<std::wstring> files;
-    WIN32_FIND_DATAW fd;
-    HANDLE hFind = FindFirstFileW((DesktopPath() + L"\\*.jpg").c_str(), &fd);
-    if (hFind == INVALID_HANDLE_VALUE) return files;
-    do {
-        files.push_back(DesktopPath() + L"\\" + fd.cFileName);
-    } while (FindNextFileW(hFind, &fd));
-    FindClose(hFind);
+    for (const std::wstring &name : DesktopFiles(L"*.jpg")) files.push_back(DesktopPath() + L"\\" + name);
     return files;
 }
 

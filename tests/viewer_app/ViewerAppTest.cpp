@@ -30,6 +30,7 @@
 #include "common/DebugCapture.h"
 #include "simcam_tool/ToolRunner.h"
 #include "ViewerHost.h"
+#include "ViewerTestSupport.h"
 
 namespace {
 
@@ -54,14 +55,6 @@ const wchar_t kPreferred[] = L"Tessaline 5MPixel Cam";
 const wchar_t kWebcam[] = L"Integrated HD Webcam";
 const wchar_t kFlashQuestion[] =
     L"The flash is not detected. Please check your connection.\r\n  Do you wish to capture picture anyway?\r\n";
-
-std::string Narrow(const std::wstring &text) { return std::string(text.begin(), text.end()); }
-
-SimCameraState CameraState(int iCamera) {
-    SimCameraState state = {};
-    EXPECT_TRUE(SimGetCameraState(iCamera, &state));
-    return state;
-}
 
 // A folder of its own for the stills of one test.
 class StillFolder {
@@ -207,6 +200,18 @@ protected:
             }
             if (!bAny) break;
         }
+    }
+
+    // Posts plain messages, one a pass, until a pass of the loop has run the
+    // autofocus trigger to success; false after 30 seconds.
+    bool WaitForAutofocusDone() {
+        return WaitFor(
+            [&] {
+                m_host.Post(WM_USER + 7, 0, 0);
+                m_host.DrainPosted();
+                return g_AfDone == 1;
+            },
+            30000);
     }
 
     // A plug change the way the system reports it, from another process.
@@ -400,13 +405,7 @@ TEST_F(ViewerAppTest, AutofocusRetryRunsAfterEveryMessageUntilOneTriggerSucceeds
     // The firmware focuses: the next message's trigger succeeds, later
     // messages only ask whether the sensor is ready.
     ASSERT_TRUE(SimHoldFocusState(0, -1));
-    ASSERT_TRUE(WaitFor(
-        [&] {
-            m_host.Post(WM_USER + 7, 0, 0);
-            m_host.DrainPosted();
-            return g_AfDone == 1;
-        },
-        30000));
+    ASSERT_TRUE(WaitForAutofocusDone());
     lines = debug.Lines();
     it = std::find(lines.begin(), lines.end(), L"AF_SINGLE_TRIGGER Succeed....\r\n");
     ASSERT_NE(lines.end(), it);
@@ -718,13 +717,7 @@ TEST_F(ViewerAppTest, FirmwareFourAutofocusAndDialogsAcrossRemoval) {
     DebugCapture debug;
     StartViewer();
     ASSERT_GT(g_LibStatus, 0);
-    EXPECT_TRUE(WaitFor(
-        [&] {
-            m_host.Post(WM_USER + 7, 0, 0);
-            m_host.DrainPosted();
-            return g_AfDone == 1;
-        },
-        30000));
+    EXPECT_TRUE(WaitForAutofocusDone());
 
     // About stays open across a removal; the UVC dialog does not.
     m_host.Command(CMD_ABOUT);

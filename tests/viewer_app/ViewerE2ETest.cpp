@@ -7,7 +7,6 @@
 // The cameras are registered with the system device enumerator and plugged
 // with notifications to every window of the prefix, so this test runs alone.
 #include <windows.h>
-#include <shlobj.h>
 
 #include <gtest/gtest.h>
 
@@ -18,6 +17,7 @@
 #include "SimCamControl.h"
 #include "UiProbe.h"
 #include "ViewerProcess.h"
+#include "ViewerTestSupport.h"
 #include "simcam_tool/ToolRunner.h"
 
 namespace {
@@ -27,33 +27,11 @@ const int CMD_SELECT_FIRST = 1015;
 const wchar_t kFlashQuestion[] =
     L"The flash is not detected. Please check your connection.\r\n  Do you wish to capture picture anyway?\r\n";
 
-std::string Narrow(const std::wstring &text) { return std::string(text.begin(), text.end()); }
-
-SimCameraState CameraState(int iCamera) {
-    SimCameraState state = {};
-    EXPECT_TRUE(SimGetCameraState(iCamera, &state));
-    return state;
-}
-
-// The stills the viewer writes land on the prefix's desktop.
-std::wstring DesktopPath() {
-    wchar_t szPath[MAX_PATH] = L"";
-    SHGetSpecialFolderPathW(nullptr, szPath, CSIDL_DESKTOPDIRECTORY, FALSE);
-    return szPath;
-}
-
+// Names of the stills on the desktop.
 std::vector<std::wstring> Stills() {
-    std::vector<std::wstring> files;
-    const wchar_t *apszPatterns[] = {L"\\*.jpg", L"\\*.bmp"};
-    for (const wchar_t *pszPattern : apszPatterns) {
-        WIN32_FIND_DATAW fd;
-        HANDLE hFind = FindFirstFileW((DesktopPath() + pszPattern).c_str(), &fd);
-        if (hFind == INVALID_HANDLE_VALUE) continue;
-        do {
-            files.push_back(fd.cFileName);
-        } while (FindNextFileW(hFind, &fd));
-        FindClose(hFind);
-    }
+    std::vector<std::wstring> files = DesktopFiles(L"*.jpg");
+    const std::vector<std::wstring> bitmaps = DesktopFiles(L"*.bmp");
+    files.insert(files.end(), bitmaps.begin(), bitmaps.end());
     return files;
 }
 

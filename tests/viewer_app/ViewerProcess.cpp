@@ -2,6 +2,7 @@
 #include "ViewerProcess.h"
 
 #include <commctrl.h>
+#include <shlobj.h>
 #include <tlhelp32.h>
 
 #include "UiProbe.h"
@@ -157,4 +158,22 @@ bool ViewerProcess::TypeKey(WORD wVirtualKey, bool bAlt) {
     key(wVirtualKey, true);
     if (bAlt) key(VK_MENU, true);
     return SendInput(cInput, aInput, sizeof(INPUT)) == cInput;
+}
+
+std::wstring DesktopPath() {
+    wchar_t szPath[MAX_PATH] = L"";
+    SHGetSpecialFolderPathW(nullptr, szPath, CSIDL_DESKTOPDIRECTORY, FALSE);
+    return szPath;
+}
+
+std::vector<std::wstring> DesktopFiles(const wchar_t *pszPattern) {
+    std::vector<std::wstring> files;
+    WIN32_FIND_DATAW fd;
+    HANDLE hFind = FindFirstFileW((DesktopPath() + L"\\" + pszPattern).c_str(), &fd);
+    if (hFind == INVALID_HANDLE_VALUE) return files;
+    do {
+        files.push_back(fd.cFileName);
+    } while (FindNextFileW(hFind, &fd));
+    FindClose(hFind);
+    return files;
 }

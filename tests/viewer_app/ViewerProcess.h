@@ -61,4 +61,10 @@ std::wstring ReadStatusText(HWND hMain, int iPart);
 // Processes of this prefix whose image is KORViewer.exe.
 int CountViewerProcesses();
 
+// The folder the viewer writes its stills to by default: the prefix's
+// desktop.
+std::wstring DesktopPath();
+// Names of the files in DesktopPath() that match the pattern (L"*.jpg").
+std::vector<std::wstring> DesktopFiles(const wchar_t *pszPattern);
+
 #endif  // TESTS_VIEWER_APP_VIEWERPROCESS_H
