@@ -139,6 +139,15 @@ ComPtr<IMoniker> FindCameraMoniker(const std::wstring &devicePath) {
     return ComPtr<IMoniker>();
 }
 
+// The still resolution the capture manager holds now.
+void ExpectStillResolution(int expectedWidth, int expectedHeight) {
+    int width = 0;
+    int height = 0;
+    g_pDShowManager->GetStillResolution(&width, &height);
+    EXPECT_EQ(expectedWidth, width);
+    EXPECT_EQ(expectedHeight, height);
+}
+
 std::vector<std::wstring> ComboItems(HWND hDlg, int id) {
     std::vector<std::wstring> items;
     const LRESULT count = SendDlgItemMessageW(hDlg, id, CB_GETCOUNT, 0, 0);
@@ -288,11 +297,7 @@ TEST_F(StillPinDialogTest, OkAppliesTheShownChoiceWhileThePreviewWaits) {
     EXPECT_EQ(1, g_StillPinDlgClosed);
     EXPECT_TRUE(capture.Contains(L"Apply was not pressed so press it programatically\r\n"));
     EXPECT_TRUE(capture.Contains(L"After parsing width=1280 and height=960\r\n"));
-    int width = 0;
-    int height = 0;
-    g_pDShowManager->GetStillResolution(&width, &height);
-    EXPECT_EQ(1280, width);
-    EXPECT_EQ(960, height);
+    ExpectStillResolution(1280, 960);
     WCHAR szSubType[8] = L"";
     g_pDShowManager->GetCurrentStillFormat(szSubType);
     EXPECT_STREQ(L"YUY2", szSubType);
@@ -325,9 +330,5 @@ TEST_F(StillPinDialogTest, OkAfterApplyAppliesNothingMore) {
     SendDlgItemMessageW(m_hDlg, IDC_STILL_PIN_OK, BM_CLICK, 0, 0);
     EXPECT_FALSE(IsWindow(m_hDlg));
     EXPECT_TRUE(capture.Contains(L"Apply was pressed alredy\r\n"));
-    int width = 0;
-    int height = 0;
-    g_pDShowManager->GetStillResolution(&width, &height);
-    EXPECT_EQ(1280, width);
-    EXPECT_EQ(960, height);
+    ExpectStillResolution(1280, 960);
 }
