@@ -106,8 +106,19 @@ void FillSubtype(HWND hDlg, int id, bool bStill) {
     if (szSubType[0] != L'\0') ShowField(hDlg, id, szSubType);
 }
 
-// White balance and exposure: "Auto", or the manual value.
-void FillReading(HWND hDlg, int id, const PropertyReading &reading, LPCWSTR pszManualFormat, bool bLog) {
+// A number property of the running graph, read by its manager getter.
+void FillNumber(HWND hDlg, int id, void (DShowManager::*pfnGet)(int *), LPCWSTR pszFormat) {
+    int value = 0;
+    (g_pDShowManager->*pfnGet)(&value);
+    ShowNumber(hDlg, id, pszFormat, value);
+}
+
+// White balance and exposure, read by their manager getter: "Auto", or the
+// manual value.
+void FillReading(HWND hDlg, int id, void (DShowManager::*pfnGet)(PropertyReading *), LPCWSTR pszManualFormat,
+                 bool bLog) {
+    PropertyReading reading = {0, 0};
+    (g_pDShowManager->*pfnGet)(&reading);
     if (reading.Mode == 1) {
         ShowField(hDlg, id, L"Auto");
     } else if (reading.Mode == 2) {
@@ -137,28 +148,14 @@ void FillFields(HWND hDlg) {
         FillSubtype(hDlg, IDC_VAL_STILL_FORMAT, true);
         FillSubtype(hDlg, IDC_VAL_VIDEO_FORMAT, false);
 
-        int value = 0;
-        g_pDShowManager->GetBrightness(&value);
-        ShowNumber(hDlg, IDC_VAL_BRIGHTNESS, L"%d", value);
-        value = 0;
-        g_pDShowManager->GetContrast(&value);
-        ShowNumber(hDlg, IDC_VAL_CONTRAST, L"%u", value);
-        value = 0;
-        g_pDShowManager->GetSaturation(&value);
-        ShowNumber(hDlg, IDC_VAL_SATURATION, L"%u", value);
-        value = 0;
-        g_pDShowManager->GetSharpness(&value);
-        ShowNumber(hDlg, IDC_VAL_SHARPNESS, L"%u", value);
-        value = 0;
-        g_pDShowManager->GetGamma(&value);
-        ShowNumber(hDlg, IDC_VAL_GAMMA, L"%u", value);
+        FillNumber(hDlg, IDC_VAL_BRIGHTNESS, &DShowManager::GetBrightness, L"%d");
+        FillNumber(hDlg, IDC_VAL_CONTRAST, &DShowManager::GetContrast, L"%u");
+        FillNumber(hDlg, IDC_VAL_SATURATION, &DShowManager::GetSaturation, L"%u");
+        FillNumber(hDlg, IDC_VAL_SHARPNESS, &DShowManager::GetSharpness, L"%u");
+        FillNumber(hDlg, IDC_VAL_GAMMA, &DShowManager::GetGamma, L"%u");
 
-        PropertyReading reading = {0, 0};
-        g_pDShowManager->GetWhiteBalance(&reading);
-        FillReading(hDlg, IDC_VAL_WHITE_BALANCE, reading, L"%u", false);
-        reading = PropertyReading{0, 0};
-        g_pDShowManager->GetExposure(&reading);
-        FillReading(hDlg, IDC_VAL_EXPOSURE, reading, L"%d", true);
+        FillReading(hDlg, IDC_VAL_WHITE_BALANCE, &DShowManager::GetWhiteBalance, L"%u", false);
+        FillReading(hDlg, IDC_VAL_EXPOSURE, &DShowManager::GetExposure, L"%d", true);
     }
     // The 16-bit position, sign-extended, as an unsigned number.
     SHORT position = 0;
