@@ -207,6 +207,37 @@ TEST_F(CurrentSettingsTest, LibraryFieldsFromTheCamera) {
     g_pDShowManager->GetVideoResolution(&width, &height);
     EXPECT_EQ(std::to_wstring(width) + L"x" + std::to_wstring(height), ItemText(m_hDlg, IDC_VAL_VIDEO_RESOLUTION));
 
+    // Each property field holds its own property, as the manager reads it.
+    int value = 0;
+    g_pDShowManager->GetBrightness(&value);
+    EXPECT_EQ(std::to_wstring(value), ItemText(m_hDlg, IDC_VAL_BRIGHTNESS));
+    const struct {
+        int id;
+        void (DShowManager::*pfnGet)(int *);
+    } unsignedFields[] = {{IDC_VAL_CONTRAST, &DShowManager::GetContrast},
+                          {IDC_VAL_SATURATION, &DShowManager::GetSaturation},
+                          {IDC_VAL_SHARPNESS, &DShowManager::GetSharpness},
+                          {IDC_VAL_GAMMA, &DShowManager::GetGamma}};
+    for (const auto &field : unsignedFields) {
+        value = 0;
+        (g_pDShowManager->*field.pfnGet)(&value);
+        EXPECT_EQ(std::to_wstring(static_cast<unsigned>(value)), ItemText(m_hDlg, field.id)) << field.id;
+    }
+    // White balance and exposure: "Auto", the manual value, or the template
+    // text when the manager has no reading.
+    PropertyReading reading = {0, 0};
+    g_pDShowManager->GetWhiteBalance(&reading);
+    EXPECT_EQ(reading.Mode == 1   ? std::wstring(L"Auto")
+              : reading.Mode == 2 ? std::to_wstring(static_cast<unsigned>(reading.Value))
+                                  : std::wstring(L"Static"),
+              ItemText(m_hDlg, IDC_VAL_WHITE_BALANCE));
+    reading = PropertyReading{0, 0};
+    g_pDShowManager->GetExposure(&reading);
+    EXPECT_EQ(reading.Mode == 1   ? std::wstring(L"Auto")
+              : reading.Mode == 2 ? std::to_wstring(reading.Value)
+                                  : std::wstring(L"Static"),
+              ItemText(m_hDlg, IDC_VAL_EXPOSURE));
+
     // The fillers' order shows in the log.
     const std::vector<std::wstring> lines = capture.Lines();
     auto at = [&lines](const std::wstring &line) {
