@@ -88,7 +88,7 @@ DWORD TemplateItemStyle(int dialogId, int controlId) {
     return 0;
 }
 
-struct ControlSpec {
+struct ExpectedControl {
     int id;
     const WCHAR *className;
     DWORD styleBits;    // bits the control must have (the low word's type compared whole for buttons)
@@ -96,20 +96,20 @@ struct ControlSpec {
     int x, y, cx, cy;
 };
 
-struct DialogSpec {
+struct ExpectedDialog {
     int id;
     const WCHAR *caption;
     const WCHAR *typeface;
     bool popup;
     int cx, cy;
-    std::vector<ControlSpec> controls;
+    std::vector<ExpectedControl> controls;
 };
 
 const DWORD kRadio = BS_AUTORADIOBUTTON;
 const DWORD kPush = BS_PUSHBUTTON;
 const DWORD kDefPush = BS_DEFPUSHBUTTON;
 
-std::vector<DialogSpec> AllDialogs() {
+std::vector<ExpectedDialog> AllDialogs() {
     return {
         {IDD_FOCUS_MODE,
          L"Focus Mode",
@@ -214,36 +214,36 @@ std::vector<DialogSpec> AllDialogs() {
     };
 }
 
-void ExpectControl(HWND hDlg, int dialogId, const ControlSpec &spec) {
-    SCOPED_TRACE(testing::Message() << "control " << spec.id);
-    HWND hCtl = GetDlgItem(hDlg, spec.id);
+void ExpectControl(HWND hDlg, int dialogId, const ExpectedControl &want) {
+    SCOPED_TRACE(testing::Message() << "control " << want.id);
+    HWND hCtl = GetDlgItem(hDlg, want.id);
     ASSERT_NE(hCtl, nullptr);
     WCHAR szClass[64] = L"";
     GetClassNameW(hCtl, szClass, ARRAYSIZE(szClass));
-    EXPECT_EQ(0, lstrcmpiW(szClass, spec.className)) << "class";
+    EXPECT_EQ(0, lstrcmpiW(szClass, want.className)) << "class";
     const DWORD style =
-        static_cast<DWORD>(GetWindowLongW(hCtl, GWL_STYLE)) | (TemplateItemStyle(dialogId, spec.id) & WS_BORDER);
+        static_cast<DWORD>(GetWindowLongW(hCtl, GWL_STYLE)) | (TemplateItemStyle(dialogId, want.id) & WS_BORDER);
     EXPECT_TRUE(style & WS_CHILD);
     EXPECT_TRUE(style & WS_VISIBLE);
-    const bool bStatic = lstrcmpiW(spec.className, L"Static") == 0;
+    const bool bStatic = lstrcmpiW(want.className, L"Static") == 0;
     DWORD typeMask = 0;
-    if (lstrcmpiW(spec.className, L"Button") == 0) {
+    if (lstrcmpiW(want.className, L"Button") == 0) {
         typeMask = BS_TYPEMASK;
-    } else if (lstrcmpiW(spec.className, L"ComboBox") == 0) {
+    } else if (lstrcmpiW(want.className, L"ComboBox") == 0) {
         typeMask = 3;
     } else if (bStatic) {
         typeMask = SS_TYPEMASK;
     }
-    EXPECT_EQ(spec.styleBits & typeMask, style & typeMask) << "control type";
-    const DWORD otherBits = spec.styleBits & ~(bStatic ? static_cast<DWORD>(SS_TYPEMASK) : 0xFu);
+    EXPECT_EQ(want.styleBits & typeMask, style & typeMask) << "control type";
+    const DWORD otherBits = want.styleBits & ~(bStatic ? static_cast<DWORD>(SS_TYPEMASK) : 0xFu);
     EXPECT_EQ(otherBits, style & otherBits) << "style";
-    if (spec.text) {
-        EXPECT_EQ(std::wstring(spec.text), WindowText(hCtl));
+    if (want.text) {
+        EXPECT_EQ(std::wstring(want.text), WindowText(hCtl));
     }
 
     // Position and size are converted each on its own, as the dialog
     // manager does.
-    RECT rcExpected = {spec.x, spec.y, spec.cx < 0 ? 0 : spec.cx, spec.cy < 0 ? 0 : spec.cy};
+    RECT rcExpected = {want.x, want.y, want.cx < 0 ? 0 : want.cx, want.cy < 0 ? 0 : want.cy};
     MapDialogRect(hDlg, &rcExpected);
     rcExpected.right += rcExpected.left;
     rcExpected.bottom += rcExpected.top;
@@ -252,10 +252,10 @@ void ExpectControl(HWND hDlg, int dialogId, const ControlSpec &spec) {
     MapWindowPoints(nullptr, hDlg, reinterpret_cast<POINT *>(&rc), 2);
     EXPECT_EQ(rcExpected.left, rc.left);
     EXPECT_EQ(rcExpected.top, rc.top);
-    if (spec.cx >= 0) {
+    if (want.cx >= 0) {
         EXPECT_EQ(rcExpected.right, rc.right);
     }
-    if (spec.cy >= 0) {
+    if (want.cy >= 0) {
         EXPECT_EQ(rcExpected.bottom, rc.bottom);
     }
 }
@@ -263,35 +263,35 @@ void ExpectControl(HWND hDlg, int dialogId, const ControlSpec &spec) {
 }  // namespace
 
 TEST(DialogTemplates, EveryTemplateCreatesWithItsControlsCaptionAndFont) {
-    for (const DialogSpec &spec : AllDialogs()) {
-        SCOPED_TRACE(testing::Message() << "dialog " << spec.id);
+    for (const ExpectedDialog &want : AllDialogs()) {
+        SCOPED_TRACE(testing::Message() << "dialog " << want.id);
         TemplateHeader header;
-        ASSERT_TRUE(ReadTemplateHeader(spec.id, &header));
+        ASSERT_TRUE(ReadTemplateHeader(want.id, &header));
         const DWORD frame = DS_MODALFRAME | WS_CAPTION | WS_SYSMENU | DS_SETFONT;
-        EXPECT_EQ(frame | (spec.popup ? WS_POPUP : 0), header.style) << std::hex << header.style;
-        EXPECT_EQ(std::wstring(spec.caption), header.caption);
+        EXPECT_EQ(frame | (want.popup ? WS_POPUP : 0), header.style) << std::hex << header.style;
+        EXPECT_EQ(std::wstring(want.caption), header.caption);
         EXPECT_EQ(8, header.pointSize);
-        EXPECT_EQ(std::wstring(spec.typeface), header.typeface);
-        EXPECT_EQ(spec.cx, header.cx);
-        EXPECT_EQ(spec.cy, header.cy);
-        EXPECT_EQ(spec.controls.size() + (spec.id == IDD_ABOUTBOX           ? 1u
-                                          : spec.id == IDD_CURRENT_SETTINGS ? 1u
+        EXPECT_EQ(std::wstring(want.typeface), header.typeface);
+        EXPECT_EQ(want.cx, header.cx);
+        EXPECT_EQ(want.cy, header.cy);
+        EXPECT_EQ(want.controls.size() + (want.id == IDD_ABOUTBOX           ? 1u
+                                          : want.id == IDD_CURRENT_SETTINGS ? 1u
                                                                             : 0u),
                   header.itemCount);
 
         HWND hDlg =
-            CreateDialogParamW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(spec.id), nullptr, TrivialDlgProc, 0);
+            CreateDialogParamW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(want.id), nullptr, TrivialDlgProc, 0);
         ASSERT_NE(hDlg, nullptr);
         EXPECT_FALSE(IsWindowVisible(hDlg)) << "shown by its command";
-        EXPECT_EQ(std::wstring(spec.caption), WindowText(hDlg));
+        EXPECT_EQ(std::wstring(want.caption), WindowText(hDlg));
         LOGFONTW lf = {};
         HFONT hFont = reinterpret_cast<HFONT>(SendMessageW(hDlg, WM_GETFONT, 0, 0));
-        if (spec.id != IDD_ABOUTBOX) {
+        if (want.id != IDD_ABOUTBOX) {
             ASSERT_NE(hFont, nullptr);
             ASSERT_NE(0, GetObjectW(hFont, sizeof(lf), &lf));
-            EXPECT_EQ(std::wstring(spec.typeface), lf.lfFaceName);
+            EXPECT_EQ(std::wstring(want.typeface), lf.lfFaceName);
         }
-        for (const ControlSpec &control : spec.controls) ExpectControl(hDlg, spec.id, control);
+        for (const ExpectedControl &control : want.controls) ExpectControl(hDlg, want.id, control);
         DestroyWindow(hDlg);
     }
 }
