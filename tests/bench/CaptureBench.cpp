@@ -17,6 +17,7 @@
 #include <string>
 #include <vector>
 
+#include "CaptureTestSupport.h"
 #include "Dshow.h"
 #include "MessageBoxSeam.h"
 #include "SampleGrabberCallback.h"
@@ -174,21 +175,6 @@ HWND MakeMainWindow(HWND *phStatus) {
     *phStatus = CreateWindowExW(0, STATUSCLASSNAMEW, nullptr, WS_CHILD | WS_VISIBLE, 0, 0, 0, 0, hWnd, nullptr,
                                 wc.hInstance, nullptr);
     return hWnd;
-}
-
-IMoniker *FirstVideoMoniker() {
-    ICreateDevEnum *pDevEnum = nullptr;
-    if (FAILED(CoCreateInstance(CLSID_SystemDeviceEnum, nullptr, CLSCTX_INPROC_SERVER, IID_ICreateDevEnum,
-                                reinterpret_cast<void **>(&pDevEnum))))
-        return nullptr;
-    IEnumMoniker *pEnum = nullptr;
-    IMoniker *pMoniker = nullptr;
-    if (pDevEnum->CreateClassEnumerator(CLSID_VideoInputDeviceCategory, &pEnum, 0) == S_OK) {
-        if (pEnum->Next(1, &pMoniker, nullptr) != S_OK) pMoniker = nullptr;
-        pEnum->Release();
-    }
-    pDevEnum->Release();
-    return pMoniker;
 }
 
 void BenchGraph(const std::wstring &folder) {

@@ -8,6 +8,7 @@
 #include <mutex>
 
 #include "CaptureGuids.h"
+#include "ComCreate.h"
 #include "CreateSeam.h"
 #include "MessageBoxSeam.h"
 #include "SimCamControl.h"
@@ -366,18 +367,13 @@ std::wstring ConnectedFilterOf(IBaseFilter *pFilter, const GUID &category) {
 }
 
 IMoniker *FirstVideoMoniker() {
-    ICreateDevEnum *pDevEnum = nullptr;
-    if (FAILED(CoCreateInstance(CLSID_SystemDeviceEnum, nullptr, CLSCTX_INPROC_SERVER, IID_ICreateDevEnum,
-                                reinterpret_cast<void **>(&pDevEnum))))
-        return nullptr;
-    IEnumMoniker *pEnum = nullptr;
-    IMoniker *pMoniker = nullptr;
-    if (pDevEnum->CreateClassEnumerator(CLSID_VideoInputDeviceCategory, &pEnum, 0) == S_OK) {
-        if (pEnum->Next(1, &pMoniker, nullptr) != S_OK) pMoniker = nullptr;
-        pEnum->Release();
-    }
-    pDevEnum->Release();
-    return pMoniker;
+    ComPtr<ICreateDevEnum> devEnum;
+    if (FAILED(CreateComObject(CLSID_SystemDeviceEnum, IID_ICreateDevEnum, devEnum))) return nullptr;
+    ComPtr<IEnumMoniker> monikers;
+    ComPtr<IMoniker> moniker;
+    if (devEnum->CreateClassEnumerator(CLSID_VideoInputDeviceCategory, &monikers, 0) != S_OK) return nullptr;
+    if (monikers->Next(1, &moniker, nullptr) != S_OK) return nullptr;
+    return moniker.Detach();
 }
 
 bool LoadCameraScenario(const char *pszText) { return SimLoadScenarioText(pszText) == 1; }
