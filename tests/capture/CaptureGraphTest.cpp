@@ -216,23 +216,9 @@ TEST_F(CaptureGraph, CameraWithoutStillPinPreviewsOnlyAndRefusesStills) {
     EXPECT_EQ(-1, m_pManager->EnumStillFormats(nullptr));
 
     // The real box shows; a watcher reads and closes it.
-    std::wstring seenText;
-    std::thread watcher([&] {
-        for (int i = 0; i < 200; ++i) {
-            HWND hBox = FindWindowW(L"#32770", L"KORViewer");
-            if (hBox) {
-                WCHAR sz[256] = L"";
-                GetDlgItemTextW(hBox, 0xFFFF, sz, 256);
-                seenText = sz;
-                PostMessageW(hBox, WM_COMMAND, IDOK, 0);
-                return;
-            }
-            Sleep(50);
-        }
-    });
+    RealBoxWatcher watcher(L"KORViewer");
     EXPECT_EQ(0, m_pManager->StillTrigger());
-    watcher.join();
-    EXPECT_EQ(L"Still Pin is not available", seenText);
+    EXPECT_EQ(L"Still Pin is not available", watcher.Text());
     EXPECT_EQ(0, m_pManager->GetStillState());
 }
 

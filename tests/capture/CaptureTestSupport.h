@@ -11,6 +11,7 @@
 #include <functional>
 #include <map>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "Dshow.h"
@@ -100,6 +101,23 @@ private:
 void PumpMessages(DWORD dwMs);
 // Dispatches messages until done() is true or dwMs pass; returns done().
 bool PumpUntil(const std::function<bool()> &done, DWORD dwMs);
+
+// Watches for a real message box with this caption on a thread of its own,
+// reads its text and presses OK. Text() waits for the watcher (10 s at most)
+// and returns what the box said, or "" when none appeared.
+class RealBoxWatcher {
+public:
+    explicit RealBoxWatcher(const WCHAR *pszCaption);
+    ~RealBoxWatcher();
+    RealBoxWatcher(const RealBoxWatcher &) = delete;
+    RealBoxWatcher &operator=(const RealBoxWatcher &) = delete;
+    std::wstring Text();
+
+private:
+    std::wstring m_caption;
+    std::wstring m_text;
+    std::thread m_thread;
+};
 
 // A fresh folder under the temporary directory, removed with its files.
 class TempFolder {

@@ -598,24 +598,10 @@ TEST_F(CaptureUnit, MessageBoxSeamRecordsOrShowsTheRealBox) {
         EXPECT_EQ(static_cast<UINT>(MB_OKCANCEL), shown[0].uType);
     }
     // Without a hook the real box appears; a watcher reads and closes it.
-    std::wstring seenText;
-    std::thread watcher([&] {
-        for (int i = 0; i < 200; ++i) {
-            HWND hBox = FindWindowW(L"#32770", L"Still pin property");
-            if (hBox) {
-                WCHAR sz[256] = L"";
-                GetDlgItemTextW(hBox, 0xFFFF, sz, 256);
-                seenText = sz;
-                PostMessageW(hBox, WM_COMMAND, IDOK, 0);
-                return;
-            }
-            Sleep(50);
-        }
-    });
+    RealBoxWatcher watcher(L"Still pin property");
     int answer = KorMessageBox(nullptr, L"Real box text", L"Still pin property", MB_OK);
-    watcher.join();
     EXPECT_EQ(IDOK, answer);
-    EXPECT_EQ(L"Real box text", seenText);
+    EXPECT_EQ(L"Real box text", watcher.Text());
 }
 
 // The plain way: this program run under a debugger shows the same lines.
