@@ -133,10 +133,11 @@ struct SimCamera {
     LONG stillCapsSize;
     DWORD captureCapsFailMask;  // bit i: GetStreamCaps(i) fails on that pin
     DWORD stillCapsFailMask;
-    LONG noProcAmp;        // the filter does not answer IAMVideoProcAmp
-    LONG noCameraControl;  // ... nor IAMCameraControl
-    LONG stillsLost;       // triggers are accepted, but no still is ever delivered
-    LONG decoderRefuses;   // the video decompressor refuses every format
+    LONG noProcAmp;            // the filter does not answer IAMVideoProcAmp
+    LONG noCameraControl;      // ... nor IAMCameraControl
+    LONG stillsLost;           // triggers are accepted, but no still is ever delivered
+    LONG decoderRefuses;       // the video decompressor refuses every format
+    LONG triggerWhileStopped;  // the still pin accepts a trigger while the filter is not running
     // Per-control ranges replacing SimCamDefaults.h's: bit i of rangeSetMask
     // for procAmp i, bit SIM_PA_COUNT for exposure.
     LONG rangeSetMask;

@@ -103,6 +103,7 @@ enum ScenarioKey {
     KEY_CAMERA_CONTROL_PRESENT,
     KEY_STILL_LOST,
     KEY_DECODER_REFUSES,
+    KEY_TRIGGER_WHILE_STOPPED,
     KEY_CONTROL_FLAGS,
     KEY_CONTROL_RANGE
 };
@@ -156,6 +157,7 @@ const KeyName kKeys[] = {
     {"camera_control", KEY_CAMERA_CONTROL_PRESENT, 0},
     {"still_lost", KEY_STILL_LOST, 0},
     {"decoder_refuses", KEY_DECODER_REFUSES, 0},
+    {"trigger_while_stopped", KEY_TRIGGER_WHILE_STOPPED, 0},
     {"brightness_flags", KEY_CONTROL_FLAGS, SIM_PA_BRIGHTNESS},
     {"contrast_flags", KEY_CONTROL_FLAGS, SIM_PA_CONTRAST},
     {"hue_flags", KEY_CONTROL_FLAGS, SIM_PA_HUE},
@@ -693,6 +695,8 @@ bool ApplyKey(ParseContext *pCtx, const KeyName &key, char *pszValue) {
         return true;
     case KEY_STILL_LOST:
         return SetBool(pCtx, pszValue, &pCam->stillsLost);
+    case KEY_TRIGGER_WHILE_STOPPED:
+        return SetBool(pCtx, pszValue, &pCam->triggerWhileStopped);
     case KEY_DECODER_REFUSES:
         return SetBool(pCtx, pszValue, &pCam->decoderRefuses);
     case KEY_CONTROL_FLAGS: {

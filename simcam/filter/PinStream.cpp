@@ -104,13 +104,22 @@ void SimOutputPin::Deactivate() {
 
 HRESULT SimOutputPin::TriggerStill() {
     if (m_Kind != SIM_PIN_STILL) return E_INVALIDARG;
-    if (!m_pPeer) return VFW_E_NOT_CONNECTED;
-    if (m_pFilter->State() != State_Running) return VFW_E_NOT_RUNNING;
-    {
-        CritSecLock lock(m_csStream);
-        if (!m_hThread || m_bExit) return VFW_E_NOT_RUNNING;
-    }
     bool bLost = false;
+    bool bWhileStopped = false;
+    {
+        SimStateGuard state;
+        SimCamera *pCam = state.Get() ? state.Camera(m_pFilter->CameraIndex()) : nullptr;
+        bWhileStopped = pCam && pCam->triggerWhileStopped != 0;
+    }
+    bool bStreaming = m_pPeer && m_pFilter->State() == State_Running;
+    if (bStreaming) {
+        CritSecLock lock(m_csStream);
+        bStreaming = m_hThread && !m_bExit;
+    }
+    if (!bStreaming && !bWhileStopped) {
+        if (!m_pPeer) return VFW_E_NOT_CONNECTED;
+        return VFW_E_NOT_RUNNING;
+    }
     {
         SimStateGuard state;
         SimCamera *pCam = state.Get() ? state.Camera(m_pFilter->CameraIndex()) : nullptr;
@@ -119,7 +128,8 @@ HRESULT SimOutputPin::TriggerStill() {
             bLost = pCam->stillsLost != 0;  // accepted, and never delivered
         }
     }
-    if (bLost) return S_OK;
+    // A pin that takes the trigger while not streaming has no picture to give.
+    if (bLost || !bStreaming) return S_OK;
     CritSecLock lock(m_csStream);
     ++m_lPendingStills;
     SetEvent(m_hWake);

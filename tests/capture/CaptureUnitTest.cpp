@@ -237,58 +237,104 @@ TEST_F(CaptureUnit, ConversionFollowsTheFixedPointFormulaWithPaddedRows) {
     }
 }
 
-TEST_F(CaptureUnit, ShortBitmapSampleFailsBeforeAnyFileIsMade) {
-    TempFolder folder;
-    BoxRecorder boxes;
-    g_FlashEnabled = 0;
-    g_DoneCalls = 0;
-    g_SampleGrabberCB.SetStillPath(folder.Path().c_str());
-    std::vector<BYTE> yuy2(640 * 480 * 2 - 1, 0x80);
-    g_SampleGrabberCB.ConfigureStill(1, GetTickCount(), 640, 480, RecordDone);
-    HRESULT hr = E_UNEXPECTED;
-    DWORD threadId = 0;
-    // On a thread of its own, as on the still branch's streaming thread.
-    std::thread streaming([&] {
-        threadId = GetCurrentThreadId();
-        hr = g_SampleGrabberCB.BufferCB(0.0, yuy2.data(), static_cast<LONG>(yuy2.size()));
-    });
-    streaming.join();
-    EXPECT_EQ(S_FALSE, hr);
-    EXPECT_TRUE(folder.Files().empty());
-    EXPECT_EQ(0, g_DoneCalls);
-    std::vector<RecordedBox> shown = boxes.Boxes();
-    ASSERT_EQ(1u, shown.size());
-    EXPECT_EQ(L"Sorry image cannot be captured", shown[0].text);
-    EXPECT_EQ(L"Image Capture", shown[0].caption);
-    EXPECT_EQ(static_cast<UINT>(MB_OK), shown[0].uType);
-    EXPECT_EQ(nullptr, shown[0].hWndOwner);
-    EXPECT_EQ(threadId, shown[0].threadId);
+// The still files' writes: the n-th from now fails (-1: none does); the
+// largest single write is kept.
+int g_WritesBeforeFailure = -1;
+DWORD g_LargestWrite = 0;
+BOOL WINAPI CountingWrite(HANDLE hFile, LPCVOID pData, DWORD cb, LPDWORD pdwWritten, LPOVERLAPPED pOverlapped) {
+    g_LargestWrite = cb > g_LargestWrite ? cb : g_LargestWrite;
+    if (g_WritesBeforeFailure >= 0 && g_WritesBeforeFailure-- == 0) {
+        *pdwWritten = 0;
+        SetLastError(ERROR_DISK_FULL);
+        return FALSE;
+    }
+    return WriteFile(hFile, pData, cb, pdwWritten, pOverlapped);
 }
 
-TEST_F(CaptureUnit, FailedFileCreationReportsOnlyADebugLine) {
-    BoxRecorder boxes;
-    DebugCapture debug;
-    g_DoneCalls = 0;
-    g_FlashEnabled = 0;
+// A still that cannot be saved: the streaming thread returns at once with
+// its result and posts the failure to the report window, whose thread shows
+// the box; no file is left, the completion function is not called.
+TEST_F(CaptureUnit, StillsThatCannotBeSavedAreReportedOnTheWindowThread) {
     TempFolder folder;
-    g_SampleGrabberCB.SetStillPath((folder.Path() + L"\\missing\\deeper").c_str());
-    BYTE bytes[] = {1, 2, 3};
-    g_SampleGrabberCB.ConfigureStill(0, GetTickCount(), 0, 0, RecordDone);
-    EXPECT_EQ(E_FAIL, g_SampleGrabberCB.BufferCB(0.0, bytes, 3));
-    EXPECT_TRUE(debug.Contains(L"File Creation Failed\r\n"));
-    EXPECT_EQ(0u, boxes.Count());
-    EXPECT_EQ(0, g_DoneCalls);
-
-    // A folder whose full path cannot fit: the same failure, no overflow.
+    TestMainWindow window;
+    g_FlashEnabled = 0;
+    g_pfnStillWriteFile = CountingWrite;
     std::wstring longFolder = folder.Path() + L"\\";
     while (longFolder.size() < 259) longFolder += L'a';
-    g_SampleGrabberCB.SetStillPath(longFolder.c_str());
-    EXPECT_EQ(longFolder.substr(0, 259), std::wstring(g_SampleGrabberCB.GetStillPath()));
-    debug.Clear();
-    EXPECT_EQ(E_FAIL, g_SampleGrabberCB.BufferCB(0.0, bytes, 3));
-    EXPECT_TRUE(debug.Contains(L"File Creation Failed\r\n"));
-    EXPECT_EQ(0u, boxes.Count());
-    EXPECT_TRUE(folder.Files().empty());
+    struct Case {
+        const char *pszWhat;
+        int bitmap, width, height;
+        std::wstring folder;
+        int failingWrite;
+        HRESULT expected;
+    } cases[] = {
+        {"short YUY2 sample", 1, 640, 480, folder.Path(), -1, S_FALSE},
+        {"missing folder", 0, 0, 0, folder.Path() + L"\\missing\\deeper", -1, E_FAIL},
+        {"path too long", 0, 0, 0, longFolder, -1, E_FAIL},
+        {"JPEG write", 0, 0, 0, folder.Path(), 0, S_FALSE},
+        {"bitmap header write", 1, 64, 48, folder.Path(), 1, S_FALSE},
+        {"bitmap pixel write", 1, 1366, 200, folder.Path(), 3, S_FALSE},
+    };
+    for (const Case &c : cases) {
+        BoxRecorder boxes;
+        DebugCapture debug;
+        g_DoneCalls = 0;
+        g_WritesBeforeFailure = c.failingWrite;
+        g_SampleGrabberCB.SetStillPath(c.folder.c_str());
+        g_SampleGrabberCB.SetReportWindow(window.Window());
+        g_SampleGrabberCB.ConfigureStill(c.bitmap, GetTickCount(), c.width, c.height, RecordDone);
+        std::vector<BYTE> sample = Yuy2Picture(c.width ? c.width : 2, c.height ? c.height : 2, 16, 128, 235, 128);
+        if (c.failingWrite < 0 && c.bitmap) sample.pop_back();
+        HRESULT hr = E_UNEXPECTED;
+        std::thread streaming(
+            [&] { hr = g_SampleGrabberCB.BufferCB(0.0, sample.data(), static_cast<LONG>(sample.size())); });
+        streaming.join();
+        EXPECT_EQ(c.expected, hr) << c.pszWhat;
+        EXPECT_EQ(c.expected == E_FAIL, debug.Contains(L"File Creation Failed\r\n")) << c.pszWhat;
+        EXPECT_TRUE(folder.Files().empty()) << c.pszWhat;
+        EXPECT_EQ(0, g_DoneCalls) << c.pszWhat;
+        EXPECT_EQ(0u, boxes.Count()) << c.pszWhat << ": no box on the streaming thread";
+        MSG msg;
+        ASSERT_TRUE(PeekMessageW(&msg, window.Window(), kStillNotSavedMessage, kStillNotSavedMessage, PM_REMOVE))
+            << c.pszWhat;
+        OnStillNotSaved();
+        std::vector<RecordedBox> shown = boxes.Boxes();
+        ASSERT_EQ(1u, shown.size()) << c.pszWhat;
+        EXPECT_EQ(L"Sorry image cannot be captured", shown[0].text);
+        EXPECT_EQ(L"Image Capture", shown[0].caption);
+        EXPECT_EQ(static_cast<UINT>(MB_OK), shown[0].uType);
+        EXPECT_EQ(nullptr, shown[0].hWndOwner);
+        EXPECT_EQ(GetCurrentThreadId(), shown[0].threadId);
+    }
+    g_pfnStillWriteFile = WriteFile;
+}
+
+// The bitmap is converted and written a band of rows at a time, with the
+// bytes of headers plus the whole picture converted at once; rows padded by
+// two bytes, and a last band shorter than the others.
+TEST_F(CaptureUnit, BitmapWrittenInBandsHasTheBytesOfTheWholeConversion) {
+    TempFolder folder;
+    g_FlashEnabled = 0;
+    const int width = 1366, height = 200;
+    std::vector<BYTE> yuy2(static_cast<size_t>(width) * height * 2);
+    for (size_t i = 0; i < yuy2.size(); ++i) yuy2[i] = static_cast<BYTE>((i * 7) ^ (i >> 9));
+    g_SampleGrabberCB.SetStillPath(folder.Path().c_str());
+    g_SampleGrabberCB.ConfigureStill(1, GetTickCount(), width, height, nullptr);
+    g_LargestWrite = 0;
+    g_pfnStillWriteFile = CountingWrite;
+    EXPECT_EQ(S_OK, g_SampleGrabberCB.BufferCB(0.0, yuy2.data(), static_cast<LONG>(yuy2.size())));
+    g_pfnStillWriteFile = WriteFile;
+
+    const size_t cbPixels = static_cast<size_t>(PaddedRowBytes(width)) * height;
+    std::vector<BYTE> expected(54 + cbPixels);
+    g_SampleGrabberCB.FillBitmapHeaders(width, height);
+    memcpy(&expected[0], &g_SampleGrabberCB.GetFileHeader(), 14);
+    memcpy(&expected[14], &g_SampleGrabberCB.GetInfoHeader(), 40);
+    Yuy2ToBgr24(yuy2.data(), &expected[54], width, height);
+    std::vector<std::wstring> files = folder.Files();
+    ASSERT_EQ(1u, files.size());
+    EXPECT_TRUE(expected == folder.Read(files[0]));
+    EXPECT_LT(g_LargestWrite, cbPixels / 2) << "the picture was written in bands";
 }
 
 TEST_F(CaptureUnit, EmptySampleLeavesAnEmptyFileWithoutCompletion) {

@@ -17,7 +17,7 @@ const DWORD kStartTimeoutMs = 60000;
 volatile LONG g_lMarkersTaken = 0;
 volatile LONG g_lMessagesTaken = 0;
 HHOOK g_hGetMessageHook = nullptr;
-HostSnapshot g_markerSnapshot = {0, 0, 0};
+HostSnapshot g_markerSnapshot = {0, 0, 0, 0, 0};
 
 // Sees every message the viewer thread's GetMessageW takes from its queue.
 LRESULT CALLBACK GetMessageHook(int nCode, WPARAM wParam, LPARAM lParam) {
@@ -29,6 +29,8 @@ LRESULT CALLBACK GetMessageHook(int nCode, WPARAM wParam, LPARAM lParam) {
             g_markerSnapshot.lMessagesTaken = g_lMessagesTaken;
             g_markerSnapshot.lIsSensorReady = IsSensorReadyCalls();
             g_markerSnapshot.lAFFreezeControl = AFFreezeControlCalls();
+            g_markerSnapshot.iAfCounter = g_AfCounter;
+            g_markerSnapshot.iAfDone = g_AfDone;
             InterlockedIncrement(&g_lMarkersTaken);
         }
     }

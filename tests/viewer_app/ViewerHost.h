@@ -71,6 +71,8 @@ struct HostSnapshot {
     LONG lMessagesTaken;
     LONG lIsSensorReady;
     LONG lAFFreezeControl;
+    int iAfCounter;  // the retry's counter and done flag after those passes
+    int iAfDone;
 };
 HostSnapshot LastMarkerSnapshot();
 

@@ -12,6 +12,8 @@
 #include <objbase.h>
 #include <strmif.h>
 
+#include <memory>
+
 // Frees the format block and the pUnk reference; the structure stays usable.
 inline void FreeMediaTypeContents(AM_MEDIA_TYPE *pmt) {
     if (!pmt) return;
@@ -126,6 +128,12 @@ public:
         AM_MEDIA_TYPE *pmt = m_pmt;
         m_pmt = nullptr;
         return pmt;
+    }
+    // Takes over another holder's block, deleting what it held first.
+    void TakeFrom(MediaTypePtr &other) {
+        if (std::addressof(other) == this) return;
+        Clear();
+        m_pmt = other.Detach();
     }
 
 private:

@@ -8,6 +8,7 @@ int g_LibStatus = 0;
 int g_AutoFocusMode = 1;
 int g_ExtensionAvailable = 1;
 HWND g_hWndUvcDialog = nullptr;
+HWND g_hWndStillPinDialog = nullptr;
 
 int g_AboutDlgClosed = 1;
 int g_ExtDlgClosed = 1;
@@ -118,6 +119,7 @@ void ResetAppGlobals() {
     g_AutoFocusMode = 1;
     g_ExtensionAvailable = 1;
     g_hWndUvcDialog = nullptr;
+    g_hWndStillPinDialog = nullptr;
     g_AboutDlgClosed = 1;
     g_ExtDlgClosed = 1;
     g_FocusDlgClosed = 1;

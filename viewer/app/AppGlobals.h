@@ -40,6 +40,8 @@ extern int g_AutoFocusMode;
 extern int g_ExtensionAvailable;
 // The modeless UVC Extension Controls dialog, or null.
 extern HWND g_hWndUvcDialog;
+// The modeless Still Pin Properties dialog, or null.
+extern HWND g_hWndStillPinDialog;
 
 // 1 while the dialog is not open. Its command clears the flag when it
 // creates the dialog; the dialog sets it again when it closes.

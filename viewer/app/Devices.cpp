@@ -20,6 +20,7 @@
 #include "AppGlobals.h"
 #include "ComPtr.h"
 #include "DebugPrint.h"
+#include "Dialogs.h"
 #include "Dshow.h"
 #include "SampleGrabberCallback.h"
 #include "KORFwSw.h"
@@ -60,6 +61,29 @@ bool ReadTextProperty(IPropertyBag *pBag, const WCHAR *pszName, WCHAR *pszOut, s
     }
     (void)VariantClear(&var);
     return bRead;
+}
+
+// Reads "DevicePath"; false (and szPath untouched) when it cannot be read.
+bool ReadDevicePath(IMoniker *pMoniker, WCHAR *pszPath) {
+    // No current camera (an empty table) has no path: never bind a null moniker.
+    if (!pMoniker) return false;
+    ComPtr<IPropertyBag> pBag;
+    HRESULT hr = pMoniker->BindToStorage(nullptr, nullptr, IID_IPropertyBag, pBag.OutVoid());
+    if (FAILED(hr) || !pBag) return false;
+    return ReadTextProperty(pBag.Get(), L"DevicePath", pszPath, DEVICE_PATH_CCH);
+}
+
+// Reads "DevicePath" into pszPath (DEVICE_PATH_CCH characters) with
+// GetDevicePathForMoniker's debug lines; false (and pszPath untouched) when
+// it cannot be read.
+bool ReadLoggedDevicePath(IMoniker *pMoniker, WCHAR *pszPath) {
+    WCHAR szPath[DEVICE_PATH_CCH];
+    if (!ReadDevicePath(pMoniker, szPath)) return false;
+    (void)StringCchCopyW(pszPath, DEVICE_PATH_CCH, szPath);
+    OutputDebugStringW(L"GetDevicePathForMoniker\r\n");
+    OutputDebugStringW(szPath);
+    OutputDebugStringW(L"\r\n");
+    return true;
 }
 
 // Releases the table's references and empties it.
@@ -109,17 +133,28 @@ void OnDeviceArrival() {
     BuildDeviceMenu();
     UncheckDeviceItems();
 
+    // The check mark goes to the device with the current camera's IDs. With
+    // two cameras of the same IDs, the one previewed (its path) wins over the
+    // first of them; g_szDevicePath keeps the current camera's path, which
+    // the library is opened on.
+    const bool bHaveCurrent = g_SelctdVid[0] != L'\0' || g_SelctdPid[0] != L'\0';
+    int iMatched = -1;
     for (int k = 0; k < g_imonikerIndx_vid; ++k) {
         WCHAR szPath[DEVICE_PATH_CCH] = L"";
         WCHAR szVid[USB_ID_TEXT_CCH] = L"";
         WCHAR szPid[USB_ID_TEXT_CCH] = L"";
-        GetDevicePathForMoniker(g_pVideoMonikers[k], szPath);
+        (void)ReadLoggedDevicePath(g_pVideoMonikers[k], szPath);
         GetVidPidForDevicePath(szPath, szVid, ARRAYSIZE(szVid), szPid, ARRAYSIZE(szPid));
-        if (wcscmp(szVid, g_SelctdVid) == 0 && wcscmp(szPid, g_SelctdPid) == 0) {
-            DebugPrint(L"Vid pid matched for %d", k);
-            (void)CheckMenuItem(GetMenu(g_hWndMain), MENU_VDEVICE0 + k, MF_BYCOMMAND | MF_CHECKED);
+        if (wcscmp(szVid, g_SelctdVid) != 0 || wcscmp(szPid, g_SelctdPid) != 0) continue;
+        if (iMatched < 0) iMatched = k;
+        if (!bHaveCurrent || _wcsicmp(szPath, g_szDevicePath) == 0) {
+            iMatched = k;
             break;
         }
+    }
+    if (iMatched >= 0) {
+        DebugPrint(L"Vid pid matched for %d", iMatched);
+        (void)CheckMenuItem(GetMenu(g_hWndMain), MENU_VDEVICE0 + iMatched, MF_BYCOMMAND | MF_CHECKED);
     }
 }
 
@@ -142,6 +177,7 @@ void OnDeviceRemoval(WCHAR *pszName) {
         g_SkipNextRemoval = 0;
     } else if (_wcsicmp(szRemovedVid, g_SelctdVid) == 0 && _wcsicmp(szRemovedPid, g_SelctdPid) == 0) {
         g_SkipNextRemoval = 1;
+        CloseStillPinDialogKeepingGraph();
         if (g_pDShowManager) g_pDShowManager->DeInitDShow();
         g_curVideoMoniker = nullptr;
         ClearDeviceMenu();
@@ -259,24 +295,9 @@ void BuildDeviceMenu() {
     (void)AppendMenuW(hMenu, MF_SEPARATOR, 0, nullptr);
 }
 
-// Reads "DevicePath"; false (and szPath untouched) when it cannot be read.
-static bool ReadDevicePath(IMoniker *pMoniker, WCHAR *pszPath) {
-    // No current camera (an empty table) has no path: never bind a null moniker.
-    if (!pMoniker) return false;
-    ComPtr<IPropertyBag> pBag;
-    HRESULT hr = pMoniker->BindToStorage(nullptr, nullptr, IID_IPropertyBag, pBag.OutVoid());
-    if (FAILED(hr) || !pBag) return false;
-    return ReadTextProperty(pBag.Get(), L"DevicePath", pszPath, DEVICE_PATH_CCH);
-}
-
 void GetDevicePathForMoniker(IMoniker *pMoniker, WCHAR *pszPath) {
-    WCHAR szPath[DEVICE_PATH_CCH];
-    if (!ReadDevicePath(pMoniker, szPath)) return;
-    (void)StringCchCopyW(pszPath, DEVICE_PATH_CCH, szPath);
-    (void)StringCchCopyW(g_szDevicePath, ARRAYSIZE(g_szDevicePath), szPath);
-    OutputDebugStringW(L"GetDevicePathForMoniker\r\n");
-    OutputDebugStringW(szPath);
-    OutputDebugStringW(L"\r\n");
+    if (ReadLoggedDevicePath(pMoniker, pszPath))
+        (void)StringCchCopyW(g_szDevicePath, ARRAYSIZE(g_szDevicePath), pszPath);
 }
 
 void SetCurrentDevicePath(IMoniker *pMoniker) {
@@ -341,6 +362,7 @@ void SelectDevice(int iCommand) {
 
     g_FlashEnabled = 0;
     if (g_hWndUvcDialog) DestroyWindow(g_hWndUvcDialog);
+    CloseStillPinDialogKeepingGraph();
     OutputDebugStringW(L"Monikers are diff\r\n");
     g_pDShowManager->DeInitDShow();
 

@@ -22,8 +22,13 @@ INT_PTR CALLBACK CurrentSettingsDlgProc(HWND hDlg, UINT uMsg, WPARAM wParam, LPA
 // About (IDD_ABOUTBOX).
 INT_PTR CALLBACK AboutDlgProc(HWND hDlg, UINT uMsg, WPARAM wParam, LPARAM lParam);
 // Still Pin Properties (IDD_STILL_PIN_PROPERTIES). Opening it stops the
-// preview and dismantles the graph; closing it rebuilds and restarts it.
+// preview and dismantles the graph; closing it rebuilds and restarts the
+// same graph if it is still apart. The open dialog is g_hWndStillPinDialog.
 INT_PTR CALLBACK StillPinPropDlgProc(HWND hDlg, UINT uMsg, WPARAM wParam, LPARAM lParam);
+// Closes the Still Pin Properties dialog, if open, leaving the graph apart:
+// for a camera change, the current camera's removal and shutdown, which
+// replace or drop the graph themselves.
+void CloseStillPinDialogKeepingGraph();
 
 // Shows the folder picker (owner the main window); a chosen folder's path
 // goes into g_szStillPath.

@@ -155,6 +155,7 @@ bool OnCommand(HWND hWnd, int iCommand) {
         if (g_AboutDlgClosed) (void)OpenModelessDialog(hWnd, IDD_ABOUTBOX, AboutDlgProc, &g_AboutDlgClosed);
         return true;
     case IDM_EXIT:
+        CloseStillPinDialogKeepingGraph();
         DestroyWindow(hWnd);
         return true;
     case ID_OPTIONS_VIDEORENDERER:
@@ -164,7 +165,8 @@ bool OnCommand(HWND hWnd, int iCommand) {
         if (ManagerReady()) g_pDShowManager->ShowCapFilterPropPage();
         return true;
     case ID_OPTIONS_VIDEOCAPTUREPIN:
-        if (ManagerReady()) g_pDShowManager->ShowVideoPinPropPage();
+        // Not while the Still Pin Properties dialog has the graph apart.
+        if (ManagerReady() && g_StillPinDlgClosed) g_pDShowManager->ShowVideoPinPropPage();
         return true;
     case ID_OPTIONS_STILLCAPTUREPIN:
         OnStillCapturePin(hWnd);
@@ -209,6 +211,7 @@ void OnSize(HWND hWnd) {
 }
 
 void OnDestroy() {
+    CloseStillPinDialogKeepingGraph();
     if (g_LibStatus > 0) {
         (void)DeInitLibrary();
         g_LibStatus = 0;
@@ -343,6 +346,14 @@ LRESULT CALLBACK WndProc(HWND hWnd, UINT uMsg, WPARAM wParam, LPARAM lParam) {
     case WM_DEVICECHANGE:
         OnDeviceChange(wParam, lParam);
         return 0;
+    case kStillNotSavedMessage:
+        OnStillNotSaved();
+        return 0;
+    case WM_CLOSE:
+        // Shutting down: the Still Pin Properties dialog must not rebuild
+        // a graph on the dying window.
+        CloseStillPinDialogKeepingGraph();
+        break;
     case WM_DESTROY:
         OnDestroy();
         return 0;

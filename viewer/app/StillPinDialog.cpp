@@ -31,6 +31,12 @@ struct StillPinDialogData {
 };
 StillPinDialogData g_StillPin = {};
 
+// The graph the open dialog took apart, and whether closing it may put that
+// graph back together (not when the camera is being changed or removed, or
+// the viewer is shutting down).
+ULONG g_StillPinGraphEpoch = 0;
+bool g_bStillPinRebuildOnClose = true;
+
 bool IsSubtype(const StillFormat &format, LPCWSTR pszSubType) {
     return wcsncmp(format.Compression, pszSubType, 5) == 0;
 }
@@ -209,17 +215,41 @@ INT_PTR OnCommand(HWND hDlg, int id, int notification) {
     }
 }
 
-// Closing in any way rebuilds the graph and restarts the preview.
-void OnDestroy() {
+void OnInitDialog(HWND hDlg) {
     FreeFormatArrays();
-    if (g_pDShowManager && g_pDShowManager->BuildPreviewGraph()) {
-        (void)g_pDShowManager->StartPreview();
-        g_pDShowManager->ReSizePreview();
+    g_hWndStillPinDialog = hDlg;
+    g_bStillPinRebuildOnClose = true;
+    if (!g_pDShowManager) return;
+    (void)g_pDShowManager->StopPreview();
+    g_pDShowManager->DismantleGraph();
+    g_StillPinGraphEpoch = g_pDShowManager->GraphEpoch();
+    LoadFormats(hDlg);
+}
+
+// Closing rebuilds the graph and restarts the preview, but only the graph
+// the dialog took apart, and only while it is still apart: the graph
+// changes only while stopped, and a graph that someone else replaced or
+// rebuilt is not touched.
+void OnDestroy(HWND hDlg) {
+    FreeFormatArrays();
+    if (g_hWndStillPinDialog == hDlg) g_hWndStillPinDialog = nullptr;
+    DShowManager *pManager = g_pDShowManager;
+    if (g_bStillPinRebuildOnClose && pManager && pManager->GraphEpoch() == g_StillPinGraphEpoch &&
+        !pManager->IsGraphBuilt() && pManager->BuildPreviewGraph()) {
+        (void)pManager->StartPreview();
+        pManager->ReSizePreview();
     }
+    g_bStillPinRebuildOnClose = true;
     g_StillPinDlgClosed = 1;
 }
 
 }  // namespace
+
+void CloseStillPinDialogKeepingGraph() {
+    if (!g_hWndStillPinDialog) return;
+    g_bStillPinRebuildOnClose = false;
+    DestroyWindow(g_hWndStillPinDialog);
+}
 
 int ArrangeStillFormats(StillFormat *pFormats, int count, int *pMjpgCount) {
     int mjpgCount = 0;
@@ -271,18 +301,13 @@ void ParseStillSizeText(LPCWSTR pszText, int *pWidth, int *pHeight) {
 INT_PTR CALLBACK StillPinPropDlgProc(HWND hDlg, UINT uMsg, WPARAM wParam, LPARAM lParam) {
     switch (uMsg) {
     case WM_INITDIALOG:
-        FreeFormatArrays();
-        if (g_pDShowManager) {
-            (void)g_pDShowManager->StopPreview();
-            g_pDShowManager->DismantleGraph();
-            LoadFormats(hDlg);
-        }
+        OnInitDialog(hDlg);
         // The compression box takes the focus, which fills the size box.
         return TRUE;
     case WM_COMMAND:
         return OnCommand(hDlg, LOWORD(wParam), HIWORD(wParam));
     case WM_DESTROY:
-        OnDestroy();
+        OnDestroy(hDlg);
         return FALSE;
     default:
         return SectionDialogDrawing(hDlg, uMsg, wParam, lParam, kSectionLabels, ARRAYSIZE(kSectionLabels));

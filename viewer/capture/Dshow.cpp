@@ -52,7 +52,8 @@ DShowManager::DShowManager()
       m_StillHeight(0),
       m_VideoWidth(0),
       m_VideoHeight(0),
-      m_CapFiltersRotCookie(0) {
+      m_CapFiltersRotCookie(0),
+      m_GraphEpoch(0) {
     m_FriendlyName[0] = L'\0';
     m_MsgBuffer[0] = L'\0';
 }
@@ -253,14 +254,30 @@ void DShowManager::SetStillDefault() {
     OutputDebugStringW(r == 0 ? L"set to 640x480 still resolution\r\n" : L"failed set to 640x480 still resolution\r\n");
 }
 
+// The subtype a still-format text names, or null for any other text.
+static const GUID *SubtypeOfText(LPCWSTR pszSubType) {
+    if (!pszSubType) return nullptr;
+    if (lstrcmpW(pszSubType, L"MJPG") == 0) return &MEDIASUBTYPE_MJPG;
+    if (lstrcmpW(pszSubType, L"YUY2") == 0) return &MEDIASUBTYPE_YUY2;
+    return nullptr;
+}
+
+// Among the capabilities of the requested size, the first whose own subtype
+// is the requested one is handed to the pin as it stands (its format block,
+// image size and frame interval describe that subtype). Only when no
+// capability of that size has the subtype is the first of that size taken
+// with its subtype replaced.
 int DShowManager::SetStillFormat(int width, int height, LPCWSTR pszSubType) {
-    int result = 1;
     DShowDebugPrint(L"chSubType=%s\r\n", pszSubType ? pszSubType : L"(null)");
     if (!m_pStillStreamConfig) return 1;
     int count = 0, size = 0;
     if (FAILED(m_pStillStreamConfig->GetNumberOfCapabilities(&count, &size))) return 1;
     DShowDebugPrint(L" iCount ,  iSize. ... %d  %d  \r\n", count, size);
     if (size != kVideoCapsSize) return 1;
+
+    const GUID *pWanted = SubtypeOfText(pszSubType);
+    MediaTypePtr chosen;
+    int iChosen = -1;
     for (int i = 0; i < count; ++i) {
         BYTE caps[kVideoCapsSize];
         MediaTypePtr pmt;
@@ -270,25 +287,29 @@ int DShowManager::SetStillFormat(int width, int height, LPCWSTR pszSubType) {
         DShowDebugPrint(L"iFormat pvi->bmiHeader. ...%d %d  %d  \r\n", i, pvi->bmiHeader.biHeight,
                         pvi->bmiHeader.biWidth);
         if (pvi->bmiHeader.biWidth != width || pvi->bmiHeader.biHeight != height) continue;
-        if (!pszSubType) {
-            OutputDebugStringW(L"formattype is null\r\n");
-        } else if (lstrcmpW(pszSubType, L"MJPG") == 0) {
-            pmt->subtype = MEDIASUBTYPE_MJPG;
-            DShowDebugPrint(L"mjpg format iFormat=%d\r\n", i);
-        } else if (lstrcmpW(pszSubType, L"YUY2") == 0) {
-            pmt->subtype = MEDIASUBTYPE_YUY2;
-            DShowDebugPrint(L"yuy2 format iFormat=%d\r\n", i);
+        const bool bExact = !pWanted || IsEqualGUID(pmt->subtype, *pWanted);
+        if (iChosen < 0 || bExact) {
+            chosen.TakeFrom(pmt);
+            iChosen = i;
         }
-        m_StillWidth = width;
-        m_StillHeight = height;
-        HRESULT hr = m_pStillStreamConfig->SetFormat(pmt.Get());
-        result = static_cast<int>(hr);
-        OutputDebugStringW(L"SetFormat 1...\r\n");
-        DShowDebugPrint(L"hr=%x\r\n", hr);
-        if (SUCCEEDED(hr)) OutputDebugStringW(L"SetFormat 2...\r\n");
-        break;
+        if (bExact) break;
     }
-    return result;
+    if (iChosen < 0) return 1;
+
+    if (!pszSubType) {
+        OutputDebugStringW(L"formattype is null\r\n");
+    } else if (pWanted) {
+        chosen->subtype = *pWanted;
+        DShowDebugPrint(pWanted == &MEDIASUBTYPE_MJPG ? L"mjpg format iFormat=%d\r\n" : L"yuy2 format iFormat=%d\r\n",
+                        iChosen);
+    }
+    m_StillWidth = width;
+    m_StillHeight = height;
+    HRESULT hr = m_pStillStreamConfig->SetFormat(chosen.Get());
+    OutputDebugStringW(L"SetFormat 1...\r\n");
+    DShowDebugPrint(L"hr=%x\r\n", hr);
+    if (SUCCEEDED(hr)) OutputDebugStringW(L"SetFormat 2...\r\n");
+    return static_cast<int>(hr);
 }
 
 int DShowManager::BuildPreviewGraph() {
@@ -426,6 +447,7 @@ int DShowManager::InitDShow(IMoniker *pMoniker) {
     OutputDebugStringW(L"InitDShow....\r\n");
     m_pMoniker = pMoniker;
     DeInitDShow();
+    ++m_GraphEpoch;
     // A build that never became ready (DeInitDShow leaves it alone) must not
     // be overwritten while it still holds the graph, the camera and its
     // registrations.
@@ -539,6 +561,7 @@ void DShowManager::RemoveDownstream(IBaseFilter *pFilter) {
 
 void DShowManager::DeInitDShow() {
     OutputDebugStringW(L"DeInitDShow....\r\n");
+    ++m_GraphEpoch;
     if (!m_Initialized) return;
     StopPreview();
     DismantleGraph();

@@ -74,6 +74,13 @@ public:
     HRESULT SetupStillPin();
 
     BOOL IsInitialized() const { return m_Initialized; }
+    // The graph's branches are connected (StopPreview and DismantleGraph
+    // take it apart, BuildPreviewGraph connects it).
+    bool IsGraphBuilt() const { return m_GraphBuilt != FALSE; }
+    // Changes whenever InitDShow or DeInitDShow replaces or drops the graph,
+    // so a caller that took the graph apart can tell whether it is still
+    // the same graph.
+    ULONG GraphEpoch() const { return m_GraphEpoch; }
     bool HasStillPin() const { return m_HasStillPin != 0; }
     void GetStillResolution(int *pWidth, int *pHeight) const;
     void SetStillResolution(int width, int height);
@@ -169,6 +176,7 @@ private:
     int m_VideoHeight;
     // The Running Object Table registration that InitCapFilters made (0: none).
     DWORD m_CapFiltersRotCookie;
+    ULONG m_GraphEpoch;
 };
 
 // Running Object Table: "FilterGraph %08x pid %08x".
@@ -178,6 +186,10 @@ void RevokeGraphFromRot(DWORD cookie);
 // Completion function of a still: stores the elapsed milliseconds in the
 // timer target and marks its still as captured (streaming thread).
 void TriggeredOnStillCapture(int *pElapsedMs);
+
+// The window thread's answer to kStillNotSavedMessage: the still state goes
+// back to idle and the person is told ("Sorry image cannot be captured").
+void OnStillNotSaved();
 
 // The status timer's procedure (timer 1027 on the main window).
 void CALLBACK StatusTimerProc(HWND hWnd, UINT uMsg, UINT_PTR idEvent, DWORD dwTime);

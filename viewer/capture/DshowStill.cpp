@@ -15,6 +15,14 @@ HRESULT DShowManager::StillTrigger() {
         return 0;
     }
     if (!m_pAMVidControl) return 0;
+    // A still is fired only into a graph that is built and running: a pin
+    // that took the trigger while stopped would leave the flash lit with no
+    // picture ever coming.
+    if (!m_GraphBuilt || !m_Previewing) {
+        OutputDebugStringW(L"StillTrigger: the graph is not running\r\n");
+        KorMessageBox(nullptr, L"Error StillTrigger", L"KORViewer", MB_OK);
+        return VFW_E_NOT_RUNNING;
+    }
 
     OutputDebugStringW(L"m_pAMVidControl is not NULL\r\n");
     // The type read on the previous trigger is freed before it is read again.
@@ -41,6 +49,7 @@ HRESULT DShowManager::StillTrigger() {
     }
 
     SetStillState(1);
+    g_SampleGrabberCB.SetReportWindow(m_hWndMain);
     bool strobeOn = g_FlashEnabled != 0;
     if (strobeOn) (void)ControlGPO(8, 1);
     hr = m_pAMVidControl->SetMode(m_pStillPin.Get(), VideoControlFlag_Trigger);
@@ -70,4 +79,11 @@ void TriggeredOnStillCapture(int *pElapsedMs) {
     } else if (pTarget) {
         pTarget->SetStillTimeMs(0);
     }
+}
+
+void OnStillNotSaved() {
+    // The status bar stops saying "Capturing image...": the box says why.
+    DShowManager *pTarget = g_pTimerTarget;
+    if (pTarget && pTarget->GetStillState() == 1) pTarget->SetStillState(0);
+    KorMessageBox(nullptr, L"Sorry image cannot be captured", L"Image Capture", MB_OK);
 }

@@ -10,19 +10,22 @@
 #include <shlobj.h>
 #include <strsafe.h>
 
+#include <memory>
 #include <new>
 
 #include "DebugPrint.h"
 #include "KORFwSw.h"
-#include "MessageBoxSeam.h"
 #include "Yuy2Convert.h"
 
 SampleGrabberCallback g_SampleGrabberCB;
 volatile LONG g_FlashEnabled = 1;
+PFN_STILL_WRITE_FILE g_pfnStillWriteFile = WriteFile;
 
 namespace {
 
 const int kMaxNameSuffix = 999;  // "_2" ... "_999"
+// The band of bitmap rows converted and written at a time.
+const UINT kBitmapBandBytes = 256 * 1024;
 
 }  // namespace
 
@@ -40,6 +43,7 @@ void SampleGrabberCallback::Reset() {
     ZeroMemory(&m_FileHeader, sizeof(m_FileHeader));
     ZeroMemory(&m_InfoHeader, sizeof(m_InfoHeader));
     m_pfnStillDone = nullptr;
+    m_hWndReport = nullptr;
 }
 
 STDMETHODIMP SampleGrabberCallback::QueryInterface(REFIID riid, void **ppv) {
@@ -69,6 +73,8 @@ void SampleGrabberCallback::ConfigureStill(int convertToBitmap, DWORD triggerTic
     m_Height = height;
     m_pfnStillDone = pfnDone;
 }
+
+void SampleGrabberCallback::SetReportWindow(HWND hWnd) { m_hWndReport = hWnd; }
 
 void SampleGrabberCallback::SetStillPath(LPCWSTR pszPath) {
     ZeroMemory(m_StillPath, sizeof(m_StillPath));
@@ -155,54 +161,71 @@ void SampleGrabberCallback::FinishStill() {
     DShowDebugPrint(L"Still Captured in %d seconds \r\n", (m_DoneTick - m_TriggerTick) / 1000u);
 }
 
-// A write failed (or the sample cannot make the picture): the file is
-// closed and the pixels freed, and the user is told.
-void SampleGrabberCallback::ReportWriteFailure(HANDLE hFile, BYTE *pPixels) {
-    if (hFile != INVALID_HANDLE_VALUE) CloseHandle(hFile);
-    delete[] pPixels;
-    KorMessageBox(nullptr, L"Sorry image cannot be captured", L"Image Capture", MB_OK);
+// The still was not saved. The person is told by the window thread: this
+// thread must never wait on a message box, since every Stop of the graph
+// waits for it. Without a window to tell there is only the debug line.
+void SampleGrabberCallback::ReportStillNotSaved() {
+    OutputDebugStringW(L"Sorry image cannot be captured\r\n");
+    HWND hWnd = m_hWndReport;
+    if (hWnd) (void)PostMessageW(hWnd, kStillNotSavedMessage, 0, 0);
 }
 
-HRESULT SampleGrabberCallback::WriteJpeg(HANDLE hFile, const BYTE *pBuffer, LONG length) {
+bool SampleGrabberCallback::WriteJpeg(HANDLE hFile, const BYTE *pBuffer, LONG length) {
     OutputDebugStringW(L"WriteFile...\r\n");
     DWORD dwWritten = 0;
-    if (!WriteFile(hFile, pBuffer, static_cast<DWORD>(length), &dwWritten, nullptr)) {
-        ReportWriteFailure(hFile, nullptr);
-        return S_FALSE;
-    }
+    if (!g_pfnStillWriteFile(hFile, pBuffer, static_cast<DWORD>(length), &dwWritten, nullptr) ||
+        dwWritten != static_cast<DWORD>(length))
+        return false;
     DShowDebugPrint(L"WriteFile =  %d \r\n", dwWritten);
-    CloseHandle(hFile);
-    FinishStill();
-    OutputDebugStringW(L"CloseHandle...\r\n");
-    return S_OK;
+    return true;
 }
 
-HRESULT SampleGrabberCallback::WriteBitmap(HANDLE hFile, const BYTE *pBuffer, LONG) {
-    DShowDebugPrint(L"m_Width = %d, m_Height= %d \r\n", m_Width, m_Height);
-    size_t cbPixels = static_cast<size_t>(PaddedRowBytes(m_Width)) * static_cast<size_t>(m_Height);
-    BYTE *pPixels = new (std::nothrow) BYTE[cbPixels];
-    if (!pPixels) {
-        ReportWriteFailure(hFile, nullptr);
-        return S_FALSE;
-    }
-    ConvertYUY2ToBGR24(pBuffer, pPixels, m_Width, m_Height);
-    FillBitmapHeaders(m_Width, m_Height);
+namespace {
 
-    const void *parts[3] = {&m_FileHeader, &m_InfoHeader, pPixels};
-    DWORD sizes[3] = {sizeof(m_FileHeader), sizeof(m_InfoHeader), static_cast<DWORD>(cbPixels)};
-    for (int i = 0; i < 3; ++i) {
-        DWORD dwWritten = 0;
-        BOOL ok = WriteFile(hFile, parts[i], sizes[i], &dwWritten, nullptr);
-        DShowDebugPrint(L"dwWritten = %d \r\n", dwWritten);
-        if (!ok) {
-            ReportWriteFailure(hFile, pPixels);
-            return S_FALSE;
-        }
+bool WriteWhole(HANDLE hFile, const void *pData, DWORD cb, DWORD *pdwWritten) {
+    *pdwWritten = 0;
+    return g_pfnStillWriteFile(hFile, pData, cb, pdwWritten, nullptr) && *pdwWritten == cb;
+}
+
+}  // namespace
+
+// The headers, then the pixels converted a band of rows at a time into one
+// small buffer and written as each band fills: the same bytes as converting
+// the whole picture first, without touching a picture-sized buffer.
+bool SampleGrabberCallback::WriteBitmap(HANDLE hFile, const BYTE *pBuffer) {
+    DShowDebugPrint(L"m_Width = %d, m_Height= %d \r\n", m_Width, m_Height);
+    FillBitmapHeaders(m_Width, m_Height);
+    const UINT cbRow = PaddedRowBytes(m_Width);
+    const int bandRows = cbRow >= kBitmapBandBytes ? 1 : static_cast<int>(kBitmapBandBytes / cbRow);
+    std::unique_ptr<BYTE[]> pBand(new (std::nothrow) BYTE[static_cast<size_t>(cbRow) * bandRows]);
+    if (!pBand) return false;
+
+    DWORD dwWritten = 0;
+    bool ok = WriteWhole(hFile, &m_FileHeader, sizeof(m_FileHeader), &dwWritten);
+    DShowDebugPrint(L"dwWritten = %d \r\n", dwWritten);
+    if (!ok) return false;
+    ok = WriteWhole(hFile, &m_InfoHeader, sizeof(m_InfoHeader), &dwWritten);
+    DShowDebugPrint(L"dwWritten = %d \r\n", dwWritten);
+    if (!ok) return false;
+
+    const size_t cbSourceRow = static_cast<size_t>(m_Width) * 2u;
+    DWORD dwPixelsWritten = 0;
+    for (int y = 0; y < m_Height && ok; y += bandRows) {
+        const int rows = (m_Height - y) < bandRows ? (m_Height - y) : bandRows;
+        Yuy2ToBgr24(pBuffer + cbSourceRow * static_cast<size_t>(y), pBand.get(), m_Width, rows);
+        ok = WriteWhole(hFile, pBand.get(), cbRow * static_cast<DWORD>(rows), &dwWritten);
+        dwPixelsWritten += dwWritten;
     }
-    CloseHandle(hFile);
-    delete[] pPixels;
-    FinishStill();
-    return S_OK;
+    DShowDebugPrint(L"dwWritten = %d \r\n", dwPixelsWritten);
+    return ok;
+}
+
+// A bitmap needs width x height x 2 bytes of YUY2, an even width and a
+// picture that a file can hold.
+bool SampleGrabberCallback::IsUsableBitmapSample(const BYTE *pBuffer, LONG length) const {
+    return m_Width > 0 && m_Height > 0 && (m_Width % 2) == 0 && pBuffer &&
+           static_cast<ULONGLONG>(m_Width) * static_cast<ULONGLONG>(m_Height) * 2u <= static_cast<ULONGLONG>(length) &&
+           static_cast<ULONGLONG>(PaddedRowBytes(m_Width)) * static_cast<ULONGLONG>(m_Height) < 0x7FFFFFFFu;
 }
 
 STDMETHODIMP SampleGrabberCallback::BufferCB(double, BYTE *pBuffer, LONG BufferLen) {
@@ -212,32 +235,34 @@ STDMETHODIMP SampleGrabberCallback::BufferCB(double, BYTE *pBuffer, LONG BufferL
 
     GetLocalTime(&m_CaptureTime);
 
-    // A bitmap needs width x height x 2 bytes of YUY2: a shorter sample (or
-    // a size that cannot make a picture) is a failed write, found before any
-    // file is made.
-    if (m_ConvertToBitmap && BufferLen > 0) {
-        bool usable = m_Width > 0 && m_Height > 0 && (m_Width % 2) == 0 && pBuffer &&
-                      static_cast<ULONGLONG>(m_Width) * static_cast<ULONGLONG>(m_Height) * 2u <=
-                          static_cast<ULONGLONG>(BufferLen) &&
-                      static_cast<ULONGLONG>(PaddedRowBytes(m_Width)) * static_cast<ULONGLONG>(m_Height) < 0x7FFFFFFFu;
-        if (!usable) {
-            ReportWriteFailure(INVALID_HANDLE_VALUE, nullptr);
-            return S_FALSE;
-        }
+    // A sample that cannot make the picture is a failed write, found before
+    // any file is made.
+    if (m_ConvertToBitmap && BufferLen > 0 && !IsUsableBitmapSample(pBuffer, BufferLen)) {
+        ReportStillNotSaved();
+        return S_FALSE;
     }
 
     WCHAR szPath[MAX_PATH];
     HANDLE hFile = CreateStillFile(szPath, MAX_PATH);
     if (hFile == INVALID_HANDLE_VALUE) {
         OutputDebugStringW(L"File Creation Failed\r\n");
+        ReportStillNotSaved();
         return E_FAIL;
     }
 
     if (BufferLen <= 0 || !pBuffer) {
         CloseHandle(hFile);
     } else {
-        HRESULT hr = m_ConvertToBitmap ? WriteBitmap(hFile, pBuffer, BufferLen) : WriteJpeg(hFile, pBuffer, BufferLen);
-        if (hr != S_OK) return hr;
+        const bool ok = m_ConvertToBitmap ? WriteBitmap(hFile, pBuffer) : WriteJpeg(hFile, pBuffer, BufferLen);
+        CloseHandle(hFile);
+        if (!ok) {
+            // A truncated picture under a still's name would pass for one.
+            (void)DeleteFileW(szPath);
+            ReportStillNotSaved();
+            return S_FALSE;
+        }
+        FinishStill();
+        if (!m_ConvertToBitmap) OutputDebugStringW(L"CloseHandle...\r\n");
     }
     DShowDebugPrint(L"Preview Started %d\r\n", GetTickCount());
     return S_OK;

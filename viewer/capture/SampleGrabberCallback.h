@@ -14,6 +14,10 @@
 // Completion function: receives a pointer to the elapsed milliseconds.
 typedef void (*PFN_STILL_DONE)(int *pElapsedMs);
 
+// Posted to the report window when a still could not be saved; the window
+// thread tells the person (OnStillNotSaved, Dshow.h).
+const UINT kStillNotSavedMessage = WM_APP + 0x5A1;
+
 #pragma pack(push, 1)
 struct KorBitmapFileHeader {  // 14 bytes
     WORD bfType;
@@ -37,6 +41,9 @@ public:
 
     // Arms the next still (UI thread, before the pin fires).
     void ConfigureStill(int convertToBitmap, DWORD triggerTick, int width, int height, PFN_STILL_DONE pfnDone);
+    // The window told when a still cannot be saved (UI thread, before the
+    // pin fires); null tells nobody.
+    void SetReportWindow(HWND hWnd);
     // The still folder; an empty path selects the desktop directory.
     void SetStillPath(LPCWSTR pszPath);
     void NotifyStillDone();
@@ -56,12 +63,13 @@ public:
     const BITMAPINFOHEADER &GetInfoHeader() const { return m_InfoHeader; }
 
 private:
-    HRESULT WriteJpeg(HANDLE hFile, const BYTE *pBuffer, LONG length);
-    HRESULT WriteBitmap(HANDLE hFile, const BYTE *pBuffer, LONG length);
+    bool WriteJpeg(HANDLE hFile, const BYTE *pBuffer, LONG length);
+    bool WriteBitmap(HANDLE hFile, const BYTE *pBuffer);
+    bool IsUsableBitmapSample(const BYTE *pBuffer, LONG length) const;
     bool BuildStillFilePath(WCHAR *pszPath, size_t cchPath);
     HANDLE CreateStillFile(WCHAR *pszPath, size_t cchPath);
     void FinishStill();
-    void ReportWriteFailure(HANDLE hFile, BYTE *pPixels);
+    void ReportStillNotSaved();
 
     int m_ConvertToBitmap;
     int m_Width;
@@ -74,6 +82,7 @@ private:
     KorBitmapFileHeader m_FileHeader;
     BITMAPINFOHEADER m_InfoHeader;
     PFN_STILL_DONE m_pfnStillDone;
+    HWND volatile m_hWndReport;
 };
 
 // The one still callback of the process.
@@ -81,5 +90,9 @@ extern SampleGrabberCallback g_SampleGrabberCB;
 // Nonzero when the flash strobe is wanted; 1 at start-up. Read on the
 // still branch's streaming thread too, as one whole 32-bit value.
 extern volatile LONG g_FlashEnabled;
+
+// The still files' writes; tests make them fail.
+typedef BOOL(WINAPI *PFN_STILL_WRITE_FILE)(HANDLE, LPCVOID, DWORD, LPDWORD, LPOVERLAPPED);
+extern PFN_STILL_WRITE_FILE g_pfnStillWriteFile;
 
 #endif  // KORVIEWER_CAPTURE_SAMPLEGRABBERCALLBACK_H
