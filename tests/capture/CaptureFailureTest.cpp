@@ -47,12 +47,13 @@ class CaptureFailures : public CaptureGraph {};
 }  // namespace
 
 TEST_F(CaptureFailures, FormatsGivenToThePinsAreTheOnesDescribed) {
-    // The first 2592 x 1944 still capability is YUY2: it is taken with MJPG
-    // put in and its format block unchanged. The capture pin starts at
-    // YUY2 1280 x 960 and is asked for 640 x 480 with its image size kept.
+    // No MJPG still capability is 2592 x 1944: the first of that size (YUY2)
+    // is taken with MJPG put in and its format block unchanged. The capture
+    // pin starts at YUY2 1280 x 960 and is asked for 640 x 480 with its
+    // image size kept.
     Prepare(
         "[camera]\ncapture = YUY2 1280x960, YUY2 640x480\n"
-        "still = YUY2 2592x1944, MJPG 2592x1944, MJPG 640x480\n");
+        "still = YUY2 2592x1944, MJPG 1280x960, MJPG 640x480\n");
     SimLogClear();
     ASSERT_EQ(1, m_pManager->InitDShow(m_pMoniker));
     std::vector<SimLogEntry> sets = EntriesOf(SIM_OP_SET_FORMAT);

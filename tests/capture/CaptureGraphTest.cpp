@@ -259,7 +259,7 @@ TEST_F(CaptureGraph, CapabilitySizeOtherThan128LeavesTheFormatsAlone) {
 }
 
 TEST_F(CaptureGraph, StillPinWithout2592FallsBackTo640x480) {
-    Prepare("[camera]\nstill = YUY2 1280x960, MJPG 1280x960, YUY2 640x480, MJPG 640x480\n");
+    Prepare("[camera]\nstill = YUY2 1280x960, MJPG 1280x960, YUY2 640x480, MJPG 640x480, YUY2 320x240\n");
     DebugCapture debug;
     ASSERT_EQ(1, m_pManager->InitDShow(m_pMoniker));
     EXPECT_TRUE(debug.Contains(L"No 2048x1536 so trying to set to 640x480\r\n"));
@@ -268,14 +268,19 @@ TEST_F(CaptureGraph, StillPinWithout2592FallsBackTo640x480) {
     m_pManager->GetStillResolution(&w, &h);
     EXPECT_EQ(640, w);
     EXPECT_EQ(480, h);
-    // The first capability of that size (YUY2) is taken with MJPG put in.
+    // The MJPG capability of that size is taken as it stands, not the YUY2
+    // one before it; only a size without the subtype gets the first
+    // capability of that size with the subtype put in.
     WCHAR szStill[5] = L"";
     m_pManager->GetCurrentStillFormat(szStill);
     EXPECT_STREQ(L"MJPG", szStill);
+    EXPECT_TRUE(debug.Contains(L"mjpg format iFormat=3\r\n"));
     // A size no capability has changes nothing.
     EXPECT_EQ(1, m_pManager->SetStillFormat(2592, 1944, L"YUY2"));
     m_pManager->GetStillResolution(&w, &h);
     EXPECT_EQ(640, w);
+    Rebuild([&] { (void)m_pManager->SetStillFormat(320, 240, L"MJPG"); });
+    EXPECT_TRUE(debug.Contains(L"mjpg format iFormat=4\r\n"));
 }
 
 TEST_F(CaptureGraph, CapturePinWithout640x480InItsSubtypeStillReads640x480) {

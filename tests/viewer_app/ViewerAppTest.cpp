@@ -759,9 +759,7 @@ TEST_F(ViewerAppTest, FirmwareFourAutofocusAndDialogsAcrossRemoval) {
 // still that cannot be saved is told by a box the window answers behind.
 
 TEST_F(ViewerAppTest, TwoOfOursStillPinDialogAndUnsavedStills) {
-    LoadScenarioText(
-        L"[camera]\nname = Second Tessaline\npresent = no\nstill = MJPG 1280x960, MJPG 640x480\n"
-        L"[camera]\nname = Tessaline 5MPixel Cam\ntrigger_while_stopped = yes\n");
+    LoadScenarioFile(L"two-ours.txt");
     DebugCapture debug;
     StartViewer();
     UseStillFolder();
