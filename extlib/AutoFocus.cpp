@@ -87,7 +87,7 @@ extern "C" int KORFWSW_CALL GetAFStatus(int *piStatus) {
 
     USHORT usState = 0xFFFF;
     for (int i = 0; i < kAfStateReads; ++i) {
-        usState = (USHORT)ReadRegister(kRegAfState);  // a failed read gives 0xFFFF
+        usState = static_cast<USHORT>(ReadRegister(kRegAfState));  // a failed read gives 0xFFFF
         LibTrace(L"AFStatus : 0x%x \n", usState);
         Sleep(kAfStateReadGapMs);
     }
@@ -117,8 +117,9 @@ extern "C" int KORFWSW_CALL SetManualFocusPosition(SHORT sPosition) {
         SetLastError(ERR_FOCUS_RANGE);
         return -1;
     }
-    if (!WriteSensorRegister(kRegAfParameter, 0) || !WriteSensorRegister(kRegAfPosition, (USHORT)sPosition) ||
-        !WriteSensorRegister(kRegAfAck, 1) || !WriteSensorRegister(kRegAfCommand, kAfCmdMove)) {
+    if (!WriteSensorRegister(kRegAfParameter, 0) ||
+        !WriteSensorRegister(kRegAfPosition, static_cast<USHORT>(sPosition)) || !WriteSensorRegister(kRegAfAck, 1) ||
+        !WriteSensorRegister(kRegAfCommand, kAfCmdMove)) {
         return -1;
     }
 
@@ -141,6 +142,6 @@ extern "C" int KORFWSW_CALL GetManualFocusPosition(SHORT *psPosition) {
     if (!WriteSensorRegister(kRegAfAck, 1) || !WriteSensorRegister(kRegAfCommand, kAfCmdReport)) return -1;
 
     // Without the acknowledge the position is reported as 0.
-    if (ReadRegister(kRegAfAck) == 0) *psPosition = (SHORT)ReadRegister(kRegAfPosition);
+    if (ReadRegister(kRegAfAck) == 0) *psPosition = static_cast<SHORT>(ReadRegister(kRegAfPosition));
     return (*psPosition >= kLensPositionMin && *psPosition <= kLensPositionMax) ? 1 : -1;
 }

@@ -18,7 +18,7 @@ const size_t kUsbIdCch = 4;
 // Lowercases ASCII letters A to Z in place; every other character stays.
 void LowercaseAscii(WCHAR *psz) {
     for (; *psz; ++psz) {
-        if (*psz >= L'A' && *psz <= L'Z') *psz = (WCHAR)(*psz - L'A' + L'a');
+        if (*psz >= L'A' && *psz <= L'Z') *psz = static_cast<WCHAR>(*psz - L'A' + L'a');
     }
 }
 

@@ -44,7 +44,8 @@ XuResult XuReadInfoValue(USHORT usIndex, USHORT *pusValue) {
 XuResult XuSensorTransfer(BYTE *pPacket, bool bRead) {
     CritSecLock lock(LibraryLock());
     if (!g_pXUControl) return XU_NO_SESSION;
-    if (g_pXUControl->WriteChipRegister(kChipSensorAnnounce, (USHORT)kSensorCommandSize) != 0) return XU_FAILED;
+    if (g_pXUControl->WriteChipRegister(kChipSensorAnnounce, static_cast<USHORT>(kSensorCommandSize)) != 0)
+        return XU_FAILED;
     if (g_pXUControl->SetXUControl(kXuSensorSelector, kSensorCommandSize, pPacket) != 0) return XU_FAILED;
     if (bRead && g_pXUControl->GetXUControl(kXuSensorSelector, kSensorCommandSize, pPacket) != 0) return XU_FAILED;
     return XU_OK;

@@ -55,7 +55,7 @@ extern "C" int KORFWSW_CALL GetFirmwareVersionInfo(WCHAR *pszVersion) {
 
     USHORT ausInfo[kInfoFirmwareCount];
     for (int i = 0; i < kInfoFirmwareCount; ++i) {
-        XuResult result = XuReadInfoValue((USHORT)(kInfoFirmwareFirst + i), &ausInfo[i]);
+        XuResult result = XuReadInfoValue(static_cast<USHORT>(kInfoFirmwareFirst + i), &ausInfo[i]);
         if (result != XU_OK) {
             SetXuError(result);
             return -1;
@@ -63,8 +63,9 @@ extern "C" int KORFWSW_CALL GetFirmwareVersionInfo(WCHAR *pszVersion) {
     }
 
     WCHAR szText[kFirmwareTextCch];
-    (void)StringCchPrintfW(szText, ARRAYSIZE(szText), L"%ls%02d.%d.%d %ls %d", L"20", (int)ausInfo[0], (int)ausInfo[1],
-                           (int)ausInfo[2], L"Ver", (int)ausInfo[3]);
+    (void)StringCchPrintfW(szText, ARRAYSIZE(szText), L"%ls%02d.%d.%d %ls %d", L"20", static_cast<int>(ausInfo[0]),
+                           static_cast<int>(ausInfo[1]), static_cast<int>(ausInfo[2]), L"Ver",
+                           static_cast<int>(ausInfo[3]));
     (void)StringCchCopyW(pszVersion, kFirmwareTextCch, szText);
     LibTrace(L"%ls", szText);
     return 1;

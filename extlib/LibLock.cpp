@@ -16,6 +16,6 @@ BOOL CALLBACK InitLibraryLock(PINIT_ONCE, PVOID, PVOID *) {
 }  // namespace
 
 CRITICAL_SECTION *LibraryLock() {
-    (void)InitOnceExecuteOnce(&g_LockInitOnce, InitLibraryLock, NULL, NULL);
+    (void)InitOnceExecuteOnce(&g_LockInitOnce, InitLibraryLock, nullptr, nullptr);
     return &g_csLibrary;
 }

@@ -11,8 +11,8 @@
 #include "LibLock.h"
 #include "LibTrace.h"
 
-IVMDevice *g_pVMDevice = NULL;
-IXUVMControl *g_pXUControl = NULL;
+IVMDevice *g_pVMDevice = nullptr;
+IXUVMControl *g_pXUControl = nullptr;
 ULONG g_ulNumber = 0;
 int g_bDeviceFound = 0;
 int g_bAttached = 0;
@@ -34,7 +34,7 @@ DWORD g_dwComThreadId = 0;
 LONG g_lComInits = 0;
 
 void InitComForSession() {
-    if (FAILED(CoInitialize(NULL))) return;
+    if (FAILED(CoInitialize(nullptr))) return;
     DWORD dwThreadId = GetCurrentThreadId();
     if (dwThreadId != g_dwComThreadId) {
         // Initialisations made on another thread can only be undone there.
@@ -55,19 +55,19 @@ void UninitComForSession() {
 void ReleaseComponents() {
     if (g_pXUControl) {
         g_pXUControl->Release();
-        g_pXUControl = NULL;
+        g_pXUControl = nullptr;
     }
     if (g_pVMDevice) {
         g_pVMDevice->Release();
-        g_pVMDevice = NULL;
+        g_pVMDevice = nullptr;
     }
 }
 
 // The interface path in a device record, or null when the record has no
 // name or its name is too short to carry one.
 const WCHAR *RecordDevicePath(const DeviceRecord &record) {
-    if (!record.pszDeviceName) return NULL;
-    if (wcsnlen(record.pszDeviceName, kDeviceNamePrefixCch) < kDeviceNamePrefixCch) return NULL;
+    if (!record.pszDeviceName) return nullptr;
+    if (wcsnlen(record.pszDeviceName, kDeviceNamePrefixCch) < kDeviceNamePrefixCch) return nullptr;
     return record.pszDeviceName + kDeviceNamePrefixCch;
 }
 

@@ -97,7 +97,7 @@ extern "C" int KORFWSW_CALL GetGPIStatus(int *piInputBits) {
         return -1;
     }
     *piInputBits = InputBitsFromRegister(usInputs);
-    result = XuWriteChipRegister(kChipGpi, (USHORT)(usInputs & ~kGpiLatch));
+    result = XuWriteChipRegister(kChipGpi, static_cast<USHORT>(usInputs & ~kGpiLatch));
     if (result != XU_OK) {
         SetXuError(result);
         return -1;

@@ -120,7 +120,7 @@ TEST_F(CaptureGraph, DefaultCameraPreviewsAndTearsDownCompletely) {
     // The graph goes first: the capture filter stays in it until then.
     EXPECT_EQ(0u, pGraph->Release());
     EXPECT_EQ(0u, pCap->Release());
-    EXPECT_EQ(0u, g_RotCookie);
+    EXPECT_EQ(0u, g_RotRegistration.Cookie());
     debug.Clear();
     m_pManager->DeInitDShow();
     std::vector<std::wstring> lines = debug.Lines();

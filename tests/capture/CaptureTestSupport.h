@@ -33,7 +33,7 @@ public:
     static ISampleGrabber *SampleGrabber(DShowManager &m) { return m.m_pSampleGrabber; }
     static ISampleCaptureGraphBuilder *Builder(DShowManager &m) { return m.m_pBuilder.get(); }
     static AM_MEDIA_TYPE *StillMediaType(DShowManager &m) { return m.m_StillMediaType.Get(); }
-    static DWORD CapFiltersRotCookie(DShowManager &m) { return m.m_CapFiltersRotCookie; }
+    static DWORD CapFiltersRotCookie(DShowManager &m) { return m.m_CapFiltersRot.Cookie(); }
     static void SetVideoInterfaces(DShowManager &m, IBasicVideo *pBasic, IVideoWindow *pWindow) {
         m.m_pBasicVideo.Assign(pBasic);
         m.m_pVideoWindow.Assign(pWindow);

@@ -437,7 +437,7 @@ TEST_F(CaptureUnit, CapturedTimeShowsOnFiveStatusUpdatesThenClears) {
     EXPECT_TRUE(PumpUntil([&] { return window.StatusText(0) == L"Resolution : 1280x960"; }, 3000));
     delete pManager;
     EXPECT_EQ(nullptr, g_pTimerTarget);
-    StatusTimerProc(window.Window(), WM_TIMER, STATUS_TIMER_ID, 0);  // no target: nothing happens
+    StatusTimerProc(window.Window(), WM_TIMER, kStatusTimerId, 0);  // no target: nothing happens
 }
 
 // ---------------------------------------------------------------------------

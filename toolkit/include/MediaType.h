@@ -9,8 +9,7 @@
 #define KOR_TOOLKIT_MEDIATYPE_H
 
 #include <windows.h>
-#include <objbase.h>
-#include <strmif.h>
+#include <dshow.h>
 
 #include <memory>
 
@@ -139,5 +138,17 @@ public:
 private:
     AM_MEDIA_TYPE *m_pmt;
 };
+
+// The VIDEOINFOHEADER of a FORMAT_VideoInfo type whose block is large
+// enough, or null.
+inline const VIDEOINFOHEADER *VideoInfoOf(const AM_MEDIA_TYPE *pmt) {
+    if (!pmt || !IsEqualGUID(pmt->formattype, FORMAT_VideoInfo) || !pmt->pbFormat ||
+        pmt->cbFormat < sizeof(VIDEOINFOHEADER))
+        return nullptr;
+    return reinterpret_cast<const VIDEOINFOHEADER *>(pmt->pbFormat);
+}
+inline VIDEOINFOHEADER *VideoInfoOf(AM_MEDIA_TYPE *pmt) {
+    return const_cast<VIDEOINFOHEADER *>(VideoInfoOf(static_cast<const AM_MEDIA_TYPE *>(pmt)));
+}
 
 #endif  // KOR_TOOLKIT_MEDIATYPE_H

@@ -3,15 +3,18 @@
 // label font, the white brush, the separator line and the message box.
 //
 // Everything here lives for the whole process and is touched on the window
-// thread only. The capture manager's headers declare the values that belong
-// to it: g_pDShowManager (Dshow.h), g_FlashEnabled (SampleGrabberCallback.h),
-// DebugPrint and DShowDebugPrint (DebugPrint.h).
+// thread only. The main window's values (g_hInst, g_hWndMain, g_szStillPath)
+// are declared with it (MainWindow.h); the capture manager's headers declare
+// the values that belong to it: g_pDShowManager (Dshow.h), g_FlashEnabled
+// (SampleGrabberCallback.h); the message-box seam and the debug printers
+// are in viewer/common.
 #ifndef KORVIEWER_APP_APPGLOBALS_H
 #define KORVIEWER_APP_APPGLOBALS_H
 
 #include <windows.h>
 
 #include "DebugPrint.h"
+#include "MainWindow.h"
 #include "MessageBoxSeam.h"
 
 // Text buffers shared by the dialogs, in wide characters.
@@ -24,13 +27,6 @@
 // Separator lines: 3 pixels of silver.
 #define SEPARATOR_COLOR RGB(192, 192, 192)
 #define SEPARATOR_WIDTH 3
-
-// The main window's values (defined with the main window).
-#define STILL_PATH_CCH 260
-extern HINSTANCE g_hInst;
-extern HWND g_hWndMain;
-// The still folder the dialogs show; Browse writes it.
-extern WCHAR g_szStillPath[STILL_PATH_CCH];
 
 // Result of the last InitLibrary; above 0 the library serves the camera.
 extern int g_LibStatus;
@@ -97,11 +93,6 @@ INT_PTR SectionDialogDrawing(HWND hDlg, UINT uMsg, WPARAM wParam, LPARAM lParam,
 // WM_CTLCOLORSTATIC as ColorStaticControl with the controls listed blue.
 // FALSE for any other message.
 INT_PTR PlainDialogDrawing(HWND hDlg, UINT uMsg, WPARAM wParam, LPARAM lParam, const int *pBlueIds, int blueCount);
-
-// The shell's message boxes: the viewer's one message-box seam.
-inline int ShowMessageBox(HWND hWndOwner, LPCWSTR pszText, LPCWSTR pszCaption, UINT uType) {
-    return KorMessageBox(hWndOwner, pszText, pszCaption, uType);
-}
 
 // Puts the values above back to their start-up state (tests that run the
 // viewer's dialogs more than once in one process). The font and the brush

@@ -19,12 +19,14 @@
 
 #include "AppGlobals.h"
 #include "ComPtr.h"
+#include "CreateSeam.h"
 #include "DebugPrint.h"
 #include "Dialogs.h"
 #include "Dshow.h"
 #include "SampleGrabberCallback.h"
 #include "KORFwSw.h"
 #include "MainWindow.h"
+#include "PropertyBag.h"
 
 IMoniker *g_pVideoMonikers[MAX_VIDEO_DEVICES];
 WCHAR g_szDeviceNames[MAX_VIDEO_DEVICES][DEVICE_NAME_CCH];
@@ -47,22 +49,6 @@ const size_t kRemovedIdCch = 10;
 
 HMENU DevicesMenu() { return GetSubMenu(GetMenu(g_hWndMain), DEVICES_MENU_POS); }
 
-// Reads one text property of a device. False when the read fails or gives
-// anything but a text; a null text reads as empty.
-bool ReadTextProperty(IPropertyBag *pBag, const WCHAR *pszName, WCHAR *pszOut, size_t cchOut) {
-    VARIANT var;
-    VariantInit(&var);
-    var.vt = VT_BSTR;
-    HRESULT hr = pBag->Read(pszName, &var, nullptr);
-    bool bRead = SUCCEEDED(hr) && var.vt == VT_BSTR;
-    if (bRead) {
-        // Bounded by the whole buffer: a longer text is cut.
-        (void)StringCchPrintfW(pszOut, cchOut, L"%ls", var.bstrVal ? var.bstrVal : L"");
-    }
-    (void)VariantClear(&var);
-    return bRead;
-}
-
 // Reads "DevicePath"; false (and szPath untouched) when it cannot be read.
 bool ReadDevicePath(IMoniker *pMoniker, WCHAR *pszPath) {
     // No current camera (an empty table) has no path: never bind a null moniker.
@@ -70,20 +56,7 @@ bool ReadDevicePath(IMoniker *pMoniker, WCHAR *pszPath) {
     ComPtr<IPropertyBag> pBag;
     HRESULT hr = pMoniker->BindToStorage(nullptr, nullptr, IID_IPropertyBag, pBag.OutVoid());
     if (FAILED(hr) || !pBag) return false;
-    return ReadTextProperty(pBag.Get(), L"DevicePath", pszPath, DEVICE_PATH_CCH);
-}
-
-// Reads "DevicePath" into pszPath (DEVICE_PATH_CCH characters) with
-// GetDevicePathForMoniker's debug lines; false (and pszPath untouched) when
-// it cannot be read.
-bool ReadLoggedDevicePath(IMoniker *pMoniker, WCHAR *pszPath) {
-    WCHAR szPath[DEVICE_PATH_CCH];
-    if (!ReadDevicePath(pMoniker, szPath)) return false;
-    (void)StringCchCopyW(pszPath, DEVICE_PATH_CCH, szPath);
-    OutputDebugStringW(L"GetDevicePathForMoniker\r\n");
-    OutputDebugStringW(szPath);
-    OutputDebugStringW(L"\r\n");
-    return true;
+    return ReadPropertyBagString(pBag.Get(), L"DevicePath", pszPath, DEVICE_PATH_CCH);
 }
 
 // Releases the table's references and empties it.
@@ -125,12 +98,19 @@ bool ReadCaptureRecord(LPARAM lParam, WCHAR *pszName, size_t cchName) {
     return true;
 }
 
+// Lists the devices again into an emptied Devices menu. On success writes
+// pszSuccessLine and builds the menu; on failure the menu stays empty.
+bool RelistDevices(LPCWSTR pszSuccessLine) {
+    ClearDeviceMenu();
+    if (!DeviceManager::DetectDevice()) return false;
+    OutputDebugStringW(pszSuccessLine);
+    BuildDeviceMenu();
+    return true;
+}
+
 void OnDeviceArrival() {
     OutputDebugStringW(L"DBT_DEVICEARRIVAL...\r\n");
-    ClearDeviceMenu();
-    if (!DeviceManager::DetectDevice()) return;
-    OutputDebugStringW(L"EnumerateVideoDevices success 1\r\n");
-    BuildDeviceMenu();
+    if (!RelistDevices(L"EnumerateVideoDevices success 1\r\n")) return;
     UncheckDeviceItems();
 
     // The check mark goes to the device with the current camera's IDs. With
@@ -143,7 +123,7 @@ void OnDeviceArrival() {
         WCHAR szPath[DEVICE_PATH_CCH] = L"";
         WCHAR szVid[USB_ID_TEXT_CCH] = L"";
         WCHAR szPid[USB_ID_TEXT_CCH] = L"";
-        (void)ReadLoggedDevicePath(g_pVideoMonikers[k], szPath);
+        (void)GetDevicePathForMoniker(g_pVideoMonikers[k], szPath);
         GetVidPidForDevicePath(szPath, szVid, ARRAYSIZE(szVid), szPid, ARRAYSIZE(szPid));
         if (wcscmp(szVid, g_SelctdVid) != 0 || wcscmp(szPid, g_SelctdPid) != 0) continue;
         if (iMatched < 0) iMatched = k;
@@ -180,20 +160,12 @@ void OnDeviceRemoval(WCHAR *pszName) {
         CloseStillPinDialogKeepingGraph();
         if (g_pDShowManager) g_pDShowManager->DeInitDShow();
         g_curVideoMoniker = nullptr;
-        ClearDeviceMenu();
-        if (DeviceManager::DetectDevice()) {
-            OutputDebugStringW(L"EnumerateVideoDevices success 2\r\n");
-            BuildDeviceMenu();
-        }
+        (void)RelistDevices(L"EnumerateVideoDevices success 2\r\n");
         UncheckDeviceItems();
         g_SelctdVid[0] = L'\0';
         g_SelctdPid[0] = L'\0';
     } else {
-        ClearDeviceMenu();
-        if (DeviceManager::DetectDevice()) {
-            OutputDebugStringW(L"EnumerateVideoDevices success 3\r\n");
-            BuildDeviceMenu();
-        }
+        (void)RelistDevices(L"EnumerateVideoDevices success 3\r\n");
     }
 
     // Any removal in the capture class closes the UVC Extension Controls
@@ -203,69 +175,89 @@ void OnDeviceRemoval(WCHAR *pszName) {
 
 }  // namespace
 
-bool DeviceManager::DetectDevice() {
-    bool bResult = false;
-    bool bPreferred = false;
-    g_curVideoMoniker = nullptr;  // the reference stays with the table
+namespace {
 
+// The system's enumerator of video-input devices, or null (with the debug
+// line of the failing step). S_FALSE, an empty category, is a failure too.
+ComPtr<IEnumMoniker> CreateVideoDeviceEnumerator() {
     ComPtr<ICreateDevEnum> pDevEnum;
-    HRESULT hr =
-        CoCreateInstance(CLSID_SystemDeviceEnum, nullptr, CLSCTX_INPROC_SERVER, IID_ICreateDevEnum, pDevEnum.OutVoid());
+    HRESULT hr = KorCreateInstance(CLSID_SystemDeviceEnum, nullptr, CLSCTX_INPROC_SERVER, IID_ICreateDevEnum,
+                                   pDevEnum.OutVoid());
+    ComPtr<IEnumMoniker> pEnum;
     if (hr != S_OK) {
         DebugPrint(L"Cocreateinstance failed...%d\n", 0);
-        return false;
+        return pEnum;
     }
-    ComPtr<IEnumMoniker> pEnum;
     hr = pDevEnum->CreateClassEnumerator(CLSID_VideoInputDeviceCategory, &pEnum, 0);
     if (hr != S_OK) {
         OutputDebugStringW(L"DeviceManager::DetectDevice -- false \n");
-        return false;
+        pEnum.Clear();
     }
-    (void)pEnum->Reset();
+    return pEnum;
+}
 
+// What AddDevice found.
+enum DeviceRead { DEVICE_UNREADABLE, DEVICE_WITHOUT_PATH, DEVICE_WITH_PATH };
+
+// Adds one enumerated device to the table when it has a path and a name.
+// A device without a name is not listed. The table keeps the first ten
+// devices; later ones are not listed either, and so cannot become current
+// even with the preferred name. *pbPreferred is set when the device listed
+// carries the preferred name.
+DeviceRead AddDevice(ComPtr<IMoniker> &pMoniker, bool *pbPreferred) {
+    ComPtr<IPropertyBag> pBag;
+    HRESULT hr = pMoniker->BindToStorage(nullptr, nullptr, IID_IPropertyBag, pBag.OutVoid());
+    if (FAILED(hr) || !pBag) return DEVICE_UNREADABLE;
+    WCHAR szPath[DEVICE_PATH_CCH] = L"";
+    if (!ReadPropertyBagString(pBag.Get(), L"DevicePath", szPath, ARRAYSIZE(szPath))) return DEVICE_WITHOUT_PATH;
+    OutputDebugStringW(L"Printing device path\r\n");
+    OutputDebugStringW(szPath);
+    OutputDebugStringW(L"\r\n");
+
+    WCHAR szName[DEVICE_NAME_CCH] = L"";
+    if (!ReadPropertyBagString(pBag.Get(), L"FriendlyName", szName, ARRAYSIZE(szName)) || szName[0] == L'\0')
+        return DEVICE_WITH_PATH;
+    if (g_imonikerIndx_vid >= MAX_VIDEO_DEVICES) {
+        DebugPrint(L"Device table full, %ls not listed\r\n", szName);
+        return DEVICE_WITH_PATH;
+    }
+    const int iEntry = g_imonikerIndx_vid;
+    g_pVideoMonikers[iEntry] = pMoniker.Detach();
+    OutputDebugStringW(L"Printing Friendly name\r\n");
+    OutputDebugStringW(szName);
+    OutputDebugStringW(L"\r\n");
+    (void)StringCchCopyW(g_szDeviceNames[iEntry], DEVICE_NAME_CCH, szName);
+    ++g_imonikerIndx_vid;
+    if (wcscmp(szName, kPreferredCamera) == 0) {
+        g_curVideoMoniker = g_pVideoMonikers[iEntry];
+        *pbPreferred = true;
+    }
+    return DEVICE_WITH_PATH;
+}
+
+}  // namespace
+
+bool DeviceManager::DetectDevice() {
+    g_curVideoMoniker = nullptr;  // the reference stays with the table
+    ComPtr<IEnumMoniker> pEnum = CreateVideoDeviceEnumerator();
+    if (!pEnum) return false;
+    (void)pEnum->Reset();
     if (g_imonikerIndx_vid > 0) {
         DebugPrint(L"g_imonikerIndx_vid=%d\n", g_imonikerIndx_vid);
         EmptyDeviceTable();
     }
 
+    bool bResult = false;
+    bool bPreferred = false;
     ComPtr<IMoniker> pMoniker;
     while (pEnum->Next(1, &pMoniker, nullptr) == S_OK) {
-        ComPtr<IPropertyBag> pBag;
-        hr = pMoniker->BindToStorage(nullptr, nullptr, IID_IPropertyBag, pBag.OutVoid());
-        if (FAILED(hr) || !pBag) {
+        // A device whose properties cannot be opened ends the discovery.
+        const DeviceRead read = AddDevice(pMoniker, &bPreferred);
+        if (read == DEVICE_UNREADABLE) {
             bResult = false;
             break;
         }
-        WCHAR szPath[DEVICE_PATH_CCH] = L"";
-        if (!ReadTextProperty(pBag.Get(), L"DevicePath", szPath, ARRAYSIZE(szPath))) continue;
-        OutputDebugStringW(L"Printing device path\r\n");
-        OutputDebugStringW(szPath);
-        OutputDebugStringW(L"\r\n");
-
-        WCHAR szName[DEVICE_NAME_CCH] = L"";
-        if (!ReadTextProperty(pBag.Get(), L"FriendlyName", szName, ARRAYSIZE(szName))) {
-            bResult = true;
-            continue;
-        }
-        // A device without a name is not listed. The table keeps the first
-        // ten devices; later ones are not listed either, and so cannot
-        // become current even with the preferred name.
-        if (szName[0] != L'\0' && g_imonikerIndx_vid < MAX_VIDEO_DEVICES) {
-            const int iEntry = g_imonikerIndx_vid;
-            g_pVideoMonikers[iEntry] = pMoniker.Detach();
-            OutputDebugStringW(L"Printing Friendly name\r\n");
-            OutputDebugStringW(szName);
-            OutputDebugStringW(L"\r\n");
-            (void)StringCchCopyW(g_szDeviceNames[iEntry], DEVICE_NAME_CCH, szName);
-            ++g_imonikerIndx_vid;
-            if (wcscmp(szName, kPreferredCamera) == 0) {
-                g_curVideoMoniker = g_pVideoMonikers[iEntry];
-                bPreferred = true;
-            }
-        } else if (szName[0] != L'\0') {
-            DebugPrint(L"Device table full, %ls not listed\r\n", szName);
-        }
-        bResult = true;
+        if (read == DEVICE_WITH_PATH) bResult = true;
     }
     pEnum.Clear();
 
@@ -295,9 +287,14 @@ void BuildDeviceMenu() {
     (void)AppendMenuW(hMenu, MF_SEPARATOR, 0, nullptr);
 }
 
-void GetDevicePathForMoniker(IMoniker *pMoniker, WCHAR *pszPath) {
-    if (ReadLoggedDevicePath(pMoniker, pszPath))
-        (void)StringCchCopyW(g_szDevicePath, ARRAYSIZE(g_szDevicePath), pszPath);
+bool GetDevicePathForMoniker(IMoniker *pMoniker, WCHAR *pszPath) {
+    WCHAR szPath[DEVICE_PATH_CCH];
+    if (!ReadDevicePath(pMoniker, szPath)) return false;
+    (void)StringCchCopyW(pszPath, DEVICE_PATH_CCH, szPath);
+    OutputDebugStringW(L"GetDevicePathForMoniker\r\n");
+    OutputDebugStringW(szPath);
+    OutputDebugStringW(L"\r\n");
+    return true;
 }
 
 void SetCurrentDevicePath(IMoniker *pMoniker) {
@@ -329,6 +326,14 @@ void GetVidPidForDevicePath(const WCHAR *pszPath, WCHAR *pszVid, size_t cchVid, 
     if (pszPid) (void)StringCchCopyW(pszPid, cchPid, szPid);
 }
 
+void BindCamera(IMoniker *pMoniker) {
+    WCHAR szPath[DEVICE_PATH_CCH] = L"";
+    if (GetDevicePathForMoniker(pMoniker, szPath))
+        (void)StringCchCopyW(g_szDevicePath, ARRAYSIZE(g_szDevicePath), szPath);
+    GetVidPidForDevicePath(szPath, g_SelctdVid, ARRAYSIZE(g_SelctdVid), g_SelctdPid, ARRAYSIZE(g_SelctdPid));
+    g_LibStatus = InitLibrary(g_szDevicePath);
+}
+
 void SelectStartupCamera() {
     ClearDeviceMenu();
     // Discovery can succeed with an empty table (every device without a
@@ -344,11 +349,7 @@ void SelectStartupCamera() {
     g_pDShowManager->SizeWindowToVideo();
     g_pDShowManager->ReSizePreview();
     BuildDeviceMenu();
-
-    WCHAR szPath[DEVICE_PATH_CCH] = L"";
-    GetDevicePathForMoniker(g_curVideoMoniker, szPath);
-    GetVidPidForDevicePath(szPath, g_SelctdVid, ARRAYSIZE(g_SelctdVid), g_SelctdPid, ARRAYSIZE(g_SelctdPid));
-    g_LibStatus = InitLibrary(g_szDevicePath);
+    BindCamera(g_curVideoMoniker);
 }
 
 void SelectDevice(int iCommand) {
@@ -376,12 +377,9 @@ void SelectDevice(int iCommand) {
     }
 
     SetCurrentDevicePath(g_curVideoMoniker);
-    WCHAR szPath[DEVICE_PATH_CCH] = L"";
-    GetDevicePathForMoniker(g_curVideoMoniker, szPath);
-    GetVidPidForDevicePath(szPath, g_SelctdVid, ARRAYSIZE(g_SelctdVid), g_SelctdPid, ARRAYSIZE(g_SelctdPid));
     g_pDShowManager->SetMainWindow(g_hWndMain);
     g_pDShowManager->SetStatusBar(g_hWndStatus);
-    g_LibStatus = InitLibrary(g_szDevicePath);
+    BindCamera(g_curVideoMoniker);
 
     if (g_pDShowManager->InitDShow(g_curVideoMoniker)) {
         SetCurrentDevicePath(g_curVideoMoniker);

@@ -1,7 +1,7 @@
 // Devices.h - video device discovery, the Devices menu, camera selection and
 // hot-plug.
-#ifndef KOR_VIEWER_DEVICES_H
-#define KOR_VIEWER_DEVICES_H
+#ifndef KORVIEWER_APP_DEVICES_H
+#define KORVIEWER_APP_DEVICES_H
 
 #include <windows.h>
 #include <dbt.h>
@@ -40,9 +40,14 @@ bool DetectDevice();
 
 void ClearDeviceMenu();
 void BuildDeviceMenu();
-// Writes the moniker's "DevicePath" to pszPath (DEVICE_PATH_CCH characters)
-// and to g_szDevicePath; leaves both alone when it cannot be read.
-void GetDevicePathForMoniker(IMoniker *pMoniker, WCHAR *pszPath);
+// Writes the moniker's "DevicePath" to pszPath (DEVICE_PATH_CCH characters);
+// false, and pszPath untouched, when it cannot be read.
+bool GetDevicePathForMoniker(IMoniker *pMoniker, WCHAR *pszPath);
+// Makes the moniker the current camera: its path goes to g_szDevicePath
+// (kept when it cannot be read), its IDs to g_SelctdVid and g_SelctdPid,
+// and the library's session is opened on that path (g_LibStatus). Start-up
+// selection and device selection both bind through it.
+void BindCamera(IMoniker *pMoniker);
 void SetCurrentDevicePath(IMoniker *pMoniker);
 // Cuts the 4 characters after "vid_" and "pid_" out of the path. Either
 // output may be null; each holds cchId characters (at least 5).
@@ -59,4 +64,4 @@ void OnDeviceChange(WPARAM wParam, LPARAM lParam);
 // viewer more than once; the viewer itself keeps the table to the end).
 void ReleaseDeviceTable();
 
-#endif  // KOR_VIEWER_DEVICES_H
+#endif  // KORVIEWER_APP_DEVICES_H

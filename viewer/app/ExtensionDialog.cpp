@@ -37,24 +37,24 @@ LPCWSTR AfStatusBoxText(int status) {
 void OnAfStatus(HWND hDlg) {
     g_AFStatus = 0;
     if (GetAFStatus(&g_AFStatus) <= 0) {
-        (void)ShowMessageBox(nullptr, L"Failed to get AF Status", L"Error", MB_OK);
+        (void)KorMessageBox(nullptr, L"Failed to get AF Status", L"Error", MB_OK);
         OutputDebugStringW(L"GetAFStatus Failed....\r\n");
         return;
     }
     DebugPrint(L"The single trigger is %x", g_AFStatus);
     LPCWSTR pszText = AfStatusBoxText(g_AFStatus);
-    if (pszText) (void)ShowMessageBox(hDlg, pszText, L"CAM", MB_OK);
+    if (pszText) (void)KorMessageBox(hDlg, pszText, L"CAM", MB_OK);
 }
 
 void OnAfTrigger() {
     if (g_AutoFocusMode != 1) {
-        (void)ShowMessageBox(nullptr, L"Not in Auto focus mode", L"CAM", MB_OK);
+        (void)KorMessageBox(nullptr, L"Not in Auto focus mode", L"CAM", MB_OK);
         return;
     }
     if (AFFreezeControl(AF_SINGLE_TRIGGER) > 0) {
         OutputDebugStringW(L"AF_SINGLE_TRIGGER Succeed....\r\n");
     } else {
-        (void)ShowMessageBox(nullptr, L" Failed....AF_SINGLE_TRIGGER", L"CAM", MB_OK);
+        (void)KorMessageBox(nullptr, L" Failed....AF_SINGLE_TRIGGER", L"CAM", MB_OK);
         OutputDebugStringW(L"AF_SINGLE_TRIGGER Failed....\r\n");
     }
 }
@@ -80,7 +80,7 @@ void OnSensorId() {
         return;
     }
     (void)StringCchPrintfW(g_szOutputText, SHARED_TEXT_CCH - 1, L" Sensor id is %x\r\n", g_SensorId);
-    (void)ShowMessageBox(nullptr, g_szOutputText, L"CAM", MB_OK);
+    (void)KorMessageBox(nullptr, g_szOutputText, L"CAM", MB_OK);
     OutputDebugStringW(L"GetSensorId Succeed....\r\n");
 }
 
@@ -91,7 +91,7 @@ void OnFirmwareVersion() {
         return;
     }
     (void)StringCchPrintfW(g_szOutputText, SHARED_TEXT_CCH - 1, L"Firmware version is %ls \r\n", g_FirmwareVersionText);
-    (void)ShowMessageBox(nullptr, g_szOutputText, L"CAM", MB_OK);
+    (void)KorMessageBox(nullptr, g_szOutputText, L"CAM", MB_OK);
     OutputDebugStringW(L"GetFirmware version Succeed....\r\n");
 }
 

@@ -1,7 +1,7 @@
 // MainWindow.h - the viewer's shell: entry point, main window, message loop
 // with the autofocus retry, command dispatch and shutdown.
-#ifndef KOR_VIEWER_MAINWINDOW_H
-#define KOR_VIEWER_MAINWINDOW_H
+#ifndef KORVIEWER_APP_MAINWINDOW_H
+#define KORVIEWER_APP_MAINWINDOW_H
 
 #include <windows.h>
 
@@ -19,6 +19,7 @@ extern HWND g_hWndMain;
 extern HWND g_hWndStatus;
 extern WCHAR g_szTitle[MAX_LOADSTRING];
 extern WCHAR g_szWindowClass[MAX_LOADSTRING];
+// The still folder the dialogs show; Browse writes it.
 extern WCHAR g_szStillPath[STILL_PATH_CCH];
 extern WCHAR g_szDevicePath[DEVICE_PATH_CCH];
 extern WCHAR g_SelctdVid[USB_ID_TEXT_CCH];
@@ -44,4 +45,4 @@ void AutoFocusRetryStep();
 // thread (and in the apartment) that ran the viewer.
 void ResetShellState();
 
-#endif  // KOR_VIEWER_MAINWINDOW_H
+#endif  // KORVIEWER_APP_MAINWINDOW_H

@@ -21,7 +21,7 @@ void CloseStillPathDialog(HWND hDlg) {
 void OnOk(HWND hDlg) {
     DebugPrint(L"Path is %ls", g_szStillPath);
     if (g_szStillPath[0] == L'\0') {
-        (void)ShowMessageBox(hDlg, L"Enter Path", L"Alert", MB_ICONWARNING | MB_OK);
+        (void)KorMessageBox(hDlg, L"Enter Path", L"Alert", MB_ICONWARNING | MB_OK);
         return;
     }
     if (g_pDShowManager) g_pDShowManager->SetStillPath(g_szStillPath);

@@ -11,27 +11,19 @@
 #include "CaptureGuids.h"
 #include "CreateSeam.h"
 #include "DebugPrint.h"
+#include "DshowShared.h"
+#include "PropertyBag.h"
 #include "MessageBoxSeam.h"
 
 DShowManager *g_pDShowManager = nullptr;
-DWORD g_RotCookie = 0;
+RotRegistration g_RotRegistration;
 DShowManager *volatile g_pTimerTarget = nullptr;
 LONG g_StillShownTicks = 0;
 
 namespace {
 
-// The size of a video stream-configuration capability (VIDEO_STREAM_CONFIG_CAPS).
-const int kVideoCapsSize = 128;
 // The window style of the video window: WS_CHILD | WS_CLIPCHILDREN.
 const long kVideoWindowStyle = WS_CHILD | WS_CLIPCHILDREN;
-
-// The VIDEOINFOHEADER of a FORMAT_VideoInfo type, or null.
-VIDEOINFOHEADER *VideoInfoOf(AM_MEDIA_TYPE *pmt) {
-    if (!pmt || !IsEqualGUID(pmt->formattype, FORMAT_VideoInfo) || !pmt->pbFormat ||
-        pmt->cbFormat < sizeof(VIDEOINFOHEADER))
-        return nullptr;
-    return reinterpret_cast<VIDEOINFOHEADER *>(pmt->pbFormat);
-}
 
 }  // namespace
 
@@ -52,7 +44,6 @@ DShowManager::DShowManager()
       m_StillHeight(0),
       m_VideoWidth(0),
       m_VideoHeight(0),
-      m_CapFiltersRotCookie(0),
       m_GraphEpoch(0) {
     m_FriendlyName[0] = L'\0';
     m_MsgBuffer[0] = L'\0';
@@ -106,93 +97,108 @@ int DShowManager::CreateFilterGraph() {
     return hr == S_OK ? 1 : 0;
 }
 
+namespace {
+
+// A failed step of InitCapFilters: its debug line and its box.
+bool ReportCreateFailure(LPCWSTR pszDebug, LPCWSTR pszBox) {
+    OutputDebugStringW(pszDebug);
+    KorMessageBox(nullptr, pszBox, L"PreviewVideo", MB_OK);
+    OutputDebugStringW(L"InitCapFiltersFail .... \n");
+    return false;
+}
+
+// A failed step of building the branches: its box, and 0 for the build.
+bool ReportBuildFailure(LPCWSTR pszBox) {
+    KorMessageBox(nullptr, pszBox, L"KORViewer", MB_OK);
+    return false;
+}
+
+}  // namespace
+
 int DShowManager::InitCapFilters() {
     OutputDebugStringW(L"InitCapFilters ++ \n");
-    auto fail = [this]() {
-        OutputDebugStringW(L"InitCapFilters failed \n");
-        ReleaseCapFilters();
-        return 0;
-    };
-    auto failWithBox = [&](LPCWSTR pszDebug, LPCWSTR pszBox) {
-        OutputDebugStringW(pszDebug);
-        KorMessageBox(nullptr, pszBox, L"PreviewVideo", MB_OK);
-        OutputDebugStringW(L"InitCapFiltersFail .... \n");
-        return fail();
-    };
-
     if (!CreateGraphBuilder()) {
         OutputDebugStringW(L"Cannot instantiate graph builder....\r\n");
         KorMessageBox(nullptr, L"Cannot instantiate graph builder", L"PreviewVideo", MB_OK);
         return 0;
     }
     OutputDebugStringW(L"Instantiate graph builder....\r\n");
+    if (!CreateCaptureFilters() || !AddCaptureFilter()) {
+        OutputDebugStringW(L"InitCapFilters failed \n");
+        ReleaseCapFilters();
+        return 0;
+    }
+    FindStreamConfigs();
+    OutputDebugStringW(L"InitCapFilters -- true \n");
+    if (FAILED(m_CapFiltersRot.Register(m_pGraph.Get())))
+        KorMessageBox(nullptr, L"Failed to register filter graph with ROT!", nullptr, MB_OK);
+    OutputDebugStringW(L"Added Graph to Rot\n");
+    return 1;
+}
+
+// The capture filter from the camera's moniker (with its friendly name),
+// the Video Renderer, the Sample Grabber, the two Null Renderers and the
+// filter graph.
+bool DShowManager::CreateCaptureFilters() {
     m_pCapFilter.Clear();
     if (m_pMoniker) {
         m_FriendlyName[0] = L'\0';
         ComPtr<IPropertyBag> bag;
-        if (SUCCEEDED(m_pMoniker->BindToStorage(nullptr, nullptr, IID_IPropertyBag, bag.OutVoid()))) {
-            VARIANT var;
-            VariantInit(&var);
-            var.vt = VT_BSTR;
-            if (bag->Read(L"FriendlyName", &var, nullptr) == S_OK && var.vt == VT_BSTR && var.bstrVal)
-                (void)StringCchCopyW(m_FriendlyName, ARRAYSIZE(m_FriendlyName), var.bstrVal);
-            VariantClear(&var);
-        }
+        if (SUCCEEDED(m_pMoniker->BindToStorage(nullptr, nullptr, IID_IPropertyBag, bag.OutVoid())))
+            (void)ReadPropertyBagString(bag.Get(), L"FriendlyName", m_FriendlyName, ARRAYSIZE(m_FriendlyName));
         (void)m_pMoniker->BindToObject(nullptr, nullptr, IID_IBaseFilter, m_pCapFilter.OutVoid());
     }
     if (!m_pCapFilter)
-        return failWithBox(L"Cannot create video capture filter....\r\n", L"Cannot create video capture filter");
-
+        return ReportCreateFailure(L"Cannot create video capture filter....\r\n",
+                                   L"Cannot create video capture filter");
     OutputDebugStringW(L"video capture filter created....\r\n");
-    HRESULT hr = KorCreateInstance(CLSID_VideoRenderer, nullptr, CLSCTX_INPROC_SERVER, IID_IBaseFilter,
-                                   m_pVideoRender.OutVoid());
-    if (hr != S_OK)
-        return failWithBox(L"Cannot create capture graph builder....\r\n", L"Cannot create capture graph builder");
 
+    if (KorCreateInstance(CLSID_VideoRenderer, nullptr, CLSCTX_INPROC_SERVER, IID_IBaseFilter,
+                          m_pVideoRender.OutVoid()) != S_OK)
+        return ReportCreateFailure(L"Cannot create capture graph builder....\r\n",
+                                   L"Cannot create capture graph builder");
     OutputDebugStringW(L"capture graph builder created....\r\n");
-    hr = KorCreateInstance(CLSID_SampleGrabber, nullptr, CLSCTX_INPROC_SERVER, IID_IBaseFilter,
-                           m_pGrabberFilter.OutVoid());
-    if (FAILED(hr)) {
-        KorMessageBox(nullptr, L"Error creating  SampleGrabber", L"KORViewer", MB_OK);
-        return fail();
-    }
-    hr = KorCreateInstance(CLSID_NullRenderer, nullptr, CLSCTX_INPROC_SERVER, IID_IBaseFilter,
-                           m_pNullRenderer.OutVoid());
+
+    if (FAILED(KorCreateInstance(CLSID_SampleGrabber, nullptr, CLSCTX_INPROC_SERVER, IID_IBaseFilter,
+                                 m_pGrabberFilter.OutVoid())))
+        return ReportBuildFailure(L"Error creating  SampleGrabber");
+    HRESULT hr = KorCreateInstance(CLSID_NullRenderer, nullptr, CLSCTX_INPROC_SERVER, IID_IBaseFilter,
+                                   m_pNullRenderer.OutVoid());
     if (SUCCEEDED(hr))
         hr = KorCreateInstance(CLSID_NullRenderer, nullptr, CLSCTX_INPROC_SERVER, IID_IBaseFilter,
                                m_pNullRenderer2.OutVoid());
-    if (FAILED(hr)) {
-        KorMessageBox(nullptr, L"Error Creating CLSID_NullRenderer", L"KORViewer", MB_OK);
-        return fail();
-    }
+    if (FAILED(hr)) return ReportBuildFailure(L"Error Creating CLSID_NullRenderer");
 
     if (!CreateFilterGraph())
-        return failWithBox(L"Cannot instantiate filtergraph....\r\n", L"Cannot instantiate filtergraph");
-
+        return ReportCreateFailure(L"Cannot instantiate filtergraph....\r\n", L"Cannot instantiate filtergraph");
     OutputDebugStringW(L"filtergraph instantiated....\r\n");
+    return true;
+}
+
+// The renderer's video interfaces, the graph handed to the builder and the
+// capture filter added to the graph under its friendly name.
+bool DShowManager::AddCaptureFilter() {
     if (m_pVideoRender->QueryInterface(IID_IBasicVideo, m_pBasicVideo.OutVoid()) == S_OK)
         (void)m_pGraph->QueryInterface(IID_IVideoWindow, m_pVideoWindow.OutVoid());
-
     if (m_pBuilder->SetFiltergraph(m_pGraph.Get()) != S_OK)
-        return failWithBox(L"Cannot give graph to builder! \n", L"Cannot give graph to builder!");
-
+        return ReportCreateFailure(L"Cannot give graph to builder! \n", L"Cannot give graph to builder!");
     OutputDebugStringW(L"Graph to builder! \n");
     if (m_pGraph->AddFilter(m_pCapFilter.Get(), m_FriendlyName) != S_OK)
-        return failWithBox(L"Cannot add vidcap to filtergraph \n", L"Cannot add vidcap to filtergraph");
-
+        return ReportCreateFailure(L"Cannot add vidcap to filtergraph \n", L"Cannot add vidcap to filtergraph");
     OutputDebugStringW(L"add vidcap to filtergraph \n");
-    hr = m_pBuilder->FindInterface(&PIN_CATEGORY_CAPTURE, &MEDIATYPE_Interleaved, m_pCapFilter.Get(),
-                                   IID_IAMStreamConfig, m_pStreamConfig.OutVoid());
-    if (hr != S_OK)
-        (void)m_pBuilder->FindInterface(&PIN_CATEGORY_CAPTURE, &MEDIATYPE_Video, m_pCapFilter.Get(),
-                                        IID_IAMStreamConfig, m_pStreamConfig.OutVoid());
+    return true;
+}
 
+// The capture pin's stream configuration, asked for 640 x 480, and the
+// still pin's, with the still default, when the camera has a still pin.
+void DShowManager::FindStreamConfigs() {
+    m_pStreamConfig = FindCaptureStreamConfig();
     OutputDebugStringW(L"FORMAT_VideoInfo -- \n");
     if (m_pStreamConfig) ForceCaptureFrameSize();
 
     m_pStillStreamConfig.Clear();
-    hr = m_pBuilder->FindInterface(&PIN_CATEGORY_STILL, &MEDIATYPE_Video, m_pCapFilter.Get(), IID_IAMStreamConfig,
-                                   m_pStillStreamConfig.OutVoid());
+    HRESULT hr = m_pBuilder->FindInterface(&PIN_CATEGORY_STILL, &MEDIATYPE_Video, m_pCapFilter.Get(),
+                                           IID_IAMStreamConfig, m_pStillStreamConfig.OutVoid());
     if (FAILED(hr) || !m_pStillStreamConfig) {
         m_pStillStreamConfig.Clear();
         m_HasStillPin = FALSE;
@@ -200,18 +206,18 @@ int DShowManager::InitCapFilters() {
         m_HasStillPin = TRUE;
         SetStillDefault();
     }
+}
 
-    OutputDebugStringW(L"InitCapFilters -- true \n");
-    if (m_CapFiltersRotCookie) {
-        RevokeGraphFromRot(m_CapFiltersRotCookie);
-        m_CapFiltersRotCookie = 0;
-    }
-    if (FAILED(RegisterGraphInRot(m_pGraph.Get(), &m_CapFiltersRotCookie))) {
-        m_CapFiltersRotCookie = 0;
-        KorMessageBox(nullptr, L"Failed to register filter graph with ROT!", nullptr, MB_OK);
-    }
-    OutputDebugStringW(L"Added Graph to Rot\n");
-    return 1;
+ComPtr<IAMStreamConfig> DShowManager::FindCaptureStreamConfig() {
+    ComPtr<IAMStreamConfig> config;
+    if (!m_pBuilder) return config;
+    HRESULT hr = m_pBuilder->FindInterface(&PIN_CATEGORY_CAPTURE, &MEDIATYPE_Interleaved, m_pCapFilter.Get(),
+                                           IID_IAMStreamConfig, config.OutVoid());
+    if (hr != S_OK)
+        hr = m_pBuilder->FindInterface(&PIN_CATEGORY_CAPTURE, &MEDIATYPE_Video, m_pCapFilter.Get(), IID_IAMStreamConfig,
+                                       config.OutVoid());
+    if (FAILED(hr)) config.Clear();
+    return config;
 }
 
 // Asks the capture pin for 640 x 480 in its current subtype and rate.
@@ -220,14 +226,11 @@ void DShowManager::ForceCaptureFrameSize() {
     if (FAILED(m_pStreamConfig->GetNumberOfCapabilities(&count, &size))) return;
     DShowDebugPrint(L" iCount ,  iSize. ... %d  %d  \r\n", count, size);
     if (size != kVideoCapsSize) return;
-    for (int i = 0; i < count; ++i) {
-        BYTE caps[kVideoCapsSize];
-        MediaTypePtr capType;
-        if (FAILED(m_pStreamConfig->GetStreamCaps(i, &capType, caps))) continue;
+    WalkCapabilities(m_pStreamConfig.Get(), count, [&](int i, MediaTypePtr &) {
         MediaTypePtr current;
-        if (FAILED(m_pStreamConfig->GetFormat(&current)) || !current) continue;
+        if (FAILED(m_pStreamConfig->GetFormat(&current)) || !current) return true;
         VIDEOINFOHEADER *pvi = VideoInfoOf(current.Get());
-        if (!pvi) continue;
+        if (!pvi) return true;
         DShowDebugPrint(L"iFormat pvi->bmiHeader. ...%d %d  %d  \r\n", i, pvi->bmiHeader.biHeight,
                         pvi->bmiHeader.biWidth);
         pvi->bmiHeader.biWidth = 640;
@@ -238,8 +241,8 @@ void DShowManager::ForceCaptureFrameSize() {
         DShowDebugPrint(L" pvi->rcTarget. ... %d  %d , %d , %d \r\n", pvi->rcTarget.left, pvi->rcTarget.top,
                         pvi->rcTarget.right, pvi->rcTarget.bottom);
         (void)m_pStreamConfig->SetFormat(current.Get());
-        return;
-    }
+        return false;
+    });
 }
 
 void DShowManager::SetStillDefault() {
@@ -278,22 +281,19 @@ int DShowManager::SetStillFormat(int width, int height, LPCWSTR pszSubType) {
     const GUID *pWanted = SubtypeOfText(pszSubType);
     MediaTypePtr chosen;
     int iChosen = -1;
-    for (int i = 0; i < count; ++i) {
-        BYTE caps[kVideoCapsSize];
-        MediaTypePtr pmt;
-        if (FAILED(m_pStillStreamConfig->GetStreamCaps(i, &pmt, caps)) || !pmt) continue;
-        VIDEOINFOHEADER *pvi = VideoInfoOf(pmt.Get());
-        if (!pvi) continue;
+    WalkCapabilities(m_pStillStreamConfig.Get(), count, [&](int i, MediaTypePtr &pmt) {
+        const VIDEOINFOHEADER *pvi = VideoInfoOf(pmt.Get());
+        if (!pvi) return true;
         DShowDebugPrint(L"iFormat pvi->bmiHeader. ...%d %d  %d  \r\n", i, pvi->bmiHeader.biHeight,
                         pvi->bmiHeader.biWidth);
-        if (pvi->bmiHeader.biWidth != width || pvi->bmiHeader.biHeight != height) continue;
+        if (pvi->bmiHeader.biWidth != width || pvi->bmiHeader.biHeight != height) return true;
         const bool bExact = !pWanted || IsEqualGUID(pmt->subtype, *pWanted);
         if (iChosen < 0 || bExact) {
             chosen.TakeFrom(pmt);
             iChosen = i;
         }
-        if (bExact) break;
-    }
+        return !bExact;
+    });
     if (iChosen < 0) return 1;
 
     if (!pszSubType) {
@@ -314,64 +314,70 @@ int DShowManager::SetStillFormat(int width, int height, LPCWSTR pszSubType) {
 
 int DShowManager::BuildPreviewGraph() {
     if (!m_pCapFilter || !m_pGraph || !m_pBuilder) return 0;
-    auto box = [](LPCWSTR pszText) {
-        KorMessageBox(nullptr, pszText, L"KORViewer", MB_OK);
-        return 0;
-    };
+    if (!AddBranchFilters() || !RenderBranches()) return 0;
+    (void)AttachVideoWindow(1);
+    if (m_HasStillPin && !ConnectStillCallback()) return 0;
+
+    OutputDebugStringW(L"Adding Graph to Running Object Table\n");
+    // A build that was not taken apart first keeps one registration only.
+    if (FAILED(g_RotRegistration.Register(m_pGraph.Get())))
+        OutputDebugStringW(L"Failed to register filter graph with ROT!");
+    m_GraphBuilt = TRUE;
+    return 1;
+}
+
+// The grabber, the two Null Renderers and the Video Renderer join the graph.
+bool DShowManager::AddBranchFilters() {
     if (FAILED(m_pGraph->AddFilter(m_pGrabberFilter.Get(), L"SampleGrab")))
-        return box(L"Error AddFilter SampleGrabber");
-    if (FAILED(m_pGraph->AddFilter(m_pNullRenderer.Get(), L"Null Filter"))) return box(L"Error Add Null Filter");
-    if (FAILED(m_pGraph->AddFilter(m_pNullRenderer2.Get(), L"Null Filter2"))) return box(L"Error Add Null Filter");
+        return ReportBuildFailure(L"Error AddFilter SampleGrabber");
+    if (FAILED(m_pGraph->AddFilter(m_pNullRenderer.Get(), L"Null Filter")))
+        return ReportBuildFailure(L"Error Add Null Filter");
+    if (FAILED(m_pGraph->AddFilter(m_pNullRenderer2.Get(), L"Null Filter2")))
+        return ReportBuildFailure(L"Error Add Null Filter");
     if (FAILED(m_pGraph->AddFilter(m_pVideoRender.Get(), L"Video Renderer"))) {
         m_pVideoRender.Clear();
         OutputDebugStringW(L"InitCapFiltersFail .... \n");
-        return 0;
+        return false;
     }
     OutputDebugStringW(L"added the Video Render filter to the graph....\r\n");
+    return true;
+}
 
+// The capture and still branches (with a still pin), then the preview branch.
+bool DShowManager::RenderBranches() {
     if (m_HasStillPin) {
         if (FAILED(m_pBuilder->RenderStream(&PIN_CATEGORY_CAPTURE, &MEDIATYPE_Video, m_pCapFilter.Get(), nullptr,
                                             m_pNullRenderer2.Get())))
-            return box(L"Error PIN_CATEGORY_CAPTURE");
+            return ReportBuildFailure(L"Error PIN_CATEGORY_CAPTURE");
         if (FAILED(m_pBuilder->RenderStream(&PIN_CATEGORY_STILL, &MEDIATYPE_Video, m_pCapFilter.Get(),
                                             m_pGrabberFilter.Get(), m_pNullRenderer.Get())))
-            return box(L"Error PIN_CATEGORY_STILL");
+            return ReportBuildFailure(L"Error PIN_CATEGORY_STILL");
     }
     if (FAILED(m_pBuilder->RenderStream(&PIN_CATEGORY_PREVIEW, &MEDIATYPE_Video, m_pCapFilter.Get(), nullptr,
                                         m_pVideoRender.Get())))
-        return box(L"Error PIN_CATEGORY_PREVIEW");
-    (void)AttachVideoWindow(1);
+        return ReportBuildFailure(L"Error PIN_CATEGORY_PREVIEW");
+    return true;
+}
 
-    if (m_HasStillPin) {
-        // The grabber's interface is kept without a reference of its own; it
-        // stays valid while m_pGrabberFilter holds the filter.
-        ComPtr<ISampleGrabber> grabber;
-        if (FAILED(m_pGrabberFilter->QueryInterface(IID_ISampleGrabber, grabber.OutVoid())))
-            return box(L"Error IID_ISampleGrabber");
-        m_pSampleGrabber = grabber.Get();
-        (void)grabber->SetOneShot(FALSE);
-        (void)grabber->SetBufferSamples(TRUE);
-        if (FAILED(grabber->SetCallback(&g_SampleGrabberCB, 1))) return box(L"Error SetCallback");
+// The still callback on the grabber, the still branch's connected type, and
+// the still pin and its trigger (SetupStillPin).
+bool DShowManager::ConnectStillCallback() {
+    // The grabber's interface is kept without a reference of its own; it
+    // stays valid while m_pGrabberFilter holds the filter.
+    ComPtr<ISampleGrabber> grabber;
+    if (FAILED(m_pGrabberFilter->QueryInterface(IID_ISampleGrabber, grabber.OutVoid())))
+        return ReportBuildFailure(L"Error IID_ISampleGrabber");
+    m_pSampleGrabber = grabber.Get();
+    (void)grabber->SetOneShot(FALSE);
+    (void)grabber->SetBufferSamples(TRUE);
+    if (FAILED(grabber->SetCallback(&g_SampleGrabberCB, 1))) return ReportBuildFailure(L"Error SetCallback");
+    m_StillMediaType.Clear();
+    if (FAILED(grabber->GetConnectedMediaType(m_StillMediaType.Get()))) {
         m_StillMediaType.Clear();
-        if (FAILED(grabber->GetConnectedMediaType(m_StillMediaType.Get()))) {
-            m_StillMediaType.Clear();
-            KorMessageBox(nullptr, L"Error GetConnectedMediaType", L"KORViewer", MB_OK);
-        }
-        (void)SetupStillPin();
+        KorMessageBox(nullptr, L"Error GetConnectedMediaType", L"KORViewer", MB_OK);
     }
-
-    OutputDebugStringW(L"Adding Graph to Running Object Table\n");
-    if (g_RotCookie) {
-        // A build that was not taken apart first keeps one registration only.
-        RevokeGraphFromRot(g_RotCookie);
-        g_RotCookie = 0;
-    }
-    if (FAILED(RegisterGraphInRot(m_pGraph.Get(), &g_RotCookie))) {
-        OutputDebugStringW(L"Failed to register filter graph with ROT!");
-        g_RotCookie = 0;
-    }
-    m_GraphBuilt = TRUE;
-    return 1;
+    (void)SetupStillPin();
+    return true;
 }
 
 HRESULT DShowManager::SetupStillPin() {
@@ -414,10 +420,7 @@ void DShowManager::ReleaseCapFilters() {
     m_pBuilder.reset();
     m_pCapFilter.Clear();
     m_pStreamConfig.Clear();
-    if (m_CapFiltersRotCookie) {
-        RevokeGraphFromRot(m_CapFiltersRotCookie);
-        m_CapFiltersRotCookie = 0;
-    }
+    m_CapFiltersRot.Revoke();
 }
 
 HRESULT RegisterGraphInRot(IUnknown *pGraph, DWORD *pCookie) {
@@ -438,6 +441,19 @@ HRESULT RegisterGraphInRot(IUnknown *pGraph, DWORD *pCookie) {
 void RevokeGraphFromRot(DWORD cookie) {
     ComPtr<IRunningObjectTable> rot;
     if (SUCCEEDED(GetRunningObjectTable(0, &rot))) (void)rot->Revoke(cookie);
+}
+
+HRESULT RotRegistration::Register(IUnknown *pGraph) {
+    Revoke();
+    HRESULT hr = RegisterGraphInRot(pGraph, &m_dwCookie);
+    if (FAILED(hr)) m_dwCookie = 0;
+    return hr;
+}
+
+void RotRegistration::Revoke() {
+    if (!m_dwCookie) return;
+    RevokeGraphFromRot(m_dwCookie);
+    m_dwCookie = 0;
 }
 
 // ---------------------------------------------------------------------------
@@ -490,7 +506,7 @@ int DShowManager::StartPreview() {
 
 int DShowManager::StopPreview() {
     if (!m_Previewing) return 0;
-    KillTimer(m_hWndMain, STATUS_TIMER_ID);
+    KillTimer(m_hWndMain, kStatusTimerId);
     if (m_pGraph) {
         ComPtr<IMediaControl> control;
         HRESULT hr = m_pGraph->QueryInterface(IID_IMediaControl, control.OutVoid());
@@ -515,7 +531,7 @@ int DShowManager::StopPreview() {
 int DShowManager::StartFrameRateTimer() {
     OutputDebugStringW(L"StartFrameRateTimer\r\n");
     g_pTimerTarget = this;
-    if (SetTimer(m_hWndMain, STATUS_TIMER_ID, STATUS_TIMER_PERIOD_MS, StatusTimerProc))
+    if (SetTimer(m_hWndMain, kStatusTimerId, kStatusTimerPeriodMs, StatusTimerProc))
         OutputDebugStringW(L"SetTimer success\r\n");
     else
         DShowDebugPrint(L"SetTimer fails %d\r\n", GetLastError());
@@ -528,10 +544,9 @@ void DShowManager::DismantleGraph() {
         if (m_pBuilder) m_pBuilder->ReleaseFilters();
     }
     m_GraphBuilt = FALSE;
-    if (g_RotCookie) {
+    if (g_RotRegistration.IsRegistered()) {
         OutputDebugStringW(L"Removing Graph from ROT\n");
-        RevokeGraphFromRot(g_RotCookie);
-        g_RotCookie = 0;
+        g_RotRegistration.Revoke();
     }
 }
 
@@ -591,13 +606,12 @@ void DShowManager::DeInitDShow() {
 // taken apart, both registrations revoked and every interface released.
 void DShowManager::ReleaseGraphObjects() {
     if (m_pGraph) {
-        if (m_Previewing) KillTimer(m_hWndMain, STATUS_TIMER_ID);
+        if (m_Previewing) KillTimer(m_hWndMain, kStatusTimerId);
         ComPtr<IMediaControl> control;
         if (SUCCEEDED(m_pGraph->QueryInterface(IID_IMediaControl, control.OutVoid()))) (void)control->Stop();
         DismantleGraph();
-    } else if (g_RotCookie && m_GraphBuilt) {
-        RevokeGraphFromRot(g_RotCookie);
-        g_RotCookie = 0;
+    } else if (m_GraphBuilt) {
+        g_RotRegistration.Revoke();
     }
     m_Previewing = FALSE;
     m_GraphBuilt = FALSE;
@@ -656,8 +670,7 @@ void CALLBACK StatusTimerProc(HWND, UINT, UINT_PTR, DWORD) {
 void ResetCaptureProcessState() {
     g_SampleGrabberCB.Reset();
     g_StillShownTicks = 0;
-    if (g_RotCookie) RevokeGraphFromRot(g_RotCookie);
-    g_RotCookie = 0;
+    g_RotRegistration.Revoke();
     g_pTimerTarget = nullptr;
     g_FlashEnabled = 1;
 }

@@ -46,8 +46,26 @@ bool DefinitelyGreater(float a, float b, float t);
 bool DefinitelyLess(float a, float b, float t);
 
 // The status timer on the main window.
-const UINT_PTR STATUS_TIMER_ID = 1027;
-const UINT STATUS_TIMER_PERIOD_MS = 500;
+const UINT_PTR kStatusTimerId = 1027;
+const UINT kStatusTimerPeriodMs = 500;
+
+// A graph's entry in the Running Object Table, "FilterGraph %08x pid %08x".
+// Registering again first revokes the entry it holds; the entry is revoked
+// when the registration goes.
+class RotRegistration {
+public:
+    RotRegistration() : m_dwCookie(0) {}
+    ~RotRegistration() { Revoke(); }
+    RotRegistration(const RotRegistration &) = delete;
+    RotRegistration &operator=(const RotRegistration &) = delete;
+    HRESULT Register(IUnknown *pGraph);
+    void Revoke();
+    bool IsRegistered() const { return m_dwCookie != 0; }
+    DWORD Cookie() const { return m_dwCookie; }
+
+private:
+    DWORD m_dwCookie;
+};
 
 class DShowManagerTestAccess;
 
@@ -135,6 +153,14 @@ private:
     friend class DShowManagerTestAccess;
     DShowManager();
 
+    bool CreateCaptureFilters();
+    bool AddCaptureFilter();
+    void FindStreamConfigs();
+    // The capture pin's stream configuration (interleaved, else video), or null.
+    ComPtr<IAMStreamConfig> FindCaptureStreamConfig();
+    bool AddBranchFilters();
+    bool RenderBranches();
+    bool ConnectStillCallback();
     void ForceCaptureFrameSize();
     void SetStillDefault();
     void ReleaseGraphObjects();
@@ -174,8 +200,8 @@ private:
     int m_StillHeight;
     int m_VideoWidth;
     int m_VideoHeight;
-    // The Running Object Table registration that InitCapFilters made (0: none).
-    DWORD m_CapFiltersRotCookie;
+    // The Running Object Table registration that InitCapFilters made.
+    RotRegistration m_CapFiltersRot;
     ULONG m_GraphEpoch;
 };
 
@@ -196,8 +222,8 @@ void CALLBACK StatusTimerProc(HWND hWnd, UINT uMsg, UINT_PTR idEvent, DWORD dwTi
 
 // The one capture manager of the viewer.
 extern DShowManager *g_pDShowManager;
-// The registration of the built graph in the Running Object Table (0: none).
-extern DWORD g_RotCookie;
+// The registration of the built graph in the Running Object Table.
+extern RotRegistration g_RotRegistration;
 // The manager whose status bar the status timer refreshes.
 extern DShowManager *volatile g_pTimerTarget;
 // Status updates that have shown the last still's time.
@@ -205,7 +231,7 @@ extern LONG g_StillShownTicks;
 
 // Puts the capture subsystem's process-wide values back to their start-up
 // state (the still callback's configuration and folder, g_StillShownTicks,
-// g_RotCookie, g_pTimerTarget, g_FlashEnabled = 1). For tests that run
+// g_RotRegistration, g_pTimerTarget, g_FlashEnabled = 1). For tests that run
 // several managers in one process.
 void ResetCaptureProcessState();
 

@@ -7,21 +7,15 @@
 
 #include "DebugPrint.h"
 #include "Dshow.h"
+#include "DshowShared.h"
 
 namespace {
-
-const int kVideoCapsSize = 128;
 
 // The subtype text of a FORMAT_VideoInfo type: "MJPG", "YUY2", or empty.
 LPCWSTR SubtypeText(const AM_MEDIA_TYPE &mt) {
     if (IsEqualGUID(mt.subtype, MEDIASUBTYPE_MJPG)) return L"MJPG";
     if (IsEqualGUID(mt.subtype, MEDIASUBTYPE_YUY2)) return L"YUY2";
     return L"";
-}
-
-bool IsVideoInfo(const AM_MEDIA_TYPE *pmt) {
-    return pmt && IsEqualGUID(pmt->formattype, FORMAT_VideoInfo) && pmt->pbFormat &&
-           pmt->cbFormat >= sizeof(VIDEOINFOHEADER);
 }
 
 }  // namespace
@@ -53,20 +47,19 @@ int DShowManager::EnumStillFormats(StillFormat *pFormats) {
     DShowDebugPrint(L"iCount=%d,iSize=%d\r\n", count, size);
     if (!pFormats) return count;
     if (size != kVideoCapsSize) return 0;
-    for (int i = 0; i < count; ++i) {
-        // An entry that cannot be read, is not FORMAT_VideoInfo or has a
-        // third subtype is left empty (no subtype text, size 0).
-        ZeroMemory(&pFormats[i], sizeof(pFormats[i]));
-        BYTE caps[kVideoCapsSize];
-        MediaTypePtr pmt;
-        if (FAILED(m_pStillStreamConfig->GetStreamCaps(i, &pmt, caps)) || !IsVideoInfo(pmt.Get())) continue;
+    // An entry that cannot be read, is not FORMAT_VideoInfo or has a third
+    // subtype is left empty (no subtype text, size 0).
+    ZeroMemory(pFormats, sizeof(StillFormat) * static_cast<size_t>(count > 0 ? count : 0));
+    WalkCapabilities(m_pStillStreamConfig.Get(), count, [&](int i, MediaTypePtr &pmt) {
+        const VIDEOINFOHEADER *pvi = VideoInfoOf(pmt.Get());
         LPCWSTR pszText = SubtypeText(*pmt.Get());
-        if (!pszText[0]) continue;
-        const VIDEOINFOHEADER *pvi = reinterpret_cast<const VIDEOINFOHEADER *>(pmt->pbFormat);
-        (void)StringCchCopyW(pFormats[i].Compression, ARRAYSIZE(pFormats[i].Compression), pszText);
-        pFormats[i].Width = pvi->bmiHeader.biWidth;
-        pFormats[i].Height = pvi->bmiHeader.biHeight;
-    }
+        if (pvi && pszText[0]) {
+            (void)StringCchCopyW(pFormats[i].Compression, ARRAYSIZE(pFormats[i].Compression), pszText);
+            pFormats[i].Width = pvi->bmiHeader.biWidth;
+            pFormats[i].Height = pvi->bmiHeader.biHeight;
+        }
+        return true;
+    });
     return count;
 }
 
@@ -76,7 +69,7 @@ void DShowManager::GetCurrentStillFormat(LPWSTR pszSubType) {
     if (!m_pStillStreamConfig || !pszSubType) return;
     pszSubType[0] = L'\0';
     MediaTypePtr pmt;
-    if (FAILED(m_pStillStreamConfig->GetFormat(&pmt)) || !IsVideoInfo(pmt.Get())) return;
+    if (FAILED(m_pStillStreamConfig->GetFormat(&pmt)) || !VideoInfoOf(pmt.Get())) return;
     if (IsEqualGUID(pmt->subtype, MEDIASUBTYPE_YUY2)) {
         (void)StringCchCopyW(pszSubType, 5, L"YUY2");
         OutputDebugStringW(L"MEDIASUBTYPE_YUY2 \r\n");
@@ -93,7 +86,7 @@ void DShowManager::GetCurrentVideoFormat(LPWSTR pszSubType) {
     pszSubType[0] = L'\0';
     MediaTypePtr pmt;
     if (FAILED(m_pStreamConfig->GetFormat(&pmt)) || !pmt) return;
-    if (!IsVideoInfo(pmt.Get())) {
+    if (!VideoInfoOf(pmt.Get())) {
         OutputDebugStringW(L"GET CURRENT VIDEO FAILED\r\n");
         return;
     }
@@ -112,38 +105,23 @@ void DShowManager::ShowVideoPinPropPage() {
     StopPreview();
     DismantleGraph();
 
-    ComPtr<IAMStreamConfig> config;
-    HRESULT hr = m_pBuilder->FindInterface(&PIN_CATEGORY_CAPTURE, &MEDIATYPE_Interleaved, m_pCapFilter.Get(),
-                                           IID_IAMStreamConfig, config.OutVoid());
-    if (FAILED(hr))
-        hr = m_pBuilder->FindInterface(&PIN_CATEGORY_CAPTURE, &MEDIATYPE_Video, m_pCapFilter.Get(), IID_IAMStreamConfig,
-                                       config.OutVoid());
-    if (SUCCEEDED(hr) && config) {
-        ComPtr<ISpecifyPropertyPages> pages;
-        if (SUCCEEDED(config->QueryInterface(IID_ISpecifyPropertyPages, pages.OutVoid()))) {
-            CAUUID cauuid = {0, nullptr};
-            if (SUCCEEDED(pages->GetPages(&cauuid))) {
-                IUnknown *pObject = config.Get();
-                (void)OleCreatePropertyFrame(m_hWndMain, 30, 30, nullptr, 1, &pObject, cauuid.cElems, cauuid.pElems, 0,
-                                             0, nullptr);
-                // Read back from the configuration found here: the frame's
-                // modal loop may have run a device removal that released
-                // the manager's own fields.
-                MediaTypePtr pmt;
-                if (SUCCEEDED(config->GetFormat(&pmt)) && IsVideoInfo(pmt.Get())) {
-                    OutputDebugStringW(L"pmt->formattype FORMAT_VideoInfo\r\n");
-                    if (IsEqualGUID(pmt->subtype, MEDIASUBTYPE_YUY2))
-                        OutputDebugStringW(L"MEDIASUBTYPE_YUY2 \r\n");
-                    else if (IsEqualGUID(pmt->subtype, MEDIASUBTYPE_MJPG))
-                        OutputDebugStringW(L"MEDIASUBTYPE_MJPG \r\n");
-                    OutputDebugStringW(L"pmt->formattype == FORMAT_VideoInfo\r\n");
-                    const VIDEOINFOHEADER *pvi = reinterpret_cast<const VIDEOINFOHEADER *>(pmt->pbFormat);
-                    DShowDebugPrint(L"vih->bmiHeader.biWidth=%d height=%d\r\n", pvi->bmiHeader.biWidth,
-                                    pvi->bmiHeader.biHeight);
-                    SetVideoResolution(pvi->bmiHeader.biWidth, pvi->bmiHeader.biHeight);
-                }
-                CoTaskMemFree(cauuid.pElems);
-            }
+    ComPtr<IAMStreamConfig> config = FindCaptureStreamConfig();
+    if (config && ShowPropertyFrame(config.Get(), m_hWndMain, 30, 30, nullptr)) {
+        // Read back from the configuration found here: the frame's modal
+        // loop may have run a device removal that released the manager's
+        // own fields.
+        MediaTypePtr pmt;
+        const VIDEOINFOHEADER *pvi = SUCCEEDED(config->GetFormat(&pmt)) ? VideoInfoOf(pmt.Get()) : nullptr;
+        if (pvi) {
+            OutputDebugStringW(L"pmt->formattype FORMAT_VideoInfo\r\n");
+            if (IsEqualGUID(pmt->subtype, MEDIASUBTYPE_YUY2))
+                OutputDebugStringW(L"MEDIASUBTYPE_YUY2 \r\n");
+            else if (IsEqualGUID(pmt->subtype, MEDIASUBTYPE_MJPG))
+                OutputDebugStringW(L"MEDIASUBTYPE_MJPG \r\n");
+            OutputDebugStringW(L"pmt->formattype == FORMAT_VideoInfo\r\n");
+            DShowDebugPrint(L"vih->bmiHeader.biWidth=%d height=%d\r\n", pvi->bmiHeader.biWidth,
+                            pvi->bmiHeader.biHeight);
+            SetVideoResolution(pvi->bmiHeader.biWidth, pvi->bmiHeader.biHeight);
         }
     }
     config.Clear();

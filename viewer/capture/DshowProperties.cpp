@@ -7,6 +7,7 @@
 
 #include "DebugPrint.h"
 #include "Dshow.h"
+#include "DshowShared.h"
 
 // One property through IAMVideoProcAmp or IAMCameraControl. Returns the
 // Get's result; the out-values are written only when it succeeds.
@@ -77,32 +78,26 @@ void DShowManager::GetWhiteBalance(PropertyReading *pReading) {
 
 void DShowManager::GetExposure(PropertyReading *pReading) { ReadReading(true, CameraControl_Exposure, pReading); }
 
-void DShowManager::ShowRendererPropPage() {
-    if (!m_pVideoRender) return;
+bool ShowPropertyFrame(IUnknown *pObject, HWND hWndOwner, int x, int y, LPCWSTR pszCaption) {
+    if (!pObject) return false;
+    // The frame is modal: the object is held for as long as it is open,
+    // whatever its owner releases meanwhile.
+    ComPtr<IUnknown> object(pObject);
     ComPtr<ISpecifyPropertyPages> pages;
-    if (FAILED(m_pVideoRender->QueryInterface(IID_ISpecifyPropertyPages, pages.OutVoid()))) return;
+    if (object->QueryInterface(IID_ISpecifyPropertyPages, pages.OutVoid()) != S_OK) return false;
     CAUUID cauuid = {0, nullptr};
     HRESULT hr = pages->GetPages(&cauuid);
     pages.Clear();
-    if (FAILED(hr)) return;
-    ComPtr<IBaseFilter> renderer = m_pVideoRender;  // held while the modal frame is open
-    IUnknown *pObject = renderer.Get();
-    (void)OleCreatePropertyFrame(nullptr, 0, 0, L"Video Source", 1, &pObject, cauuid.cElems, cauuid.pElems, 0, 0,
+    if (FAILED(hr)) return false;
+    IUnknown *pFrameObject = object.Get();
+    (void)OleCreatePropertyFrame(hWndOwner, x, y, pszCaption, 1, &pFrameObject, cauuid.cElems, cauuid.pElems, 0, 0,
                                  nullptr);
     CoTaskMemFree(cauuid.pElems);
+    return true;
 }
 
-void DShowManager::ShowCapFilterPropPage() {
-    if (!m_pCapFilter) return;
-    ComPtr<ISpecifyPropertyPages> pages;
-    if (m_pCapFilter->QueryInterface(IID_ISpecifyPropertyPages, pages.OutVoid()) != S_OK) return;
-    CAUUID cauuid = {0, nullptr};
-    if (SUCCEEDED(pages->GetPages(&cauuid))) {
-        // The frame is modal: the filter is held for as long as it is open.
-        ComPtr<IBaseFilter> filter = m_pCapFilter;
-        IUnknown *pObject = filter.Get();
-        (void)OleCreatePropertyFrame(m_hWndMain, 30, 30, nullptr, 1, &pObject, cauuid.cElems, cauuid.pElems, 0, 0,
-                                     nullptr);
-        CoTaskMemFree(cauuid.pElems);
-    }
+void DShowManager::ShowRendererPropPage() {
+    (void)ShowPropertyFrame(m_pVideoRender.Get(), nullptr, 0, 0, L"Video Source");
 }
+
+void DShowManager::ShowCapFilterPropPage() { (void)ShowPropertyFrame(m_pCapFilter.Get(), m_hWndMain, 30, 30, nullptr); }

@@ -34,8 +34,7 @@ HRESULT DShowManager::StillTrigger() {
         // when setting it failed.
         int width = m_StillWidth, height = m_StillHeight;
         const AM_MEDIA_TYPE &mt = *m_StillMediaType;
-        if (IsEqualGUID(mt.formattype, FORMAT_VideoInfo) && mt.pbFormat && mt.cbFormat >= sizeof(VIDEOINFOHEADER)) {
-            const VIDEOINFOHEADER *pvi = reinterpret_cast<const VIDEOINFOHEADER *>(mt.pbFormat);
+        if (const VIDEOINFOHEADER *pvi = VideoInfoOf(&mt)) {
             width = pvi->bmiHeader.biWidth;
             height = pvi->bmiHeader.biHeight < 0 ? -pvi->bmiHeader.biHeight : pvi->bmiHeader.biHeight;
         }

@@ -153,7 +153,7 @@ bool ForEachDevice(const GUID &category, Visit visit) {
 }  // namespace
 
 void FillMpeg2VideoFormat(BYTE *pFormat) {
-    ZeroMemory(pFormat, KOR_MPEG2_VIDEO_FORMAT_BYTES);
+    ZeroMemory(pFormat, kMpeg2VideoFormatBytes);
     MPEG2VIDEOINFO *pInfo = reinterpret_cast<MPEG2VIDEOINFO *>(pFormat);
     VIDEOINFOHEADER2 &hdr = pInfo->hdr;
     SetRect(&hdr.rcSource, 0, 0, 720, 480);
@@ -175,7 +175,7 @@ void FillMpeg2VideoFormat(BYTE *pFormat) {
 }
 
 void FillMpeg1AudioFormat(BYTE *pFormat) {
-    ZeroMemory(pFormat, KOR_MPEG1_AUDIO_FORMAT_BYTES);
+    ZeroMemory(pFormat, kMpeg1AudioFormatBytes);
     MPEG1WAVEFORMAT *pWave = reinterpret_cast<MPEG1WAVEFORMAT *>(pFormat);
     pWave->wfx.wFormatTag = WAVE_FORMAT_MPEG;
     pWave->wfx.nChannels = 2;
@@ -392,10 +392,10 @@ HRESULT ISampleCaptureGraphBuilder::FindEncoderForPin(IPin *pSourcePin, const GU
     };
 
     if (!pMediumSet) {
-        if (ForEachDevice(KOR_CATEGORY_ENCODER, tryEncoder)) return S_OK;
+        if (ForEachDevice(kCategoryEncoder, tryEncoder)) return S_OK;
         return E_FAIL;
     }
-    if (ForEachDevice(KOR_CATEGORY_ENCODER,
+    if (ForEachDevice(kCategoryEncoder,
                       [&](IBaseFilter *pEncoder) { return carriesMedium(pEncoder) && tryEncoder(pEncoder); }))
         return S_OK;
 
@@ -422,7 +422,7 @@ HRESULT ISampleCaptureGraphBuilder::FindEncoderForPin(IPin *pSourcePin, const GU
 // Encoder to demultiplexer, directly or through a bridge filter.
 HRESULT ISampleCaptureGraphBuilder::ConnectEncoderToDemux(IBaseFilter *pEncoder, IPin *) {
     if (SUCCEEDED(ConnectFilters(m_pFilterGraph.Get(), pEncoder, m_pDemux.Get()))) return S_OK;
-    bool bridged = ForEachDevice(KOR_CATEGORY_BRIDGE, [&](IBaseFilter *pBridge) {
+    bool bridged = ForEachDevice(kCategoryBridge, [&](IBaseFilter *pBridge) {
         if (FAILED(m_pFilterGraph->AddFilter(pBridge, nullptr))) return false;
         if (SUCCEEDED(ConnectFilters(m_pFilterGraph.Get(), pEncoder, pBridge)) &&
             SUCCEEDED(ConnectFilters(m_pFilterGraph.Get(), pBridge, m_pDemux.Get()))) {
@@ -445,7 +445,7 @@ HRESULT ISampleCaptureGraphBuilder::ConnectAudio(IBaseFilter *pSource) {
     if (SUCCEEDED(ConnectToFilter(m_pFilterGraph.Get(), audioPin.Get(), m_pBridgeFilter.Get()))) return S_OK;
     KorKsMedium medium = {};
     if (!QueryPinMedium(audioPin.Get(), &medium)) return E_FAIL;
-    bool connected = ForEachDevice(KOR_CATEGORY_ENCODER, [&](IBaseFilter *pEncoder) {
+    bool connected = ForEachDevice(kCategoryEncoder, [&](IBaseFilter *pEncoder) {
         if (!ForEachPin(pEncoder, PINDIR_INPUT, [&](IPin *pIn) { return PinCarriesMedium(pIn, medium); })) return false;
         if (FAILED(m_pFilterGraph->AddFilter(pEncoder, L"Audio Encoder"))) return false;
         if (SUCCEEDED(ConnectToFilter(m_pFilterGraph.Get(), audioPin.Get(), pEncoder)) &&
@@ -472,13 +472,13 @@ HRESULT ISampleCaptureGraphBuilder::ConfigureDemuxPins() {
         void (*pfnFill)(BYTE *);
         LONG streamId;
     } plans[2] = {
-        {L"MpegVideo", &MEDIATYPE_Video, &MEDIASUBTYPE_MPEG2_VIDEO, &FORMAT_MPEG2Video, KOR_MPEG2_VIDEO_FORMAT_BYTES,
+        {L"MpegVideo", &MEDIATYPE_Video, &MEDIASUBTYPE_MPEG2_VIDEO, &FORMAT_MPEG2Video, kMpeg2VideoFormatBytes,
          FillMpeg2VideoFormat, m_VideoStreamId},
-        {L"MpegAudio", &MEDIATYPE_Audio, &MEDIASUBTYPE_MPEG2_AUDIO, &FORMAT_WaveFormatEx, KOR_MPEG1_AUDIO_FORMAT_BYTES,
+        {L"MpegAudio", &MEDIATYPE_Audio, &MEDIASUBTYPE_MPEG2_AUDIO, &FORMAT_WaveFormatEx, kMpeg1AudioFormatBytes,
          FillMpeg1AudioFormat, m_AudioStreamId},
     };
     for (const PinPlan &plan : plans) {
-        BYTE format[KOR_MPEG2_VIDEO_FORMAT_BYTES];
+        BYTE format[kMpeg2VideoFormatBytes];
         plan.pfnFill(format);
         AM_MEDIA_TYPE mt;
         ZeroMemory(&mt, sizeof(mt));

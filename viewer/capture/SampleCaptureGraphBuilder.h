@@ -65,9 +65,9 @@ protected:
 // The fixed MPEG-2 formats of the demultiplexer's output pins: a 218-byte
 // MPEG2VIDEOINFO and a 40-byte MPEG1WAVEFORMAT (format blocks for the
 // "MpegVideo" and "MpegAudio" pins).
-const ULONG KOR_MPEG2_VIDEO_FORMAT_BYTES = 218;
-const ULONG KOR_MPEG1_AUDIO_FORMAT_BYTES = 40;
-void FillMpeg2VideoFormat(BYTE *pFormat);  // KOR_MPEG2_VIDEO_FORMAT_BYTES bytes
-void FillMpeg1AudioFormat(BYTE *pFormat);  // KOR_MPEG1_AUDIO_FORMAT_BYTES bytes
+const ULONG kMpeg2VideoFormatBytes = 218;
+const ULONG kMpeg1AudioFormatBytes = 40;
+void FillMpeg2VideoFormat(BYTE *pFormat);  // kMpeg2VideoFormatBytes bytes
+void FillMpeg1AudioFormat(BYTE *pFormat);  // kMpeg1AudioFormatBytes bytes
 
 #endif  // KORVIEWER_CAPTURE_SAMPLECAPTUREGRAPHBUILDER_H

@@ -5,8 +5,8 @@
 // Windows runtime) into a buffer of 2048 wide characters, keep at most 2046
 // characters, cut the rest without notice and write the line to the
 // debugger output. Lines carry their own line ends.
-#ifndef KORVIEWER_CAPTURE_DEBUGPRINT_H
-#define KORVIEWER_CAPTURE_DEBUGPRINT_H
+#ifndef KORVIEWER_COMMON_DEBUGPRINT_H
+#define KORVIEWER_COMMON_DEBUGPRINT_H
 
 #include <windows.h>
 
@@ -14,7 +14,7 @@ void DebugPrint(LPCWSTR pszFormat, ...);
 void DShowDebugPrint(LPCWSTR pszFormat, ...);
 
 // Characters of one line's buffer, and how many of them a line may fill.
-const int DEBUG_PRINT_BUFFER_CHARS = 2048;
-const int DEBUG_PRINT_MAX_CHARS = 2046;
+const int kDebugPrintBufferChars = 2048;
+const int kDebugPrintMaxChars = 2046;
 
-#endif  // KORVIEWER_CAPTURE_DEBUGPRINT_H
+#endif  // KORVIEWER_COMMON_DEBUGPRINT_H

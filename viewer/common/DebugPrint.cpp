@@ -14,18 +14,18 @@ namespace {
 
 struct DebugPrinter {
     CritSec lock;
-    WCHAR buffer[DEBUG_PRINT_BUFFER_CHARS];
+    WCHAR buffer[kDebugPrintBufferChars];
 };
 
-// Formats into the printer's buffer (at most DEBUG_PRINT_MAX_CHARS
+// Formats into the printer's buffer (at most kDebugPrintMaxChars
 // characters, the rest cut) and writes it to the debugger output.
 void PrintTo(DebugPrinter &printer, LPCWSTR pszFormat, va_list args) {
     CritSecLock guard(printer.lock);
     // StringCchVPrintfW stops at the buffer's end (STRSAFE_E_INSUFFICIENT_BUFFER
     // still leaves the cut text); one slot more than the line may fill stays
     // unused, and the last slot keeps the terminator.
-    (void)StringCchVPrintfW(printer.buffer, DEBUG_PRINT_MAX_CHARS + 1, pszFormat, args);
-    printer.buffer[DEBUG_PRINT_BUFFER_CHARS - 1] = L'\0';
+    (void)StringCchVPrintfW(printer.buffer, kDebugPrintMaxChars + 1, pszFormat, args);
+    printer.buffer[kDebugPrintBufferChars - 1] = L'\0';
     OutputDebugStringW(printer.buffer);
 }
 
