@@ -15,29 +15,26 @@
 #include "CaptureGuids.h"
 #include "CaptureTestSupport.h"
 #include "SampleCaptureGraphBuilder.h"
+#include "common/FakeComObject.h"
 
 EXTERN_C const GUID MEDIASUBTYPE_MPEG2_VIDEO;
 EXTERN_C const GUID MEDIASUBTYPE_MPEG2_AUDIO;
 EXTERN_C const GUID FORMAT_MPEG2Video;
 
+template <>
+inline const IID &FakeIidOf<IMPEG2StreamIdMap>() {
+    return IID_IMPEG2StreamIdMap;
+}
+
 namespace {
 
-// Reference counting shared by the fakes; they live on the test's stack and
-// only count.
-#define FAKE_REFCOUNT                                                                \
-    STDMETHODIMP_(ULONG) AddRef() override { return InterlockedIncrement(&m_ref); }  \
-    STDMETHODIMP_(ULONG) Release() override { return InterlockedDecrement(&m_ref); } \
-    LONG m_ref = 1;
+// The fakes live on the test's stack (or with the filter that made them)
+// and only count.
 
-class FakeEnumMediaTypes : public IEnumMediaTypes {
+class FakeEnumMediaTypes : public FakeComObject<IEnumMediaTypes> {
 public:
-    explicit FakeEnumMediaTypes(const GUID &major, const GUID &sub) : m_major(major), m_sub(sub) {}
-    FAKE_REFCOUNT
-    STDMETHODIMP QueryInterface(REFIID, void **ppv) override {
-        *ppv = this;
-        AddRef();
-        return S_OK;
-    }
+    explicit FakeEnumMediaTypes(const GUID &major, const GUID &sub)
+        : FakeComObject(FAKE_COUNT_ONLY), m_major(major), m_sub(sub) {}
     STDMETHODIMP Next(ULONG, AM_MEDIA_TYPE **ppmt, ULONG *pFetched) override {
         if (m_done) return S_FALSE;
         m_done = true;
@@ -62,23 +59,11 @@ private:
 };
 
 // A pin; an output pin of the demultiplexer also maps stream identifiers.
-class FakePin : public IPin, public IMPEG2StreamIdMap {
+class FakePin : public FakeComObject<IPin, IMPEG2StreamIdMap> {
 public:
-    FakePin(PIN_DIRECTION dir, const GUID &major, const GUID &sub) : m_dir(dir), m_types(major, sub) {}
-    virtual ~FakePin() {}
-    FAKE_REFCOUNT
-    STDMETHODIMP QueryInterface(REFIID riid, void **ppv) override {
-        if (IsEqualIID(riid, IID_IUnknown) || IsEqualIID(riid, IID_IPin)) {
-            *ppv = static_cast<IPin *>(this);
-        } else if (IsEqualIID(riid, IID_IMPEG2StreamIdMap)) {
-            *ppv = static_cast<IMPEG2StreamIdMap *>(this);
-        } else {
-            *ppv = nullptr;
-            return E_NOINTERFACE;
-        }
-        AddRef();
-        return S_OK;
-    }
+    FakePin(PIN_DIRECTION dir, const GUID &major, const GUID &sub)
+        : FakeComObject(FAKE_COUNT_ONLY), m_dir(dir), m_types(major, sub) {}
+    ~FakePin() override {}
     STDMETHODIMP Connect(IPin *, const AM_MEDIA_TYPE *) override { return E_NOTIMPL; }
     STDMETHODIMP ReceiveConnection(IPin *, const AM_MEDIA_TYPE *) override { return E_NOTIMPL; }
     STDMETHODIMP Disconnect() override { return S_OK; }
@@ -125,15 +110,9 @@ private:
     FakeEnumMediaTypes m_types;
 };
 
-class FakeEnumPins : public IEnumPins {
+class FakeEnumPins : public FakeComObject<IEnumPins> {
 public:
-    explicit FakeEnumPins(std::vector<IPin *> *pPins) : m_pPins(pPins) {}
-    FAKE_REFCOUNT
-    STDMETHODIMP QueryInterface(REFIID, void **ppv) override {
-        *ppv = this;
-        AddRef();
-        return S_OK;
-    }
+    explicit FakeEnumPins(std::vector<IPin *> *pPins) : FakeComObject(FAKE_COUNT_ONLY), m_pPins(pPins) {}
     STDMETHODIMP Next(ULONG, IPin **ppPins, ULONG *pFetched) override {
         if (m_next >= m_pPins->size()) return S_FALSE;
         ppPins[0] = (*m_pPins)[m_next++];
@@ -155,25 +134,16 @@ private:
 
 // A filter with the pins given; the demultiplexer also makes output pins,
 // the "Dump" filter also takes a file name.
-class FakeFilter : public IBaseFilter, public IMpeg2Demultiplexer, public IFileSinkFilter {
+class FakeFilter : public FakeComObject<IBaseFilter, IMpeg2Demultiplexer, IFileSinkFilter> {
 public:
-    FakeFilter() : m_enum(&pins) {}
-    ~FakeFilter() {
+    FakeFilter() : FakeComObject(FAKE_COUNT_ONLY), m_enum(&pins) {}
+    ~FakeFilter() override {
         for (FakePin *pPin : created) delete pPin;
     }
-    FAKE_REFCOUNT
-    STDMETHODIMP QueryInterface(REFIID riid, void **ppv) override {
-        if (IsEqualIID(riid, IID_IUnknown) || IsEqualIID(riid, IID_IBaseFilter) || IsEqualIID(riid, IID_IMediaFilter) ||
-            IsEqualIID(riid, IID_IPersist)) {
-            *ppv = static_cast<IBaseFilter *>(this);
-        } else if (IsEqualIID(riid, IID_IMpeg2Demultiplexer)) {
-            *ppv = static_cast<IMpeg2Demultiplexer *>(this);
-        } else if (IsEqualIID(riid, IID_IFileSinkFilter)) {
-            *ppv = static_cast<IFileSinkFilter *>(this);
-        } else {
-            *ppv = nullptr;
-            return E_NOINTERFACE;
-        }
+    // IMediaFilter and IPersist, which IBaseFilter extends, are the filter too.
+    HRESULT QueryOther(REFIID riid, void **ppv) override {
+        if (!IsEqualIID(riid, IID_IMediaFilter) && !IsEqualIID(riid, IID_IPersist)) return E_NOINTERFACE;
+        *ppv = static_cast<IBaseFilter *>(this);
         AddRef();
         return S_OK;
     }
@@ -237,18 +207,14 @@ private:
 };
 
 // The graph: records what is added, removed and connected.
-class FakeGraph : public IGraphBuilder {
+class FakeGraph : public FakeComObject<IGraphBuilder> {
 public:
-    FAKE_REFCOUNT
-    STDMETHODIMP QueryInterface(REFIID riid, void **ppv) override {
-        if (IsEqualIID(riid, IID_IUnknown) || IsEqualIID(riid, IID_IGraphBuilder) ||
-            IsEqualIID(riid, IID_IFilterGraph)) {
-            *ppv = static_cast<IGraphBuilder *>(this);
-            AddRef();
-            return S_OK;
-        }
-        *ppv = nullptr;
-        return E_NOINTERFACE;
+    FakeGraph() : FakeComObject(FAKE_COUNT_ONLY) {}
+    HRESULT QueryOther(REFIID riid, void **ppv) override {
+        if (!IsEqualIID(riid, IID_IFilterGraph)) return E_NOINTERFACE;
+        *ppv = static_cast<IGraphBuilder *>(this);
+        AddRef();
+        return S_OK;
     }
     STDMETHODIMP AddFilter(IBaseFilter *pFilter, LPCWSTR pszName) override {
         calls.push_back(L"AddFilter " + std::wstring(pszName ? pszName : L"(null)"));
@@ -285,19 +251,9 @@ public:
 };
 
 // The platform builder: hands out the graph and records the renders.
-class FakeCaptureBuilder : public ICaptureGraphBuilder2 {
+class FakeCaptureBuilder : public FakeComObject<ICaptureGraphBuilder2> {
 public:
-    explicit FakeCaptureBuilder(FakeGraph *pGraph) : m_pGraph(pGraph) {}
-    FAKE_REFCOUNT
-    STDMETHODIMP QueryInterface(REFIID riid, void **ppv) override {
-        if (IsEqualIID(riid, IID_IUnknown) || IsEqualIID(riid, IID_ICaptureGraphBuilder2)) {
-            *ppv = static_cast<ICaptureGraphBuilder2 *>(this);
-            AddRef();
-            return S_OK;
-        }
-        *ppv = nullptr;
-        return E_NOINTERFACE;
-    }
+    explicit FakeCaptureBuilder(FakeGraph *pGraph) : FakeComObject(FAKE_COUNT_ONLY), m_pGraph(pGraph) {}
     STDMETHODIMP SetFiltergraph(IGraphBuilder *) override {
         ++setGraph;
         return S_OK;
@@ -488,10 +444,10 @@ TEST_F(BuilderMpeg2, DirectRouteConnectsTheSourceAndMakesTheTwoStreams) {
         EXPECT_EQ(3u, m_builder.renders.size());
     }
     // Every reference the wrapper took is given back.
-    EXPECT_EQ(1, m_builder.m_ref);
-    EXPECT_EQ(1, m_graph.m_ref);
-    EXPECT_EQ(1, m_demux.m_ref);
-    EXPECT_EQ(1, m_source.m_ref);
+    EXPECT_EQ(1, m_builder.Refs());
+    EXPECT_EQ(1, m_graph.Refs());
+    EXPECT_EQ(1, m_demux.Refs());
+    EXPECT_EQ(1, m_source.Refs());
 }
 
 TEST_F(BuilderMpeg2, FailedConnectionTakesTheDemultiplexerOutAgain) {
@@ -508,7 +464,7 @@ TEST_F(BuilderMpeg2, FailedConnectionTakesTheDemultiplexerOutAgain) {
         EXPECT_TRUE(m_demux.outputs.empty());
         EXPECT_TRUE(m_builder.renders.empty());
     }
-    EXPECT_EQ(1, m_demux.m_ref);
+    EXPECT_EQ(1, m_demux.Refs());
 }
 
 TEST_F(BuilderMpeg2, WithoutADemultiplexerTheCreationResultIsReturned) {
@@ -553,7 +509,7 @@ TEST_F(BuilderMpeg2, DumpSubtypePlacesTheDumpFilter) {
         EXPECT_EQ(E_NOTIMPL, builder.SetOutputFileName(&MEDIASUBTYPE_Avi, L"C:\\out.avi", &pMux, &pSink));
         EXPECT_EQ(1, m_builder.forwardedOutput);
     }
-    EXPECT_EQ(1, m_dump.m_ref);
+    EXPECT_EQ(1, m_dump.Refs());
 }
 
 TEST(BuilderForwarding, PlatformBuilderAnswersThroughTheWrapper) {

@@ -217,25 +217,6 @@ std::vector<int> TestMainWindow::StatusParts() const {
 // ---------------------------------------------------------------------------
 // Messages
 
-void PumpMessages(DWORD dwMs) {
-    PumpUntil([] { return false; }, dwMs);
-}
-
-bool PumpUntil(const std::function<bool()> &done, DWORD dwMs) {
-    DWORD dwStart = GetTickCount();
-    for (;;) {
-        MSG msg;
-        while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
-            TranslateMessage(&msg);
-            DispatchMessageW(&msg);
-        }
-        if (done()) return true;
-        DWORD dwElapsed = GetTickCount() - dwStart;
-        if (dwElapsed >= dwMs) return done();
-        MsgWaitForMultipleObjects(0, nullptr, FALSE, std::min<DWORD>(10, dwMs - dwElapsed), QS_ALLINPUT);
-    }
-}
-
 // ---------------------------------------------------------------------------
 // Folders
 
@@ -366,64 +347,23 @@ std::wstring ConnectedFilterOf(IBaseFilter *pFilter, const GUID &category) {
     return name;
 }
 
-RealBoxWatcher::RealBoxWatcher(const WCHAR *pszCaption) : m_caption(pszCaption) {
-    m_thread = std::thread([this] {
-        for (int i = 0; i < 200; ++i) {
-            HWND hBox = FindWindowW(L"#32770", m_caption.c_str());
-            if (hBox) {
-                WCHAR sz[256] = L"";
-                GetDlgItemTextW(hBox, 0xFFFF, sz, 256);
-                m_text = sz;
-                PostMessageW(hBox, WM_COMMAND, IDOK, 0);
-                return;
-            }
-            Sleep(50);
-        }
-    });
-}
-
-RealBoxWatcher::~RealBoxWatcher() {
-    if (m_thread.joinable()) m_thread.join();
-}
-
-std::wstring RealBoxWatcher::Text() {
-    if (m_thread.joinable()) m_thread.join();
-    return m_text;
-}
-
-IMoniker *FirstVideoMoniker() {
-    ComPtr<ICreateDevEnum> devEnum;
-    if (FAILED(CreateComObject(CLSID_SystemDeviceEnum, IID_ICreateDevEnum, devEnum))) return nullptr;
-    ComPtr<IEnumMoniker> monikers;
-    ComPtr<IMoniker> moniker;
-    if (devEnum->CreateClassEnumerator(CLSID_VideoInputDeviceCategory, &monikers, 0) != S_OK) return nullptr;
-    if (monikers->Next(1, &moniker, nullptr) != S_OK) return nullptr;
-    return moniker.Detach();
-}
-
 bool LoadCameraScenario(const char *pszText) { return SimLoadScenarioText(pszText) == 1; }
 
 // ---------------------------------------------------------------------------
 // Fakes
 
-STDMETHODIMP FakeBasicVideo::QueryInterface(REFIID riid, void **ppv) {
-    if (IsEqualIID(riid, IID_IUnknown) || IsEqualIID(riid, IID_IDispatch) || IsEqualIID(riid, IID_IBasicVideo)) {
-        *ppv = static_cast<IBasicVideo *>(this);
-        AddRef();
-        return S_OK;
-    }
-    *ppv = nullptr;
-    return E_NOINTERFACE;
+HRESULT FakeBasicVideo::QueryOther(REFIID riid, void **ppv) {
+    if (!IsEqualIID(riid, IID_IDispatch)) return E_NOINTERFACE;
+    *ppv = static_cast<IBasicVideo *>(this);
+    AddRef();
+    return S_OK;
 }
 
-STDMETHODIMP FakeVideoWindow::QueryInterface(REFIID riid, void **ppv) {
-    if (IsEqualIID(riid, IID_IUnknown) || IsEqualIID(riid, IID_IDispatch) || IsEqualIID(riid, IID_IVideoWindow)) {
-        *ppv = static_cast<IVideoWindow *>(this);
-        AddRef();
-        return S_OK;
-    }
-    *ppv = nullptr;
-    return E_NOINTERFACE;
+HRESULT FakeVideoWindow::QueryOther(REFIID riid, void **ppv) {
+    if (!IsEqualIID(riid, IID_IDispatch)) return E_NOINTERFACE;
+    *ppv = static_cast<IVideoWindow *>(this);
+    AddRef();
+    return S_OK;
 }
 
 // ---------------------------------------------------------------------------
@@ -432,34 +372,8 @@ STDMETHODIMP FakeVideoWindow::QueryInterface(REFIID riid, void **ppv) {
 namespace stage {
 namespace {
 
-// Reference counting of the heap objects below.
-class Counted {
+class EmptyEnumPins : public FakeComObject<IEnumPins> {
 public:
-    virtual ~Counted() {}
-    ULONG Up() { return static_cast<ULONG>(InterlockedIncrement(&m_ref)); }
-    ULONG Down() {
-        LONG ref = InterlockedDecrement(&m_ref);
-        if (ref == 0) delete this;
-        return static_cast<ULONG>(ref);
-    }
-
-private:
-    LONG m_ref = 1;
-};
-
-class EmptyEnumPins : public IEnumPins, public Counted {
-public:
-    STDMETHODIMP QueryInterface(REFIID riid, void **ppv) override {
-        if (IsEqualIID(riid, IID_IUnknown) || IsEqualIID(riid, IID_IEnumPins)) {
-            *ppv = static_cast<IEnumPins *>(this);
-            AddRef();
-            return S_OK;
-        }
-        *ppv = nullptr;
-        return E_NOINTERFACE;
-    }
-    STDMETHODIMP_(ULONG) AddRef() override { return Up(); }
-    STDMETHODIMP_(ULONG) Release() override { return Down(); }
     STDMETHODIMP Next(ULONG, IPin **, ULONG *pFetched) override {
         if (pFetched) *pFetched = 0;
         return S_FALSE;
@@ -469,20 +383,17 @@ public:
     STDMETHODIMP Clone(IEnumPins **) override { return E_NOTIMPL; }
 };
 
-class RefusingFilter : public IBaseFilter, public Counted {
+// IMediaFilter and IPersist, which IBaseFilter extends, are the filter too.
+HRESULT FilterBases(IBaseFilter *pFilter, REFIID riid, void **ppv) {
+    if (!IsEqualIID(riid, IID_IMediaFilter) && !IsEqualIID(riid, IID_IPersist)) return E_NOINTERFACE;
+    *ppv = pFilter;
+    pFilter->AddRef();
+    return S_OK;
+}
+
+class RefusingFilter : public FakeComObject<IBaseFilter> {
 public:
-    STDMETHODIMP QueryInterface(REFIID riid, void **ppv) override {
-        if (IsEqualIID(riid, IID_IUnknown) || IsEqualIID(riid, IID_IBaseFilter) || IsEqualIID(riid, IID_IMediaFilter) ||
-            IsEqualIID(riid, IID_IPersist)) {
-            *ppv = static_cast<IBaseFilter *>(this);
-            AddRef();
-            return S_OK;
-        }
-        *ppv = nullptr;
-        return E_NOINTERFACE;
-    }
-    STDMETHODIMP_(ULONG) AddRef() override { return Up(); }
-    STDMETHODIMP_(ULONG) Release() override { return Down(); }
+    HRESULT QueryOther(REFIID riid, void **ppv) override { return FilterBases(this, riid, ppv); }
     STDMETHODIMP GetClassID(CLSID *) override { return E_NOTIMPL; }
     STDMETHODIMP Stop() override { return S_OK; }
     STDMETHODIMP Pause() override { return S_OK; }
@@ -509,29 +420,23 @@ public:
     STDMETHODIMP QueryVendorInfo(LPWSTR *) override { return E_NOTIMPL; }
 };
 
-class FaultyGrabber : public IBaseFilter, public ISampleGrabber, public Counted {
+class FaultyGrabber : public FakeComObject<IBaseFilter, ISampleGrabber> {
 public:
     FaultyGrabber(GrabberFault fault, IBaseFilter *pInner) : m_fault(fault) {
         m_inner.Assign(pInner);
         pInner->QueryInterface(IID_ISampleGrabber, m_grabber.OutVoid());
     }
     STDMETHODIMP QueryInterface(REFIID riid, void **ppv) override {
-        if (IsEqualIID(riid, IID_IUnknown) || IsEqualIID(riid, IID_IBaseFilter) || IsEqualIID(riid, IID_IMediaFilter) ||
-            IsEqualIID(riid, IID_IPersist)) {
-            *ppv = static_cast<IBaseFilter *>(this);
-        } else if (IsEqualIID(riid, IID_ISampleGrabber) && m_fault != GRABBER_NO_INTERFACE) {
-            *ppv = static_cast<ISampleGrabber *>(this);
-        } else if (IsEqualIID(riid, IID_ISampleGrabber)) {
+        if (ppv && IsEqualIID(riid, IID_ISampleGrabber) && m_fault == GRABBER_NO_INTERFACE) {
             *ppv = nullptr;
             return E_NOINTERFACE;
-        } else {
-            return m_inner->QueryInterface(riid, ppv);
         }
-        AddRef();
-        return S_OK;
+        return FakeComObject::QueryInterface(riid, ppv);
     }
-    STDMETHODIMP_(ULONG) AddRef() override { return Up(); }
-    STDMETHODIMP_(ULONG) Release() override { return Down(); }
+    // Anything else the grabber answers is the real grabber's.
+    HRESULT QueryOther(REFIID riid, void **ppv) override {
+        return FAILED(FilterBases(this, riid, ppv)) ? m_inner->QueryInterface(riid, ppv) : S_OK;
+    }
     STDMETHODIMP GetClassID(CLSID *p) override { return m_inner->GetClassID(p); }
     STDMETHODIMP Stop() override { return m_inner->Stop(); }
     STDMETHODIMP Pause() override { return m_inner->Pause(); }
@@ -562,20 +467,9 @@ private:
     ComPtr<ISampleGrabber> m_grabber;
 };
 
-class BuilderRefusingGraph : public ICaptureGraphBuilder2, public Counted {
+class BuilderRefusingGraph : public FakeComObject<ICaptureGraphBuilder2> {
 public:
     explicit BuilderRefusingGraph(ICaptureGraphBuilder2 *pInner) { m_inner.Assign(pInner); }
-    STDMETHODIMP QueryInterface(REFIID riid, void **ppv) override {
-        if (IsEqualIID(riid, IID_IUnknown) || IsEqualIID(riid, IID_ICaptureGraphBuilder2)) {
-            *ppv = static_cast<ICaptureGraphBuilder2 *>(this);
-            AddRef();
-            return S_OK;
-        }
-        *ppv = nullptr;
-        return E_NOINTERFACE;
-    }
-    STDMETHODIMP_(ULONG) AddRef() override { return Up(); }
-    STDMETHODIMP_(ULONG) Release() override { return Down(); }
     STDMETHODIMP SetFiltergraph(IGraphBuilder *) override { return E_FAIL; }
     STDMETHODIMP GetFiltergraph(IGraphBuilder **pp) override { return m_inner->GetFiltergraph(pp); }
     STDMETHODIMP SetOutputFileName(const GUID *t, LPCOLESTR f, IBaseFilter **m, IFileSinkFilter **s) override {

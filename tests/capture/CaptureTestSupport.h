@@ -15,6 +15,9 @@
 #include <vector>
 
 #include "Dshow.h"
+#include "common/RealBoxWatcher.h"
+#include "common/FakeComObject.h"
+#include "common/TestKit.h"
 
 // The manager's fields, read and set by the tests.
 class DShowManagerTestAccess {
@@ -97,28 +100,6 @@ private:
     HWND m_hWndStatus;
 };
 
-// Dispatches this thread's messages for dwMs milliseconds.
-void PumpMessages(DWORD dwMs);
-// Dispatches messages until done() is true or dwMs pass; returns done().
-bool PumpUntil(const std::function<bool()> &done, DWORD dwMs);
-
-// Watches for a real message box with this caption on a thread of its own,
-// reads its text and presses OK. Text() waits for the watcher (10 s at most)
-// and returns what the box said, or "" when none appeared.
-class RealBoxWatcher {
-public:
-    explicit RealBoxWatcher(const WCHAR *pszCaption);
-    ~RealBoxWatcher();
-    RealBoxWatcher(const RealBoxWatcher &) = delete;
-    RealBoxWatcher &operator=(const RealBoxWatcher &) = delete;
-    std::wstring Text();
-
-private:
-    std::wstring m_caption;
-    std::wstring m_text;
-    std::thread m_thread;
-};
-
 // A fresh folder under the temporary directory, removed with its files.
 class TempFolder {
 public:
@@ -143,16 +124,13 @@ std::vector<std::wstring> FilterNames(IGraphBuilder *pGraph);
 // The name of the filter a pin of pFilter of this category is connected to ("" if none).
 std::wstring ConnectedFilterOf(IBaseFilter *pFilter, const GUID &category);
 
-// The first video-input device's moniker (the caller releases it), or null.
-IMoniker *FirstVideoMoniker();
-
 // Loads a scenario text into the simulated camera (false on a bad text).
 bool LoadCameraScenario(const char *pszText);
 
 // A recording fake of the renderer's IBasicVideo.
-class FakeBasicVideo : public IBasicVideo {
+class FakeBasicVideo : public FakeComObject<IBasicVideo> {
 public:
-    FakeBasicVideo(long width, long height) : m_width(width), m_height(height) {}
+    FakeBasicVideo(long width, long height) : FakeComObject(FAKE_COUNT_ONLY), m_width(width), m_height(height) {}
     struct Call {
         std::string what;
         long a, b, c, d;
@@ -161,9 +139,7 @@ public:
     HRESULT hrVideoSize = S_OK;
     HRESULT hrSource = S_OK;
 
-    STDMETHODIMP QueryInterface(REFIID riid, void **ppv) override;
-    STDMETHODIMP_(ULONG) AddRef() override { return InterlockedIncrement(&m_ref); }
-    STDMETHODIMP_(ULONG) Release() override { return InterlockedDecrement(&m_ref); }
+    HRESULT QueryOther(REFIID riid, void **ppv) override;  // IDispatch
     STDMETHODIMP GetTypeInfoCount(UINT *) override { return E_NOTIMPL; }
     STDMETHODIMP GetTypeInfo(UINT, LCID, ITypeInfo **) override { return E_NOTIMPL; }
     STDMETHODIMP GetIDsOfNames(REFIID, LPOLESTR *, UINT, LCID, DISPID *) override { return E_NOTIMPL; }
@@ -181,7 +157,6 @@ public:
         calls.push_back({"SetSourcePosition", l, t, w, h});
         return hrSource;
     }
-    LONG Refs() const { return m_ref; }
     // The rest is not used by the capture manager.
     STDMETHODIMP get_AvgTimePerFrame(REFTIME *) override { return E_NOTIMPL; }
     STDMETHODIMP get_BitRate(long *) override { return E_NOTIMPL; }
@@ -216,21 +191,19 @@ public:
 
 private:
     long m_width, m_height;
-    LONG m_ref = 1;
 };
 
 // A recording fake of the graph's IVideoWindow.
-class FakeVideoWindow : public IVideoWindow {
+class FakeVideoWindow : public FakeComObject<IVideoWindow> {
 public:
+    FakeVideoWindow() : FakeComObject(FAKE_COUNT_ONLY) {}
     struct Call {
         std::string what;
         long a, b, c, d;
     };
     std::vector<Call> calls;
 
-    STDMETHODIMP QueryInterface(REFIID riid, void **ppv) override;
-    STDMETHODIMP_(ULONG) AddRef() override { return InterlockedIncrement(&m_ref); }
-    STDMETHODIMP_(ULONG) Release() override { return InterlockedDecrement(&m_ref); }
+    HRESULT QueryOther(REFIID riid, void **ppv) override;  // IDispatch
     STDMETHODIMP GetTypeInfoCount(UINT *) override { return E_NOTIMPL; }
     STDMETHODIMP GetTypeInfo(UINT, LCID, ITypeInfo **) override { return E_NOTIMPL; }
     STDMETHODIMP GetIDsOfNames(REFIID, LPOLESTR *, UINT, LCID, DISPID *) override { return E_NOTIMPL; }
@@ -241,7 +214,6 @@ public:
         calls.push_back({"SetWindowPosition", l, t, w, h});
         return S_OK;
     }
-    LONG Refs() const { return m_ref; }
     // The rest is not used by the capture manager.
     STDMETHODIMP put_Caption(BSTR) override { return E_NOTIMPL; }
     STDMETHODIMP get_Caption(BSTR *) override { return E_NOTIMPL; }
@@ -281,9 +253,6 @@ public:
     STDMETHODIMP GetRestorePosition(long *, long *, long *, long *) override { return E_NOTIMPL; }
     STDMETHODIMP HideCursor(long) override { return E_NOTIMPL; }
     STDMETHODIMP IsCursorHidden(long *) override { return E_NOTIMPL; }
-
-private:
-    LONG m_ref = 1;
 };
 
 // Filters and builders handed out through the creation seam to stage the

@@ -16,7 +16,8 @@
 
 #include "ComCreate.h"
 #include "SimCamControl.h"
-#include "../simcam_tool/ToolRunner.h"
+#include "common/TestKit.h"
+#include "common/ToolRunner.h"
 
 namespace {
 

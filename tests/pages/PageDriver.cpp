@@ -49,12 +49,6 @@ HWND FindPage(HWND hRoot, int id) {
     return hControl ? GetParent(hControl) : nullptr;
 }
 
-std::wstring WindowText(HWND hWnd) {
-    wchar_t szText[512] = L"";
-    GetWindowTextW(hWnd, szText, ARRAYSIZE(szText));
-    return szText;
-}
-
 void MoveTrackbar(HWND hPage, int idTrack, long lPos) {
     HWND hTrack = GetDlgItem(hPage, idTrack);
     SendMessageW(hTrack, TBM_SETPOS, TRUE, lPos);

@@ -9,11 +9,12 @@
 #include <string>
 #include <thread>
 
+#include "common/TestKit.h"
+
 // The window below hRoot (any depth) with control identifier id, or null.
 HWND FindControl(HWND hRoot, int id);
 // The page dialog below hRoot: the parent of the control with identifier id.
 HWND FindPage(HWND hRoot, int id);
-std::wstring WindowText(HWND hWnd);
 
 // Simulated user input on a page: what the controls send their dialog.
 void MoveTrackbar(HWND hPage, int idTrack, long lPos);

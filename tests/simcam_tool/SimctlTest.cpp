@@ -17,7 +17,8 @@
 #include "ComPtr.h"
 #include "SimCamControl.h"
 #include "SimGuids.h"
-#include "ToolRunner.h"
+#include "common/TestKit.h"
+#include "common/ToolRunner.h"
 
 namespace {
 

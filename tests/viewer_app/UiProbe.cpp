@@ -27,14 +27,6 @@ std::vector<HWND> Children(HWND hWnd) {
     return children;
 }
 
-void PumpMessages() {
-    MSG msg;
-    while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
-        TranslateMessage(&msg);
-        DispatchMessageW(&msg);
-    }
-}
-
 }  // namespace
 
 bool WaitFor(const std::function<bool()> &condition, DWORD dwTimeoutMs) {
@@ -42,7 +34,7 @@ bool WaitFor(const std::function<bool()> &condition, DWORD dwTimeoutMs) {
     for (;;) {
         if (condition()) return true;
         if (GetTickCount() - dwStart > dwTimeoutMs) return condition();
-        PumpMessages();
+        PumpMessages(0);
         Sleep(20);
     }
 }
@@ -52,17 +44,6 @@ std::vector<HWND> VisibleTopLevelWindows(DWORD dwProcessId) {
     EnumContext ctx = {dwProcessId, &windows};
     EnumWindows(CollectTopLevel, reinterpret_cast<LPARAM>(&ctx));
     return windows;
-}
-
-std::wstring WindowText(HWND hWnd) {
-    wchar_t szText[1024] = L"";
-    DWORD_PTR dwResult = 0;
-    if (!SendMessageTimeoutW(hWnd, WM_GETTEXT, ARRAYSIZE(szText), reinterpret_cast<LPARAM>(szText), SMTO_NORMAL, 5000,
-                             &dwResult)) {
-        return std::wstring();
-    }
-    szText[ARRAYSIZE(szText) - 1] = L'\0';
-    return szText;
 }
 
 std::wstring WindowClass(HWND hWnd) {

@@ -12,6 +12,8 @@
 #include <string>
 #include <vector>
 
+#include "common/TestKit.h"
+
 // Polls until the condition holds or the time is up; pumps this thread's
 // messages meanwhile. Returns the condition's last answer.
 bool WaitFor(const std::function<bool()> &condition, DWORD dwTimeoutMs = 10000);
@@ -25,7 +27,6 @@ HWND FindDialog(DWORD dwProcessId, const std::wstring &caption);
 HWND WaitForDialog(DWORD dwProcessId, const std::wstring &caption, DWORD dwTimeoutMs = 10000);
 
 // Text of a window (WM_GETTEXT, which crosses processes).
-std::wstring WindowText(HWND hWnd);
 std::wstring WindowClass(HWND hWnd);
 
 // The message text of a message box: its static control with text.

@@ -28,7 +28,8 @@
 #include "SampleGrabberCallback.h"
 #include "SimCamControl.h"
 #include "common/DebugCapture.h"
-#include "simcam_tool/ToolRunner.h"
+#include "common/TestKit.h"
+#include "common/ToolRunner.h"
 #include "ViewerHost.h"
 #include "ViewerTestSupport.h"
 

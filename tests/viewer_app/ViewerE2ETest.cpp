@@ -18,7 +18,8 @@
 #include "UiProbe.h"
 #include "ViewerProcess.h"
 #include "ViewerTestSupport.h"
-#include "simcam_tool/ToolRunner.h"
+#include "common/TestKit.h"
+#include "common/ToolRunner.h"
 
 namespace {
 

@@ -58,24 +58,6 @@ const std::vector<RecordedBox> &MessageBoxRecorder::Boxes() const { return g_Box
 
 void MessageBoxRecorder::Clear() { g_Boxes.clear(); }
 
-void PumpMessages(DWORD ms) {
-    const DWORD start = GetTickCount();
-    do {
-        MSG msg;
-        while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
-            TranslateMessage(&msg);
-            DispatchMessageW(&msg);
-        }
-        Sleep(5);
-    } while (GetTickCount() - start < ms);
-}
-
-std::wstring WindowText(HWND hWnd) {
-    WCHAR szText[1024] = L"";
-    GetWindowTextW(hWnd, szText, ARRAYSIZE(szText));
-    return szText;
-}
-
 std::wstring ItemText(HWND hDlg, int id) { return WindowText(GetDlgItem(hDlg, id)); }
 
 std::wstring ProgramFolder() {

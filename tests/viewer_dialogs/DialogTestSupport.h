@@ -9,6 +9,8 @@
 #include <string>
 #include <vector>
 
+#include "common/TestKit.h"
+
 // One message box the viewer asked for.
 struct RecordedBox {
     HWND hOwner;
@@ -30,11 +32,6 @@ public:
     void Clear();
 };
 
-// Dispatches this thread's messages for about ms milliseconds.
-void PumpMessages(DWORD ms);
-
-// The text of a window or a dialog control.
-std::wstring WindowText(HWND hWnd);
 std::wstring ItemText(HWND hDlg, int id);
 
 // The folder of the test program, with a trailing backslash.

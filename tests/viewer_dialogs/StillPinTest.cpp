@@ -116,29 +116,6 @@ TEST(StillSizeParser, DigitsLowercaseXAndSaturation) {
 
 namespace {
 
-// The simulated camera's moniker in the video-input category.
-ComPtr<IMoniker> FindCameraMoniker(const std::wstring &devicePath) {
-    ComPtr<ICreateDevEnum> pDevEnum;
-    if (FAILED(CoCreateInstance(CLSID_SystemDeviceEnum, nullptr, CLSCTX_INPROC_SERVER, IID_ICreateDevEnum,
-                                reinterpret_cast<void **>(&pDevEnum))))
-        return ComPtr<IMoniker>();
-    ComPtr<IEnumMoniker> pEnum;
-    if (pDevEnum->CreateClassEnumerator(CLSID_VideoInputDeviceCategory, &pEnum, 0) != S_OK) return ComPtr<IMoniker>();
-    ComPtr<IMoniker> pMoniker;
-    while (pEnum->Next(1, &pMoniker, nullptr) == S_OK) {
-        ComPtr<IPropertyBag> pBag;
-        if (FAILED(pMoniker->BindToStorage(nullptr, nullptr, IID_IPropertyBag, reinterpret_cast<void **>(&pBag))))
-            continue;
-        VARIANT var;
-        VariantInit(&var);
-        bool bMatch = SUCCEEDED(pBag->Read(L"DevicePath", &var, nullptr)) && var.vt == VT_BSTR &&
-                      lstrcmpiW(var.bstrVal, devicePath.c_str()) == 0;
-        VariantClear(&var);
-        if (bMatch) return pMoniker;
-    }
-    return ComPtr<IMoniker>();
-}
-
 // The still resolution the capture manager holds now.
 void ExpectStillResolution(int expectedWidth, int expectedHeight) {
     int width = 0;
@@ -188,7 +165,7 @@ protected:
         }
         SimCameraState state = {};
         SimGetCameraState(0, &state);
-        m_pMoniker.Attach(FindCameraMoniker(state.devicePath).Detach());
+        m_pMoniker.Attach(FindVideoMoniker(state.devicePath).Detach());
         if (!m_pMoniker) {
             ADD_FAILURE() << "camera not listed";
             return false;

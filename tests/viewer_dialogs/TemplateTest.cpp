@@ -13,80 +13,12 @@
 
 #include "Dialogs.h"
 #include "DialogTestSupport.h"
+#include "common/DialogTemplate.h"
 #include "resource.h"
 
 namespace {
 
 INT_PTR CALLBACK TrivialDlgProc(HWND, UINT uMsg, WPARAM, LPARAM) { return uMsg == WM_INITDIALOG; }
-
-// The header of a DLGTEMPLATEEX as the resource holds it.
-struct TemplateHeader {
-    DWORD style;
-    short x, y, cx, cy;
-    std::wstring caption;
-    WORD pointSize;
-    std::wstring typeface;
-    WORD itemCount;
-};
-
-const WORD *SkipSzOrOrd(const WORD *p) {
-    if (*p == 0xFFFF) return p + 2;
-    while (*p) ++p;
-    return p + 1;
-}
-
-bool ReadTemplateHeader(int id, TemplateHeader *pHeader) {
-    HRSRC hRes = FindResourceW(nullptr, MAKEINTRESOURCEW(id), MAKEINTRESOURCEW(5));  // RT_DIALOG
-    if (!hRes) return false;
-    const WORD *p = static_cast<const WORD *>(LockResource(LoadResource(nullptr, hRes)));
-    if (!p || p[0] != 1 || p[1] != 0xFFFF) return false;  // DLGTEMPLATEEX only
-    const BYTE *b = reinterpret_cast<const BYTE *>(p);
-    pHeader->style = *reinterpret_cast<const DWORD *>(b + 12);
-    pHeader->itemCount = *reinterpret_cast<const WORD *>(b + 16);
-    const short *pRect = reinterpret_cast<const short *>(b + 18);
-    pHeader->x = pRect[0];
-    pHeader->y = pRect[1];
-    pHeader->cx = pRect[2];
-    pHeader->cy = pRect[3];
-    p = reinterpret_cast<const WORD *>(b + 26);
-    p = SkipSzOrOrd(p);  // menu
-    p = SkipSzOrOrd(p);  // class
-    pHeader->caption = reinterpret_cast<const WCHAR *>(p);
-    p += pHeader->caption.size() + 1;
-    pHeader->pointSize = p[0];
-    p += 3;  // point size, weight, italic and charset
-    pHeader->typeface = reinterpret_cast<const WCHAR *>(p);
-    return true;
-}
-
-// The style a control has in the template (controls may change their own
-// styles when created: the edit control takes WS_BORDER off and draws the
-// border itself). 0 when the control is not in the template.
-DWORD TemplateItemStyle(int dialogId, int controlId) {
-    HRSRC hRes = FindResourceW(nullptr, MAKEINTRESOURCEW(dialogId), MAKEINTRESOURCEW(5));
-    if (!hRes) return 0;
-    const BYTE *b = static_cast<const BYTE *>(LockResource(LoadResource(nullptr, hRes)));
-    const WORD count = *reinterpret_cast<const WORD *>(b + 16);
-    const WORD *p = reinterpret_cast<const WORD *>(b + 26);
-    p = SkipSzOrOrd(SkipSzOrOrd(p));
-    while (*p) ++p;  // title
-    ++p;
-    p += 3;          // font size, weight, italic and charset
-    while (*p) ++p;  // typeface
-    ++p;
-    for (WORD i = 0; i < count; ++i) {
-        const BYTE *item =
-            reinterpret_cast<const BYTE *>((reinterpret_cast<UINT_PTR>(p) + 3) & ~static_cast<UINT_PTR>(3));
-        const DWORD style = *reinterpret_cast<const DWORD *>(item + 8);
-        const DWORD id = *reinterpret_cast<const DWORD *>(item + 20);
-        p = reinterpret_cast<const WORD *>(item + 24);
-        p = SkipSzOrOrd(SkipSzOrOrd(p));  // class and text
-        const WORD extra = *p++;
-        p = reinterpret_cast<const WORD *>(reinterpret_cast<const BYTE *>(p) + extra);
-        if (static_cast<int>(static_cast<short>(id)) == controlId || static_cast<int>(id) == controlId) return style;
-    }
-    return 0;
-}
 
 struct ExpectedControl {
     int id;
@@ -265,8 +197,8 @@ void ExpectControl(HWND hDlg, int dialogId, const ExpectedControl &want) {
 TEST(DialogTemplates, EveryTemplateCreatesWithItsControlsCaptionAndFont) {
     for (const ExpectedDialog &want : AllDialogs()) {
         SCOPED_TRACE(testing::Message() << "dialog " << want.id);
-        TemplateHeader header;
-        ASSERT_TRUE(ReadTemplateHeader(want.id, &header));
+        DialogTemplate header;
+        ASSERT_TRUE(ReadDialogTemplate(want.id, &header));
         const DWORD frame = DS_MODALFRAME | WS_CAPTION | WS_SYSMENU | DS_SETFONT;
         EXPECT_EQ(frame | (want.popup ? WS_POPUP : 0), header.style) << std::hex << header.style;
         EXPECT_EQ(std::wstring(want.caption), header.caption);
@@ -277,7 +209,7 @@ TEST(DialogTemplates, EveryTemplateCreatesWithItsControlsCaptionAndFont) {
         EXPECT_EQ(want.controls.size() + (want.id == IDD_ABOUTBOX           ? 1u
                                           : want.id == IDD_CURRENT_SETTINGS ? 1u
                                                                             : 0u),
-                  header.itemCount);
+                  header.items.size());
 
         HWND hDlg =
             CreateDialogParamW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(want.id), nullptr, TrivialDlgProc, 0);

@@ -3,8 +3,8 @@
 // inherited), collecting what it prints. While it runs, the calling thread
 // keeps handling its window messages, so notifications the tool sends to
 // the test's windows are delivered.
-#ifndef TESTS_SIMCAM_TOOL_TOOLRUNNER_H
-#define TESTS_SIMCAM_TOOL_TOOLRUNNER_H
+#ifndef TESTS_COMMON_TOOLRUNNER_H
+#define TESTS_COMMON_TOOLRUNNER_H
 
 #include <windows.h>
 
@@ -22,7 +22,4 @@ ToolResult RunSimctl(const std::wstring &arguments);
 // Full path of simctl.exe beside the running test program.
 std::wstring SimctlPath();
 
-// A scenario file of the source tree, as Wine names it.
-std::wstring ScenarioPath(const wchar_t *pszFile);
-
-#endif  // TESTS_SIMCAM_TOOL_TOOLRUNNER_H
+#endif  // TESTS_COMMON_TOOLRUNNER_H

@@ -26,11 +26,6 @@ std::wstring SimctlPath() {
     return path.substr(0, slash + 1) + L"simctl.exe";
 }
 
-std::wstring ScenarioPath(const wchar_t *pszFile) {
-    std::string dir = SIMCAM_SCENARIO_DIR;
-    return std::wstring(dir.begin(), dir.end()) + L"/" + pszFile;
-}
-
 ToolResult RunSimctl(const std::wstring &arguments) {
     ToolResult result = {false, 0xFFFFFFFF, std::string()};
     SECURITY_ATTRIBUTES sa = {sizeof(sa), nullptr, TRUE};

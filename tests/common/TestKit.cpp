@@ -1,0 +1,72 @@
+// TestKit.cpp - message pumping, window texts and the video-input devices.
+#include "TestKit.h"
+
+#include <dshow.h>
+
+#include <algorithm>
+
+#include "ComCreate.h"
+#include "PropertyBag.h"
+
+void PumpMessages(DWORD dwMs) {
+    PumpUntil([] { return false; }, dwMs);
+}
+
+bool PumpUntil(const std::function<bool()> &done, DWORD dwMs) {
+    DWORD dwStart = GetTickCount();
+    for (;;) {
+        MSG msg;
+        while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+            TranslateMessage(&msg);
+            DispatchMessageW(&msg);
+        }
+        if (done()) return true;
+        DWORD dwElapsed = GetTickCount() - dwStart;
+        if (dwElapsed >= dwMs) return done();
+        MsgWaitForMultipleObjects(0, nullptr, FALSE, std::min<DWORD>(10, dwMs - dwElapsed), QS_ALLINPUT);
+    }
+}
+
+std::wstring WindowText(HWND hWnd) {
+    wchar_t szText[1024] = L"";
+    DWORD_PTR dwResult = 0;
+    if (!SendMessageTimeoutW(hWnd, WM_GETTEXT, ARRAYSIZE(szText), reinterpret_cast<LPARAM>(szText), SMTO_NORMAL, 5000,
+                             &dwResult)) {
+        return std::wstring();
+    }
+    szText[ARRAYSIZE(szText) - 1] = L'\0';
+    return szText;
+}
+
+namespace {
+
+ComPtr<IEnumMoniker> VideoDevices() {
+    ComPtr<ICreateDevEnum> devEnum;
+    ComPtr<IEnumMoniker> monikers;
+    if (FAILED(CreateComObject(CLSID_SystemDeviceEnum, IID_ICreateDevEnum, devEnum))) return monikers;
+    if (devEnum->CreateClassEnumerator(CLSID_VideoInputDeviceCategory, &monikers, 0) != S_OK) monikers.Clear();
+    return monikers;
+}
+
+}  // namespace
+
+IMoniker *FirstVideoMoniker() {
+    ComPtr<IEnumMoniker> monikers = VideoDevices();
+    ComPtr<IMoniker> moniker;
+    if (!monikers || monikers->Next(1, &moniker, nullptr) != S_OK) return nullptr;
+    return moniker.Detach();
+}
+
+ComPtr<IMoniker> FindVideoMoniker(const std::wstring &devicePath) {
+    ComPtr<IEnumMoniker> monikers = VideoDevices();
+    ComPtr<IMoniker> moniker;
+    while (monikers && monikers->Next(1, &moniker, nullptr) == S_OK) {
+        ComPtr<IPropertyBag> bag;
+        if (FAILED(moniker->BindToStorage(nullptr, nullptr, IID_IPropertyBag, bag.OutVoid()))) continue;
+        WCHAR szPath[512] = L"";
+        if (ReadPropertyBagString(bag.Get(), L"DevicePath", szPath, ARRAYSIZE(szPath)) &&
+            lstrcmpiW(szPath, devicePath.c_str()) == 0)
+            return moniker;
+    }
+    return ComPtr<IMoniker>();
+}

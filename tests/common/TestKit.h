@@ -1,0 +1,39 @@
+// TestKit.h - small helpers every kind of test uses: message pumping, a
+// window's text, the video-input devices and the scenario files.
+#ifndef TESTS_COMMON_TESTKIT_H
+#define TESTS_COMMON_TESTKIT_H
+
+#include <windows.h>
+#include <objidl.h>
+
+#include <functional>
+#include <string>
+
+#include "ComPtr.h"
+
+// Dispatches this thread's messages for dwMs milliseconds.
+void PumpMessages(DWORD dwMs);
+// Dispatches messages until done() is true or dwMs pass; returns done().
+bool PumpUntil(const std::function<bool()> &done, DWORD dwMs);
+
+// A window's text through WM_GETTEXT (also another thread's or process's
+// window); empty when it does not answer within 5 seconds.
+std::wstring WindowText(HWND hWnd);
+
+// The first device of the video-input category, with a reference for the
+// caller, or null.
+IMoniker *FirstVideoMoniker();
+// The video-input device with this "DevicePath" (compared without case), or
+// null.
+ComPtr<IMoniker> FindVideoMoniker(const std::wstring &devicePath);
+
+// A scenario file of the source tree, as Wine names it (the test's
+// SIMCAM_SCENARIO_DIR, set by the function that adds a test).
+#ifdef SIMCAM_SCENARIO_DIR
+inline std::wstring ScenarioPath(const wchar_t *pszFile) {
+    const std::string dir = SIMCAM_SCENARIO_DIR;
+    return std::wstring(dir.begin(), dir.end()) + L"/" + pszFile;
+}
+#endif
+
+#endif  // TESTS_COMMON_TESTKIT_H
