@@ -13,14 +13,20 @@
 struct ToolResult {
     bool bStarted;
     DWORD dwExitCode;
-    std::string output;  // stdout and stderr together
+    std::string output;  // stdout and stderr together (RunSimctl); stdout alone (RunTool)
+    std::string errors;  // stderr (RunTool only)
 };
 
 // arguments: the command line after "simctl", e.g. L"unplug 0".
 ToolResult RunSimctl(const std::wstring &arguments);
 
+// Any program beside the test (ToolPath), its stdout and stderr kept apart.
+ToolResult RunTool(const wchar_t *pszProgram, const std::wstring &arguments);
+
 // Full path of simctl.exe beside the running test program.
 std::wstring SimctlPath();
+// Full path of a program beside the running test program.
+std::wstring ToolPath(const wchar_t *pszProgram);
 
 // A scenario file of the source tree, as Wine names it.
 std::wstring ScenarioPath(const wchar_t *pszFile);
