@@ -73,6 +73,9 @@ install "$setup"
 same_programs "$dir" || fail "installing over the older version did not replace the files in place"
 [ "$(cd "$dir" && ls | sort | tr '\n' ' ')" = "KORFwSw.dll KORViewer.exe korfw.exe uninstall.exe " ] ||
   fail "installed files: $(ls "$dir")"
+# The viewer's version resource carries the installer's version (one source).
+[ "$(i686-w64-mingw32-strings -el "$dir/KORViewer.exe" | grep -A1 -x ProductVersion | tail -1)" = "$version" ] ||
+  fail "KORViewer.exe's ProductVersion is not $version"
 find "$c" -iname 'simcam*' | grep -q . && fail "the simulated camera was installed"
 [ -f "$lnk" ] && grep -aq 'KORViewer\\KORViewer.exe' "$lnk" || fail "no Start menu shortcut to KORViewer.exe"
 size_kb=$(( $(du -sk "$dir" | cut -f1) ))
