@@ -2,14 +2,19 @@
 // its own on the test's simulated cameras: exit codes, output and JSON,
 // usage errors refused before the component is touched (the call log stays
 // empty), and InitLibrary balanced by DeInitLibrary on every way out (the
-// tool's debugger lines, read with the test as its debugger).
+// tool's debugger lines, read with the test as its debugger). The Ctrl+C
+// handler runs in this process: Wine 8 delivers no console control event
+// that a test could send to the tool's process.
 #include <windows.h>
 
 #include <gtest/gtest.h>
 
 #include <string>
 
+#include "KORFwSw.h"
+#include "Session.h"
 #include "SimCamControl.h"
+#include "common/DebugCapture.h"
 #include "common/DebuggerRun.h"
 #include "simcam_tool/ToolRunner.h"
 
@@ -204,6 +209,23 @@ TEST_F(KorfwTest, EverySessionIsClosed) {
         EXPECT_EQ(c.cSessions, cInit) << c.pszArguments;
         EXPECT_EQ(c.cSessions, cDeInit) << c.pszArguments;
     }
+}
+
+// Ctrl+C while a command holds the session: the handler closes it, and the
+// command's own CloseSession on its way out does not close it again.
+TEST_F(KorfwTest, CtrlCClosesTheSessionOnce) {
+    DebugCapture capture;
+    DWORD dwError = 0;
+    std::wstring path(kOurPath, kOurPath + sizeof(kOurPath) - 1);
+    ASSERT_TRUE(OpenSession(path.c_str(), &dwError)) << dwError;
+    EXPECT_FALSE(OnConsoleControl(CTRL_C_EVENT)) << "the system's default handling must end the process";
+    int iSensorId = 0;
+    EXPECT_EQ(-1, GetSensorId(&iSensorId));
+    EXPECT_EQ(ERR_NOT_INITIALISED, GetLastError());
+    CloseSession();
+    EXPECT_FALSE(OnConsoleControl(CTRL_BREAK_EVENT));
+    EXPECT_EQ(1u, capture.Count(L"korfw: InitLibrary\n"));
+    EXPECT_EQ(1u, capture.Count(L"korfw: DeInitLibrary\n"));
 }
 
 }  // namespace

@@ -17,13 +17,13 @@ namespace {
 
 volatile LONG g_lSessionOpen = 0;
 
+}  // namespace
+
 BOOL WINAPI OnConsoleControl(DWORD dwType) {
     (void)dwType;
     CloseSession();
     return FALSE;  // the default handler ends the process
 }
-
-}  // namespace
 
 bool OpenSession(const WCHAR *pszDevicePath, DWORD *pdwError) {
     (void)SetConsoleCtrlHandler(OnConsoleControl, TRUE);

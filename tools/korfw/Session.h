@@ -15,4 +15,8 @@ bool OpenSession(const WCHAR *pszDevicePath, DWORD *pdwError);
 // call or by the control handler).
 void CloseSession();
 
+// The console control handler OpenSession installs: closes the session and
+// returns FALSE, so the system's default handling ends the process.
+BOOL WINAPI OnConsoleControl(DWORD dwType);
+
 #endif  // KORFW_SESSION_H
