@@ -19,7 +19,8 @@ fail() { echo "FAIL: $*" >&2; status=1; }
 
 unpack() { mkdir -p "$work/$1" && (cd "$work/$1" && cmake -E tar xf "$2") && echo "$work/$1"/*; }
 kit86=$(unpack i686 "$i686_zip")
-kit=$(unpack run "$run_zip")
+kit=$kit86
+[ "$run_zip" = "$i686_zip" ] || kit=$(unpack run "$run_zip")
 
 # The import library for Microsoft's linker.
 expected=$(tr ' ' '\n' <<<"AFFreezeControl ControlGPO DeInitLibrary GetAFStatus GetFirmwareVersionInfo GetGPIStatus
@@ -37,14 +38,19 @@ dll_exports=$(i686-w64-mingw32-objdump -p "$kit86/bin/KORFwSw.dll" | sed -n '/^\
               sed -nE 's/^[[:space:]]*\[[[:space:]]*[0-9]+\][[:space:]]+([^[:space:]]+)[[:space:]]*$/\1/p' | sort)
 [ "$dll_exports" = "$expected" ] || fail "the i686 kit's DLL exports: $(echo $dll_exports)"
 
+# The example builds from the kit alone (meanwhile, the rest).
+run_triple=$([ "$run_arch" = x86_64 ] && echo x86_64-w64-mingw32 || echo i686-w64-mingw32)
+"$run_triple-g++-posix" -std=c++17 -municode -DUNICODE -D_UNICODE -Wall -Wextra -Werror -static -I"$kit/include" \
+  "$kit"/example/korfw/*.cpp -L"$kit/lib" -lKORFwSw -lole32 -loleaut32 -luuid -lstrmiids -o "$work/korfw.exe" &
+example=$!
+
 # A C89 client, linked both ways MinGW offers, for each kit.
 build_client() {  # triple kit
-  local cc="$1-gcc -std=c89 -Wall -Wextra -Werror -static -I$2/include"
+  local cc="$1-gcc-posix -std=c89 -Wall -Wextra -Werror -static -I$2/include"
   $cc "$here/kit_client.c" -L"$2/lib" -lKORFwSw -o "$2/bin/client_implib.exe" || fail "$1: linking with libKORFwSw.dll.a"
   $cc "$here/kit_client.c" "$2/bin/KORFwSw.dll" -o "$2/bin/client_dll.exe" || fail "$1: linking with KORFwSw.dll"
 }
 build_client i686-w64-mingw32 "$kit86"
-run_triple=$([ "$run_arch" = x86_64 ] && echo x86_64-w64-mingw32 || echo i686-w64-mingw32)
 [ "$kit" = "$kit86" ] || build_client "$run_triple" "$kit"
 
 # Run against the simulated camera's default device.
@@ -55,10 +61,7 @@ for client in client_implib client_dll; do
   grep -q '^sensor 0x[0-9A-F]\{4\} chip 0x[0-9A-F]\{2\} firmware .*Ver' <<<"$out" || fail "$client printed: $out"
 done
 
-# The example builds from the kit alone.
-"$run_triple-g++-posix" -std=c++17 -municode -DUNICODE -D_UNICODE -Wall -Wextra -Werror -static -I"$kit/include" \
-  "$kit"/example/korfw/*.cpp -L"$kit/lib" -lKORFwSw -lole32 -loleaut32 -luuid -lstrmiids -o "$work/korfw.exe" ||
-  fail "the example does not build from the kit"
+wait "$example" || fail "the example does not build from the kit"
 
 [ $status -eq 0 ] && echo "OK: the kit's import libraries, a C89 client ($run_arch) and the example"
 exit $status
