@@ -1,19 +1,11 @@
 #!/usr/bin/env bash
 # The installer as a person uses it, in a fresh Wine prefix of its own (its
-# own wineserver, beside the tests' prefix):
-#   check_install.sh RUN_ARCH SETUP_EXE PROGRAMS_STAGE BUILD_BIN
-# PROGRAMS_STAGE is the folder the installer was made from (the files it
-# must install), BUILD_BIN the build's programs (simcam.dll, viewer_drive).
-#  1. an older version is installed, then this one over it, silently: the
-#     files are replaced in place; files, shortcut and every uninstall value
-#     are checked; the simulated camera is not among the files;
-#  2. the installed KORViewer.exe previews the simulated camera (registered
-#     by this test with regsvr32) and the installed korfw.exe answers;
-#  3. the same version again repairs a damaged file;
-#  4. the quiet uninstall string removes every file, the folder, the
-#     shortcut and the key, and leaves a still on the desktop alone;
-#  5. /D= installs elsewhere; uninstalling there keeps a still the user left
-#     in that folder.
+# own wineserver): check_install.sh RUN_ARCH SETUP_EXE PROGRAMS_STAGE BUILD_BIN
+# (PROGRAMS_STAGE: the files the installer was made from; BUILD_BIN: the
+# build's simcam.dll and viewer_drive.exe). Install over an older version,
+# check files, shortcut and uninstall values, preview the simulated camera
+# with the installed viewer, ask the installed korfw, repair by installing
+# again, uninstall quietly, and install elsewhere with /D=.
 set -euo pipefail
 run_arch=$1 setup=$2 stage=$3 build_bin=$4
 source "$(dirname "${BASH_SOURCE[0]}")/../../scripts/common.sh"

@@ -1,13 +1,8 @@
 #!/usr/bin/env bash
-# The library kit as a third party uses it:
-#   check_kit.sh RUN_ARCH RUN_SDK_ZIP I686_SDK_ZIP
-# - the i686 kit's KORFwSw.lib holds COFF short import entries for exactly
-#   the sixteen functions, under the plain names the kit's DLL exports;
-# - a C89 program builds against each unpacked kit, through the MinGW import
-#   library and straight against the DLL;
-# - the RUN_ARCH kit's programs run under Wine against the simulated camera
-#   (RUN_ARCH is x86_64 on hosts that cannot run 32-bit Wine);
-# - the kit's example (korfw's source) builds from the kit alone.
+# The library kit as a third party uses it: check_kit.sh RUN_ARCH RUN_SDK_ZIP I686_SDK_ZIP
+# The i686 KORFwSw.lib holds short import entries for exactly the sixteen
+# plain names the DLL exports; a C89 client links both ways MinGW offers and
+# runs (as RUN_ARCH) on the simulated camera; the example builds from the kit.
 set -euo pipefail
 run_arch=$1 run_zip=$2 i686_zip=$3
 here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
