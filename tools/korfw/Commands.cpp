@@ -47,6 +47,9 @@ bool RunInfo(Report *pReport, Failure *pFailure) {
 }  // namespace
 
 bool RunCameraCommand(const Request &request, Report *pReport, Failure *pFailure) {
+    // Functions that succeed leave the last error alone, and AFFreezeControl
+    // can fail without setting it: start from "no reason".
+    SetLastError(ERROR_SUCCESS);
     switch (request.command) {
     case Command::Info:
         return RunInfo(pReport, pFailure);
