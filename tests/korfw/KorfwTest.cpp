@@ -1,10 +1,8 @@
-// KorfwTest.cpp - korfw.exe run as a user runs it, each command a process of
-// its own on the test's simulated cameras: exit codes, output and JSON,
-// usage errors refused before the component is touched (the call log stays
-// empty), and InitLibrary balanced by DeInitLibrary on every way out (the
-// tool's debugger lines, read with the test as its debugger). The Ctrl+C
-// handler runs in this process: Wine 8 delivers no console control event
-// that a test could send to the tool's process.
+// KorfwTest.cpp - korfw.exe as a user runs it, a process per command on the
+// test's simulated cameras: exit codes, output, JSON, usage errors refused
+// with an empty call log, sessions balanced (its debugger lines). Its Ctrl+C
+// handler runs in this process: Wine 8 delivers no console control event a
+// test could send to the tool.
 #include <windows.h>
 
 #include <gtest/gtest.h>
@@ -162,25 +160,15 @@ TEST_F(KorfwTest, RefusalsNameTheLibrarysErrorCode) {
 }
 
 TEST_F(KorfwTest, BadInputIsRefusedBeforeTheComponentIsTouched) {
-    const wchar_t *apszBad[] = {L"",
-                                L"take-picture",
-                                L"focus set 256",
-                                L"focus set -1",
-                                L"focus set 12x",
-                                L"gpo 7 1",
-                                L"gpo 8 2",
-                                L"reg read 30zz",
-                                L"reg read 0x10000",
-                                L"af",
-                                L"--verbose info",
-                                L"-d 5 info",
-                                L"-d \\\\?\\usb#nothing info",
-                                L"-d 0 list"};
-    for (const wchar_t *pszBad : apszBad) {
+    // One command line per line.
+    std::wstring bad =
+        L"\ntake-picture\nfocus set 256\nfocus set -1\nfocus set 12x\ngpo 7 1\ngpo 8 2\nreg read 30zz\n"
+        L"reg read 0x10000\naf\n--verbose info\n-d 5 info\n-d \\\\?\\usb#nothing info\n-d 0 list\n";
+    for (size_t iStart = 0, iEnd; (iEnd = bad.find(L'\n', iStart)) != std::wstring::npos; iStart = iEnd + 1) {
+        std::wstring line = bad.substr(iStart, iEnd - iStart);
         SimLogClear();
-        std::string bad(pszBad, pszBad + wcslen(pszBad));
-        EXPECT_TRUE(Contains(Korfw(pszBad, 2).errors, "\nusage: korfw")) << bad;
-        EXPECT_EQ(0u, SimLogCount()) << "the component was touched by: korfw " << bad;
+        EXPECT_TRUE(Contains(Korfw(line, 2).errors, "\nusage: korfw"));
+        EXPECT_EQ(0u, SimLogCount()) << "the component was touched: " << std::string(line.begin(), line.end());
     }
     EXPECT_EQ(0u, Korfw(L"--help", 0).output.find("usage: korfw"));
 }
