@@ -44,6 +44,10 @@ kor_install_packages() {
   [ -f /usr/src/googletest/CMakeLists.txt ] || need+=(googletest)
   command -v djpeg >/dev/null || need+=(libjpeg-turbo-progs)
   { command -v convert >/dev/null && convert -version 2>/dev/null | grep -q ImageMagick; } || need+=(imagemagick)
+  # The packages: the installer compiler and the Microsoft import library.
+  command -v makensis >/dev/null || need+=(nsis)
+  command -v llvm-dlltool >/dev/null || need+=(llvm)
+  command -v llvm-readobj-14 >/dev/null || need+=(llvm-14)
   [ ${#need[@]} -eq 0 ] || kor_apt_install "${need[@]}"
 
   kor_pick_arch

@@ -16,24 +16,40 @@ std::string ReadAll(HANDLE hRead) {
     return text;
 }
 
+ToolResult RunProgram(const std::wstring &program, const std::wstring &arguments, bool bSeparateErrors);
+
 }  // namespace
 
-std::wstring SimctlPath() {
+std::wstring ToolPath(const wchar_t *pszProgram) {
     wchar_t szPath[MAX_PATH] = L"";
     DWORD cch = GetModuleFileNameW(nullptr, szPath, MAX_PATH);
     std::wstring path(szPath, cch);
     size_t slash = path.find_last_of(L"\\/");
-    return path.substr(0, slash + 1) + L"simctl.exe";
+    return path.substr(0, slash + 1) + pszProgram;
 }
 
-ToolResult RunSimctl(const std::wstring &arguments) {
-    ToolResult result = {false, 0xFFFFFFFF, std::string()};
+std::wstring SimctlPath() { return ToolPath(L"simctl.exe"); }
+
+ToolResult RunSimctl(const std::wstring &arguments) { return RunProgram(SimctlPath(), arguments, false); }
+
+ToolResult RunTool(const wchar_t *pszProgram, const std::wstring &arguments) {
+    return RunProgram(ToolPath(pszProgram), arguments, true);
+}
+
+namespace {
+
+ToolResult RunProgram(const std::wstring &program, const std::wstring &arguments, bool bSeparateErrors) {
+    ToolResult result = {false, 0xFFFFFFFF, std::string(), std::string()};
     SECURITY_ATTRIBUTES sa = {sizeof(sa), nullptr, TRUE};
     HANDLE hRead = nullptr, hWrite = nullptr;
     if (!CreatePipe(&hRead, &hWrite, &sa, 0)) return result;
     SetHandleInformation(hRead, HANDLE_FLAG_INHERIT, 0);
+    HANDLE hErrRead = nullptr, hErrWrite = nullptr;
+    if (bSeparateErrors && CreatePipe(&hErrRead, &hErrWrite, &sa, 0)) {
+        SetHandleInformation(hErrRead, HANDLE_FLAG_INHERIT, 0);
+    }
 
-    std::wstring commandLine = L"\"" + SimctlPath() + L"\" " + arguments;
+    std::wstring commandLine = L"\"" + program + L"\" " + arguments;
     std::vector<wchar_t> line(commandLine.begin(), commandLine.end());
     line.push_back(L'\0');
     STARTUPINFOW si = {};
@@ -41,18 +57,23 @@ ToolResult RunSimctl(const std::wstring &arguments) {
     si.dwFlags = STARTF_USESTDHANDLES;
     si.hStdInput = GetStdHandle(STD_INPUT_HANDLE);
     si.hStdOutput = hWrite;
-    si.hStdError = hWrite;
+    si.hStdError = hErrWrite ? hErrWrite : hWrite;
     PROCESS_INFORMATION pi = {};
     BOOL bStarted =
         CreateProcessW(nullptr, line.data(), nullptr, nullptr, TRUE, CREATE_NO_WINDOW, nullptr, nullptr, &si, &pi);
     CloseHandle(hWrite);  // the child holds its own copy; EOF when it exits
+    if (hErrWrite) CloseHandle(hErrWrite);
     if (!bStarted) {
         CloseHandle(hRead);
+        if (hErrRead) CloseHandle(hErrRead);
         return result;
     }
     result.bStarted = true;
-    std::string output;
+    std::string output, errors;
     std::thread reader([&] { output = ReadAll(hRead); });
+    std::thread errorReader([&] {
+        if (hErrRead) errors = ReadAll(hErrRead);
+    });
 
     DWORD dwStart = GetTickCount();
     for (;;) {
@@ -73,7 +94,12 @@ ToolResult RunSimctl(const std::wstring &arguments) {
     CloseHandle(pi.hThread);
     CloseHandle(pi.hProcess);
     reader.join();
+    errorReader.join();
     CloseHandle(hRead);
+    if (hErrRead) CloseHandle(hErrRead);
     result.output = output;
+    result.errors = errors;
     return result;
 }
+
+}  // namespace

@@ -13,13 +13,19 @@
 struct ToolResult {
     bool bStarted;
     DWORD dwExitCode;
-    std::string output;  // stdout and stderr together
+    std::string output;  // stdout and stderr together (RunSimctl); stdout alone (RunTool)
+    std::string errors;  // stderr (RunTool only)
 };
 
 // arguments: the command line after "simctl", e.g. L"unplug 0".
 ToolResult RunSimctl(const std::wstring &arguments);
 
+// Any program beside the test (ToolPath), its stdout and stderr kept apart.
+ToolResult RunTool(const wchar_t *pszProgram, const std::wstring &arguments);
+
 // Full path of simctl.exe beside the running test program.
 std::wstring SimctlPath();
+// Full path of a program beside the running test program.
+std::wstring ToolPath(const wchar_t *pszProgram);
 
 #endif  // TESTS_COMMON_TOOLRUNNER_H

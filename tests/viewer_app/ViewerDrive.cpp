@@ -3,6 +3,9 @@
 //
 //   viewer_drive wait                 wait for the main window and the first
 //                                     status text; print its rectangle
+//   viewer_drive status               wait for the first status text that
+//                                     shows the resolution; print it (exit
+//                                     code 1 when none came)
 //   viewer_drive still                type Enter into the main window, wait
 //                                     for the still file; print its path
 //   viewer_drive command <id>         send a menu command (posted)
@@ -79,6 +82,15 @@ int Run(int argc, wchar_t **argv) {
         // The preview runs once the status timer has shown the resolution.
         WaitFor([&] { return ReadStatusText(hMain, 0).find(L"Resolution") == 0; }, 30000);
         PrintRect(hMain);
+        return 0;
+    }
+    if (command == L"status") {
+        std::wstring status;
+        if (!WaitFor([&] { return (status = ReadStatusText(hMain, 0)).find(L"Resolution") == 0; }, 30000)) {
+            fwprintf(stderr, L"viewer_drive: the status bar shows '%ls'\n", status.c_str());
+            return 1;
+        }
+        wprintf(L"%ls\n", status.c_str());
         return 0;
     }
     if (command == L"still") {

@@ -1,0 +1,112 @@
+// Commands.cpp - korfw's camera commands on KORFwSw's public functions.
+//
+// Every function reports failure through its result (see KORFwSw.h) and
+// leaves the reason in the thread's last-error value, which is read right
+// after the call.
+#include "Commands.h"
+
+#include "KORFwSw.h"
+
+namespace {
+
+// The library's last error for a call that returned something other than
+// its success value.
+bool Refused(const WCHAR *pszCall, Failure *pFailure) {
+    pFailure->pszCall = pszCall;
+    pFailure->dwError = GetLastError();
+    return false;
+}
+
+const WCHAR *FocusStateWord(int iStatus) {
+    switch (iStatus) {
+    case AF_MANUAL:
+        return L"manual";
+    case AF_SINGLE_TRIGGER:
+        return L"focusing";
+    case AF_SINGLE_TRIGGER_FOCUSED:
+        return L"focused";
+    default:
+        return L"unknown";
+    }
+}
+
+bool RunInfo(Report *pReport, Failure *pFailure) {
+    int iSensorId = 0;
+    if (GetSensorId(&iSensorId) != 1) return Refused(L"GetSensorId", pFailure);
+    USHORT usChipId = 0;
+    if (GetUVCChipId(&usChipId) != 1) return Refused(L"GetUVCChipId", pFailure);
+    WCHAR szFirmware[64] = L"";  // the library needs at least 30 characters
+    if (GetFirmwareVersionInfo(szFirmware) != 1) return Refused(L"GetFirmwareVersionInfo", pFailure);
+    szFirmware[ARRAYSIZE(szFirmware) - 1] = L'\0';
+    pReport->AddHex(L"sensor_id", L"sensor ID", static_cast<unsigned long>(iSensorId), 4);
+    pReport->AddHex(L"chip_id", L"chip ID", usChipId, 4);
+    pReport->AddText(L"firmware", L"firmware", szFirmware);
+    return true;
+}
+
+}  // namespace
+
+bool RunCameraCommand(const Request &request, Report *pReport, Failure *pFailure) {
+    // Functions that succeed leave the last error alone, and AFFreezeControl
+    // can fail without setting it: start from "no reason".
+    SetLastError(ERROR_SUCCESS);
+    switch (request.command) {
+    case Command::Info:
+        return RunInfo(pReport, pFailure);
+    case Command::AfTrigger:
+        if (AFFreezeControl(AF_SINGLE_TRIGGER) != 1) return Refused(L"AFFreezeControl", pFailure);
+        pReport->AddText(L"autofocus", L"autofocus", L"triggered");
+        return true;
+    case Command::AfStatus: {
+        int iStatus = 0;
+        if (GetAFStatus(&iStatus) != 1) return Refused(L"GetAFStatus", pFailure);
+        pReport->AddText(L"status", L"focus", FocusStateWord(iStatus));
+        pReport->AddNumber(L"code", L"code", iStatus);
+        return true;
+    }
+    case Command::FocusGet: {
+        SHORT sPosition = 0;
+        if (GetManualFocusPosition(&sPosition) != 1) return Refused(L"GetManualFocusPosition", pFailure);
+        pReport->AddNumber(L"position", L"position", sPosition);
+        return true;
+    }
+    case Command::FocusSet:
+        if (SetManualFocusPosition(static_cast<SHORT>(request.iValue)) != 1) {
+            return Refused(L"SetManualFocusPosition", pFailure);
+        }
+        pReport->AddNumber(L"position", L"position", request.iValue);
+        return true;
+    case Command::Strobe:
+        if (StrobeControl(request.iValue ? 6 : 7) != 1) return Refused(L"StrobeControl", pFailure);
+        pReport->AddText(L"strobe", L"strobe", request.iValue ? L"on" : L"off");
+        return true;
+    case Command::Gpo:
+        if (ControlGPO(kGpoPin, request.iValue) != 1) return Refused(L"ControlGPO", pFailure);
+        pReport->AddNumber(L"output", L"output", kGpoPin);
+        pReport->AddNumber(L"state", L"state", request.iValue);
+        return true;
+    case Command::Gpi: {
+        int iBits = 0;
+        if (GetGPIStatus(&iBits) != 1) return Refused(L"GetGPIStatus", pFailure);
+        pReport->AddHex(L"inputs", L"inputs", static_cast<unsigned long>(iBits), 1);
+        pReport->AddBool(L"flash_connected", L"flash", (iBits & 1) == 0);
+        return true;
+    }
+    case Command::RegRead: {
+        int iValue = ReadRegister(request.usAddress);
+        if (iValue < 0) return Refused(L"ReadRegister", pFailure);
+        pReport->AddHex(L"address", L"address", request.usAddress, 4);
+        pReport->AddHex(L"value", L"value", static_cast<unsigned long>(iValue), 2);
+        return true;
+    }
+    case Command::Reset:
+        if (ResetUSBCamera() != 1) return Refused(L"ResetUSBCamera", pFailure);
+        pReport->AddText(L"reset", L"reset", L"done");
+        return true;
+    default:
+        break;
+    }
+    pFailure->pszCall = nullptr;
+    pFailure->reason = L"not a camera command";
+    return false;
+}
