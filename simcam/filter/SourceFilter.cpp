@@ -5,9 +5,11 @@
 #include <new>
 #include <strsafe.h>
 
+#include "ComObject.h"
 #include "Module.h"
 #include "PropertyBag.h"
 #include "SimGuids.h"
+#include "SimSharedState.h"
 #include "SimTrace.h"
 #include "filter/CallLog.h"
 #include "filter/Enumerators.h"
@@ -15,11 +17,7 @@
 HRESULT SimCreateSourceFilter(REFIID riid, void **ppv) {
     if (!ppv) return E_POINTER;
     *ppv = nullptr;
-    SimSourceFilter *pFilter = new (std::nothrow) SimSourceFilter();
-    if (!pFilter) return E_OUTOFMEMORY;
-    HRESULT hr = pFilter->QueryInterface(riid, ppv);
-    pFilter->Release();
-    return hr;
+    return SimHandOut(new (std::nothrow) SimSourceFilter(), riid, ppv);
 }
 
 SimSourceFilter::SimSourceFilter()

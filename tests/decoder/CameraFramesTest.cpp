@@ -13,7 +13,7 @@
 
 #include "CameraScene.h"
 #include "TestPictures.h"
-#include "picture/Picture.h"
+#include "Picture.h"
 
 namespace {
 

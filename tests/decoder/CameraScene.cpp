@@ -1,8 +1,7 @@
 // CameraScene.cpp - the camera's scene for the tests (see CameraScene.h).
 #include "CameraScene.h"
 
-#include "SimCamDefaults.h"
-#include "picture/Picture.h"
+#include "Picture.h"
 
 std::vector<BYTE> RenderCameraFrame(DWORD dwSubtype, DWORD dwFrame) {
     SimPictureInput input = SimDefaultPictureInput(120);

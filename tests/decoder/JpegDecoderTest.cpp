@@ -12,14 +12,14 @@
 #include <vector>
 
 #include "TestPictures.h"
-#include "jpeg/JpegDecoder.h"
-#include "jpeg/JpegIdct.h"
+#include "JpegDecoder.h"
+#include "JpegIdct.h"
 
 namespace {
 
-const double PI = 3.14159265358979323846;
-const BYTE GUARD = 0xA5;
-const size_t GUARD_BYTES = 64;
+const double kPi = 3.14159265358979323846;
+const BYTE kGuard = 0xA5;
+const size_t kGuardBytes = 64;
 
 // A DIB-like pixel buffer with guard bytes on both sides, top-down or
 // bottom-up, rows padded to whole DWORDs.
@@ -27,8 +27,8 @@ class GuardedTarget {
 public:
     GuardedTarget(LONG lWidth, LONG lHeight, int nBytesPerPixel, bool bBottomUp)
         : m_lStride(((lWidth * nBytesPerPixel) + 3) & ~3),
-          m_mem(GUARD_BYTES * 2 + static_cast<size_t>(m_lStride) * lHeight, GUARD) {
-        BYTE *pBits = m_mem.data() + GUARD_BYTES;
+          m_mem(kGuardBytes * 2 + static_cast<size_t>(m_lStride) * lHeight, kGuard) {
+        BYTE *pBits = m_mem.data() + kGuardBytes;
         target.pTopRow = bBottomUp ? pBits + static_cast<size_t>(m_lStride) * (lHeight - 1) : pBits;
         target.lStride = bBottomUp ? -m_lStride : m_lStride;
         target.nBytesPerPixel = nBytesPerPixel;
@@ -38,8 +38,8 @@ public:
     }
 
     bool GuardsIntact() const {
-        for (size_t i = 0; i < GUARD_BYTES; ++i)
-            if (m_mem[i] != GUARD || m_mem[m_mem.size() - 1 - i] != GUARD) return false;
+        for (size_t i = 0; i < kGuardBytes; ++i)
+            if (m_mem[i] != kGuard || m_mem[m_mem.size() - 1 - i] != kGuard) return false;
         return true;
     }
 
@@ -184,7 +184,7 @@ TEST(JpegDecoder, TargetSmallerOrLargerThanTheFrame) {
     ASSERT_EQ(S_OK, DecodeInto(jpeg, &large));
     EXPECT_TRUE(large.GuardsIntact());
     const RgbPicture big = large.Picture();
-    EXPECT_EQ(GUARD, big.At(79, 49)[0]) << "pixels outside the frame are left alone";
+    EXPECT_EQ(kGuard, big.At(79, 49)[0]) << "pixels outside the frame are left alone";
     EXPECT_NEAR(reference.At(66, 44)[1], big.At(66, 44)[1], 1);
 }
 
@@ -327,7 +327,7 @@ TEST(JpegIdct, AgreesWithTheDefinitionWithinOneLevel) {
                         const double cu = u ? 1.0 : sqrt(0.5);
                         const double cv = v ? 1.0 : sqrt(0.5);
                         s +=
-                            cu * cv * coef[v * 8 + u] * cos((2 * x + 1) * u * PI / 16) * cos((2 * y + 1) * v * PI / 16);
+                            cu * cv * coef[v * 8 + u] * cos((2 * x + 1) * u * kPi / 16) * cos((2 * y + 1) * v * kPi / 16);
                     }
                 }
                 const double value = s / 4.0 + 128.0;

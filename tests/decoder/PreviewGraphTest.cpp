@@ -17,19 +17,19 @@
 
 #include "CameraScene.h"
 #include "SimGuids.h"
-#include "decoder/Yuy2ToRgb.h"
+#include "Yuy2ToRgb.h"
 #include "ComCreate.h"
 #include "ComPtr.h"
 #include "MediaType.h"
-#include "picture/Picture.h"
+#include "Picture.h"
 
 namespace {
 
 // {CF49D4E0-1115-11CE-B03A-0020AF0BA770}
 const CLSID CLSID_AviDecompressor = {0xcf49d4e0, 0x1115, 0x11ce, {0xb0, 0x3a, 0x00, 0x20, 0xaf, 0x0b, 0xa7, 0x70}};
 
-const LONG WIDTH = 640;
-const LONG HEIGHT = 480;
+const LONG kWidth = 640;
+const LONG kHeight = 480;
 
 class ComApartment {
 public:
@@ -82,7 +82,7 @@ HRESULT SetCaptureFormat(ICaptureGraphBuilder2 *pBuilder, IBaseFilter *pCamera, 
                       pmt->cbFormat >= sizeof(VIDEOINFOHEADER);
         if (bMatch) {
             const VIDEOINFOHEADER *pvi = reinterpret_cast<const VIDEOINFOHEADER *>(pmt->pbFormat);
-            bMatch = pvi->bmiHeader.biWidth == WIDTH && pvi->bmiHeader.biHeight == HEIGHT;
+            bMatch = pvi->bmiHeader.biWidth == kWidth && pvi->bmiHeader.biHeight == kHeight;
         }
         if (bMatch) return config->SetFormat(pmt.Get());
     }
@@ -135,8 +135,8 @@ public:
         wc.lpszClassName = L"KORDecoderTestHost";
         wc.hbrBackground = static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH));
         RegisterClassW(&wc);
-        m_hWnd = CreateWindowExW(0, wc.lpszClassName, L"preview", WS_POPUP | WS_VISIBLE | WS_CLIPCHILDREN, 0, 0, WIDTH,
-                                 HEIGHT, nullptr, nullptr, wc.hInstance, nullptr);
+        m_hWnd = CreateWindowExW(0, wc.lpszClassName, L"preview", WS_POPUP | WS_VISIBLE | WS_CLIPCHILDREN, 0, 0, kWidth,
+                                 kHeight, nullptr, nullptr, wc.hInstance, nullptr);
     }
     ~HostWindow() {
         if (m_hWnd) DestroyWindow(m_hWnd);
@@ -215,17 +215,17 @@ PictureStats Measure(const std::vector<BYTE> &bgrx) {
 // Mean colour of each 40x40 block of a 640x480 BGRX picture, top row of
 // blocks first: coarse enough that focus and the moving parts hardly count.
 std::vector<double> BlockMeans(const BYTE *pTopRow, LONG lStride) {
-    const int BLOCK = 40;
+    const int kBlock = 40;
     std::vector<double> means;
-    for (LONG by = 0; by < HEIGHT / BLOCK; ++by) {
-        for (LONG bx = 0; bx < WIDTH / BLOCK; ++bx) {
+    for (LONG by = 0; by < kHeight / kBlock; ++by) {
+        for (LONG bx = 0; bx < kWidth / kBlock; ++bx) {
             double sum[3] = {};
-            for (LONG y = by * BLOCK; y < (by + 1) * BLOCK; ++y) {
-                const BYTE *p = pTopRow + static_cast<LONG_PTR>(y) * lStride + bx * BLOCK * 4;
-                for (LONG x = 0; x < BLOCK; ++x, p += 4)
+            for (LONG y = by * kBlock; y < (by + 1) * kBlock; ++y) {
+                const BYTE *p = pTopRow + static_cast<LONG_PTR>(y) * lStride + bx * kBlock * 4;
+                for (LONG x = 0; x < kBlock; ++x, p += 4)
                     for (int c = 0; c < 3; ++c) sum[c] += p[c];
             }
-            for (int c = 0; c < 3; ++c) means.push_back(sum[c] / (BLOCK * BLOCK));
+            for (int c = 0; c < 3; ++c) means.push_back(sum[c] / (kBlock * kBlock));
         }
     }
     return means;
@@ -292,7 +292,7 @@ TEST_P(PreviewGraphTest, DecompressorIsInsertedAndTheSceneShows) {
     ASSERT_EQ(S_OK, graph->QueryInterface(IID_IVideoWindow, reinterpret_cast<void **>(&videoWindow)));
     ASSERT_EQ(S_OK, videoWindow->put_Owner(reinterpret_cast<OAHWND>(host.Get())));
     ASSERT_EQ(S_OK, videoWindow->put_WindowStyle(WS_CHILD | WS_CLIPSIBLINGS));
-    ASSERT_EQ(S_OK, videoWindow->SetWindowPosition(0, 0, WIDTH, HEIGHT));
+    ASSERT_EQ(S_OK, videoWindow->SetWindowPosition(0, 0, kWidth, kHeight));
     ASSERT_EQ(S_OK, videoWindow->put_Visible(OATRUE));
 
     ComPtr<IMediaControl> control;
@@ -300,12 +300,12 @@ TEST_P(PreviewGraphTest, DecompressorIsInsertedAndTheSceneShows) {
     ASSERT_TRUE(SUCCEEDED(control->Run()));
     PumpMessagesFor(1500);
     HWND hVideo = GetWindow(host.Get(), GW_CHILD);
-    const std::vector<BYTE> pixels = CaptureWindow(hVideo ? hVideo : host.Get(), WIDTH, HEIGHT);
+    const std::vector<BYTE> pixels = CaptureWindow(hVideo ? hVideo : host.Get(), kWidth, kHeight);
     EXPECT_TRUE(SUCCEEDED(control->Stop()));
     (void)videoWindow->put_Visible(OAFALSE);
     (void)videoWindow->put_Owner(0);
 
-    ASSERT_EQ(static_cast<size_t>(WIDTH * HEIGHT * 4), pixels.size());
+    ASSERT_EQ(static_cast<size_t>(kWidth * kHeight * 4), pixels.size());
     const PictureStats s = Measure(pixels);
     printf("%s: mean B %.0f G %.0f R %.0f, stddev %.0f %.0f %.0f, colourful pixels %d\n", c.pszName, s.mean[0],
            s.mean[1], s.mean[2], s.stddev[0], s.stddev[1], s.stddev[2], s.nColourfulPixels);
@@ -314,18 +314,18 @@ TEST_P(PreviewGraphTest, DecompressorIsInsertedAndTheSceneShows) {
         EXPECT_GT(s.mean[ch], 20.0) << "the picture is (nearly) black";
         EXPECT_LT(s.mean[ch], 235.0) << "the picture is (nearly) white";
     }
-    EXPECT_GT(s.nColourfulPixels, WIDTH * HEIGHT / 20) << "the scene has coloured parts";
+    EXPECT_GT(s.nColourfulPixels, kWidth * kHeight / 20) << "the scene has coloured parts";
 
     // The camera's scene, upright and in its colours: block by block the
     // window must look like the scene converted here, not like it upside down.
     const std::vector<BYTE> yuy2 = RenderCameraFrame(SIM_FOURCC_YUY2, 0);
-    ASSERT_EQ(static_cast<size_t>(WIDTH * HEIGHT * 2), yuy2.size());
-    std::vector<BYTE> scene(static_cast<size_t>(WIDTH * HEIGHT * 4));
-    Yuy2ToRgb(yuy2.data(), WIDTH * 2, WIDTH, HEIGHT, scene.data(), WIDTH * 4, 4);
-    const std::vector<double> shownBlocks = BlockMeans(pixels.data(), WIDTH * 4);
-    const double dUpright = MeanAbsDifference(shownBlocks, BlockMeans(scene.data(), WIDTH * 4));
+    ASSERT_EQ(static_cast<size_t>(kWidth * kHeight * 2), yuy2.size());
+    std::vector<BYTE> scene(static_cast<size_t>(kWidth * kHeight * 4));
+    Yuy2ToRgb(yuy2.data(), kWidth * 2, kWidth, kHeight, scene.data(), kWidth * 4, 4);
+    const std::vector<double> shownBlocks = BlockMeans(pixels.data(), kWidth * 4);
+    const double dUpright = MeanAbsDifference(shownBlocks, BlockMeans(scene.data(), kWidth * 4));
     const double dFlipped = MeanAbsDifference(
-        shownBlocks, BlockMeans(scene.data() + static_cast<size_t>(WIDTH) * 4 * (HEIGHT - 1), -WIDTH * 4));
+        shownBlocks, BlockMeans(scene.data() + static_cast<size_t>(kWidth) * 4 * (kHeight - 1), -kWidth * 4));
     printf("block difference to the scene: %.1f upright, %.1f upside down\n", dUpright, dFlipped);
     EXPECT_LT(dUpright, 12.0);
     EXPECT_GT(dFlipped, 2.0 * dUpright);

@@ -13,13 +13,13 @@
 #include <vector>
 
 #include "TestPictures.h"
-#include "decoder/CodecRegistration.h"
+#include "CodecRegistration.h"
 
 namespace {
 
-const DWORD FCC_YUY2 = mmioFOURCC('Y', 'U', 'Y', '2');
-const DWORD FCC_MJPG = mmioFOURCC('M', 'J', 'P', 'G');
-const WCHAR DRIVERS32[] = L"Software\\Microsoft\\Windows NT\\CurrentVersion\\Drivers32";
+const DWORD kFccYuy2 = mmioFOURCC('Y', 'U', 'Y', '2');
+const DWORD kFccMjpg = mmioFOURCC('M', 'J', 'P', 'G');
+const WCHAR kDrivers32[] = L"Software\\Microsoft\\Windows NT\\CurrentVersion\\Drivers32";
 
 BITMAPINFOHEADER Header(DWORD dwCompression, LONG lWidth, LONG lHeight, WORD wBitCount, DWORD cbImage) {
     BITMAPINFOHEADER bih = {};
@@ -65,7 +65,7 @@ LONG Decompress(HIC hic, BITMAPINFOHEADER in, const void *pIn, BITMAPINFOHEADER 
 std::wstring ReadDriverValue(const WCHAR *pszValue) {
     WCHAR szData[MAX_PATH] = L"";
     DWORD cb = sizeof(szData) - sizeof(WCHAR);
-    if (RegGetValueW(HKEY_LOCAL_MACHINE, DRIVERS32, pszValue, RRF_RT_REG_SZ, nullptr, szData, &cb) != ERROR_SUCCESS)
+    if (RegGetValueW(HKEY_LOCAL_MACHINE, kDrivers32, pszValue, RRF_RT_REG_SZ, nullptr, szData, &cb) != ERROR_SUCCESS)
         return std::wstring();
     return szData;
 }
@@ -85,8 +85,8 @@ TEST(VideoCodec, RegisteredAsTheInstallableDriverForYuy2AndMjpg) {
 }
 
 TEST(VideoCodec, IcLocateFindsItForBothFormats) {
-    const BITMAPINFOHEADER inputs[] = {Header(FCC_YUY2, 640, 480, 16, 640 * 480 * 2),
-                                       Header(FCC_MJPG, 640, 480, 24, 100000)};
+    const BITMAPINFOHEADER inputs[] = {Header(kFccYuy2, 640, 480, 16, 640 * 480 * 2),
+                                       Header(kFccMjpg, 640, 480, 24, 100000)};
     for (const BITMAPINFOHEADER &in : inputs) {
         OpenCodec codec(in);
         ASSERT_NE(nullptr, codec.Get());
@@ -112,8 +112,8 @@ TEST(VideoCodec, IcLocateFindsItForBothFormats) {
         ICClose(hic);
     }
     BITMAPINFOHEADER rgb = Rgb(64, 64, 24);
-    BITMAPINFOHEADER yuy2 = Header(FCC_YUY2, 64, 64, 16, 64 * 64 * 2);
-    hic = ICLocate(ICTYPE_VIDEO, FCC_YUY2, &rgb, &yuy2, ICMODE_COMPRESS);
+    BITMAPINFOHEADER yuy2 = Header(kFccYuy2, 64, 64, 16, 64 * 64 * 2);
+    hic = ICLocate(ICTYPE_VIDEO, kFccYuy2, &rgb, &yuy2, ICMODE_COMPRESS);
     if (hic) {
         ICINFO info = {};
         ICGetInfo(hic, &info, sizeof(info));
@@ -125,7 +125,7 @@ TEST(VideoCodec, IcLocateFindsItForBothFormats) {
 // --- Formats -------------------------------------------------------------------
 
 TEST(VideoCodec, DecompressQueryAcceptsRgb24And32OfTheSameSizeOnly) {
-    BITMAPINFOHEADER in = Header(FCC_YUY2, 64, 48, 16, 64 * 48 * 2);
+    BITMAPINFOHEADER in = Header(kFccYuy2, 64, 48, 16, 64 * 48 * 2);
     OpenCodec codec(in);
     ASSERT_NE(nullptr, codec.Get());
     HIC hic = codec.Get();
@@ -142,12 +142,12 @@ TEST(VideoCodec, DecompressQueryAcceptsRgb24And32OfTheSameSizeOnly) {
     EXPECT_NE(ICERR_OK, ICDecompressQuery(hic, &in, &out));
     out = Rgb(32, 48, 24);
     EXPECT_NE(ICERR_OK, ICDecompressQuery(hic, &in, &out));
-    out = Header(FCC_YUY2, 64, 48, 16, 64 * 48 * 2);
+    out = Header(kFccYuy2, 64, 48, 16, 64 * 48 * 2);
     EXPECT_NE(ICERR_OK, ICDecompressQuery(hic, &in, &out));
 
-    BITMAPINFOHEADER odd = Header(FCC_YUY2, 63, 48, 16, 0);
+    BITMAPINFOHEADER odd = Header(kFccYuy2, 63, 48, 16, 0);
     EXPECT_NE(ICERR_OK, ICDecompressQuery(hic, &odd, nullptr)) << "YUY2 needs whole pixel pairs";
-    BITMAPINFOHEADER mjpg = Header(FCC_MJPG, 64, 48, 24, 5000);
+    BITMAPINFOHEADER mjpg = Header(kFccMjpg, 64, 48, 24, 5000);
     EXPECT_EQ(ICERR_OK, ICDecompressQuery(hic, &mjpg, nullptr)) << "one instance serves both formats";
     BITMAPINFOHEADER other = Header(mmioFOURCC('H', '2', '6', '4'), 64, 48, 24, 5000);
     EXPECT_NE(ICERR_OK, ICDecompressQuery(hic, &other, nullptr));
@@ -160,7 +160,7 @@ TEST(VideoCodec, DecompressQueryAcceptsRgb24And32OfTheSameSizeOnly) {
 }
 
 TEST(VideoCodec, ProposesBottomUpRgb24) {
-    BITMAPINFOHEADER in = Header(FCC_MJPG, 640, 480, 24, 50000);
+    BITMAPINFOHEADER in = Header(kFccMjpg, 640, 480, 24, 50000);
     OpenCodec codec(in);
     ASSERT_NE(nullptr, codec.Get());
     EXPECT_EQ(static_cast<LONG>(sizeof(BITMAPINFOHEADER)), ICDecompressGetFormatSize(codec.Get(), &in));
@@ -178,7 +178,7 @@ TEST(VideoCodec, ProposesBottomUpRgb24) {
 TEST(VideoCodec, Yuy2FrameBecomesABottomUpDib) {
     // 4x2 YUY2: top row red, bottom row blue.
     const BYTE yuy2[2 * 8] = {81, 90, 81, 240, 81, 90, 81, 240, 41, 240, 41, 110, 41, 240, 41, 110};
-    const BITMAPINFOHEADER in = Header(FCC_YUY2, 4, 2, 16, sizeof(yuy2));
+    const BITMAPINFOHEADER in = Header(kFccYuy2, 4, 2, 16, sizeof(yuy2));
     OpenCodec codec(in);
     ASSERT_NE(nullptr, codec.Get());
 
@@ -199,7 +199,7 @@ TEST(VideoCodec, MjpgFrameMatchesTheReferenceDecoding) {
     const std::vector<BYTE> jpeg = LoadTestData(L"SCENE_420_JPG");
     RgbPicture reference;
     ASSERT_TRUE(ParsePnm(LoadTestData(L"SCENE_420_PPM"), &reference));
-    const BITMAPINFOHEADER in = Header(FCC_MJPG, 67, 45, 24, static_cast<DWORD>(jpeg.size()));
+    const BITMAPINFOHEADER in = Header(kFccMjpg, 67, 45, 24, static_cast<DWORD>(jpeg.size()));
     OpenCodec codec(in);
     ASSERT_NE(nullptr, codec.Get());
 
@@ -215,7 +215,7 @@ TEST(VideoCodec, MjpgFrameMatchesTheReferenceDecoding) {
 
 TEST(VideoCodec, DamagedOrIncompleteFramesAreReportedNotRead) {
     const std::vector<BYTE> jpeg = LoadTestData(L"SCENE_422_JPG");
-    BITMAPINFOHEADER in = Header(FCC_MJPG, 67, 45, 24, static_cast<DWORD>(jpeg.size() / 2));
+    BITMAPINFOHEADER in = Header(kFccMjpg, 67, 45, 24, static_cast<DWORD>(jpeg.size() / 2));
     OpenCodec codec(in);
     ASSERT_NE(nullptr, codec.Get());
     const BITMAPINFOHEADER out = Rgb(67, 45, 24);
@@ -231,7 +231,7 @@ TEST(VideoCodec, DamagedOrIncompleteFramesAreReportedNotRead) {
 
     // A YUY2 sample shorter than its frame.
     std::vector<BYTE> yuy2(67 * 45 * 2);
-    const BITMAPINFOHEADER shortYuy2 = Header(FCC_YUY2, 66, 45, 16, 66 * 44 * 2);
+    const BITMAPINFOHEADER shortYuy2 = Header(kFccYuy2, 66, 45, 16, 66 * 44 * 2);
     EXPECT_EQ(ICERR_BADSIZE, Decompress(codec.Get(), shortYuy2, yuy2.data(), Rgb(66, 45, 24), dib.data()));
     // Output of another size than the input.
     in.biSizeImage = static_cast<DWORD>(jpeg.size());
@@ -257,7 +257,7 @@ protected:
 
     static void SetDriver(const WCHAR *pszValue, const WCHAR *pszData) {
         HKEY hKey = nullptr;
-        ASSERT_EQ(ERROR_SUCCESS, RegCreateKeyExW(HKEY_LOCAL_MACHINE, DRIVERS32, 0, nullptr, 0, KEY_SET_VALUE, nullptr,
+        ASSERT_EQ(ERROR_SUCCESS, RegCreateKeyExW(HKEY_LOCAL_MACHINE, kDrivers32, 0, nullptr, 0, KEY_SET_VALUE, nullptr,
                                                  &hKey, nullptr));
         RegSetValueExW(hKey, pszValue, 0, REG_SZ, reinterpret_cast<const BYTE *>(pszData),
                        static_cast<DWORD>((wcslen(pszData) + 1) * sizeof(WCHAR)));

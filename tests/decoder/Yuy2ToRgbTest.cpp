@@ -8,7 +8,7 @@
 
 #include <vector>
 
-#include "decoder/Yuy2ToRgb.h"
+#include "Yuy2ToRgb.h"
 
 namespace {
 

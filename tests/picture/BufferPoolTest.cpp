@@ -4,7 +4,7 @@
 #include <string.h>
 #include <windows.h>
 
-#include "picture/BufferPool.h"
+#include "BufferPool.h"
 
 TEST(BufferPool, ReturnedBlockServesTheNextRequestOfAboutItsSize) {
     SimPoolDrain();

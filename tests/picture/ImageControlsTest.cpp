@@ -4,7 +4,7 @@
 #include <gtest/gtest.h>
 
 #include "PictureTestUtil.h"
-#include "SimCamDefaults.h"
+#include "SimControls.h"
 
 namespace {
 
@@ -53,7 +53,7 @@ TEST(Light, ManualExposureBrightensWithLongerTimesAndAutoKeepsTheLevel) {
     input.exposure.flags = 2;
     input.exposure.value = -8;
     const double shorter = MeanLuma(input);
-    input.exposure.value = g_SimExposureRange.lDefault;
+    input.exposure.value = kSimExposureRange.lDefault;
     const double nominal = MeanLuma(input);
     input.exposure.value = -2;
     const double longer = MeanLuma(input);
@@ -66,7 +66,7 @@ TEST(Light, ManualExposureBrightensWithLongerTimesAndAutoKeepsTheLevel) {
 }
 
 TEST(ProcAmp, BrightnessLiftsAndLowersEverything) {
-    const LONG def = g_SimProcAmpRanges[SIM_PA_BRIGHTNESS].lDefault;
+    const LONG def = kSimProcAmpRanges[SIM_PA_BRIGHTNESS].lDefault;
     const int grey = PatchWith(DefaultInput(), kGrey60).y;
     EXPECT_GT(PatchWith(WithProcAmp(SIM_PA_BRIGHTNESS, def + 60), kGrey60).y, grey + 40);
     EXPECT_LT(PatchWith(WithProcAmp(SIM_PA_BRIGHTNESS, def - 60), kGrey60).y, grey - 40);
@@ -74,7 +74,7 @@ TEST(ProcAmp, BrightnessLiftsAndLowersEverything) {
 }
 
 TEST(ProcAmp, ContrastSpreadsWhiteAndBlack) {
-    const LONG def = g_SimProcAmpRanges[SIM_PA_CONTRAST].lDefault;
+    const LONG def = kSimProcAmpRanges[SIM_PA_CONTRAST].lDefault;
     auto spread = [](const SimPictureInput &input) {
         const Yuy2Frame frame = Yuy2Frame::Of(input, kWidth, kHeight);
         return frame.Patch(kGrey60[0], kGrey60[1]).y - frame.Patch(1, 4).y;  // 60 % against 20 %
@@ -85,7 +85,7 @@ TEST(ProcAmp, ContrastSpreadsWhiteAndBlack) {
 }
 
 TEST(ProcAmp, SaturationScalesColourAndZeroGivesGrey) {
-    const LONG def = g_SimProcAmpRanges[SIM_PA_SATURATION].lDefault;
+    const LONG def = kSimProcAmpRanges[SIM_PA_SATURATION].lDefault;
     const Yuv normal = PatchWith(DefaultInput(), kRed);
     const Yuv vivid = PatchWith(WithProcAmp(SIM_PA_SATURATION, def * 3 / 2), kRed);
     const Yuv dull = PatchWith(WithProcAmp(SIM_PA_SATURATION, def / 2), kRed);
@@ -138,7 +138,7 @@ TEST(ProcAmp, SharpnessRaisesEdgeDetailAndZeroTurnsEnhancementOff) {
 
 TEST(ProcAmp, ValuesBeyondTheRangesAreTakenAsItsEnds) {
     for (int index = 0; index < SIM_PA_COUNT; ++index) {
-        const SimControlRange &range = g_SimProcAmpRanges[index];
+        const SimControlRange &range = kSimProcAmpRanges[index];
         EXPECT_EQ(Yuy2Frame::Of(WithProcAmp(index, range.lMax), kWidth, kHeight).Bytes(),
                   Yuy2Frame::Of(WithProcAmp(index, range.lMax + 100000), kWidth, kHeight).Bytes())
             << "control " << index;
@@ -148,7 +148,7 @@ TEST(ProcAmp, ValuesBeyondTheRangesAreTakenAsItsEnds) {
     }
     SimPictureInput input = DefaultInput();
     input.exposure.flags = 2;
-    input.exposure.value = g_SimExposureRange.lMax;
+    input.exposure.value = kSimExposureRange.lMax;
     const std::vector<BYTE> brightest = Yuy2Frame::Of(input, kWidth, kHeight).Bytes();
     input.exposure.value = 1000;
     EXPECT_EQ(brightest, Yuy2Frame::Of(input, kWidth, kHeight).Bytes());

@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "PictureTestUtil.h"
-#include "jpeg/JpegEncoder.h"
+#include "JpegEncoder.h"
 
 namespace {
 

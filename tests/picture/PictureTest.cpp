@@ -11,7 +11,7 @@
 #include <vector>
 
 #include "PictureTestUtil.h"
-#include "picture/Picture.h"
+#include "Picture.h"
 
 namespace {
 

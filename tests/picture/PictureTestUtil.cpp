@@ -4,8 +4,6 @@
 #include <gtest/gtest.h>
 #include <stdlib.h>
 
-#include "SimCamDefaults.h"
-
 SimPictureInput DefaultInput() { return SimDefaultPictureInput(120); }
 
 std::vector<BYTE> Render(const SimPictureInput &input, DWORD subtype, LONG width, LONG height) {

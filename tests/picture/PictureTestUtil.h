@@ -6,7 +6,7 @@
 
 #include <vector>
 
-#include "picture/Picture.h"
+#include "Picture.h"
 
 // Every control at its default and flags, lens sharp, frame 0 at time 0.
 SimPictureInput DefaultInput();

@@ -5,7 +5,7 @@
 
 #include <memory>
 
-#include "CameraState.h"
+#include "SimSharedState.h"
 
 typedef std::unique_ptr<SimShared> StatePtr;
 

@@ -1,4 +1,4 @@
-// CameraState.h - the one camera state behind everything in simcam.dll.
+// SimSharedState.h - the one camera state behind everything in simcam.dll.
 //
 // The extension-unit component, the video-input filter, the picture renderer,
 // the property pages and the control API all read and write the cameras
@@ -10,13 +10,14 @@
 // Access: take the lock with SimStateGuard, touch the fields, let it go. Keep
 // the lock short: never call into DirectShow, COM or the window system while
 // holding it, and never hold it while sleeping or waiting for frames.
-#ifndef SIMCAM_CAMERASTATE_H
-#define SIMCAM_CAMERASTATE_H
+#ifndef KOR_SIMCAM_SIMSHAREDSTATE_H
+#define KOR_SIMCAM_SIMSHAREDSTATE_H
 
 #include <windows.h>
 
-#include "include/SimCamControl.h"
+#include "SimCamControl.h"
 #include "SimCamDefaults.h"
+#include "SimControls.h"
 
 #define SIM_STATE_MAGIC   0x4D434D53u  // "SMCM"
 #define SIM_STATE_VERSION 1u
@@ -34,24 +35,6 @@ struct SimCapability {
     DWORD subtype;
     LONG width;
     LONG height;
-};
-
-// Indexes into SimCamera::procAmp (same order as VideoProcAmpProperty).
-enum SimProcAmp {
-    SIM_PA_BRIGHTNESS = 0,
-    SIM_PA_CONTRAST = 1,
-    SIM_PA_HUE = 2,
-    SIM_PA_SATURATION = 3,
-    SIM_PA_SHARPNESS = 4,
-    SIM_PA_GAMMA = 5,
-    SIM_PA_COLORENABLE = 6,
-    SIM_PA_WHITEBALANCE = 7,
-    SIM_PA_COUNT = 8
-};
-
-struct SimControlValue {
-    LONG value;
-    LONG flags;  // VideoProcAmp_Flags_Auto (1) or _Manual (2); same values for CameraControl
 };
 
 struct SimChipRegister {
@@ -138,7 +121,7 @@ struct SimCamera {
     LONG stillsLost;           // triggers are accepted, but no still is ever delivered
     LONG decoderRefuses;       // the video decompressor refuses every format
     LONG triggerWhileStopped;  // the still pin accepts a trigger while the filter is not running
-    // Per-control ranges replacing SimCamDefaults.h's: bit i of rangeSetMask
+    // Per-control ranges replacing SimControls.h's: bit i of rangeSetMask
     // for procAmp i, bit SIM_PA_COUNT for exposure.
     LONG rangeSetMask;
     SimControlRange procAmpRange[SIM_PA_COUNT];
@@ -206,67 +189,17 @@ private:
 // Index of the camera whose devicePath equals path (exactly), or -1.
 int SimFindCameraByPath(const SimShared *pState, const WCHAR *path);
 
-// Fault check for one call (lock held): returns true and the result to give
-// back when the call is to fail. SimTakeFaultFor matches the camera and the
-// arguments of the call's log entry; SimTakeFault knows neither, so faults
-// limited to a camera or an argument never fail it.
-bool SimTakeFault(SimShared *pState, SimOp op, LONG *pResult);
-bool SimTakeFaultFor(SimShared *pState, const SimLogEntry &call, LONG *pResult);
-
-// Appends a log entry (lock held) and numbers it; the ring keeps the latest
-// SIMCAM_MAX_LOG entries.
-void SimAppendLog(SimShared *pState, const SimLogEntry &entry);
-// Index into pState->log of the index-th held entry, oldest first.
-DWORD SimLogSlot(const SimShared *pState, DWORD index);
-DWORD SimLogHeld(const SimShared *pState);
-
 // The effective range of a control (lock held): the camera's own when the
 // scenario gave one. iControl is a SimProcAmp index or SIM_PA_COUNT for exposure.
 inline const SimControlRange &SimRangeOf(const SimCamera *pCam, int iControl) {
     bool bOwn = (pCam->rangeSetMask & (1L << iControl)) != 0;
-    if (iControl >= SIM_PA_COUNT) return bOwn ? pCam->exposureRange : g_SimExposureRange;
-    return bOwn ? pCam->procAmpRange[iControl] : g_SimProcAmpRanges[iControl];
+    if (iControl >= SIM_PA_COUNT) return bOwn ? pCam->exposureRange : kSimExposureRange;
+    return bOwn ? pCam->procAmpRange[iControl] : kSimProcAmpRanges[iControl];
 }
-
-// Register model (lock held). Time-dependent registers (0x3023, 0x3029,
-// 0xB306) are evaluated against GetTickCount at the time of the access.
-BYTE SimSensorRead(SimCamera *pCam, WORD address);
-void SimSensorWrite(SimCamera *pCam, WORD address, BYTE value);
-WORD SimChipRead(SimCamera *pCam, WORD address);
-void SimChipWrite(SimCamera *pCam, WORD address, WORD value);
-
-// Direct access for the control API (lock held): sets what the register
-// holds, bypassing the firmware model. A poke of 0x3029 ends a running
-// autofocus, a poke of 0x3023 cancels a pending acknowledge; a poke of chip
-// register 0x8107 sets the flash presence (bit 1 = no flash) and the latch.
-void SimSensorPoke(SimCamera *pCam, WORD address, BYTE value);
-void SimChipPoke(SimCamera *pCam, WORD address, WORD value);
-
-// Sensor ready for register traffic (0xB306 would read 4 without a hold).
-bool SimSensorReady(const SimCamera *pCam);
-// Power-up (scenario load, plug-in): autofocus idle in manual focus at the
-// initial lens position, sensor not ready for notReadyMs.
-void SimCameraPowerUp(SimCamera *pCam);
-// Sets the 0x8107 latch (bit 0): a flash was connected or disconnected, a
-// still was taken.
-void SimLatchGpi(SimCamera *pCam);
-
-// Extension-unit controls of the bridge (lock held). Return S_OK or a
-// failure HRESULT; Get fills pBuffer only on success.
-HRESULT SimXUGet(SimCamera *pCam, ULONG selector, ULONG length, BYTE *pBuffer);
-HRESULT SimXUSet(SimCamera *pCam, ULONG selector, ULONG length, const BYTE *pBuffer);
-
-// Derived picture state (lock held).
-bool SimStrobeOn(const SimCamera *pCam);  // GPO 8 output on (0xB03C == 0x22)
-LONG SimCurrentLens(SimCamera *pCam);     // lens position, moving during autofocus
 
 // Called (without the lock) after a scenario load or a plug change: brings
 // the video-input device registration in line with the present cameras.
 // Does nothing when the environment variable SIMCAM_DEVICES is "0".
 void SimOnCamerasChanged();
 
-// Scenario text -> state. Returns false with pState->lastError set.
-bool SimParseScenario(SimShared *pState, const char *text);
-const char *SimDefaultScenarioText();
-
-#endif  // SIMCAM_CAMERASTATE_H
+#endif  // KOR_SIMCAM_SIMSHAREDSTATE_H

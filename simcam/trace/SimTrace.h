@@ -5,8 +5,8 @@
 //
 // The caller's last-error value is kept, so tracing never changes what the
 // failing call reports.
-#ifndef SIMCAM_SIMTRACE_H
-#define SIMCAM_SIMTRACE_H
+#ifndef KOR_SIMCAM_TRACE_SIMTRACE_H
+#define KOR_SIMCAM_TRACE_SIMTRACE_H
 
 #include <windows.h>
 
@@ -15,4 +15,4 @@ void SimTraceFailure(const WCHAR *pszOperation, HRESULT hr);
 // The same for a Win32 call that failed with GetLastError().
 void SimTraceLastError(const WCHAR *pszOperation);
 
-#endif  // SIMCAM_SIMTRACE_H
+#endif  // KOR_SIMCAM_TRACE_SIMTRACE_H

@@ -1,11 +1,13 @@
-// CameraState.cpp - the shared camera state: one named file mapping and one
+// SimSharedState.cpp - the shared camera state: one named file mapping and one
 // named mutex per SIMCAM_INSTANCE, mapped once per process on first use. The
 // process that creates the block loads the default scenario into it.
 #include <windows.h>
 #include <strsafe.h>
 #include <wchar.h>
 
-#include "CameraState.h"
+#include "SimSharedState.h"
+
+#include "Scenario.h"
 #include "SimTrace.h"
 
 namespace {
@@ -168,51 +170,4 @@ int SimFindCameraByPath(const SimShared *pState, const WCHAR *path) {
         if (wcscmp(pState->cameras[i].devicePath, path) == 0) return i;
     }
     return -1;
-}
-
-bool SimTakeFaultFor(SimShared *pState, const SimLogEntry &call, LONG *pResult) {
-    bool bFail = false;
-    for (LONG i = 0; i < pState->faultCount; ++i) {
-        SimFault &fault = pState->faults[i];
-        if (fault.op != static_cast<LONG>(call.op)) continue;
-        if (fault.camera >= 0 && fault.camera != call.camera) continue;
-        if (fault.argIndex >= 0 && (fault.argIndex > 2 || call.arg[fault.argIndex] != fault.argValue)) continue;
-        ++fault.calls;
-        if (!bFail && (fault.nth == 0 || fault.calls == fault.nth)) {
-            bFail = true;
-            *pResult = fault.result;
-        }
-    }
-    return bFail;
-}
-
-bool SimTakeFault(SimShared *pState, SimOp op, LONG *pResult) {
-    // No camera and no arguments known: only faults for any call match.
-    bool bFail = false;
-    for (LONG i = 0; i < pState->faultCount; ++i) {
-        SimFault &fault = pState->faults[i];
-        if (fault.op != op || fault.camera >= 0 || fault.argIndex >= 0) continue;
-        ++fault.calls;
-        if (!bFail && (fault.nth == 0 || fault.calls == fault.nth)) {
-            bFail = true;
-            *pResult = fault.result;
-        }
-    }
-    return bFail;
-}
-
-void SimAppendLog(SimShared *pState, const SimLogEntry &entry) {
-    DWORD dwSeq = ++pState->logCount;
-    SimLogEntry &slot = pState->log[(dwSeq - 1) % SIMCAM_MAX_LOG];
-    slot = entry;
-    slot.seq = dwSeq;
-}
-
-DWORD SimLogHeld(const SimShared *pState) {
-    return pState->logCount < SIMCAM_MAX_LOG ? pState->logCount : SIMCAM_MAX_LOG;
-}
-
-DWORD SimLogSlot(const SimShared *pState, DWORD index) {
-    DWORD dwOldestSeq = pState->logCount - SimLogHeld(pState) + 1;
-    return (dwOldestSeq - 1 + index) % SIMCAM_MAX_LOG;
 }
