@@ -28,7 +28,7 @@
 #include "SampleGrabberCallback.h"
 #include "SimCamControl.h"
 #include "common/DebugCapture.h"
-#include "simcam_tool/ToolRunner.h"
+#include "simcam/tool/ToolRunner.h"
 #include "ViewerHost.h"
 #include "ViewerTestSupport.h"
 

@@ -18,7 +18,7 @@
 #include "UiProbe.h"
 #include "ViewerProcess.h"
 #include "ViewerTestSupport.h"
-#include "simcam_tool/ToolRunner.h"
+#include "simcam/tool/ToolRunner.h"
 
 namespace {
 

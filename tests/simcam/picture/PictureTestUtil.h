@@ -1,6 +1,6 @@
 // PictureTestUtil.h - inputs and measurements shared by the picture tests.
-#ifndef PICTURE_TEST_UTIL_H
-#define PICTURE_TEST_UTIL_H
+#ifndef KOR_TESTS_SIMCAM_PICTURE_PICTURETESTUTIL_H
+#define KOR_TESTS_SIMCAM_PICTURE_PICTURETESTUTIL_H
 
 #include <windows.h>
 
@@ -75,4 +75,4 @@ struct JpegLayout {
 
 JpegLayout ParseJpeg(const std::vector<BYTE> &stream);
 
-#endif  // PICTURE_TEST_UTIL_H
+#endif  // KOR_TESTS_SIMCAM_PICTURE_PICTURETESTUTIL_H

@@ -4,7 +4,7 @@
 
 #include <gtest/gtest.h>
 
-#include "include/SimCamControl.h"
+#include "SimCamControl.h"
 
 namespace dshowtest {
 

@@ -1,8 +1,8 @@
 // FakeDevice.h - stand-ins for a capture filter's image controls and a pin's
 // stream configuration, so the property pages can be driven against values
 // and failures the test chooses.
-#ifndef TESTS_PAGES_FAKEDEVICE_H
-#define TESTS_PAGES_FAKEDEVICE_H
+#ifndef KOR_TESTS_SIMCAM_PAGES_FAKEDEVICE_H
+#define KOR_TESTS_SIMCAM_PAGES_FAKEDEVICE_H
 
 #include <windows.h>
 #include <dshow.h>
@@ -98,4 +98,4 @@ public:
 
 AM_MEDIA_TYPE *FakeMediaType(const FakeFormat &format);
 
-#endif  // TESTS_PAGES_FAKEDEVICE_H
+#endif  // KOR_TESTS_SIMCAM_PAGES_FAKEDEVICE_H

@@ -1,7 +1,7 @@
 // CameraScene.h - the simulated camera's scene rendered in the test itself
 // (the picture code the camera uses), with default image settings.
-#ifndef KOR_TESTS_DECODER_CAMERASCENE_H
-#define KOR_TESTS_DECODER_CAMERASCENE_H
+#ifndef KOR_TESTS_SIMCAM_DECODER_CAMERASCENE_H
+#define KOR_TESTS_SIMCAM_DECODER_CAMERASCENE_H
 
 #include <windows.h>
 
@@ -11,4 +11,4 @@
 // as frame dwFrame, lens at best focus.
 std::vector<BYTE> RenderCameraFrame(DWORD dwSubtype, DWORD dwFrame);
 
-#endif  // KOR_TESTS_DECODER_CAMERASCENE_H
+#endif  // KOR_TESTS_SIMCAM_DECODER_CAMERASCENE_H

@@ -18,7 +18,7 @@
 #include "SimGuids.h"
 #include "XUComponent.h"
 #include "include/SimCamControl.h"
-#include "simcam_tool/ToolRunner.h"
+#include "simcam/tool/ToolRunner.h"
 
 // The component's identifiers (simcam.dll keeps its own copies inside).
 const CLSID CLSID_SimXUVMControl = {0xA917C75A, 0x4119, 0x11DA, {0xAE, 0x0E, 0x00, 0x0D, 0x56, 0xAC, 0x7B, 0x4C}};

@@ -1,8 +1,8 @@
 // TestPictures.h - pictures for the decoder tests: the JPEG files and their
 // reference decodings built into the test program, and helpers that compare
 // decoded pixels.
-#ifndef KOR_TESTS_DECODER_TESTPICTURES_H
-#define KOR_TESTS_DECODER_TESTPICTURES_H
+#ifndef KOR_TESTS_SIMCAM_DECODER_TESTPICTURES_H
+#define KOR_TESTS_SIMCAM_DECODER_TESTPICTURES_H
 
 #include <windows.h>
 
@@ -43,4 +43,4 @@ size_t FindMarker(const std::vector<BYTE> &jpeg, BYTE marker, size_t nFrom = 2);
 // rather than the wall clock, which a loaded build machine stretches.
 double ThreadCpuMilliseconds();
 
-#endif  // KOR_TESTS_DECODER_TESTPICTURES_H
+#endif  // KOR_TESTS_SIMCAM_DECODER_TESTPICTURES_H

@@ -3,8 +3,8 @@
 // longer ship them), device listing through the system device enumerator,
 // and a graph shaped like the viewer's (capture pin -> Null Renderer through
 // the capture graph builder, still pin -> Sample Grabber -> Null Renderer).
-#ifndef TESTS_SIMCAM_DSHOW_DSHOWTESTSUPPORT_H
-#define TESTS_SIMCAM_DSHOW_DSHOWTESTSUPPORT_H
+#ifndef KOR_TESTS_SIMCAM_FILTER_DSHOWTESTSUPPORT_H
+#define KOR_TESTS_SIMCAM_FILTER_DSHOWTESTSUPPORT_H
 
 #include <windows.h>
 #include <dshow.h>
@@ -145,4 +145,4 @@ public:
 
 }  // namespace dshowtest
 
-#endif  // TESTS_SIMCAM_DSHOW_DSHOWTESTSUPPORT_H
+#endif  // KOR_TESTS_SIMCAM_FILTER_DSHOWTESTSUPPORT_H

@@ -3,8 +3,8 @@
 // inherited), collecting what it prints. While it runs, the calling thread
 // keeps handling its window messages, so notifications the tool sends to
 // the test's windows are delivered.
-#ifndef TESTS_SIMCAM_TOOL_TOOLRUNNER_H
-#define TESTS_SIMCAM_TOOL_TOOLRUNNER_H
+#ifndef KOR_TESTS_SIMCAM_TOOL_TOOLRUNNER_H
+#define KOR_TESTS_SIMCAM_TOOL_TOOLRUNNER_H
 
 #include <windows.h>
 
@@ -25,4 +25,4 @@ std::wstring SimctlPath();
 // A scenario file of the source tree, as Wine names it.
 std::wstring ScenarioPath(const wchar_t *pszFile);
 
-#endif  // TESTS_SIMCAM_TOOL_TOOLRUNNER_H
+#endif  // KOR_TESTS_SIMCAM_TOOL_TOOLRUNNER_H

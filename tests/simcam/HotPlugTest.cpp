@@ -16,7 +16,7 @@
 
 #include "ComCreate.h"
 #include "SimCamControl.h"
-#include "../simcam_tool/ToolRunner.h"
+#include "tool/ToolRunner.h"
 
 namespace {
 

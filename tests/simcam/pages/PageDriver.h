@@ -1,7 +1,7 @@
 // PageDriver.h - finding a property page's controls and driving a modal
 // property frame from a second thread.
-#ifndef TESTS_PAGES_PAGEDRIVER_H
-#define TESTS_PAGES_PAGEDRIVER_H
+#ifndef KOR_TESTS_SIMCAM_PAGES_PAGEDRIVER_H
+#define KOR_TESTS_SIMCAM_PAGES_PAGEDRIVER_H
 
 #include <windows.h>
 
@@ -51,4 +51,4 @@ private:
 // Presses a button of a frame (posted: the frame's modal loop handles it).
 void PressFrameButton(HWND hFrame, int idButton);
 
-#endif  // TESTS_PAGES_PAGEDRIVER_H
+#endif  // KOR_TESTS_SIMCAM_PAGES_PAGEDRIVER_H
