@@ -259,10 +259,10 @@ BYTE *WriteHeaders(BYTE *p, LONG width, LONG height, const BYTE lumaQuant[64], c
     HeaderWriter w(p);
     w.Word(0xFFD8);  // SOI
 
-    static const BYTE jfif[] = {'J', 'F', 'I', 'F', 0, 1, 1, 0, 0, 1, 0, 1, 0, 0};
+    static const BYTE kJfif[] = {'J', 'F', 'I', 'F', 0, 1, 1, 0, 0, 1, 0, 1, 0, 0};
     w.Word(0xFFE0);  // APP0
-    w.Word(2 + sizeof(jfif));
-    w.Bytes(jfif, sizeof(jfif));
+    w.Word(2 + sizeof(kJfif));
+    w.Bytes(kJfif, sizeof(kJfif));
 
     w.Word(0xFFDB);  // DQT, both tables, 8-bit, zigzag order
     w.Word(2 + 2 * 65);

@@ -245,14 +245,14 @@ TEST(VideoCodec, DamagedOrIncompleteFramesAreReportedNotRead) {
 class CodecRegistrationTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        ASSERT_EQ(ERROR_SUCCESS, RegCreateKeyExW(HKEY_CURRENT_USER, SCRATCH, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr,
+        ASSERT_EQ(ERROR_SUCCESS, RegCreateKeyExW(HKEY_CURRENT_USER, kScratch, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr,
                                                  &m_hScratch, nullptr));
         ASSERT_EQ(ERROR_SUCCESS, RegOverridePredefKey(HKEY_LOCAL_MACHINE, m_hScratch));
     }
     void TearDown() override {
         RegOverridePredefKey(HKEY_LOCAL_MACHINE, nullptr);
         if (m_hScratch) RegCloseKey(m_hScratch);
-        RegDeleteTreeW(HKEY_CURRENT_USER, SCRATCH);
+        RegDeleteTreeW(HKEY_CURRENT_USER, kScratch);
     }
 
     static void SetDriver(const WCHAR *pszValue, const WCHAR *pszData) {
@@ -264,7 +264,7 @@ protected:
         RegCloseKey(hKey);
     }
 
-    static constexpr const WCHAR *SCRATCH = L"Software\\KORViewerTests\\DecoderRegistration";
+    static constexpr const WCHAR *kScratch = L"Software\\KORViewerTests\\DecoderRegistration";
     HKEY m_hScratch = nullptr;
 };
 
