@@ -5,7 +5,10 @@
 
 #include <new>
 
-#include "CameraState.h"
+#include "Scenario.h"
+#include "SensorModel.h"
+#include "SimCallLog.h"
+#include "SimSharedState.h"
 
 namespace {
 

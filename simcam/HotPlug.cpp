@@ -18,7 +18,7 @@
 
 #include <new>
 
-#include "CameraState.h"
+#include "SimSharedState.h"
 
 namespace {
 

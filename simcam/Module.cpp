@@ -6,7 +6,7 @@
 
 #include <new>
 
-#include "CameraState.h"
+#include "SimSharedState.h"
 #include "ComObject.h"
 #include "Module.h"
 #include "SimGuids.h"
@@ -18,23 +18,23 @@
 #include "pages/Pages.h"
 
 // Every class simcam.dll serves. Add new classes here.
-const SimClassEntry g_SimClasses[] = {
+const SimClassEntry kSimClasses[] = {
     {&CLSID_SimCamSource, L"Tessaline Video Capture", SimCreateSourceFilter},
     {&CLSID_SimVMDevice, L"CVMDevice", SimCreateVMDevice},
     {&CLSID_SimXUVMControl, L"CXUVMControl", SimCreateXUVMControl},
     {&CLSID_SimCamImagePage, L"SimCam Image Properties Page", SimCreateImagePage},
     {&CLSID_SimCamFormatPage, L"SimCam Stream Format Page", SimCreateFormatPage},
 };
-const int g_SimClassCount = static_cast<int>(sizeof(g_SimClasses) / sizeof(g_SimClasses[0]));
+const int kSimClassCount = static_cast<int>(sizeof(kSimClasses) / sizeof(kSimClasses[0]));
 
 // Registration steps beyond the class keys. Add new steps above the end
 // marker; the marker itself is never called.
-const SimRegistrar g_SimRegistrars[] = {
+const SimRegistrar kSimRegistrars[] = {
     {L"video-input devices", SimRegisterVideoDevices},
     {L"video decompressor", SimRegisterVideoCodecStep},
     {nullptr, nullptr},  // end marker
 };
-const int g_SimRegistrarCount = static_cast<int>(sizeof(g_SimRegistrars) / sizeof(g_SimRegistrars[0])) - 1;
+const int kSimRegistrarCount = static_cast<int>(sizeof(kSimRegistrars) / sizeof(kSimRegistrars[0])) - 1;
 
 namespace {
 
@@ -134,13 +134,13 @@ void TraceStep(const WCHAR *pszWhat, const WCHAR *pszName, HRESULT hr) {
 
 void UndoRegistrars(int iCount) {
     for (int i = iCount - 1; i >= 0; --i) {
-        (void)g_SimRegistrars[i].pfnRegister(FALSE);
+        (void)kSimRegistrars[i].pfnRegister(FALSE);
     }
 }
 
 void UndoClasses(int iCount) {
     for (int i = iCount - 1; i >= 0; --i) {
-        (void)UnregisterClassEntry(g_SimClasses[i]);
+        (void)UnregisterClassEntry(kSimClasses[i]);
     }
 }
 
@@ -177,9 +177,9 @@ extern "C" BOOL WINAPI DllMain(HINSTANCE hInstance, DWORD dwReason, LPVOID pRese
 STDAPI DllGetClassObject(REFCLSID rclsid, REFIID riid, LPVOID *ppv) {
     if (!ppv) return E_POINTER;
     *ppv = nullptr;
-    for (int i = 0; i < g_SimClassCount; ++i) {
-        if (!IsEqualCLSID(rclsid, *g_SimClasses[i].pClsid)) continue;
-        return SimHandOut(new (std::nothrow) SimClassFactory(&g_SimClasses[i]), riid, ppv);
+    for (int i = 0; i < kSimClassCount; ++i) {
+        if (!IsEqualCLSID(rclsid, *kSimClasses[i].pClsid)) continue;
+        return SimHandOut(new (std::nothrow) SimClassFactory(&kSimClasses[i]), riid, ppv);
     }
     return CLASS_E_CLASSNOTAVAILABLE;
 }
@@ -191,20 +191,20 @@ STDAPI DllRegisterServer() {
         SimTraceFailure(L"register simcam.dll: find its own path", E_UNEXPECTED);
         return E_UNEXPECTED;
     }
-    for (int i = 0; i < g_SimClassCount; ++i) {
-        HRESULT hr = RegisterClassEntry(g_SimClasses[i]);
+    for (int i = 0; i < kSimClassCount; ++i) {
+        HRESULT hr = RegisterClassEntry(kSimClasses[i]);
         if (FAILED(hr)) {
-            TraceStep(L"register class", g_SimClasses[i].pszName, hr);
+            TraceStep(L"register class", kSimClasses[i].pszName, hr);
             UndoClasses(i + 1);
             return hr;
         }
     }
-    for (int i = 0; i < g_SimRegistrarCount; ++i) {
-        HRESULT hr = g_SimRegistrars[i].pfnRegister(TRUE);
+    for (int i = 0; i < kSimRegistrarCount; ++i) {
+        HRESULT hr = kSimRegistrars[i].pfnRegister(TRUE);
         if (FAILED(hr)) {
-            TraceStep(L"registration step", g_SimRegistrars[i].pszName, hr);
+            TraceStep(L"registration step", kSimRegistrars[i].pszName, hr);
             UndoRegistrars(i + 1);
-            UndoClasses(g_SimClassCount);
+            UndoClasses(kSimClassCount);
             return hr;
         }
     }
@@ -212,12 +212,12 @@ STDAPI DllRegisterServer() {
 }
 
 STDAPI DllUnregisterServer() {
-    UndoRegistrars(g_SimRegistrarCount);
+    UndoRegistrars(kSimRegistrarCount);
     HRESULT hrResult = S_OK;
-    for (int i = g_SimClassCount - 1; i >= 0; --i) {
-        HRESULT hr = UnregisterClassEntry(g_SimClasses[i]);
+    for (int i = kSimClassCount - 1; i >= 0; --i) {
+        HRESULT hr = UnregisterClassEntry(kSimClasses[i]);
         if (FAILED(hr)) {
-            TraceStep(L"unregister class", g_SimClasses[i].pszName, hr);
+            TraceStep(L"unregister class", kSimClasses[i].pszName, hr);
             hrResult = hr;
         }
     }

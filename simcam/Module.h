@@ -1,7 +1,7 @@
 // Module.h - the in-process server: one table of the classes simcam.dll
 // serves, used by DllGetClassObject and by (un)registration.
-#ifndef SIMCAM_MODULE_H
-#define SIMCAM_MODULE_H
+#ifndef KOR_SIMCAM_MODULE_H
+#define KOR_SIMCAM_MODULE_H
 
 #include <windows.h>
 
@@ -15,8 +15,8 @@ struct SimClassEntry {
     SimCreateFn pfnCreate;
 };
 
-extern const SimClassEntry g_SimClasses[];
-extern const int g_SimClassCount;
+extern const SimClassEntry kSimClasses[];
+extern const int kSimClassCount;
 
 // The module handle of simcam.dll and its full path.
 HINSTANCE SimModuleInstance();
@@ -40,7 +40,7 @@ struct SimRegistrar {
     SimRegisterFn pfnRegister;
 };
 
-extern const SimRegistrar g_SimRegistrars[];
-extern const int g_SimRegistrarCount;
+extern const SimRegistrar kSimRegistrars[];
+extern const int kSimRegistrarCount;
 
-#endif  // SIMCAM_MODULE_H
+#endif  // KOR_SIMCAM_MODULE_H

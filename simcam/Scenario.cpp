@@ -44,7 +44,7 @@
 //   sticky_ack     autofocus acknowledge 0x3023 never clears
 //   brightness, contrast, hue, saturation, sharpness, gamma,
 //   color_enable, white_balance, exposure
-//                  control values within the ranges of SimCamDefaults.h
+//                  control values within the ranges of include/SimControls.h
 //   white_balance_auto, exposure_auto
 //   sensor_reg     ADDRESS:VALUE, a sensor register set after power-up (repeatable)
 //   chip_reg       ADDRESS:VALUE, a bridge-chip register (repeatable); 0x8107
@@ -60,123 +60,13 @@
 
 #include <new>
 
-#include "CameraState.h"
+#include "Scenario.h"
+#include "SensorModel.h"
 
 namespace {
 
 const size_t kMaxLine = 1024;
 const int kMaxRegOverrides = 64;
-
-enum ScenarioKey {
-    KEY_NAME,
-    KEY_PATH,
-    KEY_VID,
-    KEY_PID,
-    KEY_RECORD_PREFIX,
-    KEY_PRESENT,
-    KEY_STILL_PIN,
-    KEY_VIDEO_CONTROL,
-    KEY_CAPS_SIZE,
-    KEY_CAPTURE,
-    KEY_STILL,
-    KEY_FIRMWARE,
-    KEY_FIRMWARE_DATE,
-    KEY_FLASH,
-    KEY_SENSOR_ID,
-    KEY_CHIP_ID,
-    KEY_BEST_FOCUS,
-    KEY_LENS,
-    KEY_NOT_READY_MS,
-    KEY_RESET_MS,
-    KEY_STICKY_ACK,
-    KEY_PROCAMP,
-    KEY_WHITE_BALANCE_AUTO,
-    KEY_EXPOSURE,
-    KEY_EXPOSURE_AUTO,
-    KEY_SENSOR_REG,
-    KEY_CHIP_REG,
-    KEY_CAPTURE_CAPS_SIZE,
-    KEY_STILL_CAPS_SIZE,
-    KEY_CAPTURE_CAPS_FAIL,
-    KEY_STILL_CAPS_FAIL,
-    KEY_PROCAMP_PRESENT,
-    KEY_CAMERA_CONTROL_PRESENT,
-    KEY_STILL_LOST,
-    KEY_DECODER_REFUSES,
-    KEY_TRIGGER_WHILE_STOPPED,
-    KEY_CONTROL_FLAGS,
-    KEY_CONTROL_RANGE
-};
-
-struct KeyName {
-    const char *pszName;
-    ScenarioKey key;
-    int iProcAmp;  // SimProcAmp index for KEY_PROCAMP; for KEY_CONTROL_*, SIM_PA_COUNT is exposure
-};
-
-const KeyName kKeys[] = {
-    {"name", KEY_NAME, 0},
-    {"path", KEY_PATH, 0},
-    {"vid", KEY_VID, 0},
-    {"pid", KEY_PID, 0},
-    {"record_prefix", KEY_RECORD_PREFIX, 0},
-    {"present", KEY_PRESENT, 0},
-    {"still_pin", KEY_STILL_PIN, 0},
-    {"video_control", KEY_VIDEO_CONTROL, 0},
-    {"caps_size", KEY_CAPS_SIZE, 0},
-    {"capture", KEY_CAPTURE, 0},
-    {"still", KEY_STILL, 0},
-    {"firmware", KEY_FIRMWARE, 0},
-    {"firmware_date", KEY_FIRMWARE_DATE, 0},
-    {"flash", KEY_FLASH, 0},
-    {"sensor_id", KEY_SENSOR_ID, 0},
-    {"chip_id", KEY_CHIP_ID, 0},
-    {"best_focus", KEY_BEST_FOCUS, 0},
-    {"lens", KEY_LENS, 0},
-    {"not_ready_ms", KEY_NOT_READY_MS, 0},
-    {"reset_ms", KEY_RESET_MS, 0},
-    {"sticky_ack", KEY_STICKY_ACK, 0},
-    {"brightness", KEY_PROCAMP, SIM_PA_BRIGHTNESS},
-    {"contrast", KEY_PROCAMP, SIM_PA_CONTRAST},
-    {"hue", KEY_PROCAMP, SIM_PA_HUE},
-    {"saturation", KEY_PROCAMP, SIM_PA_SATURATION},
-    {"sharpness", KEY_PROCAMP, SIM_PA_SHARPNESS},
-    {"gamma", KEY_PROCAMP, SIM_PA_GAMMA},
-    {"color_enable", KEY_PROCAMP, SIM_PA_COLORENABLE},
-    {"white_balance", KEY_PROCAMP, SIM_PA_WHITEBALANCE},
-    {"white_balance_auto", KEY_WHITE_BALANCE_AUTO, 0},
-    {"exposure", KEY_EXPOSURE, 0},
-    {"exposure_auto", KEY_EXPOSURE_AUTO, 0},
-    {"sensor_reg", KEY_SENSOR_REG, 0},
-    {"chip_reg", KEY_CHIP_REG, 0},
-    {"capture_caps_size", KEY_CAPTURE_CAPS_SIZE, 0},
-    {"still_caps_size", KEY_STILL_CAPS_SIZE, 0},
-    {"capture_caps_fail", KEY_CAPTURE_CAPS_FAIL, 0},
-    {"still_caps_fail", KEY_STILL_CAPS_FAIL, 0},
-    {"procamp", KEY_PROCAMP_PRESENT, 0},
-    {"camera_control", KEY_CAMERA_CONTROL_PRESENT, 0},
-    {"still_lost", KEY_STILL_LOST, 0},
-    {"decoder_refuses", KEY_DECODER_REFUSES, 0},
-    {"trigger_while_stopped", KEY_TRIGGER_WHILE_STOPPED, 0},
-    {"brightness_flags", KEY_CONTROL_FLAGS, SIM_PA_BRIGHTNESS},
-    {"contrast_flags", KEY_CONTROL_FLAGS, SIM_PA_CONTRAST},
-    {"hue_flags", KEY_CONTROL_FLAGS, SIM_PA_HUE},
-    {"saturation_flags", KEY_CONTROL_FLAGS, SIM_PA_SATURATION},
-    {"sharpness_flags", KEY_CONTROL_FLAGS, SIM_PA_SHARPNESS},
-    {"gamma_flags", KEY_CONTROL_FLAGS, SIM_PA_GAMMA},
-    {"color_enable_flags", KEY_CONTROL_FLAGS, SIM_PA_COLORENABLE},
-    {"white_balance_flags", KEY_CONTROL_FLAGS, SIM_PA_WHITEBALANCE},
-    {"exposure_flags", KEY_CONTROL_FLAGS, SIM_PA_COUNT},
-    {"brightness_range", KEY_CONTROL_RANGE, SIM_PA_BRIGHTNESS},
-    {"contrast_range", KEY_CONTROL_RANGE, SIM_PA_CONTRAST},
-    {"hue_range", KEY_CONTROL_RANGE, SIM_PA_HUE},
-    {"saturation_range", KEY_CONTROL_RANGE, SIM_PA_SATURATION},
-    {"sharpness_range", KEY_CONTROL_RANGE, SIM_PA_SHARPNESS},
-    {"gamma_range", KEY_CONTROL_RANGE, SIM_PA_GAMMA},
-    {"color_enable_range", KEY_CONTROL_RANGE, SIM_PA_COLORENABLE},
-    {"white_balance_range", KEY_CONTROL_RANGE, SIM_PA_WHITEBALANCE},
-    {"exposure_range", KEY_CONTROL_RANGE, SIM_PA_COUNT},
-};
 
 const char kDefaultCapture[] =
     "YUY2 640x480, YUY2 320x240, YUY2 1280x960, YUY2 2592x1944, "
@@ -436,11 +326,11 @@ void SetCameraDefaults(SimCamera *pCam) {
     (void)ParseCapabilityList(kDefaultCapture, pCam->captureCaps, &pCam->captureCapCount, szError, ARRAYSIZE(szError));
     (void)ParseCapabilityList(kDefaultStill, pCam->stillCaps, &pCam->stillCapCount, szError, ARRAYSIZE(szError));
     for (int i = 0; i < SIM_PA_COUNT; ++i) {
-        pCam->procAmp[i].value = g_SimProcAmpRanges[i].lDefault;
-        pCam->procAmp[i].flags = g_SimProcAmpRanges[i].lDefaultFlags;
+        pCam->procAmp[i].value = kSimProcAmpRanges[i].lDefault;
+        pCam->procAmp[i].flags = kSimProcAmpRanges[i].lDefaultFlags;
     }
-    pCam->exposure.value = g_SimExposureRange.lDefault;
-    pCam->exposure.flags = g_SimExposureRange.lDefaultFlags;
+    pCam->exposure.value = kSimExposureRange.lDefault;
+    pCam->exposure.flags = kSimExposureRange.lDefaultFlags;
     pCam->firmwareVersion = 7;
     pCam->info[0] = 13;
     pCam->info[1] = 5;
@@ -560,6 +450,11 @@ bool SetIndexMask(ParseContext *pCtx, const char *pszValue, DWORD *pMask) {
     return true;
 }
 
+// The value of a control; SIM_PA_COUNT is exposure.
+SimControlValue &ControlOf(SimCamera *pCam, LONG iControl) {
+    return iControl == SIM_PA_COUNT ? pCam->exposure : pCam->procAmp[iControl];
+}
+
 // "MIN, MAX, STEP, DEFAULT, CAPS": a control's own range (signed values,
 // STEP >= 1, MIN <= DEFAULT <= MAX, CAPS 1 auto, 2 manual or 3 both). A
 // value outside the new range becomes its default.
@@ -584,7 +479,7 @@ bool SetControlRange(ParseContext *pCtx, const char *pszValue, SimCamera *pCam, 
         range.lDefault > range.lMax || range.lCapsFlags < 1 || range.lCapsFlags > 3) {
         return Fail(pCtx, "expected MIN, MAX, STEP, DEFAULT, CAPS, not", pszValue);
     }
-    SimControlValue *pValue = iControl == SIM_PA_COUNT ? &pCam->exposure : &pCam->procAmp[iControl];
+    SimControlValue *pValue = &ControlOf(pCam, iControl);
     range.lDefaultFlags = pValue->flags;
     if (iControl == SIM_PA_COUNT)
         pCam->exposureRange = range;
@@ -595,119 +490,204 @@ bool SetControlRange(ParseContext *pCtx, const char *pszValue, SimCamera *pCam, 
     return true;
 }
 
-bool ApplyKey(ParseContext *pCtx, const KeyName &key, char *pszValue) {
-    SimCamera *pCam = pCtx->pCurrent;
-    SectionState &sec = pCtx->section;
-    LONG lValue = 0;
-    switch (key.key) {
-    case KEY_NAME:
-        return SetText(pCtx, pszValue, pCam->name, ARRAYSIZE(pCam->name));
-    case KEY_PATH:
-        sec.bHasPath = true;
-        return SetText(pCtx, pszValue, pCam->devicePath, ARRAYSIZE(pCam->devicePath));
-    case KEY_RECORD_PREFIX:
-        return SetText(pCtx, pszValue, pCam->recordPrefix, ARRAYSIZE(pCam->recordPrefix));
-    case KEY_VID:
-        sec.bHasVid = true;
-        if (!ParseUsbId(pszValue, &pCam->vendorId)) return Fail(pCtx, "expected 4 hex digits, not", pszValue);
-        return true;
-    case KEY_PID:
-        sec.bHasPid = true;
-        if (!ParseUsbId(pszValue, &pCam->productId)) return Fail(pCtx, "expected 4 hex digits, not", pszValue);
-        return true;
-    case KEY_PRESENT:
-        return SetBool(pCtx, pszValue, &pCam->present);
-    case KEY_STILL_PIN:
-        return SetBool(pCtx, pszValue, &pCam->hasStillPin);
-    case KEY_VIDEO_CONTROL:
-        return SetBool(pCtx, pszValue, &pCam->hasVideoControl);
-    case KEY_FLASH:
-        return SetBool(pCtx, pszValue, &pCam->flashConnected);
-    case KEY_STICKY_ACK:
-        return SetBool(pCtx, pszValue, &pCam->stickyAck);
-    case KEY_CAPS_SIZE:
-        return SetNumber(pCtx, pszValue, 0, 4096, &pCam->capsSize);
-    case KEY_CAPTURE:
-        return SetCaps(pCtx, pszValue, pCam->captureCaps, &pCam->captureCapCount);
-    case KEY_STILL:
-        return SetCaps(pCtx, pszValue, pCam->stillCaps, &pCam->stillCapCount);
-    case KEY_FIRMWARE:
-        return SetNumber(pCtx, pszValue, 0, 0xFFFF, &pCam->firmwareVersion);
-    case KEY_FIRMWARE_DATE: {
-        char szCopy[64];
-        (void)StringCchCopyA(szCopy, ARRAYSIZE(szCopy), pszValue);
-        if (!ParseDate(pszValue, pCam->info)) return Fail(pCtx, "expected YY.M.D, not", szCopy);
-        return true;
-    }
-    case KEY_SENSOR_ID:
-        return SetNumber(pCtx, pszValue, 0, 0xFFFF, &sec.sensorId);
-    case KEY_CHIP_ID:
-        return SetNumber(pCtx, pszValue, 0, 0xFF, &sec.chipId);
-    case KEY_BEST_FOCUS:
-        return SetNumber(pCtx, pszValue, 0, 255, &pCam->bestPosition);
-    case KEY_LENS:
-        return SetNumber(pCtx, pszValue, 0, 255, &pCam->initialLens);
-    case KEY_NOT_READY_MS:
-        if (!SetNumber(pCtx, pszValue, 0, 600000, &lValue)) return false;
-        pCam->notReadyMs = static_cast<DWORD>(lValue);
-        return true;
-    case KEY_RESET_MS:
-        if (!SetNumber(pCtx, pszValue, 0, 600000, &lValue)) return false;
-        pCam->resetNotReadyMs = static_cast<DWORD>(lValue);
-        return true;
-    case KEY_PROCAMP: {
-        const SimControlRange &range = SimRangeOf(pCam, key.iProcAmp);
-        return SetNumber(pCtx, pszValue, range.lMin, range.lMax, &pCam->procAmp[key.iProcAmp].value);
-    }
-    case KEY_WHITE_BALANCE_AUTO:
-        if (!SetBool(pCtx, pszValue, &lValue)) return false;
-        pCam->procAmp[SIM_PA_WHITEBALANCE].flags = lValue ? 1 : 2;
-        return true;
-    case KEY_EXPOSURE: {
-        const SimControlRange &range = SimRangeOf(pCam, SIM_PA_COUNT);
-        return SetNumber(pCtx, pszValue, range.lMin, range.lMax, &pCam->exposure.value);
-    }
-    case KEY_EXPOSURE_AUTO:
-        if (!SetBool(pCtx, pszValue, &lValue)) return false;
-        pCam->exposure.flags = lValue ? 1 : 2;
-        return true;
-    case KEY_SENSOR_REG:
-        return AddRegister(pCtx, pszValue, false);
-    case KEY_CHIP_REG:
-        return AddRegister(pCtx, pszValue, true);
-    case KEY_CAPTURE_CAPS_SIZE:
-        pCam->pinCapsSizeSet |= 1;
-        return SetNumber(pCtx, pszValue, 0, 4096, &pCam->captureCapsSize);
-    case KEY_STILL_CAPS_SIZE:
-        pCam->pinCapsSizeSet |= 2;
-        return SetNumber(pCtx, pszValue, 0, 4096, &pCam->stillCapsSize);
-    case KEY_CAPTURE_CAPS_FAIL:
-        return SetIndexMask(pCtx, pszValue, &pCam->captureCapsFailMask);
-    case KEY_STILL_CAPS_FAIL:
-        return SetIndexMask(pCtx, pszValue, &pCam->stillCapsFailMask);
-    case KEY_PROCAMP_PRESENT:
-        if (!SetBool(pCtx, pszValue, &lValue)) return false;
-        pCam->noProcAmp = lValue ? 0 : 1;
-        return true;
-    case KEY_CAMERA_CONTROL_PRESENT:
-        if (!SetBool(pCtx, pszValue, &lValue)) return false;
-        pCam->noCameraControl = lValue ? 0 : 1;
-        return true;
-    case KEY_STILL_LOST:
-        return SetBool(pCtx, pszValue, &pCam->stillsLost);
-    case KEY_TRIGGER_WHILE_STOPPED:
-        return SetBool(pCtx, pszValue, &pCam->triggerWhileStopped);
-    case KEY_DECODER_REFUSES:
-        return SetBool(pCtx, pszValue, &pCam->decoderRefuses);
-    case KEY_CONTROL_FLAGS: {
-        SimControlValue *pValue = key.iProcAmp == SIM_PA_COUNT ? &pCam->exposure : &pCam->procAmp[key.iProcAmp];
-        return SetNumber(pCtx, pszValue, 0, 3, &pValue->flags);
-    }
-    case KEY_CONTROL_RANGE:
-        return SetControlRange(pCtx, pszValue, pCam, key.iProcAmp);
-    }
-    return Fail(pCtx, "unknown key", key.pszName);
+// ---------------------------------------------------------------------------
+// Keys: one parser per kind of value, one table row per key.
+
+struct KeyRow;
+using KeyParser = bool (*)(ParseContext *pCtx, const KeyRow &row, char *pszValue);
+
+struct KeyRow {
+    const char *pszName;
+    KeyParser pfnParse;
+    LONG SimCamera::*pField;  // the field a yes/no or number key sets, else null
+    LONG lArg;                // a number's maximum, a SimProcAmp index (SIM_PA_COUNT: exposure), a bit
+};
+
+bool SetUsbId(ParseContext *pCtx, const char *pszValue, WORD *pId) {
+    if (!ParseUsbId(pszValue, pId)) return Fail(pCtx, "expected 4 hex digits, not", pszValue);
+    return true;
 }
+
+bool SetMs(ParseContext *pCtx, const char *pszValue, DWORD *pField) {
+    LONG lValue = 0;
+    if (!SetNumber(pCtx, pszValue, 0, 600000, &lValue)) return false;
+    *pField = static_cast<DWORD>(lValue);
+    return true;
+}
+
+bool ParseYesNo(ParseContext *pCtx, const KeyRow &row, char *pszValue) {
+    return SetBool(pCtx, pszValue, &(pCtx->pCurrent->*row.pField));
+}
+
+// "procamp = no" sets noProcAmp: the field holds the opposite of the value.
+bool ParseYesNoAbsent(ParseContext *pCtx, const KeyRow &row, char *pszValue) {
+    LONG lValue = 0;
+    if (!SetBool(pCtx, pszValue, &lValue)) return false;
+    pCtx->pCurrent->*row.pField = lValue ? 0 : 1;
+    return true;
+}
+
+bool ParseCount(ParseContext *pCtx, const KeyRow &row, char *pszValue) {
+    return SetNumber(pCtx, pszValue, 0, row.lArg, &(pCtx->pCurrent->*row.pField));
+}
+
+// A pin's own capability size; lArg is its bit in pinCapsSizeSet.
+bool ParsePinCapsSize(ParseContext *pCtx, const KeyRow &row, char *pszValue) {
+    pCtx->pCurrent->pinCapsSizeSet |= row.lArg;
+    return SetNumber(pCtx, pszValue, 0, 4096, &(pCtx->pCurrent->*row.pField));
+}
+
+bool ParseName(ParseContext *pCtx, const KeyRow &, char *pszValue) {
+    return SetText(pCtx, pszValue, pCtx->pCurrent->name, ARRAYSIZE(pCtx->pCurrent->name));
+}
+
+bool ParsePath(ParseContext *pCtx, const KeyRow &, char *pszValue) {
+    pCtx->section.bHasPath = true;
+    return SetText(pCtx, pszValue, pCtx->pCurrent->devicePath, ARRAYSIZE(pCtx->pCurrent->devicePath));
+}
+
+bool ParseRecordPrefix(ParseContext *pCtx, const KeyRow &, char *pszValue) {
+    return SetText(pCtx, pszValue, pCtx->pCurrent->recordPrefix, ARRAYSIZE(pCtx->pCurrent->recordPrefix));
+}
+
+bool ParseVid(ParseContext *pCtx, const KeyRow &, char *pszValue) {
+    pCtx->section.bHasVid = true;
+    return SetUsbId(pCtx, pszValue, &pCtx->pCurrent->vendorId);
+}
+
+bool ParsePid(ParseContext *pCtx, const KeyRow &, char *pszValue) {
+    pCtx->section.bHasPid = true;
+    return SetUsbId(pCtx, pszValue, &pCtx->pCurrent->productId);
+}
+
+bool ParseCaptureFormats(ParseContext *pCtx, const KeyRow &, char *pszValue) {
+    return SetCaps(pCtx, pszValue, pCtx->pCurrent->captureCaps, &pCtx->pCurrent->captureCapCount);
+}
+
+bool ParseStillFormats(ParseContext *pCtx, const KeyRow &, char *pszValue) {
+    return SetCaps(pCtx, pszValue, pCtx->pCurrent->stillCaps, &pCtx->pCurrent->stillCapCount);
+}
+
+bool ParseFirmwareDate(ParseContext *pCtx, const KeyRow &, char *pszValue) {
+    char szCopy[64];
+    (void)StringCchCopyA(szCopy, ARRAYSIZE(szCopy), pszValue);
+    if (!ParseDate(pszValue, pCtx->pCurrent->info)) return Fail(pCtx, "expected YY.M.D, not", szCopy);
+    return true;
+}
+
+bool ParseSensorId(ParseContext *pCtx, const KeyRow &, char *pszValue) {
+    return SetNumber(pCtx, pszValue, 0, 0xFFFF, &pCtx->section.sensorId);
+}
+
+bool ParseChipId(ParseContext *pCtx, const KeyRow &, char *pszValue) {
+    return SetNumber(pCtx, pszValue, 0, 0xFF, &pCtx->section.chipId);
+}
+
+bool ParseNotReadyMs(ParseContext *pCtx, const KeyRow &, char *pszValue) {
+    return SetMs(pCtx, pszValue, &pCtx->pCurrent->notReadyMs);
+}
+
+bool ParseResetMs(ParseContext *pCtx, const KeyRow &, char *pszValue) {
+    return SetMs(pCtx, pszValue, &pCtx->pCurrent->resetNotReadyMs);
+}
+
+// A control's value, within its effective range.
+bool ParseControlValue(ParseContext *pCtx, const KeyRow &row, char *pszValue) {
+    const SimControlRange &range = SimRangeOf(pCtx->pCurrent, row.lArg);
+    return SetNumber(pCtx, pszValue, range.lMin, range.lMax, &ControlOf(pCtx->pCurrent, row.lArg).value);
+}
+
+// yes: the control is automatic (flags 1), no: manual (flags 2).
+bool ParseControlAuto(ParseContext *pCtx, const KeyRow &row, char *pszValue) {
+    LONG lValue = 0;
+    if (!SetBool(pCtx, pszValue, &lValue)) return false;
+    ControlOf(pCtx->pCurrent, row.lArg).flags = lValue ? 1 : 2;
+    return true;
+}
+
+bool ParseControlFlags(ParseContext *pCtx, const KeyRow &row, char *pszValue) {
+    return SetNumber(pCtx, pszValue, 0, 3, &ControlOf(pCtx->pCurrent, row.lArg).flags);
+}
+
+bool ParseControlRange(ParseContext *pCtx, const KeyRow &row, char *pszValue) {
+    return SetControlRange(pCtx, pszValue, pCtx->pCurrent, static_cast<int>(row.lArg));
+}
+
+bool ParseSensorReg(ParseContext *pCtx, const KeyRow &, char *pszValue) { return AddRegister(pCtx, pszValue, false); }
+
+bool ParseChipReg(ParseContext *pCtx, const KeyRow &, char *pszValue) { return AddRegister(pCtx, pszValue, true); }
+
+bool ParseCaptureCapsFail(ParseContext *pCtx, const KeyRow &, char *pszValue) {
+    return SetIndexMask(pCtx, pszValue, &pCtx->pCurrent->captureCapsFailMask);
+}
+
+bool ParseStillCapsFail(ParseContext *pCtx, const KeyRow &, char *pszValue) {
+    return SetIndexMask(pCtx, pszValue, &pCtx->pCurrent->stillCapsFailMask);
+}
+
+const KeyRow kKeys[] = {
+    {"name", ParseName, nullptr, 0},
+    {"path", ParsePath, nullptr, 0},
+    {"vid", ParseVid, nullptr, 0},
+    {"pid", ParsePid, nullptr, 0},
+    {"record_prefix", ParseRecordPrefix, nullptr, 0},
+    {"present", ParseYesNo, &SimCamera::present, 0},
+    {"still_pin", ParseYesNo, &SimCamera::hasStillPin, 0},
+    {"video_control", ParseYesNo, &SimCamera::hasVideoControl, 0},
+    {"caps_size", ParseCount, &SimCamera::capsSize, 4096},
+    {"capture", ParseCaptureFormats, nullptr, 0},
+    {"still", ParseStillFormats, nullptr, 0},
+    {"firmware", ParseCount, &SimCamera::firmwareVersion, 0xFFFF},
+    {"firmware_date", ParseFirmwareDate, nullptr, 0},
+    {"flash", ParseYesNo, &SimCamera::flashConnected, 0},
+    {"sensor_id", ParseSensorId, nullptr, 0},
+    {"chip_id", ParseChipId, nullptr, 0},
+    {"best_focus", ParseCount, &SimCamera::bestPosition, 255},
+    {"lens", ParseCount, &SimCamera::initialLens, 255},
+    {"not_ready_ms", ParseNotReadyMs, nullptr, 0},
+    {"reset_ms", ParseResetMs, nullptr, 0},
+    {"sticky_ack", ParseYesNo, &SimCamera::stickyAck, 0},
+    {"brightness", ParseControlValue, nullptr, SIM_PA_BRIGHTNESS},
+    {"contrast", ParseControlValue, nullptr, SIM_PA_CONTRAST},
+    {"hue", ParseControlValue, nullptr, SIM_PA_HUE},
+    {"saturation", ParseControlValue, nullptr, SIM_PA_SATURATION},
+    {"sharpness", ParseControlValue, nullptr, SIM_PA_SHARPNESS},
+    {"gamma", ParseControlValue, nullptr, SIM_PA_GAMMA},
+    {"color_enable", ParseControlValue, nullptr, SIM_PA_COLORENABLE},
+    {"white_balance", ParseControlValue, nullptr, SIM_PA_WHITEBALANCE},
+    {"white_balance_auto", ParseControlAuto, nullptr, SIM_PA_WHITEBALANCE},
+    {"exposure", ParseControlValue, nullptr, SIM_PA_COUNT},
+    {"exposure_auto", ParseControlAuto, nullptr, SIM_PA_COUNT},
+    {"sensor_reg", ParseSensorReg, nullptr, 0},
+    {"chip_reg", ParseChipReg, nullptr, 0},
+    {"capture_caps_size", ParsePinCapsSize, &SimCamera::captureCapsSize, 1},
+    {"still_caps_size", ParsePinCapsSize, &SimCamera::stillCapsSize, 2},
+    {"capture_caps_fail", ParseCaptureCapsFail, nullptr, 0},
+    {"still_caps_fail", ParseStillCapsFail, nullptr, 0},
+    {"procamp", ParseYesNoAbsent, &SimCamera::noProcAmp, 0},
+    {"camera_control", ParseYesNoAbsent, &SimCamera::noCameraControl, 0},
+    {"still_lost", ParseYesNo, &SimCamera::stillsLost, 0},
+    {"decoder_refuses", ParseYesNo, &SimCamera::decoderRefuses, 0},
+    {"trigger_while_stopped", ParseYesNo, &SimCamera::triggerWhileStopped, 0},
+    {"brightness_flags", ParseControlFlags, nullptr, SIM_PA_BRIGHTNESS},
+    {"contrast_flags", ParseControlFlags, nullptr, SIM_PA_CONTRAST},
+    {"hue_flags", ParseControlFlags, nullptr, SIM_PA_HUE},
+    {"saturation_flags", ParseControlFlags, nullptr, SIM_PA_SATURATION},
+    {"sharpness_flags", ParseControlFlags, nullptr, SIM_PA_SHARPNESS},
+    {"gamma_flags", ParseControlFlags, nullptr, SIM_PA_GAMMA},
+    {"color_enable_flags", ParseControlFlags, nullptr, SIM_PA_COLORENABLE},
+    {"white_balance_flags", ParseControlFlags, nullptr, SIM_PA_WHITEBALANCE},
+    {"exposure_flags", ParseControlFlags, nullptr, SIM_PA_COUNT},
+    {"brightness_range", ParseControlRange, nullptr, SIM_PA_BRIGHTNESS},
+    {"contrast_range", ParseControlRange, nullptr, SIM_PA_CONTRAST},
+    {"hue_range", ParseControlRange, nullptr, SIM_PA_HUE},
+    {"saturation_range", ParseControlRange, nullptr, SIM_PA_SATURATION},
+    {"sharpness_range", ParseControlRange, nullptr, SIM_PA_SHARPNESS},
+    {"gamma_range", ParseControlRange, nullptr, SIM_PA_GAMMA},
+    {"color_enable_range", ParseControlRange, nullptr, SIM_PA_COLORENABLE},
+    {"white_balance_range", ParseControlRange, nullptr, SIM_PA_WHITEBALANCE},
+    {"exposure_range", ParseControlRange, nullptr, SIM_PA_COUNT},
+};
 
 bool ParseLine(ParseContext *pCtx, char *pszLine) {
     char *pszText = Trim(pszLine);
@@ -729,8 +709,8 @@ bool ParseLine(ParseContext *pCtx, char *pszLine) {
     char *pszKey = Trim(pszText);
     char *pszValue = Trim(pszEquals + 1);
     if (!pCtx->pCurrent) return Fail(pCtx, "key outside a [camera] section", pszKey);
-    for (const KeyName &key : kKeys) {
-        if (EqualNoCase(pszKey, key.pszName)) return ApplyKey(pCtx, key, pszValue);
+    for (const KeyRow &row : kKeys) {
+        if (EqualNoCase(pszKey, row.pszName)) return row.pfnParse(pCtx, row, pszValue);
     }
     return Fail(pCtx, "unknown key", pszKey);
 }

@@ -40,7 +40,7 @@
 #include <windows.h>
 #include <string.h>
 
-#include "CameraState.h"
+#include "SensorModel.h"
 
 namespace {
 

@@ -1,40 +1,15 @@
-// SimCamDefaults.h - fixed numbers of the simulated camera: control ranges
-// (what IAMVideoProcAmp and IAMCameraControl report), stream subtypes, and
-// the timing of the bridge chip and the sensor's autofocus firmware.
-#ifndef SIMCAM_DEFAULTS_H
-#define SIMCAM_DEFAULTS_H
+// SimCamDefaults.h - fixed numbers of the simulated camera: stream subtypes,
+// the bridge chip's and the sensor's registers, and the timing of the bridge
+// chip and the sensor's autofocus firmware. The control ranges are in
+// include/SimControls.h.
+#ifndef KOR_SIMCAM_SIMCAMDEFAULTS_H
+#define KOR_SIMCAM_SIMCAMDEFAULTS_H
 
 #include <windows.h>
 
 // FOURCCs of the two stream subtypes.
 #define SIM_FOURCC_YUY2 0x32595559u  // 'Y','U','Y','2'
 #define SIM_FOURCC_MJPG 0x47504A4Du  // 'M','J','P','G'
-
-// One control's range, as GetRange reports it. lCapsFlags: 1 auto, 2 manual
-// (VideoProcAmp_Flags_* and CameraControl_Flags_* have the same values).
-struct SimControlRange {
-    LONG lMin;
-    LONG lMax;
-    LONG lStep;
-    LONG lDefault;
-    LONG lCapsFlags;
-    LONG lDefaultFlags;
-};
-
-// Indexed by SimProcAmp (CameraState.h), the order of VideoProcAmpProperty.
-static const SimControlRange g_SimProcAmpRanges[8] = {
-    {0, 255, 1, 128, 2, 2},        // brightness
-    {0, 255, 1, 32, 2, 2},         // contrast
-    {-180, 180, 1, 0, 2, 2},       // hue
-    {0, 255, 1, 64, 2, 2},         // saturation
-    {0, 255, 1, 24, 2, 2},         // sharpness
-    {72, 500, 1, 100, 2, 2},       // gamma
-    {0, 1, 1, 1, 2, 2},            // color enable
-    {2800, 6500, 10, 4600, 3, 1},  // white balance (Kelvin), automatic by default
-};
-
-// CameraControl_Exposure: log2 of seconds, automatic by default.
-static const SimControlRange g_SimExposureRange = {-11, -1, 1, -5, 3, 1};
 
 // Extension-unit controls of the bridge.
 #define SIM_XU_CHIP_ID     7u   // 4 bytes, byte 3 is the chip ID
@@ -94,4 +69,4 @@ static const SimControlRange g_SimExposureRange = {-11, -1, 1, -5, 3, 1};
 #define SIM_LENS_MOVE_MS       40   // a manual move travels this long
 #define SIM_RESET_NOT_READY_MS 300  // sensor not ready after a reset
 
-#endif  // SIMCAM_DEFAULTS_H
+#endif  // KOR_SIMCAM_SIMCAMDEFAULTS_H

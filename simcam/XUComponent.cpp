@@ -10,7 +10,10 @@
 
 #include <new>
 
-#include "CameraState.h"
+#include "SensorModel.h"
+#include "SimCallLog.h"
+#include "SimFaults.h"
+#include "SimSharedState.h"
 #include "ComObject.h"
 #include "ComPtr.h"
 #include "XUComponent.h"

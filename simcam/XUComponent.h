@@ -6,8 +6,8 @@
 // The interface layouts below are written from the component's contract
 // (operations by vtable slot), on purpose without the library's own
 // declarations, so a test through simcam cross-checks the library's layout.
-#ifndef SIMCAM_XUCOMPONENT_H
-#define SIMCAM_XUCOMPONENT_H
+#ifndef KOR_SIMCAM_XUCOMPONENT_H
+#define KOR_SIMCAM_XUCOMPONENT_H
 
 #include <windows.h>
 #include <unknwn.h>
@@ -78,4 +78,4 @@ struct ISimXUVMControl : public IUnknown {
 HRESULT SimCreateVMDevice(REFIID riid, void **ppv);
 HRESULT SimCreateXUVMControl(REFIID riid, void **ppv);
 
-#endif  // SIMCAM_XUCOMPONENT_H
+#endif  // KOR_SIMCAM_XUCOMPONENT_H

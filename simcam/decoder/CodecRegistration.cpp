@@ -8,8 +8,8 @@
 
 namespace {
 
-const WCHAR DRIVERS32_KEY[] = L"Software\\Microsoft\\Windows NT\\CurrentVersion\\Drivers32";
-const WCHAR *const CODEC_VALUES[] = {L"vidc.YUY2", L"vidc.MJPG"};
+const WCHAR kDrivers32Key[] = L"Software\\Microsoft\\Windows NT\\CurrentVersion\\Drivers32";
+const WCHAR *const kCodecValues[] = {L"vidc.YUY2", L"vidc.MJPG"};
 
 const WCHAR *FileNamePart(const WCHAR *pszPath) {
     const WCHAR *pszName = pszPath;
@@ -56,7 +56,7 @@ HRESULT SimRegisterVideoCodec(const WCHAR *pszModulePath) {
     if (FAILED(hr)) return hr;
 
     HKEY hKey = nullptr;
-    LONG lResult = RegCreateKeyExW(HKEY_LOCAL_MACHINE, DRIVERS32_KEY, 0, nullptr, 0, KEY_QUERY_VALUE | KEY_SET_VALUE,
+    LONG lResult = RegCreateKeyExW(HKEY_LOCAL_MACHINE, kDrivers32Key, 0, nullptr, 0, KEY_QUERY_VALUE | KEY_SET_VALUE,
                                    nullptr, &hKey, nullptr);
     if (lResult != ERROR_SUCCESS) {
         SimTraceFailure(L"RegCreateKeyEx (Drivers32)", HRESULT_FROM_WIN32(lResult));
@@ -65,7 +65,7 @@ HRESULT SimRegisterVideoCodec(const WCHAR *pszModulePath) {
 
     hr = S_OK;
     const DWORD cbPath = static_cast<DWORD>((wcslen(szPath) + 1) * sizeof(WCHAR));
-    for (const WCHAR *pszValue : CODEC_VALUES) {
+    for (const WCHAR *pszValue : kCodecValues) {
         if (IsForeignDriver(hKey, pszValue, FileNamePart(szPath))) {
             hr = S_FALSE;  // that format keeps the system's own decompressor
             continue;
@@ -85,12 +85,12 @@ HRESULT SimRegisterVideoCodec(const WCHAR *pszModulePath) {
 HRESULT SimUnregisterVideoCodec(const WCHAR *pszModulePath) {
     if (!pszModulePath) return E_POINTER;
     HKEY hKey = nullptr;
-    LONG lResult = RegOpenKeyExW(HKEY_LOCAL_MACHINE, DRIVERS32_KEY, 0, KEY_QUERY_VALUE | KEY_SET_VALUE, &hKey);
+    LONG lResult = RegOpenKeyExW(HKEY_LOCAL_MACHINE, kDrivers32Key, 0, KEY_QUERY_VALUE | KEY_SET_VALUE, &hKey);
     if (lResult == ERROR_FILE_NOT_FOUND) return S_OK;
     if (lResult != ERROR_SUCCESS) return HRESULT_FROM_WIN32(lResult);
 
     HRESULT hr = S_OK;
-    for (const WCHAR *pszValue : CODEC_VALUES) {
+    for (const WCHAR *pszValue : kCodecValues) {
         if (IsForeignDriver(hKey, pszValue, FileNamePart(pszModulePath))) continue;
         lResult = RegDeleteValueW(hKey, pszValue);
         if (lResult != ERROR_SUCCESS && lResult != ERROR_FILE_NOT_FOUND) hr = HRESULT_FROM_WIN32(lResult);

@@ -1,8 +1,8 @@
 // CodecRegistration.h - entering simcam.dll as the installable video
 // decompressor for YUY2 and MJPG (HKLM ...\Windows NT\CurrentVersion\Drivers32,
 // values "vidc.YUY2" and "vidc.MJPG"), and taking it out again.
-#ifndef SIMCAM_CODECREGISTRATION_H
-#define SIMCAM_CODECREGISTRATION_H
+#ifndef KOR_SIMCAM_DECODER_CODECREGISTRATION_H
+#define KOR_SIMCAM_DECODER_CODECREGISTRATION_H
 
 #include <windows.h>
 
@@ -13,4 +13,4 @@ HRESULT SimRegisterVideoCodec(const WCHAR *pszModulePath);
 // Removes the values that name pszModulePath; values of other drivers stay.
 HRESULT SimUnregisterVideoCodec(const WCHAR *pszModulePath);
 
-#endif  // SIMCAM_CODECREGISTRATION_H
+#endif  // KOR_SIMCAM_DECODER_CODECREGISTRATION_H

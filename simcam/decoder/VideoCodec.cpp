@@ -12,16 +12,16 @@
 #include <strsafe.h>
 #include <vfw.h>
 
-#include "CameraState.h"
+#include "SimSharedState.h"
 #include "CodecRegistration.h"
 #include "Module.h"
 #include "Yuy2ToRgb.h"
-#include "jpeg/JpegDecoder.h"
+#include "JpegDecoder.h"
 
 namespace {
 
-const DWORD_PTR SESSION_ID = 1;  // DRV_OPEN without ICOPEN
-const LONG MAX_DIMENSION = 16384;
+const DWORD_PTR kSessionId = 1;  // DRV_OPEN without ICOPEN
+const LONG kMaxDimension = 16384;
 
 enum InputKind { INPUT_NONE, INPUT_YUY2, INPUT_MJPG };
 
@@ -42,8 +42,8 @@ DWORD UpperFourcc(DWORD fcc) {
 
 InputKind ClassifyInput(const BITMAPINFOHEADER *pIn) {
     if (!pIn || pIn->biSize < sizeof(BITMAPINFOHEADER)) return INPUT_NONE;
-    if (pIn->biWidth <= 0 || pIn->biWidth > MAX_DIMENSION || pIn->biHeight == 0 || pIn->biHeight > MAX_DIMENSION ||
-        pIn->biHeight < -MAX_DIMENSION)
+    if (pIn->biWidth <= 0 || pIn->biWidth > kMaxDimension || pIn->biHeight == 0 || pIn->biHeight > kMaxDimension ||
+        pIn->biHeight < -kMaxDimension)
         return INPUT_NONE;
     const DWORD fcc = UpperFourcc(pIn->biCompression);
     if (fcc == SIM_CODEC_YUY2) return (pIn->biBitCount == 16 && (pIn->biWidth & 1) == 0) ? INPUT_YUY2 : INPUT_NONE;
@@ -154,7 +154,7 @@ LRESULT GetInfo(const CodecInstance *pInst, ICINFO *pInfo, DWORD cb) {
 }
 
 LRESULT OpenInstance(ICOPEN *pOpen) {
-    if (!pOpen) return SESSION_ID;  // the loader's session open
+    if (!pOpen) return kSessionId;  // the loader's session open
     if (UpperFourcc(pOpen->fccType) != UpperFourcc(ICTYPE_VIDEO)) return 0;
     CodecInstance *pInst = new (std::nothrow) CodecInstance();
     if (!pInst) return 0;
@@ -170,7 +170,7 @@ HRESULT SimRegisterVideoCodecStep(BOOL bRegister) {
 }
 
 extern "C" LRESULT WINAPI DriverProc(DWORD_PTR dwDriverId, HDRVR hDriver, UINT uMsg, LPARAM lParam1, LPARAM lParam2) {
-    CodecInstance *pInst = dwDriverId > SESSION_ID ? reinterpret_cast<CodecInstance *>(dwDriverId) : nullptr;
+    CodecInstance *pInst = dwDriverId > kSessionId ? reinterpret_cast<CodecInstance *>(dwDriverId) : nullptr;
     switch (uMsg) {
     case DRV_LOAD:
     case DRV_FREE:

@@ -6,8 +6,8 @@
 //
 // Decompresses to 24- or 32-bit BI_RGB, bottom-up for a positive biHeight
 // and top-down for a negative one; only at the input's own size.
-#ifndef SIMCAM_VIDEOCODEC_H
-#define SIMCAM_VIDEOCODEC_H
+#ifndef KOR_SIMCAM_DECODER_VIDEOCODEC_H
+#define KOR_SIMCAM_DECODER_VIDEOCODEC_H
 
 #include <windows.h>
 #include <mmsystem.h>
@@ -22,4 +22,4 @@ HRESULT SimRegisterVideoCodecStep(BOOL bRegister);
 
 extern "C" LRESULT WINAPI DriverProc(DWORD_PTR dwDriverId, HDRVR hDriver, UINT uMsg, LPARAM lParam1, LPARAM lParam2);
 
-#endif  // SIMCAM_VIDEOCODEC_H
+#endif  // KOR_SIMCAM_DECODER_VIDEOCODEC_H

@@ -23,7 +23,7 @@ struct Yuy2Tables {
     }
 };
 
-const Yuy2Tables g_yuy2Tables;
+const Yuy2Tables kYuy2Tables;
 
 inline BYTE Clamp255(int v) {
     if (v < 0) return 0;
@@ -41,7 +41,7 @@ inline void PutPixel(BYTE *pDst, int y, int r, int g, int b) {
 
 template <int BPP>
 void ConvertRows(const BYTE *pSrc, LONG lSrcStride, LONG lWidth, LONG lHeight, BYTE *pDst, LONG lDstStride) {
-    const Yuy2Tables &t = g_yuy2Tables;
+    const Yuy2Tables &t = kYuy2Tables;
     for (LONG row = 0; row < lHeight; ++row) {
         const BYTE *s = pSrc + static_cast<LONG_PTR>(row) * lSrcStride;
         BYTE *d = pDst + static_cast<LONG_PTR>(row) * lDstStride;

@@ -1,7 +1,7 @@
 // Yuy2ToRgb.h - packed 4:2:2 YUV (YUY2: Y0 U Y1 V) to BGR or BGRX pixels,
 // BT.601 with studio range (Y 16..235, U and V 16..240).
-#ifndef SIMCAM_YUY2TORGB_H
-#define SIMCAM_YUY2TORGB_H
+#ifndef KOR_SIMCAM_DECODER_YUY2TORGB_H
+#define KOR_SIMCAM_DECODER_YUY2TORGB_H
 
 #include <windows.h>
 
@@ -12,4 +12,4 @@
 void Yuy2ToRgb(const BYTE *pSrc, LONG lSrcStride, LONG lWidth, LONG lHeight, BYTE *pDstTopRow, LONG lDstStride,
                int nBytesPerPixel);
 
-#endif  // SIMCAM_YUY2TORGB_H
+#endif  // KOR_SIMCAM_DECODER_YUY2TORGB_H

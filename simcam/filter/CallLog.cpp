@@ -1,6 +1,10 @@
 // CallLog.cpp - logging and fault injection for the capture filter's calls.
 #include "filter/CallLog.h"
 
+#include "SimCallLog.h"
+#include "SimFaults.h"
+#include "SimSharedState.h"
+
 SimLogEntry SimNewCall(SimOp op, int iCamera, DWORD dwArg0, DWORD dwArg1, DWORD dwArg2) {
     SimLogEntry call;
     ZeroMemory(&call, sizeof(call));

@@ -1,12 +1,12 @@
 // CallLog.h - the capture filter's calls in the shared call log, in one
 // sequence with the extension-unit component's, and the faults a test
 // injects into them (SimInjectFault / SimInjectFaultFor).
-#ifndef SIMCAM_FILTER_CALLLOG_H
-#define SIMCAM_FILTER_CALLLOG_H
+#ifndef KOR_SIMCAM_FILTER_CALLLOG_H
+#define KOR_SIMCAM_FILTER_CALLLOG_H
 
 #include <windows.h>
 
-#include "CameraState.h"
+#include "SimCamControl.h"
 
 // A log entry for a call of op reaching camera iCamera.
 SimLogEntry SimNewCall(SimOp op, int iCamera, DWORD dwArg0 = 0, DWORD dwArg1 = 0, DWORD dwArg2 = 0);
@@ -28,4 +28,4 @@ HRESULT SimLoggedCall(SimLogEntry &call, Body body) {
     return hr;
 }
 
-#endif  // SIMCAM_FILTER_CALLLOG_H
+#endif  // KOR_SIMCAM_FILTER_CALLLOG_H

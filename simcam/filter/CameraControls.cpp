@@ -3,7 +3,7 @@
 // reads them for every frame, so a change shows in the next one.
 #include "filter/CameraControls.h"
 
-#include "CameraState.h"
+#include "SimSharedState.h"
 #include "CritSecLock.h"
 #include "filter/CallLog.h"
 #include "filter/MediaTypes.h"

@@ -2,8 +2,8 @@
 // IAMVideoProcAmp, IAMCameraControl and IAMVideoControl. Each is a small part
 // embedded in the filter that forwards its reference counting and
 // QueryInterface to the filter, so the filter stays one COM object.
-#ifndef SIMCAM_FILTER_CAMERACONTROLS_H
-#define SIMCAM_FILTER_CAMERACONTROLS_H
+#ifndef KOR_SIMCAM_FILTER_CAMERACONTROLS_H
+#define KOR_SIMCAM_FILTER_CAMERACONTROLS_H
 
 #include <windows.h>
 #include <dshow.h>
@@ -86,4 +86,4 @@ private:
     LONG m_lCaptureMode;
 };
 
-#endif  // SIMCAM_FILTER_CAMERACONTROLS_H
+#endif  // KOR_SIMCAM_FILTER_CAMERACONTROLS_H

@@ -5,7 +5,7 @@
 #include <objbase.h>
 #include <strsafe.h>
 
-#include "CameraState.h"
+#include "SimSharedState.h"
 #include "SimGuids.h"
 #include "SimTrace.h"
 

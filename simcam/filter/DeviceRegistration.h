@@ -7,8 +7,8 @@
 // SimCamIndex. The device moniker binds the filter and hands it that key as
 // a property bag; the filter finds its camera by DevicePath. Keys with the
 // "simcam-" prefix are ours: a sync removes those no present camera needs.
-#ifndef SIMCAM_FILTER_DEVICEREGISTRATION_H
-#define SIMCAM_FILTER_DEVICEREGISTRATION_H
+#ifndef KOR_SIMCAM_FILTER_DEVICEREGISTRATION_H
+#define KOR_SIMCAM_FILTER_DEVICEREGISTRATION_H
 
 #include <windows.h>
 
@@ -16,4 +16,4 @@
 // cameras) and DllUnregisterServer (FALSE: every key of ours removed).
 HRESULT SimRegisterVideoDevices(BOOL bRegister);
 
-#endif  // SIMCAM_FILTER_DEVICEREGISTRATION_H
+#endif  // KOR_SIMCAM_FILTER_DEVICEREGISTRATION_H

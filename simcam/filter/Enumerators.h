@@ -1,8 +1,8 @@
 // Enumerators.h - IEnumPins over the capture filter's pins and
 // IEnumMediaTypes over one pin's media-type callback. Each holds a reference
 // on the filter (through the pin for media types) while it lives.
-#ifndef SIMCAM_FILTER_ENUMERATORS_H
-#define SIMCAM_FILTER_ENUMERATORS_H
+#ifndef KOR_SIMCAM_FILTER_ENUMERATORS_H
+#define KOR_SIMCAM_FILTER_ENUMERATORS_H
 
 #include <windows.h>
 #include <dshow.h>
@@ -13,4 +13,4 @@ class SimOutputPin;
 HRESULT SimCreateEnumPins(SimSourceFilter *pFilter, ULONG ulPosition, IEnumPins **ppEnum);
 HRESULT SimCreateEnumMediaTypes(SimOutputPin *pPin, ULONG ulPosition, IEnumMediaTypes **ppEnum);
 
-#endif  // SIMCAM_FILTER_ENUMERATORS_H
+#endif  // KOR_SIMCAM_FILTER_ENUMERATORS_H

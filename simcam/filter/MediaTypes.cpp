@@ -1,7 +1,7 @@
 // MediaTypes.cpp - capabilities as media types and stream capabilities.
 #include "filter/MediaTypes.h"
 
-#include "picture/Picture.h"
+#include "Picture.h"
 
 namespace {
 

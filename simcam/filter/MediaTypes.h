@@ -2,13 +2,13 @@
 // (subtype FOURCC, width, height) turned into a FORMAT_VideoInfo media type
 // and a VIDEO_STREAM_CONFIG_CAPS, frame intervals, matching a requested type
 // against a capability list. Media-type memory is the toolkit's (MediaType.h).
-#ifndef SIMCAM_FILTER_MEDIATYPES_H
-#define SIMCAM_FILTER_MEDIATYPES_H
+#ifndef KOR_SIMCAM_FILTER_MEDIATYPES_H
+#define KOR_SIMCAM_FILTER_MEDIATYPES_H
 
 #include <windows.h>
 #include <dshow.h>
 
-#include "CameraState.h"
+#include "SimSharedState.h"
 #include "MediaType.h"
 
 // Longest frame interval any capability offers: 1 frame per second.
@@ -52,4 +52,4 @@ bool SimIsFullySpecified(const AM_MEDIA_TYPE *pmt);
 // True when the partial type pPartial (null fields match anything) admits pmt.
 bool SimPartialMatch(const AM_MEDIA_TYPE *pmt, const AM_MEDIA_TYPE *pPartial);
 
-#endif  // SIMCAM_FILTER_MEDIATYPES_H
+#endif  // KOR_SIMCAM_FILTER_MEDIATYPES_H

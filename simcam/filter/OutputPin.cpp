@@ -389,21 +389,24 @@ STDMETHODIMP SimOutputPin::SetFormat(AM_MEDIA_TYPE *pmt) {
             bReconnect = m_pPeer && m_pFilter->Graph();
         }
 
-        // A connected pin takes the new format at once, through the graph (which
-        // calls back into this pin: no lock of ours is held here).
-        if (!bReconnect) return S_OK;
-        IFilterGraph *pGraph = m_pFilter->Graph();  // no reference: the graph owns the filter
-        ComPtr<IFilterGraph2> pGraph2;
-        HRESULT hr;
-        if (SUCCEEDED(pGraph2.QueryFrom(pGraph))) {
-            hr = pGraph2->ReconnectEx(static_cast<IPin *>(this), mt.Get());
-            if (FAILED(hr)) SimTraceFailure(L"IFilterGraph2::ReconnectEx", hr);
-        } else {
-            hr = pGraph->Reconnect(static_cast<IPin *>(this));
-            if (FAILED(hr)) SimTraceFailure(L"IFilterGraph::Reconnect", hr);
-        }
-        return hr;
+        return bReconnect ? ReconnectWith(mt.Get()) : S_OK;
     });
+}
+
+// A connected pin takes the new format at once, through the graph (which
+// calls back into this pin: no lock of ours may be held).
+HRESULT SimOutputPin::ReconnectWith(const AM_MEDIA_TYPE *pmt) {
+    IFilterGraph *pGraph = m_pFilter->Graph();  // no reference: the graph owns the filter
+    ComPtr<IFilterGraph2> pGraph2;
+    HRESULT hr;
+    if (SUCCEEDED(pGraph2.QueryFrom(pGraph))) {
+        hr = pGraph2->ReconnectEx(static_cast<IPin *>(this), pmt);
+        if (FAILED(hr)) SimTraceFailure(L"IFilterGraph2::ReconnectEx", hr);
+    } else {
+        hr = pGraph->Reconnect(static_cast<IPin *>(this));
+        if (FAILED(hr)) SimTraceFailure(L"IFilterGraph::Reconnect", hr);
+    }
+    return hr;
 }
 
 STDMETHODIMP SimOutputPin::GetFormat(AM_MEDIA_TYPE **ppmt) {

@@ -7,18 +7,18 @@
 // GetStreamCaps. While the filter is paused or running the pin owns a
 // streaming thread: the capture pin pushes frames paced to the graph clock,
 // the still pin pushes one frame per trigger.
-#ifndef SIMCAM_FILTER_OUTPUTPIN_H
-#define SIMCAM_FILTER_OUTPUTPIN_H
+#ifndef KOR_SIMCAM_FILTER_OUTPUTPIN_H
+#define KOR_SIMCAM_FILTER_OUTPUTPIN_H
 
 #include <windows.h>
 #include <dshow.h>
 #include <ocidl.h>
 
-#include "CameraState.h"
+#include "SimSharedState.h"
 #include "ComPtr.h"
 #include "CritSecLock.h"
 #include "MediaType.h"
-#include "picture/Picture.h"
+#include "Picture.h"
 
 class SimSourceFilter;
 
@@ -106,6 +106,7 @@ private:
     HRESULT TryConnection(IPin *pReceivePin, const AM_MEDIA_TYPE *pmt, const SimPinFormats &formats);
     HRESULT DecideAllocator(IMemInputPin *pInput, LONG cbFrame, ComPtr<IMemAllocator> &pAllocator);
     void ClearConnection();
+    HRESULT ReconnectWith(const AM_MEDIA_TYPE *pmt);
     LONG BufferCount() const;
 
     // Streaming (PinStream.cpp).
@@ -116,6 +117,9 @@ private:
     REFERENCE_TIME StreamTime();
     bool WaitForStreamTime(REFERENCE_TIME rtDeadline);
     HRESULT DeliverFrame(REFERENCE_TIME rtStart, REFERENCE_TIME rtStop, bool bStill);
+    // Counts a frame downstream took: the pin's run figures, the camera's
+    // delivered frames or stills (a still also sets the input latch).
+    void CountDelivered(REFERENCE_TIME rtStart, bool bStill, bool bStrobe);
 
     SimSourceFilter *m_pFilter;  // owner; not AddRef'd (the pin is part of it)
     SimPinKind m_Kind;
@@ -145,4 +149,4 @@ private:
     REFERENCE_TIME m_rtLastFrame;
 };
 
-#endif  // SIMCAM_FILTER_OUTPUTPIN_H
+#endif  // KOR_SIMCAM_FILTER_OUTPUTPIN_H

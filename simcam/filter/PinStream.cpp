@@ -5,10 +5,11 @@
 // delivers one frame per trigger, stamped with the stream time it was taken.
 #include "filter/OutputPin.h"
 
+#include "SensorModel.h"
 #include "SimTrace.h"
 #include "filter/MediaTypes.h"
 #include "filter/SourceFilter.h"
-#include "picture/Picture.h"
+#include "Picture.h"
 
 namespace {
 
@@ -292,6 +293,11 @@ HRESULT SimOutputPin::DeliverFrame(REFERENCE_TIME rtStart, REFERENCE_TIME rtStop
         return hr;
     }
 
+    CountDelivered(rtStart, bStill, input.strobe != FALSE);
+    return hr;
+}
+
+void SimOutputPin::CountDelivered(REFERENCE_TIME rtStart, bool bStill, bool bStrobe) {
     {
         CritSecLock lock(m_csStream);
         if (m_lFramesSinceRun == 0) m_rtFirstFrame = rtStart;
@@ -300,14 +306,12 @@ HRESULT SimOutputPin::DeliverFrame(REFERENCE_TIME rtStart, REFERENCE_TIME rtStop
     }
     SimStateGuard state;
     SimCamera *pCam = state.Get() ? state.Camera(m_pFilter->CameraIndex()) : nullptr;
-    if (pCam) {
-        if (bStill) {
-            ++pCam->stillsDelivered;
-            if (input.strobe) ++pCam->stillsWithStrobe;
-            SimLatchGpi(pCam);
-        } else {
-            ++pCam->framesDelivered;
-        }
+    if (!pCam) return;
+    if (bStill) {
+        ++pCam->stillsDelivered;
+        if (bStrobe) ++pCam->stillsWithStrobe;
+        SimLatchGpi(pCam);
+    } else {
+        ++pCam->framesDelivered;
     }
-    return hr;
 }

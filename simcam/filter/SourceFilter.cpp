@@ -5,35 +5,19 @@
 #include <new>
 #include <strsafe.h>
 
+#include "ComObject.h"
 #include "Module.h"
+#include "PropertyBag.h"
 #include "SimGuids.h"
+#include "SimSharedState.h"
 #include "SimTrace.h"
 #include "filter/CallLog.h"
 #include "filter/Enumerators.h"
 
-namespace {
-
-// Reads a text value of the moniker's property bag into psz.
-HRESULT ReadBagText(IPropertyBag *pBag, const WCHAR *pszName, WCHAR *psz, size_t cch) {
-    VARIANT var;
-    VariantInit(&var);
-    var.vt = VT_BSTR;
-    HRESULT hr = pBag->Read(pszName, &var, nullptr);
-    if (SUCCEEDED(hr)) hr = var.vt == VT_BSTR && var.bstrVal ? StringCchCopyW(psz, cch, var.bstrVal) : E_UNEXPECTED;
-    VariantClear(&var);
-    return hr;
-}
-
-}  // namespace
-
 HRESULT SimCreateSourceFilter(REFIID riid, void **ppv) {
     if (!ppv) return E_POINTER;
     *ppv = nullptr;
-    SimSourceFilter *pFilter = new (std::nothrow) SimSourceFilter();
-    if (!pFilter) return E_OUTOFMEMORY;
-    HRESULT hr = pFilter->QueryInterface(riid, ppv);
-    pFilter->Release();
-    return hr;
+    return SimHandOut(new (std::nothrow) SimSourceFilter(), riid, ppv);
 }
 
 SimSourceFilter::SimSourceFilter()
@@ -278,8 +262,8 @@ STDMETHODIMP SimSourceFilter::InitNew() { return S_OK; }
 STDMETHODIMP SimSourceFilter::Load(IPropertyBag *pBag, IErrorLog *) {
     if (!pBag) return E_POINTER;
     WCHAR szPath[256];
-    HRESULT hr = ReadBagText(pBag, L"DevicePath", szPath, ARRAYSIZE(szPath));
-    if (FAILED(hr)) {
+    HRESULT hr = S_OK;
+    if (!ReadPropertyBagString(pBag, L"DevicePath", szPath, ARRAYSIZE(szPath), &hr)) {
         SimTraceFailure(L"IPropertyBag::Read(DevicePath)", hr);
         return hr;
     }

@@ -6,14 +6,13 @@
 // (IAMVideoProcAmp, IAMCameraControl, and IAMVideoControl when the camera
 // has it), which all share its one reference count. The filter graph is held
 // without a reference; the reference clock with one.
-#ifndef SIMCAM_FILTER_SOURCEFILTER_H
-#define SIMCAM_FILTER_SOURCEFILTER_H
+#ifndef KOR_SIMCAM_FILTER_SOURCEFILTER_H
+#define KOR_SIMCAM_FILTER_SOURCEFILTER_H
 
 #include <windows.h>
 #include <dshow.h>
 #include <ocidl.h>
 
-#include "CameraState.h"
 #include "ComPtr.h"
 #include "CritSecLock.h"
 #include "filter/CameraControls.h"
@@ -109,4 +108,4 @@ private:
     SimVideoControlPart m_VideoControl;
 };
 
-#endif  // SIMCAM_FILTER_SOURCEFILTER_H
+#endif  // KOR_SIMCAM_FILTER_SOURCEFILTER_H

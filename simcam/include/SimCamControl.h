@@ -14,8 +14,8 @@
  * Camera indexes are 0-based positions in the active scenario. Functions that
  * take a camera index return 0 (or -1 for value reads) when it is out of range.
  */
-#ifndef SIMCAM_CONTROL_H
-#define SIMCAM_CONTROL_H
+#ifndef KOR_SIMCAM_INCLUDE_SIMCAMCONTROL_H
+#define KOR_SIMCAM_INCLUDE_SIMCAMCONTROL_H
 
 #include <windows.h>
 
@@ -197,4 +197,4 @@ SIMCAM_API int SimLogFind(int op, DWORD afterSeq, SimLogEntry *entry);
 }
 #endif
 
-#endif /* SIMCAM_CONTROL_H */
+#endif /* KOR_SIMCAM_INCLUDE_SIMCAMCONTROL_H */

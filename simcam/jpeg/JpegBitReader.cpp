@@ -65,7 +65,7 @@ void JpegBitReader::Start(const BYTE *pData, const BYTE *pEnd) {
 }
 
 void JpegBitReader::Fill() {
-    while (m_nCount <= BUFFER_BITS - 8) {
+    while (m_nCount <= kBufferBits - 8) {
         ULONG_PTR uByte = 0;
         if (!m_bStopped && m_p < m_pEnd) {
             if (*m_p != 0xFF) {
@@ -80,7 +80,7 @@ void JpegBitReader::Fill() {
             m_bStopped = TRUE;
         }
         if (m_bStopped) m_nPadBits += 8;
-        m_uBits |= uByte << (BUFFER_BITS - 8 - m_nCount);
+        m_uBits |= uByte << (kBufferBits - 8 - m_nCount);
         m_nCount += 8;
     }
 }

@@ -1,8 +1,8 @@
 // JpegBitReader.h - Huffman tables and the bit reader of a JPEG scan's
 // entropy-coded data: byte stuffing (FF 00), markers inside the data, and
 // detection of a scan that runs past its data.
-#ifndef SIMCAM_JPEGBITREADER_H
-#define SIMCAM_JPEGBITREADER_H
+#ifndef KOR_SIMCAM_JPEG_JPEGBITREADER_H
+#define KOR_SIMCAM_JPEG_JPEGBITREADER_H
 
 #include <windows.h>
 
@@ -34,13 +34,13 @@ public:
     // Next Huffman symbol, or -1 when the bits match no code of the table.
     int DecodeSymbol(const JpegHuffTable &table) {
         if (m_nCount < 16) Fill();
-        const UINT uIndex = static_cast<UINT>(m_uBits >> (BUFFER_BITS - JPEG_HUFF_LOOKAHEAD));
+        const UINT uIndex = static_cast<UINT>(m_uBits >> (kBufferBits - JPEG_HUFF_LOOKAHEAD));
         const int nLength = table.lookLength[uIndex];
         if (nLength) {
             Skip(nLength);
             return table.lookSymbol[uIndex];
         }
-        const LONG lCode16 = static_cast<LONG>(m_uBits >> (BUFFER_BITS - 16));
+        const LONG lCode16 = static_cast<LONG>(m_uBits >> (kBufferBits - 16));
         for (int nLen = JPEG_HUFF_LOOKAHEAD + 1; nLen <= 16; ++nLen) {
             const LONG lCode = lCode16 >> (16 - nLen);
             if (lCode <= table.maxCode[nLen]) {
@@ -55,14 +55,14 @@ public:
     // A nonzero entry's bits must then be skipped with Skip(entry & 15).
     LONG PeekFastAc(const JpegHuffTable &table) {
         if (m_nCount < 16) Fill();
-        return table.fastAc[m_uBits >> (BUFFER_BITS - JPEG_HUFF_LOOKAHEAD)];
+        return table.fastAc[m_uBits >> (kBufferBits - JPEG_HUFF_LOOKAHEAD)];
     }
 
     // Reads an s-bit magnitude category value and sign-extends it (F.2.2.1).
     int ReceiveExtend(int s) {
         if (s == 0) return 0;
         if (m_nCount < s) Fill();
-        const int v = static_cast<int>(m_uBits >> (BUFFER_BITS - s));
+        const int v = static_cast<int>(m_uBits >> (kBufferBits - s));
         Skip(s);
         return v < (1 << (s - 1)) ? v - (1 << s) + 1 : v;
     }
@@ -84,7 +84,7 @@ public:
 
 private:
     // The bit buffer is a machine word: 64 bits on x64, 32 on x86.
-    static const int BUFFER_BITS = static_cast<int>(sizeof(ULONG_PTR) * 8);
+    static const int kBufferBits = static_cast<int>(sizeof(ULONG_PTR) * 8);
 
     void Fill();
 
@@ -96,4 +96,4 @@ private:
     BOOL m_bStopped = FALSE;  // at a marker or at the end
 };
 
-#endif  // SIMCAM_JPEGBITREADER_H
+#endif  // KOR_SIMCAM_JPEG_JPEGBITREADER_H

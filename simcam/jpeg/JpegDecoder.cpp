@@ -12,13 +12,13 @@
 
 namespace {
 
-const int MAX_COMPONENTS = 3;
-const int MAX_TABLES = 4;
-const LONG MAX_DIMENSION = 16384;
+const int kMaxComponents = 3;
+const int kMaxTables = 4;
+const LONG kMaxDimension = 16384;
 // Dequantised coefficients of valid 8-bit data stay well inside this; the
 // bound keeps corrupt data from overflowing the integer IDCT.
-const int MAX_COEF = 4095;
-const int MAX_DC_PRED = 32767;
+const int kMaxCoef = 4095;
+const int kMaxDcPred = 32767;
 
 enum Marker {
     M_SOF0 = 0xC0,
@@ -77,22 +77,22 @@ struct ColorTables {
     }
 };
 
-const ColorTables g_colorTables;
+const ColorTables kColorTables;
 
 }  // namespace
 
 struct JpegDecoder::Impl {
-    UINT16 quant[MAX_TABLES][64];  // zigzag order
-    BOOL bQuantDefined[MAX_TABLES];
-    JpegHuffTable dcTables[MAX_TABLES];
-    JpegHuffTable acTables[MAX_TABLES];
+    UINT16 quant[kMaxTables][64];  // zigzag order
+    BOOL bQuantDefined[kMaxTables];
+    JpegHuffTable dcTables[kMaxTables];
+    JpegHuffTable acTables[kMaxTables];
     JpegHuffTable defaultDc[2];
     JpegHuffTable defaultAc[2];
 
     JpegFrameInfo info;
     BOOL bFrameSeen;
-    Component comps[MAX_COMPONENTS];
-    int scanOrder[MAX_COMPONENTS];  // component indexes in the scan's MCU order
+    Component comps[kMaxComponents];
+    int scanOrder[kMaxComponents];  // component indexes in the scan's MCU order
     int nHMax, nVMax;
 
     BYTE *pStripMemory;
@@ -119,17 +119,17 @@ JpegDecoder::Impl::Impl() : bFrameSeen(FALSE), nHMax(1), nVMax(1), pStripMemory(
     memset(comps, 0, sizeof(comps));
     memset(scanOrder, 0, sizeof(scanOrder));
     memset(bQuantDefined, 0, sizeof(bQuantDefined));
-    JpegBuildHuffTable(g_jpegLumaDc.bits, g_jpegLumaDc.vals, g_jpegLumaDc.valCount, &defaultDc[0]);
-    JpegBuildHuffTable(g_jpegChromaDc.bits, g_jpegChromaDc.vals, g_jpegChromaDc.valCount, &defaultDc[1]);
-    JpegBuildHuffTable(g_jpegLumaAc.bits, g_jpegLumaAc.vals, g_jpegLumaAc.valCount, &defaultAc[0]);
-    JpegBuildHuffTable(g_jpegChromaAc.bits, g_jpegChromaAc.vals, g_jpegChromaAc.valCount, &defaultAc[1]);
+    JpegBuildHuffTable(kJpegLumaDc.bits, kJpegLumaDc.vals, kJpegLumaDc.valCount, &defaultDc[0]);
+    JpegBuildHuffTable(kJpegChromaDc.bits, kJpegChromaDc.vals, kJpegChromaDc.valCount, &defaultDc[1]);
+    JpegBuildHuffTable(kJpegLumaAc.bits, kJpegLumaAc.vals, kJpegLumaAc.valCount, &defaultAc[0]);
+    JpegBuildHuffTable(kJpegChromaAc.bits, kJpegChromaAc.vals, kJpegChromaAc.valCount, &defaultAc[1]);
 }
 
 // Every frame starts from the standard Huffman tables in slots 0 and 1 and
 // no quantisation tables; its own segments replace them.
 void JpegDecoder::Impl::ResetTables() {
     memset(bQuantDefined, 0, sizeof(bQuantDefined));
-    for (int i = 0; i < MAX_TABLES; ++i) {
+    for (int i = 0; i < kMaxTables; ++i) {
         if (i < 2) {
             dcTables[i] = defaultDc[i];
             acTables[i] = defaultAc[i];
@@ -207,8 +207,8 @@ HRESULT JpegDecoder::Impl::ParseFrame(const BYTE *p, UINT cb) {
     const int nComps = p[5];
     if (lHeight == 0) return JPEG_E_UNSUPPORTED;  // height given later by DNL
     if (lWidth == 0) return JPEG_E_CORRUPT;
-    if (lWidth > MAX_DIMENSION || lHeight > MAX_DIMENSION) return JPEG_E_UNSUPPORTED;
-    if (nComps != 1 && nComps != MAX_COMPONENTS) return JPEG_E_UNSUPPORTED;
+    if (lWidth > kMaxDimension || lHeight > kMaxDimension) return JPEG_E_UNSUPPORTED;
+    if (nComps != 1 && nComps != kMaxComponents) return JPEG_E_UNSUPPORTED;
     if (cb != 6u + 3u * static_cast<UINT>(nComps)) return JPEG_E_CORRUPT;
 
     nHMax = 1;
@@ -220,7 +220,7 @@ HRESULT JpegDecoder::Impl::ParseFrame(const BYTE *p, UINT cb) {
         c.nH = q[1] >> 4;
         c.nV = q[1] & 15;
         c.nQuant = q[2];
-        if (c.nH < 1 || c.nH > 4 || c.nV < 1 || c.nV > 4 || c.nQuant >= MAX_TABLES) return JPEG_E_CORRUPT;
+        if (c.nH < 1 || c.nH > 4 || c.nV < 1 || c.nV > 4 || c.nQuant >= kMaxTables) return JPEG_E_CORRUPT;
         for (int j = 0; j < i; ++j)
             if (comps[j].nId == c.nId) return JPEG_E_CORRUPT;
         if (nComps == 1) c.nH = c.nV = 1;  // a single-component scan codes one block per MCU
@@ -258,7 +258,7 @@ HRESULT JpegDecoder::Impl::ParseHuffman(const BYTE *p, UINT cb) {
         if (cb < 17) return JPEG_E_CORRUPT;
         const int nClass = p[0] >> 4;
         const int nSlot = p[0] & 15;
-        if (nClass > 1 || nSlot >= MAX_TABLES) return JPEG_E_CORRUPT;
+        if (nClass > 1 || nSlot >= kMaxTables) return JPEG_E_CORRUPT;
         int nCount = 0;
         for (int i = 0; i < 16; ++i) nCount += p[1 + i];
         if (nCount > 256 || cb < 17u + static_cast<UINT>(nCount)) return JPEG_E_CORRUPT;
@@ -274,7 +274,7 @@ HRESULT JpegDecoder::Impl::ParseQuant(const BYTE *p, UINT cb) {
     while (cb > 0) {
         const int nPrecision = p[0] >> 4;
         const int nSlot = p[0] & 15;
-        if (nPrecision > 1 || nSlot >= MAX_TABLES) return JPEG_E_CORRUPT;
+        if (nPrecision > 1 || nSlot >= kMaxTables) return JPEG_E_CORRUPT;
         const UINT cbTable = 1u + (nPrecision ? 128u : 64u);
         if (cb < cbTable) return JPEG_E_CORRUPT;
         for (int k = 0; k < 64; ++k)
@@ -311,7 +311,7 @@ HRESULT JpegDecoder::Impl::ParseScan(const BYTE *p, UINT cb) {
         if (!pComp) return JPEG_E_CORRUPT;  // unknown or repeated selector
         pComp->nDcTable = nTables >> 4;
         pComp->nAcTable = nTables & 15;
-        if (pComp->nDcTable >= MAX_TABLES || pComp->nAcTable >= MAX_TABLES) return JPEG_E_CORRUPT;
+        if (pComp->nDcTable >= kMaxTables || pComp->nAcTable >= kMaxTables) return JPEG_E_CORRUPT;
     }
     const BYTE *q = p + 1 + 2 * nScanComps;
     if (q[0] != 0 || q[1] != 63 || q[2] != 0) return JPEG_E_UNSUPPORTED;  // spectral selection
@@ -357,11 +357,11 @@ int JpegDecoder::Impl::DecodeBlock(Component &comp, int coef[64]) {
     const int s = reader.DecodeSymbol(dcTables[comp.nDcTable]);
     if (s < 0 || s > 11) return -1;
     int nPred = comp.nDcPred + reader.ReceiveExtend(s);
-    if (nPred > MAX_DC_PRED) nPred = MAX_DC_PRED;
-    if (nPred < -MAX_DC_PRED) nPred = -MAX_DC_PRED;
+    if (nPred > kMaxDcPred) nPred = kMaxDcPred;
+    if (nPred < -kMaxDcPred) nPred = -kMaxDcPred;
     comp.nDcPred = nPred;
     int v = nPred * q[0];
-    coef[0] = v > MAX_COEF ? MAX_COEF : (v < -MAX_COEF ? -MAX_COEF : v);
+    coef[0] = v > kMaxCoef ? kMaxCoef : (v < -kMaxCoef ? -kMaxCoef : v);
 
     const JpegHuffTable &ac = acTables[comp.nAcTable];
     int nLast = 0;
@@ -386,7 +386,7 @@ int JpegDecoder::Impl::DecodeBlock(Component &comp, int coef[64]) {
             if (k > 63 || size > 10) return -1;
             v = reader.ReceiveExtend(size) * q[k];
         }
-        coef[g_jpegZigzag[k]] = v > MAX_COEF ? MAX_COEF : (v < -MAX_COEF ? -MAX_COEF : v);
+        coef[kJpegZigzag[k]] = v > kMaxCoef ? kMaxCoef : (v < -kMaxCoef ? -kMaxCoef : v);
         nLast = k;
         ++k;
     }
@@ -458,7 +458,7 @@ inline void PutPixel(BYTE *pDst, const BYTE *pClamp, int y, int r, int g, int b)
 template <int BPP>
 void ConvertRowYCbCr(const BYTE *pY, const BYTE *pCb, const BYTE *pCr, int nCbShift, int nCrShift, LONG lWidth,
                      BYTE *pDst) {
-    const ColorTables &t = g_colorTables;
+    const ColorTables &t = kColorTables;
     const BYTE *pClamp = t.clamp + 256;
     if (nCbShift == 1 && nCrShift == 1) {
         // 4:2:2 and 4:2:0: one chroma sample for each pair of pixels.

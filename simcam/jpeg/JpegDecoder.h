@@ -5,8 +5,8 @@
 //
 // Output goes straight into a DIB: BGR (3 bytes) or BGRX (4 bytes) pixels,
 // rows addressed through a signed stride so bottom-up bitmaps need no copy.
-#ifndef SIMCAM_JPEGDECODER_H
-#define SIMCAM_JPEGDECODER_H
+#ifndef KOR_SIMCAM_JPEG_JPEGDECODER_H
+#define KOR_SIMCAM_JPEG_JPEGDECODER_H
 
 #include <windows.h>
 
@@ -60,4 +60,4 @@ private:
     Impl *m_pImpl;
 };
 
-#endif  // SIMCAM_JPEGDECODER_H
+#endif  // KOR_SIMCAM_JPEG_JPEGDECODER_H

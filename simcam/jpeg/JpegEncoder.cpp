@@ -46,10 +46,10 @@ void BuildHuffCodes(const JpegHuffmanSpec &table, HuffCodes *pCodes) {
 
 EncoderTables BuildEncoderTables() {
     EncoderTables t;
-    BuildHuffCodes(g_jpegLumaDc, &t.dc[0]);
-    BuildHuffCodes(g_jpegChromaDc, &t.dc[1]);
-    BuildHuffCodes(g_jpegLumaAc, &t.ac[0]);
-    BuildHuffCodes(g_jpegChromaAc, &t.ac[1]);
+    BuildHuffCodes(kJpegLumaDc, &t.dc[0]);
+    BuildHuffCodes(kJpegChromaDc, &t.dc[1]);
+    BuildHuffCodes(kJpegLumaAc, &t.ac[0]);
+    BuildHuffCodes(kJpegChromaAc, &t.ac[1]);
     t.nbits[0] = 0;
     for (int v = 1; v < 2048; ++v) {
         int n = 0;
@@ -60,8 +60,8 @@ EncoderTables BuildEncoderTables() {
 }
 
 const EncoderTables &Tables() {
-    static const EncoderTables s_tables = BuildEncoderTables();  // thread-safe initialisation
-    return s_tables;
+    static const EncoderTables kTables = BuildEncoderTables();  // thread-safe initialisation
+    return kTables;
 }
 
 // Output scale of the AAN transform per frequency: cos(k*pi/16) * sqrt(2), 1 for k = 0.
@@ -165,7 +165,7 @@ void EncodeBlock(float *block, Component *pComp, const BYTE *nbits, BitWriter *p
     int coef[64];
     int last = 0;
     for (int k = 0; k < 64; ++k) {
-        coef[k] = RoundToInt(block[g_jpegZigzag[k]] * pComp->pMultipliers[k]);
+        coef[k] = RoundToInt(block[kJpegZigzag[k]] * pComp->pMultipliers[k]);
         if (coef[k] != 0) last = k;
     }
 
@@ -203,7 +203,7 @@ void EncodeBlock(float *block, Component *pComp, const BYTE *nbits, BitWriter *p
 // Multipliers that turn AAN output into quantised coefficients, zigzag order.
 void BuildMultipliers(const BYTE quant[64], float multipliers[64]) {
     for (int k = 0; k < 64; ++k) {
-        const int natural = g_jpegZigzag[k];
+        const int natural = kJpegZigzag[k];
         const float scale = kAanScale[natural / 8] * kAanScale[natural % 8] * 8.0f;
         multipliers[k] = 1.0f / (quant[natural] * scale);
     }
@@ -259,17 +259,17 @@ BYTE *WriteHeaders(BYTE *p, LONG width, LONG height, const BYTE lumaQuant[64], c
     HeaderWriter w(p);
     w.Word(0xFFD8);  // SOI
 
-    static const BYTE jfif[] = {'J', 'F', 'I', 'F', 0, 1, 1, 0, 0, 1, 0, 1, 0, 0};
+    static const BYTE kJfif[] = {'J', 'F', 'I', 'F', 0, 1, 1, 0, 0, 1, 0, 1, 0, 0};
     w.Word(0xFFE0);  // APP0
-    w.Word(2 + sizeof(jfif));
-    w.Bytes(jfif, sizeof(jfif));
+    w.Word(2 + sizeof(kJfif));
+    w.Bytes(kJfif, sizeof(kJfif));
 
     w.Word(0xFFDB);  // DQT, both tables, 8-bit, zigzag order
     w.Word(2 + 2 * 65);
     const BYTE *tables[2] = {lumaQuant, chromaQuant};
     for (int t = 0; t < 2; ++t) {
         w.Byte(t);
-        for (int k = 0; k < 64; ++k) w.Byte(tables[t][g_jpegZigzag[k]]);
+        for (int k = 0; k < 64; ++k) w.Byte(tables[t][kJpegZigzag[k]]);
     }
 
     w.Word(0xFFC0);  // SOF0
@@ -289,12 +289,12 @@ BYTE *WriteHeaders(BYTE *p, LONG width, LONG height, const BYTE lumaQuant[64], c
     w.Byte(1);  // Cr
 
     w.Word(0xFFC4);  // DHT, all four tables
-    w.Word(2 + HuffSpecBytes(g_jpegLumaDc) + HuffSpecBytes(g_jpegLumaAc) + HuffSpecBytes(g_jpegChromaDc) +
-           HuffSpecBytes(g_jpegChromaAc));
-    WriteHuffSpec(&w, 0x00, g_jpegLumaDc);
-    WriteHuffSpec(&w, 0x10, g_jpegLumaAc);
-    WriteHuffSpec(&w, 0x01, g_jpegChromaDc);
-    WriteHuffSpec(&w, 0x11, g_jpegChromaAc);
+    w.Word(2 + HuffSpecBytes(kJpegLumaDc) + HuffSpecBytes(kJpegLumaAc) + HuffSpecBytes(kJpegChromaDc) +
+           HuffSpecBytes(kJpegChromaAc));
+    WriteHuffSpec(&w, 0x00, kJpegLumaDc);
+    WriteHuffSpec(&w, 0x10, kJpegLumaAc);
+    WriteHuffSpec(&w, 0x01, kJpegChromaDc);
+    WriteHuffSpec(&w, 0x11, kJpegChromaAc);
 
     w.Word(0xFFDA);  // SOS
     w.Word(6 + 2 * 3);
@@ -335,6 +335,25 @@ void GatherMcu(const BYTE *const groupRows[8], const float levels[2][256], float
     }
 }
 
+// Row pointers to the 8 YUY2 groups of the MCU that starts at firstGroup.
+// The right-most MCU of a width that is not a multiple of 16 repeats the
+// last group, copied into padded.
+void McuGroupRows(const BYTE *const rows[8], LONG firstGroup, LONG groupsPerRow, BYTE padded[8][32],
+                  const BYTE *groupRows[8]) {
+    if (firstGroup + 8 <= groupsPerRow) {
+        for (int r = 0; r < 8; ++r) groupRows[r] = rows[r] + firstGroup * 4;
+        return;
+    }
+    for (int r = 0; r < 8; ++r) {
+        for (int g = 0; g < 8; ++g) {
+            LONG src = firstGroup + g;
+            if (src >= groupsPerRow) src = groupsPerRow - 1;
+            memcpy(padded[r] + g * 4, rows[r] + src * 4, 4);
+        }
+        groupRows[r] = padded[r];
+    }
+}
+
 }  // namespace
 
 DWORD JpegEncodeYuy2(const BYTE *pSrc, LONG width, LONG height, LONG stride, BOOL studioRange, int quality, BYTE *pDst,
@@ -361,8 +380,8 @@ DWORD JpegEncodeYuy2Rows(const BYTE *const *ppRows, LONG width, LONG height, BOO
 
     const EncoderTables &tables = Tables();
     BYTE lumaQuant[64], chromaQuant[64];
-    JpegScaleQuant(g_jpegLumaQuant, quality, lumaQuant);
-    JpegScaleQuant(g_jpegChromaQuant, quality, chromaQuant);
+    JpegScaleQuant(kJpegLumaQuant, quality, lumaQuant);
+    JpegScaleQuant(kJpegChromaQuant, quality, chromaQuant);
     float lumaMul[64], chromaMul[64];
     BuildMultipliers(lumaQuant, lumaMul);
     BuildMultipliers(chromaQuant, chromaMul);
@@ -389,19 +408,7 @@ DWORD JpegEncodeYuy2Rows(const BYTE *const *ppRows, LONG width, LONG height, BOO
         McuRows(ppRows, height, my * 8, rows);
         for (LONG mx = 0; mx < mcuCols; ++mx) {
             if (!writer.HasRoomFor(kMaxMcuBytes)) return 0;
-            const LONG firstGroup = mx * 8;
-            if (firstGroup + 8 <= groupsPerRow) {
-                for (int r = 0; r < 8; ++r) groupRows[r] = rows[r] + firstGroup * 4;
-            } else {
-                for (int r = 0; r < 8; ++r) {
-                    for (int g = 0; g < 8; ++g) {
-                        LONG src = firstGroup + g;
-                        if (src >= groupsPerRow) src = groupsPerRow - 1;
-                        memcpy(padded[r] + g * 4, rows[r] + src * 4, 4);
-                    }
-                    groupRows[r] = padded[r];
-                }
-            }
+            McuGroupRows(rows, mx * 8, groupsPerRow, padded, groupRows);
             GatherMcu(groupRows, levels, blockY0, blockY1, blockCb, blockCr);
             EncodeBlock(blockY0, &y, tables.nbits, &writer);
             EncodeBlock(blockY1, &y, tables.nbits, &writer);

@@ -5,8 +5,8 @@
 // DHT with the four standard tables, SOS and the entropy-coded data, EOI.
 // Sizes that are not whole MCUs (16x8) are padded by repeating the last
 // column and row.
-#ifndef SIMCAM_JPEGENCODER_H
-#define SIMCAM_JPEGENCODER_H
+#ifndef KOR_SIMCAM_JPEG_JPEGENCODER_H
+#define KOR_SIMCAM_JPEG_JPEGENCODER_H
 
 #include <windows.h>
 
@@ -32,4 +32,4 @@ DWORD JpegEncodeYuy2(const BYTE *pSrc, LONG width, LONG height, LONG stride, BOO
 DWORD JpegEncodeYuy2Rows(const BYTE *const *ppRows, LONG width, LONG height, BOOL studioRange, int quality, BYTE *pDst,
                          DWORD cbDst);
 
-#endif  // SIMCAM_JPEGENCODER_H
+#endif  // KOR_SIMCAM_JPEG_JPEGENCODER_H

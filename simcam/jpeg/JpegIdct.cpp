@@ -3,28 +3,28 @@
 // Each 1-D pass splits the 8-point IDCT into an even half (inputs 0, 2, 4, 6:
 // one rotation by 6*pi/16) and an odd half (inputs 1, 3, 5, 7: the four-
 // rotation butterfly of Loeffler, Ligtenberg and Moschytz), 12 multiplies in
-// all. Constants are scaled by 2^13. The column pass keeps PASS1_BITS extra
+// all. Constants are scaled by 2^13. The column pass keeps kPass1Bits extra
 // bits of precision; the row pass removes them with the 1/8 normalisation.
 #include "JpegIdct.h"
 
 namespace {
 
-const int CONST_BITS = 13;
-const int PASS1_BITS = 2;
+const int kConstBits = 13;
+const int kPass1Bits = 2;
 
-// round(x * 2^13)
-const int FIX_0_298631336 = 2446;
-const int FIX_0_390180644 = 3196;
-const int FIX_0_541196100 = 4433;
-const int FIX_0_765366865 = 6270;
-const int FIX_0_899976223 = 7373;
-const int FIX_1_175875602 = 9633;
-const int FIX_1_501321110 = 12299;
-const int FIX_1_847759065 = 15137;
-const int FIX_1_961570560 = 16069;
-const int FIX_2_053119869 = 16819;
-const int FIX_2_562915447 = 20995;
-const int FIX_3_072711026 = 25172;
+// round(x * 2^13), named after x without its point: kFix0298631336 is 0.298631336.
+const int kFix0298631336 = 2446;
+const int kFix0390180644 = 3196;
+const int kFix0541196100 = 4433;
+const int kFix0765366865 = 6270;
+const int kFix0899976223 = 7373;
+const int kFix1175875602 = 9633;
+const int kFix1501321110 = 12299;
+const int kFix1847759065 = 15137;
+const int kFix1961570560 = 16069;
+const int kFix2053119869 = 16819;
+const int kFix2562915447 = 20995;
+const int kFix3072711026 = 25172;
 
 inline int Descale(int x, int n) { return (x + (1 << (n - 1))) >> n; }
 
@@ -36,19 +36,19 @@ inline BYTE LimitSample(int v) {
 }
 
 // Rounding and the +128 level shift of the row pass, added to its DC term.
-const int ROW_BIAS = (1 << (CONST_BITS + PASS1_BITS + 2)) + (128 << (CONST_BITS + PASS1_BITS + 3));
+const int kRowBias = (1 << (kConstBits + kPass1Bits + 2)) + (128 << (kConstBits + kPass1Bits + 3));
 
 // One 8-point IDCT on in[0], in[step], ... in[7*step]; out[] keeps the
-// results scaled by 2^CONST_BITS.
+// results scaled by 2^kConstBits.
 inline void Idct1D(const int *in, int step, int out[8]) {
     // Even half.
     int z2 = in[2 * step];
     int z3 = in[6 * step];
-    int z1 = (z2 + z3) * FIX_0_541196100;
-    const int tmp2e = z1 - z3 * FIX_1_847759065;
-    const int tmp3e = z1 + z2 * FIX_0_765366865;
-    const int tmp0e = (in[0] + in[4 * step]) * (1 << CONST_BITS);
-    const int tmp1e = (in[0] - in[4 * step]) * (1 << CONST_BITS);
+    int z1 = (z2 + z3) * kFix0541196100;
+    const int tmp2e = z1 - z3 * kFix1847759065;
+    const int tmp3e = z1 + z2 * kFix0765366865;
+    const int tmp0e = (in[0] + in[4 * step]) * (1 << kConstBits);
+    const int tmp1e = (in[0] - in[4 * step]) * (1 << kConstBits);
     const int tmp10 = tmp0e + tmp3e;
     const int tmp13 = tmp0e - tmp3e;
     const int tmp11 = tmp1e + tmp2e;
@@ -63,15 +63,15 @@ inline void Idct1D(const int *in, int step, int out[8]) {
     z2 = tmp1 + tmp2;
     z3 = tmp0 + tmp2;
     int z4 = tmp1 + tmp3;
-    const int z5 = (z3 + z4) * FIX_1_175875602;
-    tmp0 *= FIX_0_298631336;
-    tmp1 *= FIX_2_053119869;
-    tmp2 *= FIX_3_072711026;
-    tmp3 *= FIX_1_501321110;
-    z1 *= -FIX_0_899976223;
-    z2 *= -FIX_2_562915447;
-    z3 = z3 * -FIX_1_961570560 + z5;
-    z4 = z4 * -FIX_0_390180644 + z5;
+    const int z5 = (z3 + z4) * kFix1175875602;
+    tmp0 *= kFix0298631336;
+    tmp1 *= kFix2053119869;
+    tmp2 *= kFix3072711026;
+    tmp3 *= kFix1501321110;
+    z1 *= -kFix0899976223;
+    z2 *= -kFix2562915447;
+    z3 = z3 * -kFix1961570560 + z5;
+    z4 = z4 * -kFix0390180644 + z5;
     tmp0 += z1 + z3;
     tmp1 += z2 + z4;
     tmp2 += z2 + z3;
@@ -100,12 +100,12 @@ void JpegIdct8x8(int coef[64], BYTE *pOut, LONG lStride) {
     for (int c = 0; c < 8; ++c) {
         int *col = coef + c;
         if (AcIsZero(col, 8)) {
-            const int dc = col[0] * (1 << PASS1_BITS);
+            const int dc = col[0] * (1 << kPass1Bits);
             for (int k = 0; k < 8; ++k) col[k * 8] = dc;
             continue;
         }
         Idct1D(col, 8, r);
-        for (int k = 0; k < 8; ++k) col[k * 8] = Descale(r[k], CONST_BITS - PASS1_BITS);
+        for (int k = 0; k < 8; ++k) col[k * 8] = Descale(r[k], kConstBits - kPass1Bits);
     }
 
     // Rows, with the level shift.
@@ -113,13 +113,13 @@ void JpegIdct8x8(int coef[64], BYTE *pOut, LONG lStride) {
         int *row = coef + y * 8;
         BYTE *pRow = pOut + y * lStride;
         if (AcIsZero(row, 1)) {
-            const BYTE v = LimitSample(Descale(row[0], PASS1_BITS + 3) + 128);
+            const BYTE v = LimitSample(Descale(row[0], kPass1Bits + 3) + 128);
             for (int x = 0; x < 8; ++x) pRow[x] = v;
             continue;
         }
-        row[0] += ROW_BIAS >> CONST_BITS;
+        row[0] += kRowBias >> kConstBits;
         Idct1D(row, 1, r);
-        for (int x = 0; x < 8; ++x) pRow[x] = LimitSample(r[x] >> (CONST_BITS + PASS1_BITS + 3));
+        for (int x = 0; x < 8; ++x) pRow[x] = LimitSample(r[x] >> (kConstBits + kPass1Bits + 3));
     }
 }
 

@@ -1,8 +1,8 @@
 // JpegIdct.h - 8x8 inverse DCT in integer arithmetic (the Loeffler-
 // Ligtenberg-Moschytz factorisation with 13-bit constants), level shift and
 // clamping to 8-bit samples.
-#ifndef SIMCAM_JPEGIDCT_H
-#define SIMCAM_JPEGIDCT_H
+#ifndef KOR_SIMCAM_JPEG_JPEGIDCT_H
+#define KOR_SIMCAM_JPEG_JPEGIDCT_H
 
 #include <windows.h>
 
@@ -13,4 +13,4 @@ void JpegIdct8x8(int coef[64], BYTE *pOut, LONG lStride);
 // The same for a block whose only nonzero coefficient is the DC one.
 void JpegIdctDcOnly(int nDc, BYTE *pOut, LONG lStride);
 
-#endif  // SIMCAM_JPEGIDCT_H
+#endif  // KOR_SIMCAM_JPEG_JPEGIDCT_H

@@ -1,19 +1,19 @@
 // JpegTables.h - the fixed tables of baseline JPEG, shared by the encoder and
 // the decoder: zigzag order, the example quantisation tables and the standard
 // Huffman tables (ITU-T T.81 Annex K).
-#ifndef SIMCAM_JPEGTABLES_H
-#define SIMCAM_JPEGTABLES_H
+#ifndef KOR_SIMCAM_JPEG_JPEGTABLES_H
+#define KOR_SIMCAM_JPEG_JPEGTABLES_H
 
 #include <windows.h>
 
-// g_jpegZigzag[k] is the natural (row-major) index of the k-th coefficient in
-// zigzag order; g_jpegNaturalToZigzag is its inverse.
-extern const BYTE g_jpegZigzag[64];
-extern const BYTE g_jpegNaturalToZigzag[64];
+// kJpegZigzag[k] is the natural (row-major) index of the k-th coefficient in
+// zigzag order; kJpegNaturalToZigzag is its inverse.
+extern const BYTE kJpegZigzag[64];
+extern const BYTE kJpegNaturalToZigzag[64];
 
 // Example quantisation tables for quality 50, natural (row-major) order.
-extern const BYTE g_jpegLumaQuant[64];
-extern const BYTE g_jpegChromaQuant[64];
+extern const BYTE kJpegLumaQuant[64];
+extern const BYTE kJpegChromaQuant[64];
 
 // Standard Huffman tables as they appear in a DHT segment: bits[i] is the
 // number of codes of length i + 1 (16 entries), vals the symbols in code order.
@@ -23,14 +23,14 @@ struct JpegHuffmanSpec {
     int valCount;
 };
 
-extern const JpegHuffmanSpec g_jpegLumaDc;
-extern const JpegHuffmanSpec g_jpegLumaAc;
-extern const JpegHuffmanSpec g_jpegChromaDc;
-extern const JpegHuffmanSpec g_jpegChromaAc;
+extern const JpegHuffmanSpec kJpegLumaDc;
+extern const JpegHuffmanSpec kJpegLumaAc;
+extern const JpegHuffmanSpec kJpegChromaDc;
+extern const JpegHuffmanSpec kJpegChromaAc;
 
 // Scales a base table to a quality of 1..100 the way the IJG library does
 // (50 keeps the base table); values are clamped to 1..255 so the result fits
 // an 8-bit DQT. Output in the same (natural) order as the input.
 void JpegScaleQuant(const BYTE base[64], int quality, BYTE out[64]);
 
-#endif  // SIMCAM_JPEGTABLES_H
+#endif  // KOR_SIMCAM_JPEG_JPEGTABLES_H

@@ -284,9 +284,5 @@ HRESULT FormatPage::OnApply() {
 HRESULT SimCreateFormatPage(REFIID riid, void **ppv) {
     if (!ppv) return E_POINTER;
     *ppv = nullptr;
-    FormatPage *pPage = new (std::nothrow) FormatPage();
-    if (!pPage) return E_OUTOFMEMORY;
-    HRESULT hr = pPage->QueryInterface(riid, ppv);
-    pPage->Release();
-    return hr;
+    return SimHandOut(new (std::nothrow) FormatPage(), riid, ppv);
 }

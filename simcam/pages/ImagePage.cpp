@@ -237,9 +237,5 @@ HRESULT ImagePage::OnApply() {
 HRESULT SimCreateImagePage(REFIID riid, void **ppv) {
     if (!ppv) return E_POINTER;
     *ppv = nullptr;
-    ImagePage *pPage = new (std::nothrow) ImagePage();
-    if (!pPage) return E_OUTOFMEMORY;
-    HRESULT hr = pPage->QueryInterface(riid, ppv);
-    pPage->Release();
-    return hr;
+    return SimHandOut(new (std::nothrow) ImagePage(), riid, ppv);
 }

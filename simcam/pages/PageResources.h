@@ -1,7 +1,7 @@
 // PageResources.h - dialog and control identifiers of the property pages,
 // shared by simcam.rc and the page code.
-#ifndef SIMCAM_PAGES_PAGERESOURCES_H
-#define SIMCAM_PAGES_PAGERESOURCES_H
+#ifndef KOR_SIMCAM_PAGES_PAGERESOURCES_H
+#define KOR_SIMCAM_PAGES_PAGERESOURCES_H
 
 #define IDD_SIM_IMAGEPAGE  200
 #define IDD_SIM_FORMATPAGE 201
@@ -22,4 +22,4 @@
 #define IDC_FMT_SUBTYPE_LABEL 1203
 #define IDC_FMT_SIZE_LABEL    1204
 
-#endif  // SIMCAM_PAGES_PAGERESOURCES_H
+#endif  // KOR_SIMCAM_PAGES_PAGERESOURCES_H

@@ -4,12 +4,12 @@
 // through its IAMVideoProcAmp and IAMCameraControl.
 // Format page (CLSID_SimCamFormatPage): a pin's stream format through its
 // IAMStreamConfig.
-#ifndef SIMCAM_PAGES_PAGES_H
-#define SIMCAM_PAGES_PAGES_H
+#ifndef KOR_SIMCAM_PAGES_PAGES_H
+#define KOR_SIMCAM_PAGES_PAGES_H
 
 #include <windows.h>
 
 HRESULT SimCreateImagePage(REFIID riid, void **ppv);
 HRESULT SimCreateFormatPage(REFIID riid, void **ppv);
 
-#endif  // SIMCAM_PAGES_PAGES_H
+#endif  // KOR_SIMCAM_PAGES_PAGES_H

@@ -6,7 +6,7 @@
 #include <strsafe.h>
 
 #include "../Module.h"
-#include "../SimTrace.h"
+#include "SimTrace.h"
 
 namespace {
 

@@ -12,8 +12,8 @@
 // page and never calls Apply; the page therefore listens on its parent for
 // the sheet's PSN_APPLY and applies then, and tells the sheet about changes
 // (PSM_CHANGED) once the sheet has introduced itself with a notification.
-#ifndef SIMCAM_PAGES_PROPERTYPAGEBASE_H
-#define SIMCAM_PAGES_PROPERTYPAGEBASE_H
+#ifndef KOR_SIMCAM_PAGES_PROPERTYPAGEBASE_H
+#define KOR_SIMCAM_PAGES_PROPERTYPAGEBASE_H
 
 #include <windows.h>
 #include <ole2.h>
@@ -76,4 +76,4 @@ private:
     bool m_bHaveObjects;
 };
 
-#endif  // SIMCAM_PAGES_PROPERTYPAGEBASE_H
+#endif  // KOR_SIMCAM_PAGES_PROPERTYPAGEBASE_H

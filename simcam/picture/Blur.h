@@ -1,7 +1,7 @@
 // Blur.h - the defocus of the simulated lens: a Gaussian approximated by
 // three box filters in each direction.
-#ifndef SIMCAM_BLUR_H
-#define SIMCAM_BLUR_H
+#ifndef KOR_SIMCAM_PICTURE_BLUR_H
+#define KOR_SIMCAM_PICTURE_BLUR_H
 
 #include <windows.h>
 
@@ -18,4 +18,4 @@ float SimBlurSigma(LONG radius);
 // memory for the work runs out (the plane is then unusable).
 bool SimBlurPlane(BYTE *pPlane, LONG width, LONG height, LONG radius, BYTE *pScratch);
 
-#endif  // SIMCAM_BLUR_H
+#endif  // KOR_SIMCAM_PICTURE_BLUR_H

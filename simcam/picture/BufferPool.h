@@ -6,8 +6,8 @@
 // back are kept (a few, up to a total) and handed out again for requests of
 // about their size. Safe from several threads. Small blocks go straight to
 // the heap.
-#ifndef SIMCAM_BUFFERPOOL_H
-#define SIMCAM_BUFFERPOOL_H
+#ifndef KOR_SIMCAM_PICTURE_BUFFERPOOL_H
+#define KOR_SIMCAM_PICTURE_BUFFERPOOL_H
 
 #include <stddef.h>
 
@@ -18,4 +18,4 @@ void SimPoolFree(void *p);
 // Frees every block kept for reuse.
 void SimPoolDrain();
 
-#endif  // SIMCAM_BUFFERPOOL_H
+#endif  // KOR_SIMCAM_PICTURE_BUFFERPOOL_H

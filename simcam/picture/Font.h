@@ -1,7 +1,7 @@
 // Font.h - a 5x7 bitmap font (digits, capitals, space, ':', '.', '-') for
 // the text the scene and the frame counter show.
-#ifndef SIMCAM_FONT_H
-#define SIMCAM_FONT_H
+#ifndef KOR_SIMCAM_PICTURE_FONT_H
+#define KOR_SIMCAM_PICTURE_FONT_H
 
 #include <windows.h>
 
@@ -17,4 +17,4 @@ inline LONG SimTextHeight(LONG scale) { return SIM_GLYPH_HEIGHT * scale; }
 // Characters without a glyph are drawn as space; lowercase as capitals.
 bool SimTextInk(const char *pszText, size_t cch, LONG scale, LONG x, LONG y);
 
-#endif  // SIMCAM_FONT_H
+#endif  // KOR_SIMCAM_PICTURE_FONT_H

@@ -1,6 +1,6 @@
 // ImageControls.h - what the image controls do to the simulated camera's
 // picture. Their ranges and defaults are the camera's own
-// (g_SimProcAmpRanges and g_SimExposureRange in SimCamDefaults.h, which the
+// (kSimProcAmpRanges and kSimExposureRange in SimControls.h, which the
 // filter also reports); every control is neutral at its default:
 //
 //   brightness    offset added to every colour channel, (value - default) / 255 of full scale
@@ -18,13 +18,12 @@
 //   flash         a still taken with the strobe gets 1.6 times the light
 //
 // Values outside a range are taken as the nearest end.
-#ifndef SIMCAM_IMAGECONTROLS_H
-#define SIMCAM_IMAGECONTROLS_H
+#ifndef KOR_SIMCAM_PICTURE_IMAGECONTROLS_H
+#define KOR_SIMCAM_PICTURE_IMAGECONTROLS_H
 
 #include <windows.h>
 
-#include "CameraState.h"
-#include "SimCamDefaults.h"
+#include "SimControls.h"
 
 // Control flags (VideoProcAmp_Flags_* and CameraControl_Flags_* alike).
 #define SIM_CONTROL_FLAG_AUTO   1
@@ -37,4 +36,4 @@ inline LONG SimClampControl(const SimControlRange &range, LONG value) {
     return value;
 }
 
-#endif  // SIMCAM_IMAGECONTROLS_H
+#endif  // KOR_SIMCAM_PICTURE_IMAGECONTROLS_H

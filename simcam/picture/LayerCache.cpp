@@ -6,6 +6,8 @@
 #include <stdlib.h>
 #include <string.h>
 
+#include <algorithm>
+#include <memory>
 #include <new>
 
 #include "Blur.h"
@@ -31,113 +33,103 @@ struct LayerKey {
     SimTone tone;
 };
 
+// Shares an object made here. Empty (the object freed) when the shared
+// count cannot be allocated.
+template <class T>
+std::shared_ptr<const T> Share(T *p) {
+    if (!p) return nullptr;
+    try {
+        return std::shared_ptr<const T>(p);
+    } catch (const std::bad_alloc &) {
+        return nullptr;
+    }
+}
+
 // Reflectance planes (red, green, blue) of the scene at one size.
 class ScenePlanes {
 public:
-    static const ScenePlanes *Create(LONG width, LONG height) {
-        ScenePlanes *p = new (std::nothrow) ScenePlanes;
+    static std::shared_ptr<const ScenePlanes> Create(LONG width, LONG height) {
+        std::unique_ptr<ScenePlanes> p(new (std::nothrow) ScenePlanes);
         if (!p) return nullptr;
         const size_t cbPlane = static_cast<size_t>(width) * height;
         p->m_pPlanes = static_cast<BYTE *>(SimPoolAlloc(3 * cbPlane));
-        if (!p->m_pPlanes) {
-            p->Release();
-            return nullptr;
-        }
+        if (!p->m_pPlanes) return nullptr;
         p->m_cbPlane = cbPlane;
-        if (!SimRenderScene(width, height, p->Plane(0), p->Plane(1), p->Plane(2))) {
-            p->Release();
-            return nullptr;
-        }
-        return p;
+        if (!SimRenderScene(width, height, p->Plane(0), p->Plane(1), p->Plane(2))) return nullptr;
+        return Share(p.release());
     }
 
+    ~ScenePlanes() { SimPoolFree(m_pPlanes); }
+    ScenePlanes(const ScenePlanes &) = delete;
+    ScenePlanes &operator=(const ScenePlanes &) = delete;
+
     const BYTE *Plane(int channel) const { return m_pPlanes + channel * m_cbPlane; }
-    void AddRef() const { InterlockedIncrement(&m_cRef); }
-    void Release() const {
-        if (InterlockedDecrement(&m_cRef) == 0) delete this;
-    }
 
 private:
     ScenePlanes() = default;
-    ~ScenePlanes() { SimPoolFree(m_pPlanes); }
     BYTE *Plane(int channel) { return m_pPlanes + channel * m_cbPlane; }
 
-    mutable LONG m_cRef = 1;
     BYTE *m_pPlanes = nullptr;
     size_t m_cbPlane = 0;
 };
 
-// Most recently used first. Find and Insert hand out a reference of their own.
+// Most recently used first. Find and Insert hand out a share of their own.
 template <class Key, class Item, int kSlots>
 class MruCache {
 public:
+    using ItemPtr = std::shared_ptr<const Item>;
+
     MruCache() = default;
     MruCache(const MruCache &) = delete;
     MruCache &operator=(const MruCache &) = delete;
-    ~MruCache() {
-        for (int i = 0; i < m_count; ++i) m_items[i]->Release();
-    }
 
-    const Item *Find(const Key &key) {
+    ItemPtr Find(const Key &key) {
         AcquireSRWLockExclusive(&m_lock);
-        const Item *pItem = FindLocked(key);
+        ItemPtr pItem = FindLocked(key);
         ReleaseSRWLockExclusive(&m_lock);
         return pItem;
     }
 
-    // Stores pItem (taking over the caller's reference) unless another
-    // thread stored one for the key meanwhile; returns the stored one with
-    // a reference for the caller.
-    const Item *Insert(const Key &key, const Item *pItem) {
-        const Item *pEvicted = nullptr;
+    // Stores pItem unless another thread stored one for the key meanwhile;
+    // returns the stored one.
+    ItemPtr Insert(const Key &key, ItemPtr pItem) {
+        ItemPtr pEvicted;
         AcquireSRWLockExclusive(&m_lock);
-        const Item *pExisting = FindLocked(key);
+        ItemPtr pExisting = FindLocked(key);
         if (!pExisting) {
-            if (m_count == kSlots) pEvicted = m_items[--m_count];
-            memmove(&m_keys[1], &m_keys[0], m_count * sizeof(Key));
-            memmove(&m_items[1], &m_items[0], m_count * sizeof(m_items[0]));
-            m_keys[0] = key;
-            m_items[0] = pItem;
+            if (m_count == kSlots) pEvicted = std::move(m_items[--m_count]);
+            m_keys[m_count] = key;
+            m_items[m_count] = pItem;
+            MoveToFront(m_count);
             ++m_count;
-            pItem->AddRef();
         }
         ReleaseSRWLockExclusive(&m_lock);
-        // Freeing happens outside the lock.
-        if (pEvicted) pEvicted->Release();
-        if (pExisting) {
-            pItem->Release();
-            return pExisting;
-        }
-        return pItem;
+        // Freeing (the evicted item, or pItem when another was stored) happens
+        // outside the lock, as the pointers leave this scope.
+        return pExisting ? pExisting : pItem;
     }
 
 private:
-    // The item for the key, moved to the front, with a reference; lock held.
-    const Item *FindLocked(const Key &key) {
+    // The item for the key, moved to the front; lock held.
+    ItemPtr FindLocked(const Key &key) {
         for (int i = 0; i < m_count; ++i) {
             if (memcmp(&m_keys[i], &key, sizeof(Key)) == 0) {
-                const Item *pItem = m_items[i];
                 MoveToFront(i);
-                pItem->AddRef();
-                return pItem;
+                return m_items[0];
             }
         }
         return nullptr;
     }
 
     void MoveToFront(int index) {
-        const Key key = m_keys[index];
-        const Item *pItem = m_items[index];
-        memmove(&m_keys[1], &m_keys[0], index * sizeof(Key));
-        memmove(&m_items[1], &m_items[0], index * sizeof(m_items[0]));
-        m_keys[0] = key;
-        m_items[0] = pItem;
+        std::rotate(m_keys, m_keys + index, m_keys + index + 1);
+        std::rotate(m_items, m_items + index, m_items + index + 1);
     }
 
     SRWLOCK m_lock = SRWLOCK_INIT;
     int m_count = 0;
     Key m_keys[kSlots] = {};
-    const Item *m_items[kSlots] = {};
+    ItemPtr m_items[kSlots];
 };
 
 // Destroyed after the caches below (static objects go in reverse order), so
@@ -153,9 +145,9 @@ PoolDrainAtExit g_poolDrain;
 MruCache<SceneKey, ScenePlanes, kSceneSlots> g_sceneCache;
 MruCache<LayerKey, SimSceneLayer, kLayerSlots> g_layerCache;
 
-const ScenePlanes *AcquireScene(LONG width, LONG height) {
+std::shared_ptr<const ScenePlanes> AcquireScene(LONG width, LONG height) {
     const SceneKey key = {width, height};
-    const ScenePlanes *pScene = g_sceneCache.Find(key);
+    std::shared_ptr<const ScenePlanes> pScene = g_sceneCache.Find(key);
     if (pScene) return pScene;
     pScene = ScenePlanes::Create(width, height);
     return pScene ? g_sceneCache.Insert(key, pScene) : nullptr;
@@ -166,16 +158,12 @@ const ScenePlanes *AcquireScene(LONG width, LONG height) {
 class SimLayerBuilder {
 public:
     // Scene -> lens blur -> image controls -> YUY2.
-    static const SimSceneLayer *Build(const LayerKey &key) {
-        const ScenePlanes *pScene = AcquireScene(key.width, key.height);
+    static std::shared_ptr<const SimSceneLayer> Build(const LayerKey &key) {
+        const std::shared_ptr<const ScenePlanes> pScene = AcquireScene(key.width, key.height);
         if (!pScene) return nullptr;
-        SimSceneLayer *pLayer = new (std::nothrow) SimSceneLayer;
-        if (pLayer && !Fill(pLayer, key, *pScene)) {
-            pLayer->Release();
-            pLayer = nullptr;
-        }
-        pScene->Release();
-        return pLayer;
+        std::unique_ptr<SimSceneLayer> pLayer(new (std::nothrow) SimSceneLayer);
+        if (!pLayer || !Fill(pLayer.get(), key, *pScene)) return nullptr;
+        return Share(pLayer.release());
     }
 
 private:
@@ -198,7 +186,7 @@ private:
         if (ok) {
             const SimToneMapper mapper(key.tone);
             mapper.MapPlanes(planes[0], planes[1], planes[2], key.width, key.height, pLayer->m_pYuy2, pScratch);
-            mapper.MapColour(g_simBallColour, &pLayer->m_ball.y, &pLayer->m_ball.u, &pLayer->m_ball.v);
+            mapper.MapColour(kSimBallColour, &pLayer->m_ball.y, &pLayer->m_ball.u, &pLayer->m_ball.v);
             pLayer->m_ball.sigma = SimBlurSigma(key.blurRadius);
         }
         SimPoolFree(pBlurred);
@@ -207,15 +195,9 @@ private:
     }
 };
 
-void SimSceneLayer::AddRef() const { InterlockedIncrement(&m_cRef); }
-
-void SimSceneLayer::Release() const {
-    if (InterlockedDecrement(&m_cRef) == 0) delete this;
-}
-
 SimSceneLayer::~SimSceneLayer() { SimPoolFree(m_pYuy2); }
 
-const SimSceneLayer *SimAcquireLayer(const SimPictureInput &input, LONG width, LONG height) {
+std::shared_ptr<const SimSceneLayer> SimAcquireLayer(const SimPictureInput &input, LONG width, LONG height) {
     LayerKey key;
     memset(&key, 0, sizeof(key));
     key.width = width;
@@ -226,7 +208,7 @@ const SimSceneLayer *SimAcquireLayer(const SimPictureInput &input, LONG width, L
     key.blurRadius = SimBlurRadius(lens - best, height);
     SimToneFromInput(input, &key.tone);
 
-    const SimSceneLayer *pLayer = g_layerCache.Find(key);
+    std::shared_ptr<const SimSceneLayer> pLayer = g_layerCache.Find(key);
     if (pLayer) return pLayer;
     pLayer = SimLayerBuilder::Build(key);
     return pLayer ? g_layerCache.Insert(key, pLayer) : nullptr;

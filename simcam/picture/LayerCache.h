@@ -3,16 +3,18 @@
 //
 // A layer is the scene after the lens and the image controls, as YUY2; a
 // frame is a copy of it with the overlays drawn on. Layers are immutable
-// once built and reference counted, so a thread can go on using one while
-// another replaces it in the cache. The caches' locks are held only to look
+// once built and shared (std::shared_ptr), so a thread can go on using one
+// while another replaces it in the cache. The caches' locks are held only to look
 // up and insert, never while rendering.
-#ifndef SIMCAM_LAYERCACHE_H
-#define SIMCAM_LAYERCACHE_H
+#ifndef KOR_SIMCAM_PICTURE_LAYERCACHE_H
+#define KOR_SIMCAM_PICTURE_LAYERCACHE_H
 
 #include <windows.h>
 
-#include "picture/Overlay.h"
-#include "picture/Picture.h"
+#include <memory>
+
+#include "Overlay.h"
+#include "Picture.h"
 
 class SimSceneLayer {
 public:
@@ -21,25 +23,22 @@ public:
     const BYTE *Yuy2() const { return m_pYuy2; }
     const SimBallLook &Ball() const { return m_ball; }
 
-    void AddRef() const;
-    void Release() const;
-
-private:
-    friend class SimLayerBuilder;
-    SimSceneLayer() = default;
     ~SimSceneLayer();
     SimSceneLayer(const SimSceneLayer &) = delete;
     SimSceneLayer &operator=(const SimSceneLayer &) = delete;
 
-    mutable LONG m_cRef = 1;
+private:
+    friend class SimLayerBuilder;
+    SimSceneLayer() = default;
+
     LONG m_width = 0;
     LONG m_height = 0;
     BYTE *m_pYuy2 = nullptr;
     SimBallLook m_ball = {};
 };
 
-// The layer for this input at width x height (width even, both positive),
-// with a reference the caller releases; null when memory runs out.
-const SimSceneLayer *SimAcquireLayer(const SimPictureInput &input, LONG width, LONG height);
+// The layer for this input at width x height (width even, both positive);
+// empty when memory runs out.
+std::shared_ptr<const SimSceneLayer> SimAcquireLayer(const SimPictureInput &input, LONG width, LONG height);
 
-#endif  // SIMCAM_LAYERCACHE_H
+#endif  // KOR_SIMCAM_PICTURE_LAYERCACHE_H

@@ -5,12 +5,12 @@
 //
 // Everything lies in one band of rows near the bottom of the frame, so a
 // frame that is encoded from the cached scene only needs that band copied.
-#ifndef SIMCAM_OVERLAY_H
-#define SIMCAM_OVERLAY_H
+#ifndef KOR_SIMCAM_PICTURE_OVERLAY_H
+#define KOR_SIMCAM_PICTURE_OVERLAY_H
 
 #include <windows.h>
 
-#include "picture/Picture.h"
+#include "Picture.h"
 
 struct SimBallLook {
     BYTE y, u, v;  // the ball's colour through the image controls
@@ -39,4 +39,4 @@ float SimBallCentreX(LONGLONG timestamp, LONG width, LONG height);
 // Draws the overlays into the band; nothing outside it is touched.
 void SimDrawOverlays(const SimYuy2Band &band, const SimBallLook &ball, const SimPictureInput &input);
 
-#endif  // SIMCAM_OVERLAY_H
+#endif  // KOR_SIMCAM_PICTURE_OVERLAY_H

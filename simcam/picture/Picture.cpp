@@ -1,15 +1,14 @@
 // Picture.cpp - one frame of the simulated camera: the cached still part of
 // the scene, the moving parts drawn over it, delivered as YUY2 or as JPEG.
-#include "picture/Picture.h"
+#include "Picture.h"
 
 #include <stdlib.h>
 #include <string.h>
 
 #include "BufferPool.h"
 #include "LayerCache.h"
-#include "SimCamDefaults.h"
 #include "Overlay.h"
-#include "jpeg/JpegEncoder.h"
+#include "JpegEncoder.h"
 
 namespace {
 
@@ -83,12 +82,9 @@ DWORD SimRenderFrame(const SimPictureInput &input, DWORD subtype, LONG width, LO
     const DWORD cbNeeded = SimFrameBufferSize(subtype, width, height);
     if (cbNeeded == 0 || !pDst || cbDst < cbNeeded) return 0;
 
-    const SimSceneLayer *pLayer = SimAcquireLayer(input, width, height);
+    const std::shared_ptr<const SimSceneLayer> pLayer = SimAcquireLayer(input, width, height);
     if (!pLayer) return 0;
-    const DWORD cbWritten =
-        subtype == SIM_FOURCC_YUY2 ? RenderYuy2(*pLayer, input, pDst) : RenderMjpg(*pLayer, input, pDst, cbDst);
-    pLayer->Release();
-    return cbWritten;
+    return subtype == SIM_FOURCC_YUY2 ? RenderYuy2(*pLayer, input, pDst) : RenderMjpg(*pLayer, input, pDst, cbDst);
 }
 
 SimPictureInput SimDefaultPictureInput(LONG lensPosition) {
@@ -97,10 +93,10 @@ SimPictureInput SimDefaultPictureInput(LONG lensPosition) {
     input.lensPosition = lensPosition;
     input.bestPosition = lensPosition;
     for (int i = 0; i < SIM_PA_COUNT; ++i) {
-        input.procAmp[i].value = g_SimProcAmpRanges[i].lDefault;
-        input.procAmp[i].flags = g_SimProcAmpRanges[i].lDefaultFlags;
+        input.procAmp[i].value = kSimProcAmpRanges[i].lDefault;
+        input.procAmp[i].flags = kSimProcAmpRanges[i].lDefaultFlags;
     }
-    input.exposure.value = g_SimExposureRange.lDefault;
-    input.exposure.flags = g_SimExposureRange.lDefaultFlags;
+    input.exposure.value = kSimExposureRange.lDefault;
+    input.exposure.flags = kSimExposureRange.lDefaultFlags;
     return input;
 }

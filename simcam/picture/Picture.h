@@ -1,11 +1,11 @@
 // Picture.h - the synthetic scene the simulated camera films, rendered from
 // a snapshot of the camera state into the bytes a pin delivers.
-#ifndef SIMCAM_PICTURE_H
-#define SIMCAM_PICTURE_H
+#ifndef KOR_SIMCAM_PICTURE_PICTURE_H
+#define KOR_SIMCAM_PICTURE_PICTURE_H
 
 #include <windows.h>
 
-#include "CameraState.h"
+#include "SimControls.h"
 
 #define SIM_FOURCC_YUY2 0x32595559u  // 'YUY2'
 #define SIM_FOURCC_MJPG 0x47504A4Du  // 'MJPG'
@@ -36,4 +36,4 @@ DWORD SimFrameBufferSize(DWORD subtype, LONG width, LONG height);
 // subtype, bad size, buffer too small). Safe to call from several threads.
 DWORD SimRenderFrame(const SimPictureInput &input, DWORD subtype, LONG width, LONG height, BYTE *pDst, DWORD cbDst);
 
-#endif  // SIMCAM_PICTURE_H
+#endif  // KOR_SIMCAM_PICTURE_PICTURE_H

@@ -62,7 +62,7 @@ void DrawChart(Planes *pPlanes) {
         for (int col = 0; col < SIM_CHART_COLUMNS; ++col) {
             const float left = kSimChartLeft + col * kSimChartPitchX;
             FillRect(pPlanes, FracRect(*pPlanes, left, top, left + kSimChartPatchWidth, top + kSimChartPatchHeight),
-                     g_simChartColours[row][col]);
+                     kSimChartColours[row][col]);
         }
     }
 }

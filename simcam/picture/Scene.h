@@ -20,8 +20,8 @@
 //
 // The scene is rendered as reflectances, 0..255 per colour channel, in three
 // planes; lighting, optics and the image controls come after it.
-#ifndef SIMCAM_SCENE_H
-#define SIMCAM_SCENE_H
+#ifndef KOR_SIMCAM_PICTURE_SCENE_H
+#define KOR_SIMCAM_PICTURE_SCENE_H
 
 #include <windows.h>
 
@@ -29,7 +29,7 @@
 #define SIM_CHART_COLUMNS 6
 
 // Nominal colour (red, green, blue) of each chart patch.
-inline constexpr BYTE g_simChartColours[SIM_CHART_ROWS][SIM_CHART_COLUMNS][3] = {
+inline constexpr BYTE kSimChartColours[SIM_CHART_ROWS][SIM_CHART_COLUMNS][3] = {
     {{255, 0, 0}, {0, 255, 0}, {0, 0, 255}, {0, 255, 255}, {255, 0, 255}, {255, 255, 0}},
     {{255, 255, 255}, {204, 204, 204}, {153, 153, 153}, {102, 102, 102}, {51, 51, 51}, {0, 0, 0}},
 };
@@ -54,7 +54,7 @@ inline constexpr float kSimCounterRight = 0.98f;
 inline constexpr float kSimCounterCentreY = 0.92f;
 
 // Nominal colour of the ball.
-inline constexpr BYTE g_simBallColour[3] = {255, 140, 0};
+inline constexpr BYTE kSimBallColour[3] = {255, 140, 0};
 
 // Renders the scene at width x height into three planes of width * height
 // bytes each (rows top to bottom, no padding). False when out of memory.
@@ -63,4 +63,4 @@ bool SimRenderScene(LONG width, LONG height, BYTE *pRed, BYTE *pGreen, BYTE *pBl
 // Pixel coordinate of a fraction of a length, rounded.
 inline LONG SimFracToPixel(float fraction, LONG length) { return static_cast<LONG>(fraction * length + 0.5f); }
 
-#endif  // SIMCAM_SCENE_H
+#endif  // KOR_SIMCAM_PICTURE_SCENE_H

@@ -21,10 +21,10 @@ const float kVr = 112.0f / 255, kVg = -93.786f / 255, kVb = -18.214f / 255;
 inline int ClampInt(int v, int lo, int hi) { return v < lo ? lo : (v > hi ? hi : v); }
 
 LONG ControlValue(const SimPictureInput &input, int index) {
-    return SimClampControl(g_SimProcAmpRanges[index], input.procAmp[index].value);
+    return SimClampControl(kSimProcAmpRanges[index], input.procAmp[index].value);
 }
 
-LONG DefaultOf(int index) { return g_SimProcAmpRanges[index].lDefault; }
+LONG DefaultOf(int index) { return kSimProcAmpRanges[index].lDefault; }
 
 bool IsAuto(const SimControlValue &control) { return (control.flags & SIM_CONTROL_FLAG_AUTO) != 0; }
 
@@ -42,8 +42,8 @@ void SimToneFromInput(const SimPictureInput &input, SimTone *pTone) {
     pTone->kelvin = IsAuto(input.procAmp[SIM_PA_WHITEBALANCE]) ? DefaultOf(SIM_PA_WHITEBALANCE)
                                                                : ControlValue(input, SIM_PA_WHITEBALANCE);
     pTone->exposureSteps = IsAuto(input.exposure) ? 0
-                                                  : SimClampControl(g_SimExposureRange, input.exposure.value) -
-                                                        g_SimExposureRange.lDefault;
+                                                  : SimClampControl(kSimExposureRange, input.exposure.value) -
+                                                        kSimExposureRange.lDefault;
     pTone->strobe = input.strobe ? 1 : 0;
 }
 
@@ -52,7 +52,7 @@ SimToneMapper::SimToneMapper(const SimTone &tone) {
     // balance set warmer than the scene lifts red and cuts blue, cooler the reverse.
     float light = powf(2.0f, tone.exposureSteps * 0.5f);
     if (tone.strobe) light *= kStrobeGain;
-    const SimControlRange &wb = g_SimProcAmpRanges[SIM_PA_WHITEBALANCE];
+    const SimControlRange &wb = kSimProcAmpRanges[SIM_PA_WHITEBALANCE];
     const LONG sceneKelvin = wb.lDefault;
     float warmth = 0.0f;
     if (tone.kelvin > sceneKelvin) warmth = static_cast<float>(tone.kelvin - sceneKelvin) / (wb.lMax - sceneKelvin);

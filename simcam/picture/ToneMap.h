@@ -2,12 +2,12 @@
 // gains, gamma, contrast and brightness per colour channel, then BT.601
 // studio-range Y'CbCr with saturation, hue and colour enable, and edge
 // enhancement of the luma (ranges and meanings in ImageControls.h).
-#ifndef SIMCAM_TONEMAP_H
-#define SIMCAM_TONEMAP_H
+#ifndef KOR_SIMCAM_PICTURE_TONEMAP_H
+#define KOR_SIMCAM_PICTURE_TONEMAP_H
 
 #include <windows.h>
 
-#include "picture/Picture.h"
+#include "Picture.h"
 
 // The image controls in force, limited to their ranges, with automatic ones
 // at their neutral setting. Plain LONGs without padding: comparable bytewise.
@@ -50,4 +50,4 @@ private:
     int m_sharpen;  // sixteenths of the Laplacian added to luma
 };
 
-#endif  // SIMCAM_TONEMAP_H
+#endif  // KOR_SIMCAM_PICTURE_TONEMAP_H

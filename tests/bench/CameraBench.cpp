@@ -11,7 +11,7 @@
 #include <vector>
 
 #include "include/SimCamControl.h"
-#include "simcam_dshow/DShowTestSupport.h"
+#include "DShowTestSupport.h"
 
 using namespace dshowtest;
 

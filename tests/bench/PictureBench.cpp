@@ -16,8 +16,7 @@
 
 #include <vector>
 
-#include "SimCamDefaults.h"
-#include "picture/Picture.h"
+#include "Picture.h"
 
 namespace {
 

@@ -1,15 +1,15 @@
 // ModelTestSupport.h - a private camera state block for tests that drive the
 // scenario parser and the register model directly, without the DLL.
-#ifndef TESTS_SIMCAM_MODELTESTSUPPORT_H
-#define TESTS_SIMCAM_MODELTESTSUPPORT_H
+#ifndef KOR_TESTS_SIMCAM_MODELTESTSUPPORT_H
+#define KOR_TESTS_SIMCAM_MODELTESTSUPPORT_H
 
 #include <memory>
 
-#include "CameraState.h"
+#include "SimSharedState.h"
 
 typedef std::unique_ptr<SimShared> StatePtr;
 
 // A zeroed block (about a megabyte, so on the heap).
 inline StatePtr NewState() { return StatePtr(new SimShared()); }
 
-#endif  // TESTS_SIMCAM_MODELTESTSUPPORT_H
+#endif  // KOR_TESTS_SIMCAM_MODELTESTSUPPORT_H

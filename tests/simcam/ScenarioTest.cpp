@@ -9,7 +9,8 @@
 #include <sstream>
 #include <string>
 
-#include "CameraState.h"
+#include "Scenario.h"
+#include "SensorModel.h"
 #include "ModelTestSupport.h"
 
 namespace {
@@ -74,10 +75,10 @@ TEST(Scenario, DefaultTextDescribesTheTessalineCamera) {
     EXPECT_EQ(-1, cam.holdFocusState);
 
     for (int i = 0; i < SIM_PA_COUNT; ++i) {
-        EXPECT_EQ(g_SimProcAmpRanges[i].lDefault, cam.procAmp[i].value) << i;
-        EXPECT_EQ(g_SimProcAmpRanges[i].lDefaultFlags, cam.procAmp[i].flags) << i;
+        EXPECT_EQ(kSimProcAmpRanges[i].lDefault, cam.procAmp[i].value) << i;
+        EXPECT_EQ(kSimProcAmpRanges[i].lDefaultFlags, cam.procAmp[i].flags) << i;
     }
-    EXPECT_EQ(g_SimExposureRange.lDefault, cam.exposure.value);
+    EXPECT_EQ(kSimExposureRange.lDefault, cam.exposure.value);
 }
 
 TEST(Scenario, EmptySectionsTakeTheDefaultsWithPathsOfTheirOwn) {

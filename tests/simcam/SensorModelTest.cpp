@@ -5,7 +5,8 @@
 
 #include <gtest/gtest.h>
 
-#include "CameraState.h"
+#include "Scenario.h"
+#include "SensorModel.h"
 #include "ModelTestSupport.h"
 
 namespace {
