@@ -5,8 +5,8 @@
 // XU_NO_SESSION) and makes its component calls. The sensor transfer keeps
 // its announce, packet and reply together, so no other thread's access can
 // come between them.
-#ifndef KORFWSW_COMPONENTACCESS_H
-#define KORFWSW_COMPONENTACCESS_H
+#ifndef KOR_EXTLIB_COMPONENTACCESS_H
+#define KOR_EXTLIB_COMPONENTACCESS_H
 
 #include <windows.h>
 
@@ -35,4 +35,4 @@ XuResult XuSensorTransfer(BYTE *pPacket, bool bRead);
 // Leaves the code for a failed access: ERR_NOT_INITIALISED or ERR_XU_TRANSFER.
 void SetXuError(XuResult result);
 
-#endif  // KORFWSW_COMPONENTACCESS_H
+#endif  // KOR_EXTLIB_COMPONENTACCESS_H

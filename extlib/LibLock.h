@@ -6,8 +6,8 @@
 // sleep while holding it. Hold it for a scope with the toolkit's guard:
 //
 //     CritSecLock lock(LibraryLock());
-#ifndef KORFWSW_LIBLOCK_H
-#define KORFWSW_LIBLOCK_H
+#ifndef KOR_EXTLIB_LIBLOCK_H
+#define KOR_EXTLIB_LIBLOCK_H
 
 #include <windows.h>
 
@@ -17,4 +17,4 @@
 // the process.
 CRITICAL_SECTION *LibraryLock();
 
-#endif  // KORFWSW_LIBLOCK_H
+#endif  // KOR_EXTLIB_LIBLOCK_H

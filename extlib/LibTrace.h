@@ -1,7 +1,7 @@
 // LibTrace.h - the library's debugger output: the trace hook and the fixed
 // diagnostic lines.
-#ifndef KORFWSW_LIBTRACE_H
-#define KORFWSW_LIBTRACE_H
+#ifndef KOR_EXTLIB_LIBTRACE_H
+#define KOR_EXTLIB_LIBTRACE_H
 
 #include <windows.h>
 
@@ -15,4 +15,4 @@ void LibTrace(const WCHAR *pszFormat, ...);
 // it, and callers rely on the code they set (or left alone).
 void LibDebugLine(const WCHAR *pszLine);
 
-#endif  // KORFWSW_LIBTRACE_H
+#endif  // KOR_EXTLIB_LIBTRACE_H

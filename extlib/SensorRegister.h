@@ -2,8 +2,8 @@
 // values), reached one 9-byte command packet at a time through the
 // extension unit. ReadRegister, IsSensorReady and ResetUSBCamera are exports
 // (KORFwSw.h); these are the library's own helpers.
-#ifndef KORFWSW_SENSORREGISTER_H
-#define KORFWSW_SENSORREGISTER_H
+#ifndef KOR_EXTLIB_SENSORREGISTER_H
+#define KOR_EXTLIB_SENSORREGISTER_H
 
 #include <windows.h>
 
@@ -15,4 +15,4 @@ int WriteSensorRegister(USHORT usAddress, USHORT usValue);
 // False with ERR_NOT_INITIALISED or ERR_SENSOR_NOT_READY set.
 bool RequireReadySensor();
 
-#endif  // KORFWSW_SENSORREGISTER_H
+#endif  // KOR_EXTLIB_SENSORREGISTER_H

@@ -2,8 +2,8 @@
 //
 // Process-wide, one session at a time. Read and change these only while
 // holding LibLock.
-#ifndef KORFWSW_SESSION_H
-#define KORFWSW_SESSION_H
+#ifndef KOR_EXTLIB_SESSION_H
+#define KOR_EXTLIB_SESSION_H
 
 #include <windows.h>
 
@@ -22,4 +22,4 @@ extern USHORT g_usFirmwareVersion;  // information index 153 of the session's ca
 // True when a session is open; otherwise sets ERR_NOT_INITIALISED.
 bool RequireSession();
 
-#endif  // KORFWSW_SESSION_H
+#endif  // KOR_EXTLIB_SESSION_H

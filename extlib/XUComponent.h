@@ -7,8 +7,8 @@
 // component's slot order exactly; slots the library never calls are kept as
 // placeholders so the ones it does call sit where the component has them.
 // Every operation returns 0 on success unless its comment says otherwise.
-#ifndef KORFWSW_XUCOMPONENT_H
-#define KORFWSW_XUCOMPONENT_H
+#ifndef KOR_EXTLIB_XUCOMPONENT_H
+#define KOR_EXTLIB_XUCOMPONENT_H
 
 #include <windows.h>
 #include <oleauto.h>
@@ -73,4 +73,4 @@ struct IXUVMControl : public IUnknown {
     virtual HRESULT STDMETHODCALLTYPE BindDeviceObject(IUnknown *pDeviceObject) = 0;
 };
 
-#endif  // KORFWSW_XUCOMPONENT_H
+#endif  // KOR_EXTLIB_XUCOMPONENT_H

@@ -35,8 +35,8 @@
  *
  * Usable from C and C++. Functions use the C calling convention.
  */
-#ifndef KORFWSW_H
-#define KORFWSW_H
+#ifndef KOR_EXTLIB_INCLUDE_KORFWSW_H
+#define KOR_EXTLIB_INCLUDE_KORFWSW_H
 
 #include <windows.h>
 
@@ -115,4 +115,4 @@ KORFWSW_API int KORFWSW_CALL ResetUSBCamera(void);
 }
 #endif
 
-#endif /* KORFWSW_H */
+#endif /* KOR_EXTLIB_INCLUDE_KORFWSW_H */

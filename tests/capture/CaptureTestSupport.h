@@ -2,8 +2,8 @@
 // capture manager, the message-box and creation hooks, a main window with a
 // status bar, message pumping, temporary folders, the Running Object Table's
 // graph entries, and recording fakes of the renderer's video interfaces.
-#ifndef TESTS_CAPTURE_CAPTURETESTSUPPORT_H
-#define TESTS_CAPTURE_CAPTURETESTSUPPORT_H
+#ifndef KOR_TESTS_CAPTURE_CAPTURETESTSUPPORT_H
+#define KOR_TESTS_CAPTURE_CAPTURETESTSUPPORT_H
 
 #include <windows.h>
 #include <dshow.h>
@@ -271,4 +271,4 @@ HRESULT CreateBuilderRefusingGraph(REFIID iid, void **ppv);
 
 }  // namespace stage
 
-#endif  // TESTS_CAPTURE_CAPTURETESTSUPPORT_H
+#endif  // KOR_TESTS_CAPTURE_CAPTURETESTSUPPORT_H

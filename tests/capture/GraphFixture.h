@@ -1,8 +1,8 @@
 // GraphFixture.h - the fixture of the graph tests on the simulated camera:
 // a scenario, the first video-input device, a main window with a status bar
 // and a capture manager for it; helpers to take a still and rebuild.
-#ifndef TESTS_CAPTURE_GRAPHFIXTURE_H
-#define TESTS_CAPTURE_GRAPHFIXTURE_H
+#ifndef KOR_TESTS_CAPTURE_GRAPHFIXTURE_H
+#define KOR_TESTS_CAPTURE_GRAPHFIXTURE_H
 
 #include <gtest/gtest.h>
 
@@ -115,4 +115,4 @@ protected:
     DShowManager *m_pManager = nullptr;
 };
 
-#endif  // TESTS_CAPTURE_GRAPHFIXTURE_H
+#endif  // KOR_TESTS_CAPTURE_GRAPHFIXTURE_H

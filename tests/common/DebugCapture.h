@@ -6,8 +6,8 @@
 // text of each call as one line (line ends kept) and lets the program go on,
 // so the text reaches no debugger. Lines from every thread are caught.
 // Only one DebugCapture may exist at a time.
-#ifndef TESTS_COMMON_DEBUGCAPTURE_H
-#define TESTS_COMMON_DEBUGCAPTURE_H
+#ifndef KOR_TESTS_COMMON_DEBUGCAPTURE_H
+#define KOR_TESTS_COMMON_DEBUGCAPTURE_H
 
 #include <windows.h>
 
@@ -35,4 +35,4 @@ private:
     PVOID m_hHandler;
 };
 
-#endif  // TESTS_COMMON_DEBUGCAPTURE_H
+#endif  // KOR_TESTS_COMMON_DEBUGCAPTURE_H

@@ -1,8 +1,8 @@
 // DebuggerRun.h - runs a program under this process as its debugger and
 // collects what it writes to the debugger output: the plain way to see
 // OutputDebugString text, with no handler inside the program.
-#ifndef TESTS_COMMON_DEBUGGERRUN_H
-#define TESTS_COMMON_DEBUGGERRUN_H
+#ifndef KOR_TESTS_COMMON_DEBUGGERRUN_H
+#define KOR_TESTS_COMMON_DEBUGGERRUN_H
 
 #include <windows.h>
 
@@ -23,4 +23,4 @@ DebuggerRunResult RunUnderDebugger(const std::wstring &commandLine, DWORD dwTime
 // The full path of this program, for starting it again as a child.
 std::wstring CurrentProgramPath();
 
-#endif  // TESTS_COMMON_DEBUGGERRUN_H
+#endif  // KOR_TESTS_COMMON_DEBUGGERRUN_H

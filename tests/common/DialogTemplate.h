@@ -1,7 +1,7 @@
 // DialogTemplate.h - a dialog template (DLGTEMPLATEEX) of the running
 // program's resources, as the resource holds it.
-#ifndef TESTS_COMMON_DIALOGTEMPLATE_H
-#define TESTS_COMMON_DIALOGTEMPLATE_H
+#ifndef KOR_TESTS_COMMON_DIALOGTEMPLATE_H
+#define KOR_TESTS_COMMON_DIALOGTEMPLATE_H
 
 #include <windows.h>
 
@@ -31,4 +31,4 @@ bool ReadDialogTemplate(int id, DialogTemplate *pTemplate);
 // border itself). 0 when the control is not in the template.
 DWORD TemplateItemStyle(int dialogId, int controlId);
 
-#endif  // TESTS_COMMON_DIALOGTEMPLATE_H
+#endif  // KOR_TESTS_COMMON_DIALOGTEMPLATE_H

@@ -4,8 +4,8 @@
 //
 // A fake made with new deletes itself when its count reaches 0; one on the
 // test's stack is made with kCountOnly and only counts.
-#ifndef TESTS_COMMON_FAKECOMOBJECT_H
-#define TESTS_COMMON_FAKECOMOBJECT_H
+#ifndef KOR_TESTS_COMMON_FAKECOMOBJECT_H
+#define KOR_TESTS_COMMON_FAKECOMOBJECT_H
 
 #include <windows.h>
 #include <dshow.h>
@@ -71,4 +71,4 @@ private:
     FakeLifetime m_lifetime;
 };
 
-#endif  // TESTS_COMMON_FAKECOMOBJECT_H
+#endif  // KOR_TESTS_COMMON_FAKECOMOBJECT_H

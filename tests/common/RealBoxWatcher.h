@@ -1,6 +1,6 @@
 // RealBoxWatcher.h - a real message box answered the way a person would.
-#ifndef TESTS_COMMON_REALBOXWATCHER_H
-#define TESTS_COMMON_REALBOXWATCHER_H
+#ifndef KOR_TESTS_COMMON_REALBOXWATCHER_H
+#define KOR_TESTS_COMMON_REALBOXWATCHER_H
 
 #include <windows.h>
 
@@ -24,4 +24,4 @@ private:
     std::thread m_thread;
 };
 
-#endif  // TESTS_COMMON_REALBOXWATCHER_H
+#endif  // KOR_TESTS_COMMON_REALBOXWATCHER_H

@@ -1,7 +1,7 @@
 // TestKit.h - small helpers every kind of test uses: message pumping, a
 // window's text, the video-input devices and the scenario files.
-#ifndef TESTS_COMMON_TESTKIT_H
-#define TESTS_COMMON_TESTKIT_H
+#ifndef KOR_TESTS_COMMON_TESTKIT_H
+#define KOR_TESTS_COMMON_TESTKIT_H
 
 #include <windows.h>
 #include <objidl.h>
@@ -36,4 +36,4 @@ inline std::wstring ScenarioPath(const wchar_t *pszFile) {
 }
 #endif
 
-#endif  // TESTS_COMMON_TESTKIT_H
+#endif  // KOR_TESTS_COMMON_TESTKIT_H

@@ -3,8 +3,8 @@
 // inherited), collecting what it prints. While it runs, the calling thread
 // keeps handling its window messages, so notifications the tool sends to
 // the test's windows are delivered.
-#ifndef TESTS_COMMON_TOOLRUNNER_H
-#define TESTS_COMMON_TOOLRUNNER_H
+#ifndef KOR_TESTS_COMMON_TOOLRUNNER_H
+#define KOR_TESTS_COMMON_TOOLRUNNER_H
 
 #include <windows.h>
 
@@ -28,4 +28,4 @@ std::wstring SimctlPath();
 // Full path of a program beside the running test program.
 std::wstring ToolPath(const wchar_t *pszProgram);
 
-#endif  // TESTS_COMMON_TOOLRUNNER_H
+#endif  // KOR_TESTS_COMMON_TOOLRUNNER_H

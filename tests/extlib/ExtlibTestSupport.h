@@ -2,8 +2,8 @@
 // paths and scenarios, the component call log decoded into sensor register
 // accesses, and a fixture that starts every test from the default camera
 // without a session.
-#ifndef TESTS_EXTLIB_EXTLIBTESTSUPPORT_H
-#define TESTS_EXTLIB_EXTLIBTESTSUPPORT_H
+#ifndef KOR_TESTS_EXTLIB_EXTLIBTESTSUPPORT_H
+#define KOR_TESTS_EXTLIB_EXTLIBTESTSUPPORT_H
 
 #include <windows.h>
 
@@ -95,4 +95,4 @@ protected:
     void FailOnly(SimOp op, int nth);
 };
 
-#endif  // TESTS_EXTLIB_EXTLIBTESTSUPPORT_H
+#endif  // KOR_TESTS_EXTLIB_EXTLIBTESTSUPPORT_H

@@ -3,8 +3,8 @@
 // counting stubs that forward to the real functions. The viewer's shell is
 // linked into the test program, so its calls of KORFwSw's IsSensorReady and
 // AFFreezeControl go through this program's import table.
-#ifndef TESTS_VIEWER_APP_IMPORTCOUNTER_H
-#define TESTS_VIEWER_APP_IMPORTCOUNTER_H
+#ifndef KOR_TESTS_VIEWER_APP_IMPORTCOUNTER_H
+#define KOR_TESTS_VIEWER_APP_IMPORTCOUNTER_H
 
 #include <windows.h>
 
@@ -16,4 +16,4 @@ LONG AFFreezeControlCalls();
 // The mode of the last AFFreezeControl call.
 LONG LastAFFreezeMode();
 
-#endif  // TESTS_VIEWER_APP_IMPORTCOUNTER_H
+#endif  // KOR_TESTS_VIEWER_APP_IMPORTCOUNTER_H

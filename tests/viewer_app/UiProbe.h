@@ -3,8 +3,8 @@
 // dialogs, menus of this process and waiting for a condition. Works on the
 // windows of this process and, where the window system carries the message
 // across, of another process.
-#ifndef TESTS_VIEWER_APP_UIPROBE_H
-#define TESTS_VIEWER_APP_UIPROBE_H
+#ifndef KOR_TESTS_VIEWER_APP_UIPROBE_H
+#define KOR_TESTS_VIEWER_APP_UIPROBE_H
 
 #include <windows.h>
 
@@ -46,4 +46,4 @@ struct MenuEntry {
 std::vector<MenuEntry> MenuEntries(HMENU hMenu);
 std::wstring MenuText(HMENU hMenu, UINT uPosition);
 
-#endif  // TESTS_VIEWER_APP_UIPROBE_H
+#endif  // KOR_TESTS_VIEWER_APP_UIPROBE_H

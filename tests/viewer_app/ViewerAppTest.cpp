@@ -36,16 +36,16 @@
 namespace {
 
 // Command IDs of the main menu.
-const int CMD_ABOUT = 104;
-const int CMD_VIDEO_RENDERER = 32772;
-const int CMD_STILL_PIN = 32775;
-const int CMD_CURRENT_SETTINGS = 32776;
-const int CMD_GET_STILL = 32777;
-const int CMD_STILL_PATH = 32778;
-const int CMD_UVC_EXTENSION = 32779;
-const int CMD_NOTHING = 32780;
-const int CMD_RESET_CAMERA = 32783;
-const int CMD_TRIGGER_AF = 32784;
+const int kCmdAbout = 104;
+const int kCmdVideoRenderer = 32772;
+const int kCmdStillPin = 32775;
+const int kCmdCurrentSettings = 32776;
+const int kCmdGetStill = 32777;
+const int kCmdStillPath = 32778;
+const int kCmdUvcExtension = 32779;
+const int kCmdNothing = 32780;
+const int kCmdResetCamera = 32783;
+const int kCmdTriggerAf = 32784;
 
 // lParam of a key message with Alt held (context code, bit 29). Wine's
 // TranslateAcceleratorW matches an ASCII accelerator with ALT on the key-down
@@ -268,7 +268,7 @@ TEST_F(ViewerAppTest, OneCameraStartsPreviewsTakesStillsAndShutsDown) {
     ASSERT_EQ(7u, top.size());
     const wchar_t *apszTop[] = {L"&File", L"Devices", L"Options", L"Capture", L"Focus", L"UVC Extension", L"&Help"};
     for (size_t i = 0; i < top.size(); ++i) EXPECT_EQ(apszTop[i], top[i].text) << i;
-    EXPECT_EQ(static_cast<UINT>(CMD_UVC_EXTENSION), top[5].id);  // a plain command
+    EXPECT_EQ(static_cast<UINT>(kCmdUvcExtension), top[5].id);  // a plain command
     EXPECT_EQ(nullptr, GetSubMenu(GetMenu(m_host.Main()), 5));
     EXPECT_EQ(IDC_STATUS_BAR, GetDlgCtrlID(g_hWndStatus));
 
@@ -338,10 +338,10 @@ TEST_F(ViewerAppTest, OneCameraStartsPreviewsTakesStillsAndShutsDown) {
     // Commands without a menu item: 32780 does nothing, 32783 resets the
     // camera through the library; devices past 1020 fall through.
     SimLogClear();
-    m_host.Command(CMD_NOTHING);
+    m_host.Command(kCmdNothing);
     m_host.Command(1021);
     EXPECT_FALSE(debug.Contains(L"MENU_VDEVICE0\r\n"));
-    m_host.Command(CMD_RESET_CAMERA);
+    m_host.Command(kCmdResetCamera);
     bool bReset = false;
     for (DWORD i = 0; i < SimLogCount(); ++i) {
         SimLogEntry entry = {};
@@ -424,7 +424,7 @@ TEST_F(ViewerAppTest, AutofocusRetryRunsAfterEveryMessageUntilOneTriggerSucceeds
 
     // Trigger AutoFocus from the menu: one more trigger, no box, g_AfDone kept.
     g_AutoFocusMode = 0;
-    m_host.Command(CMD_TRIGGER_AF);
+    m_host.Command(kCmdTriggerAf);
     EXPECT_EQ(1, g_AutoFocusMode);
     EXPECT_EQ(lFreeze + 1, AFFreezeControlCalls());
     EXPECT_EQ(1, g_AfDone);
@@ -468,7 +468,7 @@ TEST_F(ViewerAppTest, TwoCamerasSelectionAndHotPlug) {
     // with two notifications: the graph goes, the list is rebuilt with
     // nothing checked, the IDs are forgotten, the dialog closes; the second
     // notification only clears the skip flag.
-    m_host.Command(CMD_UVC_EXTENSION);
+    m_host.Command(kCmdUvcExtension);
     ASSERT_NE(nullptr, g_hWndUvcDialog);
     HWND hUvc = g_hWndUvcDialog;
     EXPECT_EQ(BST_CHECKED, IsDlgButtonChecked(hUvc, 1107));
@@ -546,11 +546,11 @@ TEST_F(ViewerAppTest, WithoutCameraTheWindowStaysUpAndCommandsDoNothing) {
     EXPECT_EQ(480, rc.bottom - rc.top);
 
     // Options, Still File Path and UVC Extension need a ready manager.
-    m_host.PostCommand(CMD_CURRENT_SETTINGS);
-    m_host.PostCommand(CMD_STILL_PIN);
-    m_host.PostCommand(CMD_STILL_PATH);
-    m_host.PostCommand(CMD_UVC_EXTENSION);
-    m_host.PostCommand(CMD_VIDEO_RENDERER);
+    m_host.PostCommand(kCmdCurrentSettings);
+    m_host.PostCommand(kCmdStillPin);
+    m_host.PostCommand(kCmdStillPath);
+    m_host.PostCommand(kCmdUvcExtension);
+    m_host.PostCommand(kCmdVideoRenderer);
     EXPECT_TRUE(NoBoxWithin(1000));
     EXPECT_EQ(1, g_StillPathDlgClosed);
     EXPECT_EQ(1, g_SettingsDlgClosed);
@@ -558,13 +558,13 @@ TEST_F(ViewerAppTest, WithoutCameraTheWindowStaysUpAndCommandsDoNothing) {
     // Get Still turns the flash off for good and leaves the rest to the
     // manager.
     ASSERT_EQ(1, g_FlashEnabled);
-    m_host.PostCommand(CMD_GET_STILL);
+    m_host.PostCommand(kCmdGetStill);
     ASSERT_TRUE(WaitFor([&] { return g_FlashEnabled == 0; }));
     DismissAllBoxes();
     EXPECT_TRUE(WaitFor([&] { return debug.Count(L"Get GPI status succeeded\r\n") == 0; }, 100));
 
     // Trigger AutoFocus says the extension is not there.
-    m_host.PostCommand(CMD_TRIGGER_AF);
+    m_host.PostCommand(kCmdTriggerAf);
     ExpectBox(L"Error", L"UVC Extension is not supported\r\n", nullptr);
     EXPECT_EQ(0, g_AutoFocusMode);
     EXPECT_EQ(0, g_ExtensionAvailable);
@@ -640,7 +640,7 @@ TEST_F(ViewerAppTest, FlashQuestionOkCancelAndEnterWithoutIt) {
     ASSERT_GT(g_LibStatus, 0);
 
     LONG lStills = CameraState(0).stillsDelivered;
-    m_host.PostCommand(CMD_GET_STILL);
+    m_host.PostCommand(kCmdGetStill);
     HWND hBox = m_host.WaitForBox(L"KORView");
     ASSERT_NE(nullptr, hBox);
     EXPECT_EQ(kFlashQuestion, MessageBoxText(hBox));
@@ -650,7 +650,7 @@ TEST_F(ViewerAppTest, FlashQuestionOkCancelAndEnterWithoutIt) {
     ASSERT_TRUE(AnswerDialog(hBox, IDCANCEL));
     EXPECT_FALSE(TakesStillWithin(0, lStills, 2000));
 
-    m_host.PostCommand(CMD_GET_STILL);
+    m_host.PostCommand(kCmdGetStill);
     ExpectBox(L"KORView", kFlashQuestion, nullptr, IDOK);
     EXPECT_TRUE(TakesStillWithin(0, lStills));
     EXPECT_EQ(1, g_FlashEnabled);
@@ -662,7 +662,7 @@ TEST_F(ViewerAppTest, FlashQuestionOkCancelAndEnterWithoutIt) {
     EXPECT_EQ(nullptr, FindDialog(GetCurrentProcessId(), L"KORView"));
 
     // A removal while the question is up is handled inside its modal loop.
-    m_host.PostCommand(CMD_GET_STILL);
+    m_host.PostCommand(kCmdGetStill);
     hBox = m_host.WaitForBox(L"KORView");
     ASSERT_NE(nullptr, hBox);
     debug.Clear();
@@ -685,7 +685,7 @@ TEST_F(ViewerAppTest, StillPinMissingAndCameraRejected) {
     StartViewer();
     ASSERT_TRUE(g_pDShowManager->IsInitialized());
     EXPECT_FALSE(g_pDShowManager->HasStillPin());
-    m_host.PostCommand(CMD_STILL_PIN);
+    m_host.PostCommand(kCmdStillPin);
     ExpectBox(L"Still pin property", L"Still pin not supported", m_host.Main());
     EXPECT_EQ(1, g_StillPinDlgClosed);
     EXPECT_EQ(0, m_host.Stop());
@@ -699,12 +699,12 @@ TEST_F(ViewerAppTest, StillPinMissingAndCameraRejected) {
     UseStillFolder();
     ASSERT_TRUE(g_pDShowManager->IsInitialized());
     EXPECT_LE(g_LibStatus, 0);
-    m_host.PostCommand(CMD_CURRENT_SETTINGS);
+    m_host.PostCommand(kCmdCurrentSettings);
     ExpectBox(L"Error", L"Current setting dialog is not supports for this device\r\n", nullptr);
-    m_host.PostCommand(CMD_UVC_EXTENSION);
+    m_host.PostCommand(kCmdUvcExtension);
     ExpectBox(L"Error", L"UVC Extension is not supported\r\n", nullptr);
     LONG lStills = CameraState(0).stillsDelivered;
-    m_host.PostCommand(CMD_GET_STILL);
+    m_host.PostCommand(kCmdGetStill);
     ASSERT_TRUE(WaitFor([&] { return g_FlashEnabled == 0; }));
     EXPECT_TRUE(TakesStillWithin(0, lStills));
     EXPECT_EQ(nullptr, FindDialog(GetCurrentProcessId(), L"KORView"));
@@ -722,9 +722,9 @@ TEST_F(ViewerAppTest, FirmwareFourAutofocusAndDialogsAcrossRemoval) {
     EXPECT_TRUE(WaitForAutofocusDone());
 
     // About stays open across a removal; the UVC dialog does not.
-    m_host.Command(CMD_ABOUT);
+    m_host.Command(kCmdAbout);
     EXPECT_EQ(0, g_AboutDlgClosed);
-    m_host.Command(CMD_UVC_EXTENSION);
+    m_host.Command(kCmdUvcExtension);
     HWND hUvc = g_hWndUvcDialog;
     ASSERT_TRUE(IsWindow(hUvc));
     Simctl(L"unplug 0");
@@ -738,7 +738,7 @@ TEST_F(ViewerAppTest, FirmwareFourAutofocusAndDialogsAcrossRemoval) {
     // closes and the viewer goes on without a graph.
     m_host.Command(1015);
     ASSERT_TRUE(g_pDShowManager->IsInitialized());
-    m_host.Command(CMD_STILL_PIN);
+    m_host.Command(kCmdStillPin);
     HWND hStillPin = m_host.WaitForBox(L"Still Pin Properties");
     ASSERT_NE(nullptr, hStillPin);
     Simctl(L"unplug 0");
@@ -769,7 +769,7 @@ TEST_F(ViewerAppTest, TwoOfOursStillPinDialogAndUnsavedStills) {
     Simctl(L"plug 0");
     ASSERT_EQ(2u, DeviceNames().size());
     EXPECT_EQ(path1, g_szDevicePath);
-    m_host.Command(CMD_UVC_EXTENSION);
+    m_host.Command(kCmdUvcExtension);
     SimLogEntry open = {};
     ASSERT_TRUE(SimLogReadOp(SIM_OP_OPEN, SimLogCountOp(SIM_OP_OPEN) - 1, &open));
     EXPECT_EQ(1, open.camera);
@@ -783,7 +783,7 @@ TEST_F(ViewerAppTest, TwoOfOursStillPinDialogAndUnsavedStills) {
 
     const int kCompression = 1064, kOutputSize = 1065, kStillPinOk = 1070;
     auto openStillPin = [&](size_t cSubtypes) {
-        m_host.Command(CMD_STILL_PIN);
+        m_host.Command(kCmdStillPin);
         HWND hDlg = g_hWndStillPinDialog;
         EXPECT_TRUE(IsWindow(hDlg));
         EXPECT_EQ(static_cast<LRESULT>(cSubtypes), SendDlgItemMessageW(hDlg, kCompression, CB_GETCOUNT, 0, 0));

@@ -23,8 +23,8 @@
 
 namespace {
 
-const int CMD_GET_STILL = 32777;
-const int CMD_SELECT_FIRST = 1015;
+const int kCmdGetStill = 32777;
+const int kCmdSelectFirst = 1015;
 const wchar_t kFlashQuestion[] =
     L"The flash is not detected. Please check your connection.\r\n  Do you wish to capture picture anyway?\r\n";
 
@@ -105,7 +105,7 @@ TEST_F(ViewerE2ETest, StartupStillByEnterUnplugReplugAndShutdown) {
     EXPECT_TRUE(WaitFor([&] { return !FramesFlowing(0); }, 5000));
     Simctl(L"plug 0");
     EXPECT_FALSE(FramesFlowing(0));
-    viewer.PostCommand(CMD_SELECT_FIRST);
+    viewer.PostCommand(kCmdSelectFirst);
     EXPECT_TRUE(WaitFor([&] { return FramesFlowing(0); }, 15000));
     EXPECT_TRUE(WaitFor([&] { return viewer.Status(0) == L"Resolution : 640x480"; }, 5000));
 
@@ -132,7 +132,7 @@ TEST_F(ViewerE2ETest, FlashQuestionCancelAndOkFromTheMenu) {
     ASSERT_TRUE(WaitFor([&] { return FramesFlowing(0); }, 15000));
 
     LONG lStills = CameraState(0).stillsDelivered;
-    viewer.PostCommand(CMD_GET_STILL);
+    viewer.PostCommand(kCmdGetStill);
     HWND hBox = WaitForDialog(viewer.ProcessId(), L"KORView");
     ASSERT_NE(nullptr, hBox);
     EXPECT_EQ(kFlashQuestion, MessageBoxText(hBox));
@@ -142,7 +142,7 @@ TEST_F(ViewerE2ETest, FlashQuestionCancelAndOkFromTheMenu) {
     EXPECT_EQ(lStills, CameraState(0).stillsDelivered);
     EXPECT_TRUE(Stills().empty());
 
-    viewer.PostCommand(CMD_GET_STILL);
+    viewer.PostCommand(kCmdGetStill);
     hBox = WaitForDialog(viewer.ProcessId(), L"KORView");
     ASSERT_NE(nullptr, hBox);
     EXPECT_TRUE(AnswerDialog(hBox, IDOK));

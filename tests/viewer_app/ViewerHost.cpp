@@ -11,7 +11,7 @@
 
 namespace {
 
-const UINT WM_HOST_MARKER = WM_APP + 0x3A1;
+const UINT kHostMarkerMessage = WM_APP + 0x3A1;
 const DWORD kStartTimeoutMs = 60000;
 
 volatile LONG g_lMarkersTaken = 0;
@@ -24,7 +24,7 @@ LRESULT CALLBACK GetMessageHook(int nCode, WPARAM wParam, LPARAM lParam) {
     if (nCode == HC_ACTION && wParam == PM_REMOVE) {
         InterlockedIncrement(&g_lMessagesTaken);
         const MSG *pMsg = reinterpret_cast<const MSG *>(lParam);
-        if (pMsg->message == WM_HOST_MARKER) {
+        if (pMsg->message == kHostMarkerMessage) {
             // Every message taken before the marker has had its loop pass.
             g_markerSnapshot.lMessagesTaken = g_lMessagesTaken;
             g_markerSnapshot.lIsSensorReady = IsSensorReadyCalls();
@@ -116,7 +116,7 @@ void ViewerHost::Post(UINT uMsg, WPARAM wParam, LPARAM lParam) { PostMessageW(g_
 
 bool ViewerHost::DrainPosted(DWORD dwTimeoutMs) {
     LONG lBefore = g_lMarkersTaken;
-    PostMessageW(g_hWndMain, WM_HOST_MARKER, 0, 0);
+    PostMessageW(g_hWndMain, kHostMarkerMessage, 0, 0);
     if (!WaitFor([&] { return g_lMarkersTaken != lBefore; }, dwTimeoutMs)) return false;
     // The marker's own loop pass (with its autofocus step) ends before the
     // loop takes the next message, the sent one included.

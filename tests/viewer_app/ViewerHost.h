@@ -2,8 +2,8 @@
 // (KorViewerMain, from the korapp library) on a thread of the test process
 // and drives it from the test's thread: window messages, menu commands,
 // status texts, menus and message boxes, all readable in-process.
-#ifndef TESTS_VIEWER_APP_VIEWERHOST_H
-#define TESTS_VIEWER_APP_VIEWERHOST_H
+#ifndef KOR_TESTS_VIEWER_APP_VIEWERHOST_H
+#define KOR_TESTS_VIEWER_APP_VIEWERHOST_H
 
 #include <windows.h>
 
@@ -76,4 +76,4 @@ struct HostSnapshot {
 };
 HostSnapshot LastMarkerSnapshot();
 
-#endif  // TESTS_VIEWER_APP_VIEWERHOST_H
+#endif  // KOR_TESTS_VIEWER_APP_VIEWERHOST_H

@@ -6,8 +6,8 @@
 // process (SB_GETTEXTW carries no buffer across processes). The viewer runs
 // under this process as its debugger, so its debugger output is collected
 // the plain way.
-#ifndef TESTS_VIEWER_APP_VIEWERPROCESS_H
-#define TESTS_VIEWER_APP_VIEWERPROCESS_H
+#ifndef KOR_TESTS_VIEWER_APP_VIEWERPROCESS_H
+#define KOR_TESTS_VIEWER_APP_VIEWERPROCESS_H
 
 #include <windows.h>
 
@@ -67,4 +67,4 @@ std::wstring DesktopPath();
 // Names of the files in DesktopPath() that match the pattern (L"*.jpg").
 std::vector<std::wstring> DesktopFiles(const wchar_t *pszPattern);
 
-#endif  // TESTS_VIEWER_APP_VIEWERPROCESS_H
+#endif  // KOR_TESTS_VIEWER_APP_VIEWERPROCESS_H

@@ -1,7 +1,7 @@
 // ViewerTestSupport.h - small helpers shared by the viewer's tests: narrow
 // text for test messages and the simulated camera's state.
-#ifndef TESTS_VIEWER_APP_VIEWERTESTSUPPORT_H
-#define TESTS_VIEWER_APP_VIEWERTESTSUPPORT_H
+#ifndef KOR_TESTS_VIEWER_APP_VIEWERTESTSUPPORT_H
+#define KOR_TESTS_VIEWER_APP_VIEWERTESTSUPPORT_H
 
 #include <gtest/gtest.h>
 
@@ -19,4 +19,4 @@ inline SimCameraState CameraState(int iCamera) {
     return state;
 }
 
-#endif  // TESTS_VIEWER_APP_VIEWERTESTSUPPORT_H
+#endif  // KOR_TESTS_VIEWER_APP_VIEWERTESTSUPPORT_H

@@ -1,8 +1,8 @@
 // DialogTestSupport.h - what the dialog tests share: recorded message boxes,
 // message pumping, the main window's values the dialogs read, and the
 // simulated camera as a DirectShow capture manager.
-#ifndef TESTS_VIEWER_DIALOGS_DIALOGTESTSUPPORT_H
-#define TESTS_VIEWER_DIALOGS_DIALOGTESTSUPPORT_H
+#ifndef KOR_TESTS_VIEWER_DIALOGS_DIALOGTESTSUPPORT_H
+#define KOR_TESTS_VIEWER_DIALOGS_DIALOGTESTSUPPORT_H
 
 #include <windows.h>
 
@@ -44,4 +44,4 @@ std::vector<HWND> FindOwnedWindows(HWND hOwner, const std::wstring &caption);
 // The argument that makes the test program only run LogFileVersion.
 extern const char kChildLogVersionArg[];
 
-#endif  // TESTS_VIEWER_DIALOGS_DIALOGTESTSUPPORT_H
+#endif  // KOR_TESTS_VIEWER_DIALOGS_DIALOGTESTSUPPORT_H

@@ -1,6 +1,6 @@
 // ComCreate.h - create an in-process COM object and take the interface asked for.
-#ifndef KOR_TOOLKIT_COMCREATE_H
-#define KOR_TOOLKIT_COMCREATE_H
+#ifndef KOR_TOOLKIT_INCLUDE_COMCREATE_H
+#define KOR_TOOLKIT_INCLUDE_COMCREATE_H
 
 #include <windows.h>
 #include <objbase.h>
@@ -21,4 +21,4 @@ HRESULT CreateComObject(REFCLSID clsid, REFIID iid, ComPtr<T> &out, DWORD dwCont
     return CoCreateInstance(clsid, nullptr, dwContext, iid, out.OutVoid());
 }
 
-#endif  // KOR_TOOLKIT_COMCREATE_H
+#endif  // KOR_TOOLKIT_INCLUDE_COMCREATE_H

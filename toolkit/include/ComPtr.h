@@ -4,8 +4,8 @@
 // destroyed. operator& releases the old pointer first, so the pointer can be
 // passed straight to QueryInterface-style and Next(1, &p, ...) out-parameters
 // without leaking what it held before.
-#ifndef KOR_TOOLKIT_COMPTR_H
-#define KOR_TOOLKIT_COMPTR_H
+#ifndef KOR_TOOLKIT_INCLUDE_COMPTR_H
+#define KOR_TOOLKIT_INCLUDE_COMPTR_H
 
 #include <windows.h>
 #include <unknwn.h>
@@ -102,4 +102,4 @@ private:
     T *m_p;
 };
 
-#endif  // KOR_TOOLKIT_COMPTR_H
+#endif  // KOR_TOOLKIT_INCLUDE_COMPTR_H

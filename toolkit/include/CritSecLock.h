@@ -1,6 +1,6 @@
 // CritSecLock.h - one critical section and the one guard that holds it for a scope.
-#ifndef KOR_TOOLKIT_CRITSECLOCK_H
-#define KOR_TOOLKIT_CRITSECLOCK_H
+#ifndef KOR_TOOLKIT_INCLUDE_CRITSECLOCK_H
+#define KOR_TOOLKIT_INCLUDE_CRITSECLOCK_H
 
 #include <windows.h>
 
@@ -31,4 +31,4 @@ private:
     CRITICAL_SECTION *m_pcs;
 };
 
-#endif  // KOR_TOOLKIT_CRITSECLOCK_H
+#endif  // KOR_TOOLKIT_INCLUDE_CRITSECLOCK_H

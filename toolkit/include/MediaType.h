@@ -5,8 +5,8 @@
 // structure empty, so a second call does nothing. A media type handed out by
 // IAMStreamConfig::GetFormat / GetStreamCaps or IEnumMediaTypes is itself a
 // CoTaskMem block: DeleteMediaTypeBlock frees the contents and the block.
-#ifndef KOR_TOOLKIT_MEDIATYPE_H
-#define KOR_TOOLKIT_MEDIATYPE_H
+#ifndef KOR_TOOLKIT_INCLUDE_MEDIATYPE_H
+#define KOR_TOOLKIT_INCLUDE_MEDIATYPE_H
 
 #include <windows.h>
 #include <dshow.h>
@@ -151,4 +151,4 @@ inline VIDEOINFOHEADER *VideoInfoOf(AM_MEDIA_TYPE *pmt) {
     return const_cast<VIDEOINFOHEADER *>(VideoInfoOf(static_cast<const AM_MEDIA_TYPE *>(pmt)));
 }
 
-#endif  // KOR_TOOLKIT_MEDIATYPE_H
+#endif  // KOR_TOOLKIT_INCLUDE_MEDIATYPE_H

@@ -1,6 +1,6 @@
 // PropertyBag.h - read a text value out of a property bag (a device moniker's).
-#ifndef KOR_TOOLKIT_PROPERTYBAG_H
-#define KOR_TOOLKIT_PROPERTYBAG_H
+#ifndef KOR_TOOLKIT_INCLUDE_PROPERTYBAG_H
+#define KOR_TOOLKIT_INCLUDE_PROPERTYBAG_H
 
 #include <windows.h>
 #include <oaidl.h>
@@ -27,4 +27,4 @@ inline bool ReadPropertyBagString(IPropertyBag *pBag, const WCHAR *pszName, WCHA
     return bRead;
 }
 
-#endif  // KOR_TOOLKIT_PROPERTYBAG_H
+#endif  // KOR_TOOLKIT_INCLUDE_PROPERTYBAG_H

@@ -1,7 +1,7 @@
 // Arguments.h - korfw's command line: the command, its values and the
 // options, checked before any camera is touched.
-#ifndef KORFW_ARGUMENTS_H
-#define KORFW_ARGUMENTS_H
+#ifndef KOR_TOOLS_KORFW_ARGUMENTS_H
+#define KOR_TOOLS_KORFW_ARGUMENTS_H
 
 #include <windows.h>
 
@@ -35,4 +35,4 @@ bool ParseArguments(int argc, WCHAR **argv, Request *pRequest, std::wstring *pEr
 // The usage text, one line per command.
 const WCHAR *UsageText();
 
-#endif  // KORFW_ARGUMENTS_H
+#endif  // KOR_TOOLS_KORFW_ARGUMENTS_H

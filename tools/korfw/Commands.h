@@ -1,6 +1,6 @@
 // Commands.h - the camera commands, each one or a few library calls.
-#ifndef KORFW_COMMANDS_H
-#define KORFW_COMMANDS_H
+#ifndef KOR_TOOLS_KORFW_COMMANDS_H
+#define KOR_TOOLS_KORFW_COMMANDS_H
 
 #include "Arguments.h"
 #include "Report.h"
@@ -9,4 +9,4 @@
 // *pReport; false with the refusing call and its code in *pFailure.
 bool RunCameraCommand(const Request &request, Report *pReport, Failure *pFailure);
 
-#endif  // KORFW_COMMANDS_H
+#endif  // KOR_TOOLS_KORFW_COMMANDS_H

@@ -1,7 +1,7 @@
 // Console.h - what korfw writes: text to standard output or standard error,
 // UTF-8 when redirected, and the JSON escaping of strings.
-#ifndef KORFW_CONSOLE_H
-#define KORFW_CONSOLE_H
+#ifndef KOR_TOOLS_KORFW_CONSOLE_H
+#define KOR_TOOLS_KORFW_CONSOLE_H
 
 #include <windows.h>
 
@@ -20,4 +20,4 @@ std::wstring Format(const WCHAR *pszFormat, ...);
 // control characters escaped.
 std::wstring JsonString(const std::wstring &text);
 
-#endif  // KORFW_CONSOLE_H
+#endif  // KOR_TOOLS_KORFW_CONSOLE_H

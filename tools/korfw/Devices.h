@@ -1,7 +1,7 @@
 // Devices.h - the video-input devices, as the system device enumerator lists
 // them, and the camera a command works on.
-#ifndef KORFW_DEVICES_H
-#define KORFW_DEVICES_H
+#ifndef KOR_TOOLS_KORFW_DEVICES_H
+#define KOR_TOOLS_KORFW_DEVICES_H
 
 #include <windows.h>
 
@@ -19,4 +19,4 @@ struct VideoDevice {
 // enumerator's failure, or S_OK (also for no device at all).
 HRESULT ListVideoDevices(std::vector<VideoDevice> *pDevices);
 
-#endif  // KORFW_DEVICES_H
+#endif  // KOR_TOOLS_KORFW_DEVICES_H

@@ -1,6 +1,6 @@
 // ErrorText.h - the library's last-error codes in words.
-#ifndef KORFW_ERRORTEXT_H
-#define KORFW_ERRORTEXT_H
+#ifndef KOR_TOOLS_KORFW_ERRORTEXT_H
+#define KOR_TOOLS_KORFW_ERRORTEXT_H
 
 #include <windows.h>
 
@@ -12,4 +12,4 @@ struct ErrorText {
 // The name and meaning of a code KORFwSw leaves in the last-error value.
 ErrorText DescribeError(DWORD dwCode);
 
-#endif  // KORFW_ERRORTEXT_H
+#endif  // KOR_TOOLS_KORFW_ERRORTEXT_H

@@ -1,6 +1,6 @@
 // Report.h - what a command found, printed for people or as one JSON object.
-#ifndef KORFW_REPORT_H
-#define KORFW_REPORT_H
+#ifndef KOR_TOOLS_KORFW_REPORT_H
+#define KOR_TOOLS_KORFW_REPORT_H
 
 #include <windows.h>
 
@@ -56,4 +56,4 @@ std::wstring FailureJson(const WCHAR *pszCommand, const Failure &failure);
 std::wstring DeviceListHuman(const std::vector<VideoDevice> &devices);
 std::wstring DeviceListJson(const std::vector<VideoDevice> &devices);
 
-#endif  // KORFW_REPORT_H
+#endif  // KOR_TOOLS_KORFW_REPORT_H

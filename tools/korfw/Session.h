@@ -1,7 +1,7 @@
 // Session.h - the library's session for one command: InitLibrary once,
 // DeInitLibrary once, on every way out (Ctrl+C and Ctrl+Break included).
-#ifndef KORFW_SESSION_H
-#define KORFW_SESSION_H
+#ifndef KOR_TOOLS_KORFW_SESSION_H
+#define KOR_TOOLS_KORFW_SESSION_H
 
 #include <windows.h>
 
@@ -19,4 +19,4 @@ void CloseSession();
 // returns FALSE, so the system's default handling ends the process.
 BOOL WINAPI OnConsoleControl(DWORD dwType);
 
-#endif  // KORFW_SESSION_H
+#endif  // KOR_TOOLS_KORFW_SESSION_H

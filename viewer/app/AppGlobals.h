@@ -8,8 +8,8 @@
 // the values that belong to it: g_pDShowManager (Dshow.h), g_FlashEnabled
 // (SampleGrabberCallback.h); the message-box seam and the debug printers
 // are in viewer/common.
-#ifndef KORVIEWER_APP_APPGLOBALS_H
-#define KORVIEWER_APP_APPGLOBALS_H
+#ifndef KOR_VIEWER_APP_APPGLOBALS_H
+#define KOR_VIEWER_APP_APPGLOBALS_H
 
 #include <windows.h>
 
@@ -99,4 +99,4 @@ INT_PTR PlainDialogDrawing(HWND hDlg, UINT uMsg, WPARAM wParam, LPARAM lParam, c
 // are kept.
 void ResetAppGlobals();
 
-#endif  // KORVIEWER_APP_APPGLOBALS_H
+#endif  // KOR_VIEWER_APP_APPGLOBALS_H

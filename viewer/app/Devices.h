@@ -1,7 +1,7 @@
 // Devices.h - video device discovery, the Devices menu, camera selection and
 // hot-plug.
-#ifndef KORVIEWER_APP_DEVICES_H
-#define KORVIEWER_APP_DEVICES_H
+#ifndef KOR_VIEWER_APP_DEVICES_H
+#define KOR_VIEWER_APP_DEVICES_H
 
 #include <windows.h>
 #include <dbt.h>
@@ -64,4 +64,4 @@ void OnDeviceChange(WPARAM wParam, LPARAM lParam);
 // viewer more than once; the viewer itself keeps the table to the end).
 void ReleaseDeviceTable();
 
-#endif  // KORVIEWER_APP_DEVICES_H
+#endif  // KOR_VIEWER_APP_DEVICES_H

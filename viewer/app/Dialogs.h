@@ -4,8 +4,8 @@
 // window, init parameter 0) from its template in resource.h and the
 // procedure below, shows it and clears the dialog's closed flag
 // (AppGlobals.h). Each procedure sets its flag again when the dialog closes.
-#ifndef KORVIEWER_APP_DIALOGS_H
-#define KORVIEWER_APP_DIALOGS_H
+#ifndef KOR_VIEWER_APP_DIALOGS_H
+#define KOR_VIEWER_APP_DIALOGS_H
 
 #include <windows.h>
 #include <shlobj.h>
@@ -71,4 +71,4 @@ int BuildUniqueSubtypes(const StillFormat *pFormats, int count, WCHAR (*pUnique)
 // number that would pass INT_MAX stays at INT_MAX.
 void ParseStillSizeText(LPCWSTR pszText, int *pWidth, int *pHeight);
 
-#endif  // KORVIEWER_APP_DIALOGS_H
+#endif  // KOR_VIEWER_APP_DIALOGS_H

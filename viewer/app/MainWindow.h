@@ -1,7 +1,7 @@
 // MainWindow.h - the viewer's shell: entry point, main window, message loop
 // with the autofocus retry, command dispatch and shutdown.
-#ifndef KORVIEWER_APP_MAINWINDOW_H
-#define KORVIEWER_APP_MAINWINDOW_H
+#ifndef KOR_VIEWER_APP_MAINWINDOW_H
+#define KOR_VIEWER_APP_MAINWINDOW_H
 
 #include <windows.h>
 
@@ -45,4 +45,4 @@ void AutoFocusRetryStep();
 // thread (and in the apartment) that ran the viewer.
 void ResetShellState();
 
-#endif  // KORVIEWER_APP_MAINWINDOW_H
+#endif  // KOR_VIEWER_APP_MAINWINDOW_H

@@ -1,6 +1,6 @@
 // CaptureGuids.h - class identifiers the platform headers do not declare.
-#ifndef KORVIEWER_CAPTURE_CAPTUREGUIDS_H
-#define KORVIEWER_CAPTURE_CAPTUREGUIDS_H
+#ifndef KOR_VIEWER_CAPTURE_CAPTUREGUIDS_H
+#define KOR_VIEWER_CAPTURE_CAPTUREGUIDS_H
 
 #include <windows.h>
 
@@ -17,4 +17,4 @@ const GUID MEDIASUBTYPE_KorDump = {0x7DC2C665, 0x4033, 0x4CAF, {0x92, 0x73, 0xF7
 const GUID kCategoryEncoder = {0x19689BF6, 0xC384, 0x48FD, {0xAD, 0x51, 0x90, 0xE5, 0x8C, 0x79, 0xF7, 0x0B}};
 const GUID kCategoryBridge = {0x236C9559, 0xADCE, 0x4736, {0xBF, 0x72, 0xBA, 0xB3, 0x4E, 0x39, 0x21, 0x96}};
 
-#endif  // KORVIEWER_CAPTURE_CAPTUREGUIDS_H
+#endif  // KOR_VIEWER_CAPTURE_CAPTUREGUIDS_H

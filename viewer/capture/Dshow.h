@@ -7,8 +7,8 @@
 // Everything here runs on the window thread, in its single-threaded COM
 // apartment, except TriggeredOnStillCapture, which the still callback calls
 // on the still branch's streaming thread.
-#ifndef KORVIEWER_CAPTURE_DSHOW_H
-#define KORVIEWER_CAPTURE_DSHOW_H
+#ifndef KOR_VIEWER_CAPTURE_DSHOW_H
+#define KOR_VIEWER_CAPTURE_DSHOW_H
 
 #include <windows.h>
 #include <dshow.h>
@@ -235,4 +235,4 @@ extern LONG g_StillShownTicks;
 // several managers in one process.
 void ResetCaptureProcessState();
 
-#endif  // KORVIEWER_CAPTURE_DSHOW_H
+#endif  // KOR_VIEWER_CAPTURE_DSHOW_H

@@ -1,8 +1,8 @@
 // DshowShared.h - small pieces the capture manager's source files share:
 // the walk over a stream configuration's capabilities and the modal
 // property frame of an object's pages.
-#ifndef KORVIEWER_CAPTURE_DSHOWSHARED_H
-#define KORVIEWER_CAPTURE_DSHOWSHARED_H
+#ifndef KOR_VIEWER_CAPTURE_DSHOWSHARED_H
+#define KOR_VIEWER_CAPTURE_DSHOWSHARED_H
 
 #include <windows.h>
 #include <dshow.h>
@@ -30,4 +30,4 @@ void WalkCapabilities(IAMStreamConfig *pConfig, int count, Visit visit) {
 // False when the object has no pages to show; the frame was not opened.
 bool ShowPropertyFrame(IUnknown *pObject, HWND hWndOwner, int x, int y, LPCWSTR pszCaption);
 
-#endif  // KORVIEWER_CAPTURE_DSHOWSHARED_H
+#endif  // KOR_VIEWER_CAPTURE_DSHOWSHARED_H

@@ -6,8 +6,8 @@
 // a program stream (MEDIATYPE_Stream) and SetOutputFileName places a "Dump"
 // sink for one subtype. The capture manager only passes video or
 // interleaved types, so everything it asks for is forwarded.
-#ifndef KORVIEWER_CAPTURE_SAMPLECAPTUREGRAPHBUILDER_H
-#define KORVIEWER_CAPTURE_SAMPLECAPTUREGRAPHBUILDER_H
+#ifndef KOR_VIEWER_CAPTURE_SAMPLECAPTUREGRAPHBUILDER_H
+#define KOR_VIEWER_CAPTURE_SAMPLECAPTUREGRAPHBUILDER_H
 
 #include <windows.h>
 #include <dshow.h>
@@ -70,4 +70,4 @@ const ULONG kMpeg1AudioFormatBytes = 40;
 void FillMpeg2VideoFormat(BYTE *pFormat);  // kMpeg2VideoFormatBytes bytes
 void FillMpeg1AudioFormat(BYTE *pFormat);  // kMpeg1AudioFormatBytes bytes
 
-#endif  // KORVIEWER_CAPTURE_SAMPLECAPTUREGRAPHBUILDER_H
+#endif  // KOR_VIEWER_CAPTURE_SAMPLECAPTUREGRAPHBUILDER_H

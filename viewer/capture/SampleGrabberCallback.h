@@ -4,8 +4,8 @@
 // the Sample Grabber (BufferCB, on the still branch's streaming thread) and
 // writes it as a JPEG file (MJPG, bytes as delivered) or a 24-bit top-down
 // bitmap (YUY2, converted). It is not reference counted.
-#ifndef KORVIEWER_CAPTURE_SAMPLEGRABBERCALLBACK_H
-#define KORVIEWER_CAPTURE_SAMPLEGRABBERCALLBACK_H
+#ifndef KOR_VIEWER_CAPTURE_SAMPLEGRABBERCALLBACK_H
+#define KOR_VIEWER_CAPTURE_SAMPLEGRABBERCALLBACK_H
 
 #include <windows.h>
 #include <dshow.h>
@@ -95,4 +95,4 @@ extern volatile LONG g_FlashEnabled;
 typedef BOOL(WINAPI *PFN_STILL_WRITE_FILE)(HANDLE, LPCVOID, DWORD, LPDWORD, LPOVERLAPPED);
 extern PFN_STILL_WRITE_FILE g_pfnStillWriteFile;
 
-#endif  // KORVIEWER_CAPTURE_SAMPLEGRABBERCALLBACK_H
+#endif  // KOR_VIEWER_CAPTURE_SAMPLEGRABBERCALLBACK_H

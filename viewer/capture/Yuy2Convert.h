@@ -7,8 +7,8 @@
 //   green = (y*19070 >> 14) - (v*13320 >> 14) - (u*6406 >> 14)
 //   red   = (y*19070 >> 14) + (v*26148 >> 14)
 // Every path computes exactly these values.
-#ifndef KORVIEWER_CAPTURE_YUY2CONVERT_H
-#define KORVIEWER_CAPTURE_YUY2CONVERT_H
+#ifndef KOR_VIEWER_CAPTURE_YUY2CONVERT_H
+#define KOR_VIEWER_CAPTURE_YUY2CONVERT_H
 
 #include <windows.h>
 
@@ -28,4 +28,4 @@ enum Yuy2Path { YUY2_PATH_SCALAR = 0, YUY2_PATH_SSSE3 = 1, YUY2_PATH_AVX2 = 2 };
 bool Yuy2PathAvailable(Yuy2Path path);
 void Yuy2ToBgr24With(Yuy2Path path, const BYTE *pSource, BYTE *pTarget, int width, int height);
 
-#endif  // KORVIEWER_CAPTURE_YUY2CONVERT_H
+#endif  // KOR_VIEWER_CAPTURE_YUY2CONVERT_H

@@ -5,8 +5,8 @@
 // KorCreateInstance. It is CoCreateInstance unless a test installed a hook,
 // which may answer with a fake object or a failure for one class and pass
 // every other class on to CoCreateInstance.
-#ifndef KORVIEWER_COMMON_CREATESEAM_H
-#define KORVIEWER_COMMON_CREATESEAM_H
+#ifndef KOR_VIEWER_COMMON_CREATESEAM_H
+#define KOR_VIEWER_COMMON_CREATESEAM_H
 
 #include <windows.h>
 #include <objbase.h>
@@ -19,4 +19,4 @@ HRESULT KorCreateInstance(REFCLSID clsid, LPUNKNOWN pUnkOuter, DWORD dwContext, 
 // Installs a hook (null removes it) and returns the one it replaced.
 PFN_KOR_CREATE_HOOK SetKorCreateHook(PFN_KOR_CREATE_HOOK pfnHook);
 
-#endif  // KORVIEWER_COMMON_CREATESEAM_H
+#endif  // KOR_VIEWER_COMMON_CREATESEAM_H

@@ -5,8 +5,8 @@
 // Windows runtime) into a buffer of 2048 wide characters, keep at most 2046
 // characters, cut the rest without notice and write the line to the
 // debugger output. Lines carry their own line ends.
-#ifndef KORVIEWER_COMMON_DEBUGPRINT_H
-#define KORVIEWER_COMMON_DEBUGPRINT_H
+#ifndef KOR_VIEWER_COMMON_DEBUGPRINT_H
+#define KOR_VIEWER_COMMON_DEBUGPRINT_H
 
 #include <windows.h>
 
@@ -17,4 +17,4 @@ void DShowDebugPrint(LPCWSTR pszFormat, ...);
 const int kDebugPrintBufferChars = 2048;
 const int kDebugPrintMaxChars = 2046;
 
-#endif  // KORVIEWER_COMMON_DEBUGPRINT_H
+#endif  // KOR_VIEWER_COMMON_DEBUGPRINT_H

@@ -4,8 +4,8 @@
 // dialogs) goes through KorMessageBox. Normally it is MessageBoxW; a test
 // installs a hook that records the owner, text, caption, style and calling
 // thread and answers the way its script says, without blocking.
-#ifndef KORVIEWER_COMMON_MESSAGEBOXSEAM_H
-#define KORVIEWER_COMMON_MESSAGEBOXSEAM_H
+#ifndef KOR_VIEWER_COMMON_MESSAGEBOXSEAM_H
+#define KOR_VIEWER_COMMON_MESSAGEBOXSEAM_H
 
 #include <windows.h>
 
@@ -19,4 +19,4 @@ int KorMessageBox(HWND hWndOwner, LPCWSTR pszText, LPCWSTR pszCaption, UINT uTyp
 // Installs a hook (null removes it) and returns the one it replaced.
 PFN_KOR_MESSAGEBOX_HOOK SetKorMessageBoxHook(PFN_KOR_MESSAGEBOX_HOOK pfnHook);
 
-#endif  // KORVIEWER_COMMON_MESSAGEBOXSEAM_H
+#endif  // KOR_VIEWER_COMMON_MESSAGEBOXSEAM_H

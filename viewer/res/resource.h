@@ -3,8 +3,8 @@
 //
 // Several dialogs reuse a control number that another dialog also uses
 // (1096, 1102, 1107, 1108); each use has a name of its own here.
-#ifndef KORVIEWER_RES_RESOURCE_H
-#define KORVIEWER_RES_RESOURCE_H
+#ifndef KOR_VIEWER_RES_RESOURCE_H
+#define KOR_VIEWER_RES_RESOURCE_H
 
 // String table.
 #define IDS_APP_TITLE 103  // "KOR Viewer"
@@ -121,4 +121,4 @@
 #define IDC_STATIC (-1)
 #endif
 
-#endif  // KORVIEWER_RES_RESOURCE_H
+#endif  // KOR_VIEWER_RES_RESOURCE_H

@@ -11,20 +11,11 @@ namespace dshowtest {
 // ---------------------------------------------------------------------------
 // GrabberCallback
 
-GrabberCallback::GrabberCallback() : m_hEvent(CreateEventW(nullptr, FALSE, FALSE, nullptr)), m_bKeepBytes(true) {}
+GrabberCallback::GrabberCallback()
+    : FakeComObject(FAKE_COUNT_ONLY), m_hEvent(CreateEventW(nullptr, FALSE, FALSE, nullptr)), m_bKeepBytes(true) {}
 
 GrabberCallback::~GrabberCallback() {
     if (m_hEvent) CloseHandle(m_hEvent);
-}
-
-STDMETHODIMP GrabberCallback::QueryInterface(REFIID riid, void **ppv) {
-    if (!ppv) return E_POINTER;
-    if (IsEqualIID(riid, IID_IUnknown) || IsEqualIID(riid, kIID_ISampleGrabberCB)) {
-        *ppv = static_cast<ISampleGrabberCB *>(this);
-        return S_OK;
-    }
-    *ppv = nullptr;
-    return E_NOINTERFACE;
 }
 
 STDMETHODIMP GrabberCallback::BufferCB(double SampleTime, BYTE *pBuffer, LONG BufferLen) {

@@ -12,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "common/FakeComObject.h"
 #include "ComCreate.h"
 #include "ComPtr.h"
 #include "CritSecLock.h"
@@ -43,6 +44,15 @@ struct ISampleGrabber : public IUnknown {
     virtual HRESULT STDMETHODCALLTYPE SetCallback(ISampleGrabberCB *pCallback, LONG WhichMethodToCallback) = 0;
 };
 
+}  // namespace dshowtest
+
+template <>
+inline const IID &FakeIidOf<dshowtest::ISampleGrabberCB>() {
+    return dshowtest::kIID_ISampleGrabberCB;
+}
+
+namespace dshowtest {
+
 // What BufferCB saw. The grabber calls it on the streaming thread.
 struct GrabbedSample {
     double dTime;
@@ -52,13 +62,10 @@ struct GrabbedSample {
 
 // A static callback object (no reference counting, like the viewer's) that
 // keeps every sample's bytes and signals an event per sample.
-class GrabberCallback : public ISampleGrabberCB {
+class GrabberCallback : public FakeComObject<ISampleGrabberCB> {
 public:
     GrabberCallback();
-    ~GrabberCallback();
-    STDMETHODIMP QueryInterface(REFIID riid, void **ppv) override;
-    STDMETHODIMP_(ULONG) AddRef() override { return 2; }
-    STDMETHODIMP_(ULONG) Release() override { return 1; }
+    ~GrabberCallback() override;
     STDMETHODIMP SampleCB(double, IMediaSample *) override { return S_OK; }
     STDMETHODIMP BufferCB(double SampleTime, BYTE *pBuffer, LONG BufferLen) override;
 

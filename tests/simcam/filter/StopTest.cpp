@@ -58,10 +58,11 @@ private:
 // A grabber callback (method 1, on the streaming thread) that asks the
 // camera's still pin for its format and the filter for the still pin's mode,
 // after letting the test start a Stop.
-class AskingCallback : public ISampleGrabberCB {
+class AskingCallback : public FakeComObject<ISampleGrabberCB> {
 public:
     AskingCallback(IAMStreamConfig *pConfig, IAMVideoControl *pVideoControl, IPin *pStill)
-        : m_pConfig(pConfig),
+        : FakeComObject(FAKE_COUNT_ONLY),
+          m_pConfig(pConfig),
           m_pVideoControl(pVideoControl),
           m_pStill(pStill),
           m_hEntered(CreateEventW(nullptr, FALSE, FALSE, nullptr)),
@@ -70,17 +71,6 @@ public:
     ~AskingCallback() {
         if (m_hEntered) CloseHandle(m_hEntered);
     }
-    STDMETHODIMP QueryInterface(REFIID riid, void **ppv) override {
-        if (!ppv) return E_POINTER;
-        if (IsEqualIID(riid, IID_IUnknown) || IsEqualIID(riid, kIID_ISampleGrabberCB)) {
-            *ppv = static_cast<ISampleGrabberCB *>(this);
-            return S_OK;
-        }
-        *ppv = nullptr;
-        return E_NOINTERFACE;
-    }
-    STDMETHODIMP_(ULONG) AddRef() override { return 2; }
-    STDMETHODIMP_(ULONG) Release() override { return 1; }
     STDMETHODIMP SampleCB(double, IMediaSample *) override { return S_OK; }
     STDMETHODIMP BufferCB(double, BYTE *, LONG) override {
         SetEvent(m_hEntered);
@@ -161,24 +151,10 @@ TEST_F(StopTest, StopDoesNotWaitOnTheCameraLockHeldByACallback) {
 namespace {
 
 // An input pin that takes any type but refuses the allocator it is given.
-class RefusingInputPin : public IPin, public IMemInputPin {
+class RefusingInputPin : public FakeComObject<IPin, IMemInputPin> {
 public:
-    explicit RefusingInputPin(HRESULT hrNotify) : m_hrNotify(hrNotify), m_cDisconnects(0) {}
-
-    STDMETHODIMP QueryInterface(REFIID riid, void **ppv) override {
-        if (!ppv) return E_POINTER;
-        if (IsEqualIID(riid, IID_IUnknown) || IsEqualIID(riid, IID_IPin)) {
-            *ppv = static_cast<IPin *>(this);
-        } else if (IsEqualIID(riid, IID_IMemInputPin)) {
-            *ppv = static_cast<IMemInputPin *>(this);
-        } else {
-            *ppv = nullptr;
-            return E_NOINTERFACE;
-        }
-        return S_OK;
-    }
-    STDMETHODIMP_(ULONG) AddRef() override { return 2; }
-    STDMETHODIMP_(ULONG) Release() override { return 1; }
+    explicit RefusingInputPin(HRESULT hrNotify)
+        : FakeComObject(FAKE_COUNT_ONLY), m_hrNotify(hrNotify), m_cDisconnects(0) {}
 
     STDMETHODIMP Connect(IPin *, const AM_MEDIA_TYPE *) override { return E_UNEXPECTED; }
     STDMETHODIMP ReceiveConnection(IPin *, const AM_MEDIA_TYPE *) override { return S_OK; }

@@ -13,7 +13,12 @@ FakeControl Control(long lMin, long lMax, long lStep, long lDefault, long lCaps,
 }  // namespace
 
 FakeImageControls::FakeImageControls(bool bCameraControl)
-    : procAmp(), exposure(), cRef(1), m_bCameraControl(bCameraControl), m_ProcAmp(this), m_Camera(this) {
+    : FakeComObject(FAKE_COUNT_ONLY),
+      procAmp(),
+      exposure(),
+      m_bCameraControl(bCameraControl),
+      m_ProcAmp(this),
+      m_Camera(this) {
     procAmp[VideoProcAmp_Brightness] = Control(0, 255, 1, 128, 2, 100, 2);
     procAmp[VideoProcAmp_Contrast] = Control(0, 255, 1, 32, 2, 32, 2);
     procAmp[VideoProcAmp_Saturation] = Control(0, 255, 1, 64, 2, 64, 2);
@@ -23,12 +28,8 @@ FakeImageControls::FakeImageControls(bool bCameraControl)
     exposure = Control(-11, -1, 1, -5, 3, -5, 1);
 }
 
-STDMETHODIMP FakeImageControls::QueryInterface(REFIID riid, void **ppv) {
-    if (!ppv) return E_POINTER;
-    *ppv = nullptr;
-    if (riid == IID_IUnknown)
-        *ppv = static_cast<IUnknown *>(this);
-    else if (riid == IID_IAMVideoProcAmp)
+HRESULT FakeImageControls::QueryOther(REFIID riid, void **ppv) {
+    if (riid == IID_IAMVideoProcAmp)
         *ppv = static_cast<IAMVideoProcAmp *>(&m_ProcAmp);
     else if (riid == IID_IAMCameraControl && m_bCameraControl)
         *ppv = static_cast<IAMCameraControl *>(&m_Camera);
@@ -37,11 +38,6 @@ STDMETHODIMP FakeImageControls::QueryInterface(REFIID riid, void **ppv) {
     AddRef();
     return S_OK;
 }
-
-STDMETHODIMP_(ULONG) FakeImageControls::AddRef() { return static_cast<ULONG>(InterlockedIncrement(&cRef)); }
-
-// Lives on the test's stack: the count only tells whether references leak.
-STDMETHODIMP_(ULONG) FakeImageControls::Release() { return static_cast<ULONG>(InterlockedDecrement(&cRef)); }
 
 FakeControl *FakeImageControls::Find(bool bCamera, long lProperty) {
     FakeControl *pCtl = nullptr;
@@ -126,24 +122,12 @@ AM_MEDIA_TYPE *FakeMediaType(const FakeFormat &format) {
 }
 
 FakeStreamConfig::FakeStreamConfig(const std::vector<FakeFormat> &capList, int iSize)
-    : caps(capList),
+    : FakeComObject(FAKE_COUNT_ONLY),
+      caps(capList),
       iCapsSize(iSize),
       current(capList.empty() ? FakeFormat() : capList[0]),
       hrSetFormat(S_OK),
-      cSetFormatCalls(0),
-      cRef(1) {}
-
-STDMETHODIMP FakeStreamConfig::QueryInterface(REFIID riid, void **ppv) {
-    if (!ppv) return E_POINTER;
-    *ppv = nullptr;
-    if (riid != IID_IUnknown && riid != IID_IAMStreamConfig) return E_NOINTERFACE;
-    *ppv = static_cast<IAMStreamConfig *>(this);
-    AddRef();
-    return S_OK;
-}
-
-STDMETHODIMP_(ULONG) FakeStreamConfig::AddRef() { return static_cast<ULONG>(InterlockedIncrement(&cRef)); }
-STDMETHODIMP_(ULONG) FakeStreamConfig::Release() { return static_cast<ULONG>(InterlockedDecrement(&cRef)); }
+      cSetFormatCalls(0) {}
 
 STDMETHODIMP FakeStreamConfig::SetFormat(AM_MEDIA_TYPE *pmt) {
     ++cSetFormatCalls;

@@ -9,6 +9,8 @@
 
 #include <vector>
 
+#include "common/FakeComObject.h"
+
 // One control as the fake reports and records it.
 struct FakeControl {
     bool bPresent;
@@ -20,16 +22,14 @@ struct FakeControl {
 
 // IAMVideoProcAmp and IAMCameraControl as two parts of one object with one
 // reference count (their methods share names, so they cannot share a class).
-class FakeImageControls : public IUnknown {
+// It lives on the test's stack: the count only tells whether references leak.
+class FakeImageControls : public FakeComObject<IUnknown> {
 public:
     explicit FakeImageControls(bool bCameraControl);
-    STDMETHODIMP QueryInterface(REFIID riid, void **ppv) override;
-    STDMETHODIMP_(ULONG) AddRef() override;
-    STDMETHODIMP_(ULONG) Release() override;
+    HRESULT QueryOther(REFIID riid, void **ppv) override;
 
     FakeControl procAmp[8];  // by VideoProcAmpProperty
     FakeControl exposure;    // CameraControl_Exposure; other camera controls are absent
-    LONG cRef;
 
 private:
     class ProcAmpPart : public IAMVideoProcAmp {
@@ -77,12 +77,9 @@ struct FakeFormat {
 };
 
 // A pin's IAMStreamConfig over a fixed capability list.
-class FakeStreamConfig : public IAMStreamConfig {
+class FakeStreamConfig : public FakeComObject<IAMStreamConfig> {
 public:
     FakeStreamConfig(const std::vector<FakeFormat> &caps, int iCapsSize);
-    STDMETHODIMP QueryInterface(REFIID riid, void **ppv) override;
-    STDMETHODIMP_(ULONG) AddRef() override;
-    STDMETHODIMP_(ULONG) Release() override;
     STDMETHODIMP SetFormat(AM_MEDIA_TYPE *pmt) override;
     STDMETHODIMP GetFormat(AM_MEDIA_TYPE **ppmt) override;
     STDMETHODIMP GetNumberOfCapabilities(int *piCount, int *piSize) override;
@@ -93,7 +90,6 @@ public:
     FakeFormat current;   // GetFormat's answer
     HRESULT hrSetFormat;  // what SetFormat returns (and whether it stores)
     int cSetFormatCalls;
-    LONG cRef;
 };
 
 AM_MEDIA_TYPE *FakeMediaType(const FakeFormat &format);

@@ -104,7 +104,7 @@ TEST(ImagePage, DescribesItselfAndRefusesObjectsWithoutImageControls) {
 
     FakeStreamConfig config({{kYUY2, 640, 480}}, sizeof(VIDEO_STREAM_CONFIG_CAPS));
     EXPECT_EQ(E_NOINTERFACE, page.SetObject(&config));
-    EXPECT_EQ(1, config.cRef);
+    EXPECT_EQ(1, config.Refs());
 }
 
 TEST(ImagePage, ShowsEachPropertyWithItsRangeValueAndMode) {
@@ -134,7 +134,7 @@ TEST(ImagePage, ShowsEachPropertyWithItsRangeValueAndMode) {
         EXPECT_EQ(L"-5", page.Text(IDC_IMG_VALUE0 + kRowExposure));
         EXPECT_EQ(S_FALSE, page->IsPageDirty());
     }
-    EXPECT_EQ(1, controls.cRef);  // every reference the page took is given back
+    EXPECT_EQ(1, controls.Refs());  // every reference the page took is given back
 }
 
 TEST(ImagePage, WritesOnlyTheMovedPropertyAndOnlyOnApply) {
@@ -262,7 +262,7 @@ TEST(FormatPage, ListsSubtypesAndSizesInCapabilityOrderWithTheCurrentFormatSelec
         EXPECT_EQ(S_OK, page->IsPageDirty());
     }
     EXPECT_EQ(0, config.cSetFormatCalls);  // nothing applied, nothing written
-    EXPECT_EQ(1, config.cRef);
+    EXPECT_EQ(1, config.Refs());
 }
 
 TEST(FormatPage, ApplySetsTheChosenCapability) {
@@ -353,7 +353,7 @@ TEST(PropertyFrame, OkWritesTheImagePageAndCancelDoesNot) {
     driver.Join();
     ASSERT_TRUE(driver.FoundFrame());
     EXPECT_EQ(42, controls.procAmp[VideoProcAmp_Brightness].lValue);
-    EXPECT_EQ(1, controls.cRef);
+    EXPECT_EQ(1, controls.Refs());
 }
 
 // ---------------------------------------------------------------------------
