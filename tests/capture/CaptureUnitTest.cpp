@@ -24,17 +24,6 @@
 
 namespace {
 
-class ComApartment {
-public:
-    ComApartment() : m_hr(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED)) {}
-    ~ComApartment() {
-        if (SUCCEEDED(m_hr)) CoUninitialize();
-    }
-
-private:
-    HRESULT m_hr;
-};
-
 // Every test starts from the process's start-up state.
 class CaptureUnit : public ::testing::Test {
 protected:

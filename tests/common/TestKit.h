@@ -4,12 +4,27 @@
 #define KOR_TESTS_COMMON_TESTKIT_H
 
 #include <windows.h>
+#include <objbase.h>
 #include <objidl.h>
 
 #include <functional>
 #include <string>
 
 #include "ComPtr.h"
+
+// This thread in a single-threaded apartment for the object's lifetime.
+class ComApartment {
+public:
+    ComApartment() : m_hr(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED)) {}
+    ~ComApartment() {
+        if (SUCCEEDED(m_hr)) CoUninitialize();
+    }
+    ComApartment(const ComApartment &) = delete;
+    ComApartment &operator=(const ComApartment &) = delete;
+
+private:
+    HRESULT m_hr;
+};
 
 // Dispatches this thread's messages for dwMs milliseconds.
 void PumpMessages(DWORD dwMs);

@@ -15,6 +15,7 @@
 #include <string>
 #include <vector>
 
+#include "common/TestKit.h"
 #include "CameraScene.h"
 #include "SimGuids.h"
 #include "Yuy2ToRgb.h"
@@ -30,17 +31,6 @@ const CLSID CLSID_AviDecompressor = {0xcf49d4e0, 0x1115, 0x11ce, {0xb0, 0x3a, 0x
 
 const LONG kWidth = 640;
 const LONG kHeight = 480;
-
-class ComApartment {
-public:
-    ComApartment() : m_hr(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED)) {}
-    ~ComApartment() {
-        if (SUCCEEDED(m_hr)) CoUninitialize();
-    }
-
-private:
-    HRESULT m_hr;
-};
 
 // The simulated camera's capture filter from the video-input category.
 HRESULT CreateSimulatedCamera(IBaseFilter **ppFilter) {
@@ -146,15 +136,6 @@ public:
 private:
     HWND m_hWnd;
 };
-
-void PumpMessagesFor(DWORD dwMilliseconds) {
-    const DWORD dwEnd = GetTickCount() + dwMilliseconds;
-    while (static_cast<LONG>(dwEnd - GetTickCount()) > 0) {
-        MSG msg;
-        while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&msg);
-        Sleep(10);
-    }
-}
 
 // What the window shows: its client area read back as top-down BGRX.
 std::vector<BYTE> CaptureWindow(HWND hWnd, LONG lWidth, LONG lHeight) {
@@ -298,7 +279,7 @@ TEST_P(PreviewGraphTest, DecompressorIsInsertedAndTheSceneShows) {
     ComPtr<IMediaControl> control;
     ASSERT_EQ(S_OK, graph->QueryInterface(IID_IMediaControl, reinterpret_cast<void **>(&control)));
     ASSERT_TRUE(SUCCEEDED(control->Run()));
-    PumpMessagesFor(1500);
+    PumpMessages(1500);
     HWND hVideo = GetWindow(host.Get(), GW_CHILD);
     const std::vector<BYTE> pixels = CaptureWindow(hVideo ? hVideo : host.Get(), kWidth, kHeight);
     EXPECT_TRUE(SUCCEEDED(control->Stop()));
@@ -397,7 +378,7 @@ TEST_P(ViewerGraphTest, PreviewGetsItsOwnDecompressor) {
     ASSERT_EQ(S_OK, graph->QueryInterface(IID_IVideoWindow, reinterpret_cast<void **>(&videoWindow)));
     (void)videoWindow->put_AutoShow(OAFALSE);
     ASSERT_TRUE(SUCCEEDED(control->Run()));
-    PumpMessagesFor(500);
+    PumpMessages(500);
     EXPECT_TRUE(SUCCEEDED(control->Stop()));
 }
 
