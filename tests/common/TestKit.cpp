@@ -50,6 +50,23 @@ ComPtr<IEnumMoniker> VideoDevices() {
 
 }  // namespace
 
+std::wstring PropertyBagText(IPropertyBag *pBag, const wchar_t *pszName) {
+    WCHAR szText[512] = L"";
+    return pBag && ReadPropertyBagString(pBag, pszName, szText, ARRAYSIZE(szText)) ? szText : L"";
+}
+
+std::vector<VideoDeviceTexts> ListVideoDeviceTexts() {
+    std::vector<VideoDeviceTexts> devices;
+    ComPtr<IEnumMoniker> monikers = VideoDevices();
+    ComPtr<IMoniker> moniker;
+    while (monikers && monikers->Next(1, &moniker, nullptr) == S_OK) {
+        ComPtr<IPropertyBag> bag;
+        (void)moniker->BindToStorage(nullptr, nullptr, IID_IPropertyBag, bag.OutVoid());
+        devices.push_back({PropertyBagText(bag.Get(), L"FriendlyName"), PropertyBagText(bag.Get(), L"DevicePath")});
+    }
+    return devices;
+}
+
 IMoniker *FirstVideoMoniker() {
     ComPtr<IEnumMoniker> monikers = VideoDevices();
     ComPtr<IMoniker> moniker;

@@ -9,6 +9,7 @@
 
 #include <functional>
 #include <string>
+#include <vector>
 
 #include "ComPtr.h"
 
@@ -34,6 +35,18 @@ bool PumpUntil(const std::function<bool()> &done, DWORD dwMs);
 // A window's text through WM_GETTEXT (also another thread's or process's
 // window); empty when it does not answer within 5 seconds.
 std::wstring WindowText(HWND hWnd);
+
+// A property bag's text value, or empty when it cannot be read.
+std::wstring PropertyBagText(IPropertyBag *pBag, const wchar_t *pszName);
+
+// Friendly name and device path of one video-input device.
+struct VideoDeviceTexts {
+    std::wstring name;
+    std::wstring path;
+};
+// Every video-input device in the order the system device enumerator lists
+// them (a text that cannot be read is empty).
+std::vector<VideoDeviceTexts> ListVideoDeviceTexts();
 
 // The first device of the video-input category, with a reference for the
 // caller, or null.

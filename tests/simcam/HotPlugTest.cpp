@@ -86,26 +86,7 @@ std::string Narrow(const std::wstring &text) { return std::string(text.begin(), 
 // (friendly name, device path) of every video-input device.
 std::vector<std::pair<std::wstring, std::wstring>> VideoDevices() {
     std::vector<std::pair<std::wstring, std::wstring>> devices;
-    ComPtr<ICreateDevEnum> pDevEnum;
-    ComPtr<IEnumMoniker> pEnum;
-    if (FAILED(CreateComObject(CLSID_SystemDeviceEnum, pDevEnum)) ||
-        pDevEnum->CreateClassEnumerator(CLSID_VideoInputDeviceCategory, &pEnum, 0) != S_OK) {
-        return devices;
-    }
-    ComPtr<IMoniker> pMoniker;
-    while (pEnum->Next(1, &pMoniker, nullptr) == S_OK) {
-        ComPtr<IPropertyBag> pBag;
-        if (FAILED(pMoniker->BindToStorage(nullptr, nullptr, IID_IPropertyBag, pBag.OutVoid()))) continue;
-        VARIANT name, path;
-        VariantInit(&name);
-        VariantInit(&path);
-        if (SUCCEEDED(pBag->Read(L"FriendlyName", &name, nullptr)) &&
-            SUCCEEDED(pBag->Read(L"DevicePath", &path, nullptr)) && name.vt == VT_BSTR && path.vt == VT_BSTR) {
-            devices.emplace_back(name.bstrVal, path.bstrVal);
-        }
-        VariantClear(&name);
-        VariantClear(&path);
-    }
+    for (const VideoDeviceTexts &device : ListVideoDeviceTexts()) devices.emplace_back(device.name, device.path);
     return devices;
 }
 

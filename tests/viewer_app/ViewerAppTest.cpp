@@ -105,30 +105,7 @@ std::wstring LibraryCameraScenario(int cCameras, int iPreferred) {
 // The friendly names in the order the system device enumerator lists them.
 std::vector<std::wstring> EnumeratedNames() {
     std::vector<std::wstring> names;
-    ICreateDevEnum *pDevEnum = nullptr;
-    if (FAILED(CoCreateInstance(CLSID_SystemDeviceEnum, nullptr, CLSCTX_INPROC_SERVER, IID_ICreateDevEnum,
-                                reinterpret_cast<void **>(&pDevEnum))))
-        return names;
-    IEnumMoniker *pEnum = nullptr;
-    if (pDevEnum->CreateClassEnumerator(CLSID_VideoInputDeviceCategory, &pEnum, 0) == S_OK) {
-        IMoniker *pMoniker = nullptr;
-        while (pEnum->Next(1, &pMoniker, nullptr) == S_OK) {
-            IPropertyBag *pBag = nullptr;
-            if (SUCCEEDED(
-                    pMoniker->BindToStorage(nullptr, nullptr, IID_IPropertyBag, reinterpret_cast<void **>(&pBag)))) {
-                VARIANT name;
-                VariantInit(&name);
-                if (SUCCEEDED(pBag->Read(L"FriendlyName", &name, nullptr)) && name.vt == VT_BSTR) {
-                    names.push_back(name.bstrVal);
-                }
-                VariantClear(&name);
-                pBag->Release();
-            }
-            pMoniker->Release();
-        }
-        pEnum->Release();
-    }
-    pDevEnum->Release();
+    for (const VideoDeviceTexts &device : ListVideoDeviceTexts()) names.push_back(device.name);
     return names;
 }
 

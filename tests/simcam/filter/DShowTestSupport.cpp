@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include "SimCamControl.h"
+#include "common/TestKit.h"
 
 namespace dshowtest {
 
@@ -62,19 +63,7 @@ void GrabberCallback::Clear() {
 // ---------------------------------------------------------------------------
 // Devices
 
-namespace {
-
-std::wstring ReadBagText(IPropertyBag *pBag, const WCHAR *pszName) {
-    VARIANT var;
-    VariantInit(&var);
-    var.vt = VT_BSTR;
-    std::wstring text;
-    if (SUCCEEDED(pBag->Read(pszName, &var, nullptr)) && var.vt == VT_BSTR && var.bstrVal) text = var.bstrVal;
-    VariantClear(&var);
-    return text;
-}
-
-}  // namespace
+namespace {}  // namespace
 
 std::vector<VideoDevice> ListVideoDevices(std::vector<IMoniker *> *pMonikers) {
     std::vector<VideoDevice> devices;
@@ -87,8 +76,8 @@ std::vector<VideoDevice> ListVideoDevices(std::vector<IMoniker *> *pMonikers) {
         VideoDevice device;
         ComPtr<IPropertyBag> pBag;
         if (SUCCEEDED(pMoniker->BindToStorage(nullptr, nullptr, IID_IPropertyBag, reinterpret_cast<void **>(&pBag)))) {
-            device.name = ReadBagText(pBag.Get(), L"FriendlyName");
-            device.path = ReadBagText(pBag.Get(), L"DevicePath");
+            device.name = PropertyBagText(pBag.Get(), L"FriendlyName");
+            device.path = PropertyBagText(pBag.Get(), L"DevicePath");
         }
         LPOLESTR pszDisplay = nullptr;
         if (SUCCEEDED(pMoniker->GetDisplayName(nullptr, nullptr, &pszDisplay)) && pszDisplay) {
