@@ -42,20 +42,16 @@ bool ParseHexAddress(const std::wstring &text, USHORT *pusAddress) {
     return true;
 }
 
-// The command and its words, without the options.
-bool ParseCommand(const std::vector<std::wstring> &words, Request *pRequest, std::wstring *pError) {
-    const std::wstring &name = words[0];
-    size_t cWords = words.size();
-    std::wstring sub = cWords > 1 ? words[1] : std::wstring();
-    struct Simple {
+// Commands whose words are fixed.
+bool ParseFixedCommand(const std::vector<std::wstring> &words, Request *pRequest) {
+    struct Fixed {
         const WCHAR *pszWord;
         const WCHAR *pszSub;
         Command command;
         int iValue;
         const WCHAR *pszName;
     };
-    // Commands whose words are fixed.
-    static const Simple kSimple[] = {
+    static const Fixed kFixed[] = {
         {L"list", nullptr, Command::List, 0, L"list"},
         {L"info", nullptr, Command::Info, 0, L"info"},
         {L"af", L"trigger", Command::AfTrigger, 0, L"af trigger"},
@@ -66,51 +62,68 @@ bool ParseCommand(const std::vector<std::wstring> &words, Request *pRequest, std
         {L"gpi", nullptr, Command::Gpi, 0, L"gpi"},
         {L"reset", nullptr, Command::Reset, 0, L"reset"},
     };
-    for (const Simple &simple : kSimple) {
-        if (name != simple.pszWord) continue;
-        size_t cExpected = simple.pszSub ? 2 : 1;
-        if (cWords == cExpected && (!simple.pszSub || sub == simple.pszSub)) {
-            pRequest->command = simple.command;
-            pRequest->iValue = simple.iValue;
-            pRequest->pszName = simple.pszName;
+    const size_t cWords = words.size();
+    for (const Fixed &fixed : kFixed) {
+        if (words[0] != fixed.pszWord) continue;
+        size_t cExpected = fixed.pszSub ? 2 : 1;
+        if (cWords == cExpected && (!fixed.pszSub || words[1] == fixed.pszSub)) {
+            pRequest->command = fixed.command;
+            pRequest->iValue = fixed.iValue;
+            pRequest->pszName = fixed.pszName;
             return true;
         }
     }
-    if (name == L"focus" && sub == L"set" && cWords == 3) {
-        if (!ParseDecimal(words[2], &pRequest->iValue) || pRequest->iValue > kFocusMax) {
-            *pError =
-                Format(L"focus position '%s' is not a number from %d to %d", words[2].c_str(), kFocusMin, kFocusMax);
-            return false;
-        }
-        pRequest->command = Command::FocusSet;
-        pRequest->pszName = L"focus set";
-        return true;
+    return false;
+}
+
+// "focus set N".
+bool ParseFocusSet(const std::wstring &value, Request *pRequest, std::wstring *pError) {
+    if (!ParseDecimal(value, &pRequest->iValue) || pRequest->iValue > kFocusMax) {
+        *pError = Format(L"focus position '%s' is not a number from %d to %d", value.c_str(), kFocusMin, kFocusMax);
+        return false;
     }
-    if (name == L"gpo" && cWords == 3) {
-        int iPin = 0;
-        if (!ParseDecimal(words[1], &iPin) || iPin != kGpoPin) {
-            *pError =
-                Format(L"output '%s' is not supported: the camera's only output is %d", words[1].c_str(), kGpoPin);
-            return false;
-        }
-        if (words[2] != L"0" && words[2] != L"1") {
-            *pError = Format(L"output state '%s' is neither 0 nor 1", words[2].c_str());
-            return false;
-        }
-        pRequest->command = Command::Gpo;
-        pRequest->iValue = words[2] == L"1" ? 1 : 0;
-        pRequest->pszName = L"gpo";
-        return true;
+    pRequest->command = Command::FocusSet;
+    pRequest->pszName = L"focus set";
+    return true;
+}
+
+// "gpo PIN 0|1".
+bool ParseGpo(const std::wstring &pin, const std::wstring &state, Request *pRequest, std::wstring *pError) {
+    int iPin = 0;
+    if (!ParseDecimal(pin, &iPin) || iPin != kGpoPin) {
+        *pError = Format(L"output '%s' is not supported: the camera's only output is %d", pin.c_str(), kGpoPin);
+        return false;
     }
-    if (name == L"reg" && sub == L"read" && cWords == 3) {
-        if (!ParseHexAddress(words[2], &pRequest->usAddress)) {
-            *pError = Format(L"register address '%s' is not a hexadecimal number from 0 to FFFF", words[2].c_str());
-            return false;
-        }
-        pRequest->command = Command::RegRead;
-        pRequest->pszName = L"reg read";
-        return true;
+    if (state != L"0" && state != L"1") {
+        *pError = Format(L"output state '%s' is neither 0 nor 1", state.c_str());
+        return false;
     }
+    pRequest->command = Command::Gpo;
+    pRequest->iValue = state == L"1" ? 1 : 0;
+    pRequest->pszName = L"gpo";
+    return true;
+}
+
+// "reg read ADDR".
+bool ParseRegRead(const std::wstring &address, Request *pRequest, std::wstring *pError) {
+    if (!ParseHexAddress(address, &pRequest->usAddress)) {
+        *pError = Format(L"register address '%s' is not a hexadecimal number from 0 to FFFF", address.c_str());
+        return false;
+    }
+    pRequest->command = Command::RegRead;
+    pRequest->pszName = L"reg read";
+    return true;
+}
+
+// The command and its words, without the options.
+bool ParseCommand(const std::vector<std::wstring> &words, Request *pRequest, std::wstring *pError) {
+    if (ParseFixedCommand(words, pRequest)) return true;
+    const std::wstring &name = words[0];
+    const size_t cWords = words.size();
+    const std::wstring sub = cWords > 1 ? words[1] : std::wstring();
+    if (name == L"focus" && sub == L"set" && cWords == 3) return ParseFocusSet(words[2], pRequest, pError);
+    if (name == L"gpo" && cWords == 3) return ParseGpo(words[1], words[2], pRequest, pError);
+    if (name == L"reg" && sub == L"read" && cWords == 3) return ParseRegRead(words[2], pRequest, pError);
     *pError = Format(L"unknown command '%s'", name.c_str());
     for (size_t i = 1; i < cWords; ++i) *pError += L" " + words[i];
     return false;

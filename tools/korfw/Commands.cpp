@@ -44,6 +44,37 @@ bool RunInfo(Report *pReport, Failure *pFailure) {
     return true;
 }
 
+bool RunAfStatus(Report *pReport, Failure *pFailure) {
+    int iStatus = 0;
+    if (GetAFStatus(&iStatus) != 1) return Refused(L"GetAFStatus", pFailure);
+    pReport->AddText(L"status", L"focus", FocusStateWord(iStatus));
+    pReport->AddNumber(L"code", L"code", iStatus);
+    return true;
+}
+
+bool RunFocusGet(Report *pReport, Failure *pFailure) {
+    SHORT sPosition = 0;
+    if (GetManualFocusPosition(&sPosition) != 1) return Refused(L"GetManualFocusPosition", pFailure);
+    pReport->AddNumber(L"position", L"position", sPosition);
+    return true;
+}
+
+bool RunGpi(Report *pReport, Failure *pFailure) {
+    int iBits = 0;
+    if (GetGPIStatus(&iBits) != 1) return Refused(L"GetGPIStatus", pFailure);
+    pReport->AddHex(L"inputs", L"inputs", static_cast<unsigned long>(iBits), 1);
+    pReport->AddBool(L"flash_connected", L"flash", (iBits & 1) == 0);
+    return true;
+}
+
+bool RunRegRead(USHORT usAddress, Report *pReport, Failure *pFailure) {
+    int iValue = ReadRegister(usAddress);
+    if (iValue < 0) return Refused(L"ReadRegister", pFailure);
+    pReport->AddHex(L"address", L"address", usAddress, 4);
+    pReport->AddHex(L"value", L"value", static_cast<unsigned long>(iValue), 2);
+    return true;
+}
+
 }  // namespace
 
 bool RunCameraCommand(const Request &request, Report *pReport, Failure *pFailure) {
@@ -57,19 +88,10 @@ bool RunCameraCommand(const Request &request, Report *pReport, Failure *pFailure
         if (AFFreezeControl(AF_SINGLE_TRIGGER) != 1) return Refused(L"AFFreezeControl", pFailure);
         pReport->AddText(L"autofocus", L"autofocus", L"triggered");
         return true;
-    case Command::AfStatus: {
-        int iStatus = 0;
-        if (GetAFStatus(&iStatus) != 1) return Refused(L"GetAFStatus", pFailure);
-        pReport->AddText(L"status", L"focus", FocusStateWord(iStatus));
-        pReport->AddNumber(L"code", L"code", iStatus);
-        return true;
-    }
-    case Command::FocusGet: {
-        SHORT sPosition = 0;
-        if (GetManualFocusPosition(&sPosition) != 1) return Refused(L"GetManualFocusPosition", pFailure);
-        pReport->AddNumber(L"position", L"position", sPosition);
-        return true;
-    }
+    case Command::AfStatus:
+        return RunAfStatus(pReport, pFailure);
+    case Command::FocusGet:
+        return RunFocusGet(pReport, pFailure);
     case Command::FocusSet:
         if (SetManualFocusPosition(static_cast<SHORT>(request.iValue)) != 1) {
             return Refused(L"SetManualFocusPosition", pFailure);
@@ -85,20 +107,10 @@ bool RunCameraCommand(const Request &request, Report *pReport, Failure *pFailure
         pReport->AddNumber(L"output", L"output", kGpoPin);
         pReport->AddNumber(L"state", L"state", request.iValue);
         return true;
-    case Command::Gpi: {
-        int iBits = 0;
-        if (GetGPIStatus(&iBits) != 1) return Refused(L"GetGPIStatus", pFailure);
-        pReport->AddHex(L"inputs", L"inputs", static_cast<unsigned long>(iBits), 1);
-        pReport->AddBool(L"flash_connected", L"flash", (iBits & 1) == 0);
-        return true;
-    }
-    case Command::RegRead: {
-        int iValue = ReadRegister(request.usAddress);
-        if (iValue < 0) return Refused(L"ReadRegister", pFailure);
-        pReport->AddHex(L"address", L"address", request.usAddress, 4);
-        pReport->AddHex(L"value", L"value", static_cast<unsigned long>(iValue), 2);
-        return true;
-    }
+    case Command::Gpi:
+        return RunGpi(pReport, pFailure);
+    case Command::RegRead:
+        return RunRegRead(request.usAddress, pReport, pFailure);
     case Command::Reset:
         if (ResetUSBCamera() != 1) return Refused(L"ResetUSBCamera", pFailure);
         pReport->AddText(L"reset", L"reset", L"done");
