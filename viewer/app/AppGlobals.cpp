@@ -4,6 +4,8 @@
 
 #include <strsafe.h>
 
+#include "KorVersion.h"
+
 int g_LibStatus = 0;
 int g_AutoFocusMode = 1;
 int g_ExtensionAvailable = 1;
@@ -25,7 +27,7 @@ int g_AFStatus = 0;
 int g_SensorId = 0;
 WCHAR g_FirmwareVersionText[SHARED_TEXT_CCH];
 WCHAR g_szOutputText[SHARED_TEXT_CCH];
-WCHAR g_szVersion[VERSION_TEXT_CCH] = L"2.2.0.1";
+WCHAR g_szVersion[VERSION_TEXT_CCH] = L"" KOR_VERSION_TEXT;
 
 HBRUSH GetWhiteBrush() {
     if (!g_hWhiteBrush) g_hWhiteBrush = CreateSolidBrush(RGB(255, 255, 255));
@@ -131,5 +133,5 @@ void ResetAppGlobals() {
     g_SensorId = 0;
     g_FirmwareVersionText[0] = L'\0';
     g_szOutputText[0] = L'\0';
-    (void)StringCchCopyW(g_szVersion, ARRAYSIZE(g_szVersion), L"2.2.0.1");
+    (void)StringCchCopyW(g_szVersion, ARRAYSIZE(g_szVersion), L"" KOR_VERSION_TEXT);
 }
