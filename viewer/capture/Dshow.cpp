@@ -462,8 +462,7 @@ void RotRegistration::Revoke() {
 int DShowManager::InitDShow(IMoniker *pMoniker) {
     OutputDebugStringW(L"InitDShow....\r\n");
     m_pMoniker = pMoniker;
-    DeInitDShow();
-    ++m_GraphEpoch;
+    DeInitDShow();  // a new graph from here on: DeInitDShow moved the epoch on
     // A build that never became ready (DeInitDShow leaves it alone) must not
     // be overwritten while it still holds the graph, the camera and its
     // registrations.

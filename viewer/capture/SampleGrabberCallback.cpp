@@ -170,24 +170,23 @@ void SampleGrabberCallback::ReportStillNotSaved() {
     if (hWnd) (void)PostMessageW(hWnd, kStillNotSavedMessage, 0, 0);
 }
 
-bool SampleGrabberCallback::WriteJpeg(HANDLE hFile, const BYTE *pBuffer, LONG length) {
-    OutputDebugStringW(L"WriteFile...\r\n");
-    DWORD dwWritten = 0;
-    if (!g_pfnStillWriteFile(hFile, pBuffer, static_cast<DWORD>(length), &dwWritten, nullptr) ||
-        dwWritten != static_cast<DWORD>(length))
-        return false;
-    DShowDebugPrint(L"WriteFile =  %d \r\n", dwWritten);
-    return true;
-}
-
 namespace {
 
+// One write of cb bytes that must all be written.
 bool WriteWhole(HANDLE hFile, const void *pData, DWORD cb, DWORD *pdwWritten) {
     *pdwWritten = 0;
     return g_pfnStillWriteFile(hFile, pData, cb, pdwWritten, nullptr) && *pdwWritten == cb;
 }
 
 }  // namespace
+
+bool SampleGrabberCallback::WriteJpeg(HANDLE hFile, const BYTE *pBuffer, LONG length) {
+    OutputDebugStringW(L"WriteFile...\r\n");
+    DWORD dwWritten = 0;
+    if (!WriteWhole(hFile, pBuffer, static_cast<DWORD>(length), &dwWritten)) return false;
+    DShowDebugPrint(L"WriteFile =  %d \r\n", dwWritten);
+    return true;
+}
 
 // The headers, then the pixels converted a band of rows at a time into one
 // small buffer and written as each band fills: the same bytes as converting
