@@ -152,6 +152,20 @@ kor_own_desktop() {
   done
 }
 
+# A program that crashes in the prefix ends at once with its exception code
+# (the process's exit code, and Wine's "Unhandled ..." line on its error
+# output): the prefix's AeDebug names no debugger. Without a Debugger value
+# Wine would start winedbg all the same, so the value is set, empty.
+kor_no_crash_debugger() {
+  local stamp="$WINEPREFIX/.no-crash-debugger" key
+  [ -f "$stamp" ] && return 0
+  for key in 'HKLM\Software\Microsoft\Windows NT\CurrentVersion\AeDebug' \
+             'HKLM\Software\Wow6432Node\Microsoft\Windows NT\CurrentVersion\AeDebug'; do
+    kor_wine reg add "$key" /v Debugger /d "" /f >/dev/null 2>&1 </dev/null || return 1
+  done
+  touch "$stamp"
+}
+
 # Creates the prefix on first use and keeps one wineserver alive for the run.
 kor_prepare_prefix() {
   if [ ! -f "$WINEPREFIX/system.reg" ]; then
@@ -162,6 +176,7 @@ kor_prepare_prefix() {
     kor_own_desktop
   fi
   wineserver -p >/dev/null 2>&1 </dev/null || true
+  kor_no_crash_debugger
   # Start the prefix's services now, detached from our output: a Wine
   # process started later by CTest would otherwise hand them its pipes, and
   # CTest would wait for those to close.

@@ -21,6 +21,7 @@
 #include "Yuy2Convert.h"
 #include "common/DebugCapture.h"
 #include "common/DebuggerRun.h"
+#include "common/ToolRunner.h"
 
 namespace {
 
@@ -256,6 +257,7 @@ TEST_F(CaptureUnit, StillsThatCannotBeSavedAreReportedOnTheWindowThread) {
         std::wstring folder;
         int failingWrite;
         HRESULT expected;
+        bool bEmpty = false;  // a sample of zero bytes
     } cases[] = {
         {"short YUY2 sample", 1, 640, 480, folder.Path(), -1, S_FALSE},
         {"missing folder", 0, 0, 0, folder.Path() + L"\\missing\\deeper", -1, E_FAIL},
@@ -263,6 +265,8 @@ TEST_F(CaptureUnit, StillsThatCannotBeSavedAreReportedOnTheWindowThread) {
         {"JPEG write", 0, 0, 0, folder.Path(), 0, S_FALSE},
         {"bitmap header write", 1, 64, 48, folder.Path(), 1, S_FALSE},
         {"bitmap pixel write", 1, 1366, 200, folder.Path(), 3, S_FALSE},
+        {"empty JPEG sample", 0, 0, 0, folder.Path(), -1, S_FALSE, true},
+        {"empty bitmap sample", 1, 64, 48, folder.Path(), -1, S_FALSE, true},
     };
     for (const Case &c : cases) {
         BoxRecorder boxes;
@@ -275,8 +279,8 @@ TEST_F(CaptureUnit, StillsThatCannotBeSavedAreReportedOnTheWindowThread) {
         std::vector<BYTE> sample = Yuy2Picture(c.width ? c.width : 2, c.height ? c.height : 2, 16, 128, 235, 128);
         if (c.failingWrite < 0 && c.bitmap) sample.pop_back();
         HRESULT hr = E_UNEXPECTED;
-        std::thread streaming(
-            [&] { hr = g_SampleGrabberCB.BufferCB(0.0, sample.data(), static_cast<LONG>(sample.size())); });
+        const LONG cbSample = c.bEmpty ? 0 : static_cast<LONG>(sample.size());
+        std::thread streaming([&] { hr = g_SampleGrabberCB.BufferCB(0.0, sample.data(), cbSample); });
         streaming.join();
         EXPECT_EQ(c.expected, hr) << c.pszWhat;
         EXPECT_EQ(c.expected == E_FAIL, debug.Contains(L"File Creation Failed\r\n")) << c.pszWhat;
@@ -326,26 +330,12 @@ TEST_F(CaptureUnit, BitmapWrittenInBandsHasTheBytesOfTheWholeConversion) {
     EXPECT_LT(g_LargestWrite, cbPixels / 2) << "the picture was written in bands";
 }
 
-TEST_F(CaptureUnit, EmptySampleLeavesAnEmptyFileWithoutCompletion) {
-    TempFolder folder;
-    g_FlashEnabled = 0;
-    g_DoneCalls = 0;
-    g_SampleGrabberCB.SetStillPath(folder.Path().c_str());
-    g_SampleGrabberCB.ConfigureStill(0, GetTickCount(), 0, 0, RecordDone);
-    BYTE dummy = 0;
-    EXPECT_EQ(S_OK, g_SampleGrabberCB.BufferCB(0.0, &dummy, 0));
-    std::vector<std::wstring> files = folder.Files();
-    ASSERT_EQ(1u, files.size());
-    EXPECT_TRUE(folder.Read(files[0]).empty());
-    EXPECT_EQ(0, g_DoneCalls);
-}
-
 TEST_F(CaptureUnit, WithoutAStillFolderStillsGoToTheDesktop) {
     DebugCapture debug;
     g_FlashEnabled = 1;  // the library has no session here: the strobe-off call fails
     g_SampleGrabberCB.ConfigureStill(0, GetTickCount(), 0, 0, nullptr);
-    BYTE dummy = 0;
-    ASSERT_EQ(S_OK, g_SampleGrabberCB.BufferCB(0.0, &dummy, 0));
+    BYTE jpeg[4] = {0xFF, 0xD8, 0xFF, 0xD9};
+    ASSERT_EQ(S_OK, g_SampleGrabberCB.BufferCB(0.0, jpeg, sizeof(jpeg)));
     EXPECT_TRUE(debug.Contains(L"Get the current desktop path\r\n"));
     EXPECT_TRUE(debug.Contains(L"Strobe Disable Failed\n"));
     WCHAR szDesktop[MAX_PATH] = L"";
@@ -653,7 +643,20 @@ TEST_F(CaptureUnit, DebugLinesReachARealDebugger) {
     EXPECT_TRUE(sawStill);
 }
 
+// The plain way: a crash on another thread ends the program within seconds,
+// with the exception code as its exit code and named on its error output.
+TEST_F(CaptureUnit, CrashEndsTheTestProgramWithItsCode) {
+    ToolResult run = RunTool(L"capture_unit_test.exe", L"--crash");
+    ASSERT_TRUE(run.bStarted);
+    EXPECT_EQ(static_cast<DWORD>(EXCEPTION_ACCESS_VIOLATION), run.dwExitCode);
+    EXPECT_NE(std::string::npos, run.errors.find("unhandled exception 0xC0000005")) << run.errors;
+}
+
 int main(int argc, char **argv) {
+    if (argc > 1 && strcmp(argv[1], "--crash") == 0) {
+        std::thread([] { *static_cast<volatile int *>(nullptr) = 1; }).join();
+        return 0;
+    }
     if (argc > 1 && strcmp(argv[1], "--print-capture-lines") == 0) {
         DShowManager *pManager = DShowManager::GetInstance();
         pManager->SetStillFormat(2592, 1944, L"MJPG");

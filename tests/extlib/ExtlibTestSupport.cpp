@@ -17,27 +17,6 @@ const WCHAR kCameraPath[] = WIDEN(CAMERA_PATH_TEXT);
 const char kCameraPathText[] = CAMERA_PATH_TEXT;
 const WCHAR kOtherCameraPath[] = WIDEN(OTHER_CAMERA_PATH_TEXT);
 
-namespace {
-
-// A crash in a test ends the program at once with its exception code,
-// instead of waiting for a debugger to take it (Wine would start one).
-LONG WINAPI EndOnUnhandledException(EXCEPTION_POINTERS *pInfo) {
-    fprintf(stderr, "unhandled exception 0x%08lX at %p\n", pInfo->ExceptionRecord->ExceptionCode,
-            pInfo->ExceptionRecord->ExceptionAddress);
-    fflush(stderr);
-    TerminateProcess(GetCurrentProcess(), 3);
-    return EXCEPTION_EXECUTE_HANDLER;
-}
-
-const struct CrashHandlerInstaller {
-    CrashHandlerInstaller() {
-        SetErrorMode(SEM_FAILCRITICALERRORS | SEM_NOGPFAULTERRORBOX);
-        SetUnhandledExceptionFilter(EndOnUnhandledException);
-    }
-} g_CrashHandlerInstaller;
-
-}  // namespace
-
 std::string CameraScenario(const std::string &extraKeys) {
     return std::string("[camera]\nname = Tessaline 5MPixel Cam\npath = ") + kCameraPathText + "\n" + extraKeys;
 }

@@ -16,6 +16,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -27,6 +28,7 @@
 #include "MainWindow.h"
 #include "SampleGrabberCallback.h"
 #include "SimCamControl.h"
+#include "resource.h"
 #include "common/DebugCapture.h"
 #include "common/TestKit.h"
 #include "common/ToolRunner.h"
@@ -638,18 +640,24 @@ TEST_F(ViewerAppTest, FlashQuestionOkCancelAndEnterWithoutIt) {
     EXPECT_TRUE(TakesStillWithin(0, lStills));
     EXPECT_EQ(nullptr, FindDialog(GetCurrentProcessId(), L"KORView"));
 
-    // A removal while the question is up is handled inside its modal loop.
+    // With the graph apart a still is refused before the question is asked.
+    m_host.Command(kCmdStillPin);
+    m_host.PostCommand(kCmdGetStill);
+    ExpectBox(L"KORViewer", L"Error StillTrigger", nullptr);
+    EXPECT_EQ(nullptr, FindDialog(GetCurrentProcessId(), L"KORView"));
+    ASSERT_TRUE(AnswerDialog(g_hWndStillPinDialog, IDC_STILL_PIN_CANCEL));
+    ASSERT_TRUE(m_host.Sync());
+
+    // A removal while the question is up waits for it and runs after it.
     m_host.PostCommand(kCmdGetStill);
     hBox = m_host.WaitForBox(L"KORView");
     ASSERT_NE(nullptr, hBox);
     debug.Clear();
     ToolResult result = RunSimctl(L"unplug 0");
     ASSERT_EQ(0u, result.dwExitCode) << result.output;
-    EXPECT_TRUE(WaitFor([&] {
-        return debug.Contains(L"EnumerateVideoDevices success 2\r\n") ||
-               debug.Contains(L"DBT_DEVICEREMOVECOMPLETE...\r\n");
-    }));
-    EXPECT_TRUE(IsWindow(hBox));
+    EXPECT_TRUE(debug.Contains(L"Device change waits for the running handler\r\n"));
+    EXPECT_FALSE(debug.Contains(L"DBT_DEVICEREMOVECOMPLETE...\r\n"));
+    EXPECT_TRUE(g_pDShowManager->IsInitialized());
     EXPECT_TRUE(AnswerDialog(hBox, IDCANCEL));
     ASSERT_TRUE(m_host.Sync());
     EXPECT_FALSE(g_pDShowManager->IsInitialized());
@@ -798,6 +806,23 @@ TEST_F(ViewerAppTest, TwoOfOursStillPinDialogAndUnsavedStills) {
         },
         15000));
 
+    // A format the pin refuses: a box names it, the dialog stays open and the
+    // still size stays the one the pin has.
+    hDlg = openStillPin(2);
+    ASSERT_EQ(1, SimInjectFaultFor(SIM_OP_SET_FORMAT, 0, E_INVALIDARG, 1, 0, SIMCAM_PIN_STILL));
+    SendDlgItemMessageW(hDlg, kCompression, CB_SELECTSTRING, static_cast<WPARAM>(-1), LPARAM(L"MJPG"));
+    SendMessageW(hDlg, WM_COMMAND, MAKEWPARAM(kCompression, CBN_SELCHANGE), LPARAM(GetDlgItem(hDlg, kCompression)));
+    SendDlgItemMessageW(hDlg, kOutputSize, CB_SELECTSTRING, static_cast<WPARAM>(-1), LPARAM(L"640x480"));
+    PostMessageW(hDlg, WM_COMMAND, MAKEWPARAM(kStillPinOk, BN_CLICKED), 0);
+    ExpectBox(L"Still pin property", L"The still pin refused the format MJPG 640x480.\r\n", hDlg);
+    SimClearFaults();
+    EXPECT_TRUE(IsWindow(hDlg));
+    int iWidth = 0, iHeight = 0;
+    g_pDShowManager->GetStillResolution(&iWidth, &iHeight);
+    EXPECT_EQ(2592, iWidth);
+    EXPECT_EQ(1944, iHeight);
+    ASSERT_TRUE(AnswerDialog(hDlg, IDC_STILL_PIN_CANCEL));
+
     // Another camera chosen with the dialog open: the dialog closes, no box,
     // that camera previews; the dialog then lists its formats; ours again.
     hDlg = openStillPin(2);
@@ -836,6 +861,105 @@ TEST_F(ViewerAppTest, TwoOfOursStillPinDialogAndUnsavedStills) {
     EXPECT_EQ(0, m_host.Stop());
     EXPECT_FALSE(debug.Contains(L"added the Video Render filter to the graph....\r\n"));
     EXPECT_TRUE(NoBoxWithin(300));
+}
+
+// ---------------------------------------------------------------------------
+// A still whose picture never comes (ours, camera 1, between two cameras of
+// other IDs) is given up on every road that stops its graph, with no box,
+// and ten seconds after its trigger, with the box: the strobe goes off and
+// the status bar drops "Capturing image...".
+
+TEST_F(ViewerAppTest, AStillThatNeverComesIsGivenUp) {
+    LoadScenarioText(
+        L"[camera]\nname = Integrated HD Webcam\nstill_pin = no\npath = "
+        L"\\\\?\\USB#VID_AB12&PID_3C4D&MI_00#7&1B4E92A&0&0000#{65E8773D-8F56-11D0-A3B9-00A0C9223196}\\GLOBAL\n"
+        L"[camera]\nname = Tessaline 5MPixel Cam\nstill_lost = yes\n"
+        L"[camera]\nname = Bench Cam\nstill_pin = no\npath = "
+        L"\\\\?\\usb#vid_1d6b&pid_0102&mi_00#1&2&0&0000#{65e8773d-8f56-11d0-a3b9-00a0c9223196}\\global\n");
+    StartViewer();
+    // Another camera unplugged: the check stays on the one previewed.
+    m_host.Command(1017);
+    Simctl(L"unplug 0");
+    EXPECT_EQ(1016u, CheckedDevice());
+    Simctl(L"plug 0");
+    m_host.Command(1016);
+    auto fire = [&] {
+        g_FlashEnabled = 1;
+        m_host.Post(WM_KEYDOWN, VK_RETURN, 0x001C0001);
+        return WaitFor([&] { return CameraState(1).strobeOutput == 1 && m_host.Status(2) == L"Capturing image..."; });
+    };
+    // An unplugged camera's strobe is out of reach (and without power).
+    auto givenUp = [&](bool bReachable = true) {
+        return WaitFor([&] {
+            return (!bReachable || CameraState(1).strobeOutput == 0) &&
+                   g_pDShowManager->GetStillState() == kStillIdle && m_host.Status(2).empty();
+        });
+    };
+    const struct Road {
+        const char *pszName;
+        std::function<void()> stop, restore;
+        bool bReachable;
+    } roads[] = {
+        {"Still Pin Properties", [&] { m_host.Command(kCmdStillPin); },
+         [&] { EXPECT_TRUE(AnswerDialog(g_hWndStillPinDialog, IDC_STILL_PIN_CANCEL)); }, true},
+        {"another camera chosen", [&] { m_host.Command(1015); }, [&] { m_host.Command(1016); }, true},
+        {"camera unplugged", [&] { Simctl(L"unplug 1"); },
+         [&] {
+             Simctl(L"plug 1");
+             m_host.Command(1016);
+         },
+         false},
+    };
+    for (const Road &road : roads) {
+        ASSERT_TRUE(fire()) << road.pszName;
+        road.stop();
+        EXPECT_TRUE(givenUp(road.bReachable)) << road.pszName;
+        EXPECT_TRUE(NoBoxWithin(300)) << road.pszName;
+        road.restore();
+        ASSERT_TRUE(m_host.Sync());
+        ASSERT_TRUE(g_pDShowManager->IsGraphBuilt()) << road.pszName;
+    }
+    ASSERT_TRUE(fire());
+    HWND hBox = m_host.WaitForBox(L"Image Capture", kStillTimeoutMs + 5000);
+    ASSERT_NE(nullptr, hBox);
+    EXPECT_EQ(L"Sorry image cannot be captured", MessageBoxText(hBox));
+    EXPECT_TRUE(givenUp());
+    EXPECT_TRUE(AnswerDialog(hBox, IDOK));
+    // Shutdown gives the still up before the library's session closes.
+    ASSERT_TRUE(fire());
+    EXPECT_EQ(0, m_host.Stop());
+    EXPECT_EQ(0, CameraState(1).strobeOutput);
+    EXPECT_TRUE(m_stills.Files().empty());
+}
+
+// ---------------------------------------------------------------------------
+// A failure box inside a camera selection (the webcam was unplugged before
+// it was announced): its removal, another selection and a close of the
+// window arriving meanwhile wait for the selection, which fails as a failed
+// build does; the close then drops the rest and the viewer ends cleanly.
+
+TEST_F(ViewerAppTest, CloseAndDeviceEventsWaitForTheRunningSelection) {
+    LoadScenarioFile(L"two-cameras.txt");
+    DebugCapture debug;
+    StartViewer();
+    ASSERT_TRUE(SimPlug(0, 0));
+    m_host.PostCommand(1015);
+    HWND hBox = m_host.WaitForBox(L"PreviewVideo");
+    ASSERT_NE(nullptr, hBox);
+    EXPECT_EQ(L"Cannot create video capture filter", MessageBoxText(hBox));
+    Simctl(L"unplug 0");
+    m_host.Post(WM_COMMAND, 1016, 0);
+    m_host.Post(WM_CLOSE, 0, 0);
+    EXPECT_TRUE(WaitFor([&] { return debug.Contains(L"Close waits for the running handler\r\n"); }));
+    EXPECT_TRUE(debug.Contains(L"Device change waits for the running handler\r\n"));
+    EXPECT_TRUE(debug.Contains(L"Device selection 1016 waits for the running handler\r\n"));
+    EXPECT_TRUE(IsWindow(m_host.Main()));
+    EXPECT_FALSE(g_pDShowManager->IsInitialized());
+    EXPECT_TRUE(AnswerDialog(hBox, IDOK));
+    EXPECT_TRUE(WaitFor([&] { return !m_host.Running(); }));
+    EXPECT_EQ(0, m_host.Stop());
+    EXPECT_EQ(1u, debug.Count(L"MENU_VDEVICE0\r\n"));
+    EXPECT_FALSE(debug.Contains(L"DBT_DEVICEREMOVECOMPLETE...\r\n"));
 }
 
 // ---------------------------------------------------------------------------

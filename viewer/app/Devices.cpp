@@ -27,6 +27,7 @@
 #include "KORFwSw.h"
 #include "MainWindow.h"
 #include "PropertyBag.h"
+#include "ShellBusy.h"
 
 IMoniker *g_pVideoMonikers[MAX_VIDEO_DEVICES];
 WCHAR g_szDeviceNames[MAX_VIDEO_DEVICES][DEVICE_NAME_CCH];
@@ -108,15 +109,12 @@ bool RelistDevices(LPCWSTR pszSuccessLine) {
     return true;
 }
 
-void OnDeviceArrival() {
-    OutputDebugStringW(L"DBT_DEVICEARRIVAL...\r\n");
-    if (!RelistDevices(L"EnumerateVideoDevices success 1\r\n")) return;
+// After the devices were listed again: the check mark goes to the device
+// with the current camera's IDs. With two cameras of the same IDs, the one
+// previewed (its path) wins over the first of them; g_szDevicePath keeps the
+// current camera's path, which the library is opened on.
+void CheckCurrentCamera() {
     UncheckDeviceItems();
-
-    // The check mark goes to the device with the current camera's IDs. With
-    // two cameras of the same IDs, the one previewed (its path) wins over the
-    // first of them; g_szDevicePath keeps the current camera's path, which
-    // the library is opened on.
     const bool bHaveCurrent = g_SelctdVid[0] != L'\0' || g_SelctdPid[0] != L'\0';
     int iMatched = -1;
     for (int k = 0; k < g_imonikerIndx_vid; ++k) {
@@ -138,16 +136,23 @@ void OnDeviceArrival() {
     }
 }
 
-void OnDeviceRemoval(WCHAR *pszName) {
+void OnDeviceArrival() {
+    OutputDebugStringW(L"DBT_DEVICEARRIVAL...\r\n");
+    if (RelistDevices(L"EnumerateVideoDevices success 1\r\n")) CheckCurrentCamera();
+}
+
+void OnDeviceRemoval(LPCWSTR pszRemoved) {
+    WCHAR szName[DEVICE_PATH_CCH];
+    (void)StringCchCopyW(szName, ARRAYSIZE(szName), pszRemoved);
     OutputDebugStringW(L"DBT_DEVICEREMOVECOMPLETE...\r\n");
-    DebugPrint(L"DBT_DEVICEREMOVECOMPLETE dbcc_name=%ls\r\n", pszName);
+    DebugPrint(L"DBT_DEVICEREMOVECOMPLETE dbcc_name=%ls\r\n", szName);
 
     size_t cchName = 0;
-    (void)StringCchLengthW(pszName, DEVICE_PATH_CCH, &cchName);
-    if (cchName > 0) (void)CharLowerBuffW(pszName, static_cast<DWORD>(cchName));
+    (void)StringCchLengthW(szName, DEVICE_PATH_CCH, &cchName);
+    if (cchName > 0) (void)CharLowerBuffW(szName, static_cast<DWORD>(cchName));
     WCHAR szRemovedVid[kRemovedIdCch] = L"";
     WCHAR szRemovedPid[kRemovedIdCch] = L"";
-    GetVidPidForDevicePath(pszName, szRemovedVid, ARRAYSIZE(szRemovedVid), szRemovedPid, ARRAYSIZE(szRemovedPid));
+    GetVidPidForDevicePath(szName, szRemovedVid, ARRAYSIZE(szRemovedVid), szRemovedPid, ARRAYSIZE(szRemovedPid));
     DebugPrint(L"DBT_DEVICEREMOVECOMPLETE...RemvdDevVid=%ls RemvdDevPid=%ls\r\n", szRemovedVid, szRemovedPid);
     DebugPrint(L"DBT_DEVICEREMOVECOMPLETE...g_SelctdVid=%ls g_SelctdPid=%ls\r\n", g_SelctdVid, g_SelctdPid);
 
@@ -164,8 +169,9 @@ void OnDeviceRemoval(WCHAR *pszName) {
         UncheckDeviceItems();
         g_SelctdVid[0] = L'\0';
         g_SelctdPid[0] = L'\0';
-    } else {
-        (void)RelistDevices(L"EnumerateVideoDevices success 3\r\n");
+    } else if (RelistDevices(L"EnumerateVideoDevices success 3\r\n")) {
+        // Another camera went: the check stays on the one previewed.
+        CheckCurrentCamera();
     }
 
     // Any removal in the capture class closes the UVC Extension Controls
@@ -346,6 +352,7 @@ void SelectStartupCamera() {
     g_pDShowManager->SetMainWindow(g_hWndMain);
     g_pDShowManager->SetStatusBar(g_hWndStatus);
     (void)g_pDShowManager->InitDShow(g_curVideoMoniker);
+    if (!g_pDShowManager) return;  // its boxes ran message loops
     g_pDShowManager->SizeWindowToVideo();
     g_pDShowManager->ReSizePreview();
     BuildDeviceMenu();
@@ -361,7 +368,7 @@ void SelectDevice(int iCommand) {
         return;
     }
 
-    g_FlashEnabled = 0;
+    SetFlashEnabled(false);
     if (g_hWndUvcDialog) DestroyWindow(g_hWndUvcDialog);
     CloseStillPinDialogKeepingGraph();
     OutputDebugStringW(L"Monikers are diff\r\n");
@@ -379,9 +386,13 @@ void SelectDevice(int iCommand) {
     SetCurrentDevicePath(g_curVideoMoniker);
     g_pDShowManager->SetMainWindow(g_hWndMain);
     g_pDShowManager->SetStatusBar(g_hWndStatus);
+    // InitLibrary's waits and InitDShow's boxes run message loops: the
+    // manager is looked at again after each.
     BindCamera(g_curVideoMoniker);
-
-    if (g_pDShowManager->InitDShow(g_curVideoMoniker)) {
+    if (!g_pDShowManager || !g_curVideoMoniker) return;
+    const int iBuilt = g_pDShowManager->InitDShow(g_curVideoMoniker);
+    if (!g_pDShowManager) return;
+    if (iBuilt) {
         SetCurrentDevicePath(g_curVideoMoniker);
         UncheckDeviceItems();
         (void)CheckMenuItem(GetMenu(g_hWndMain), iCommand, MF_BYCOMMAND | MF_CHECKED);
@@ -440,10 +451,21 @@ void OnDeviceChange(WPARAM wParam, LPARAM lParam) {
     if (wParam != DBT_DEVICEARRIVAL && wParam != DBT_DEVICEREMOVECOMPLETE) return;
     WCHAR szName[DEVICE_PATH_CCH];
     if (!ReadCaptureRecord(lParam, szName, ARRAYSIZE(szName))) return;
-    if (wParam == DBT_DEVICEARRIVAL) {
+    // A notification that arrives while another handler runs is handled
+    // after it, not inside it.
+    if (ShellIsBusy()) {
+        (void)DeferDeviceChange(wParam, szName);
+        return;
+    }
+    ShellBusyScope busy;
+    HandleDeviceChange(wParam, szName);
+}
+
+void HandleDeviceChange(WPARAM wEvent, LPCWSTR pszName) {
+    if (wEvent == DBT_DEVICEARRIVAL) {
         OnDeviceArrival();
     } else {
-        OnDeviceRemoval(szName);
+        OnDeviceRemoval(pszName);
     }
 }
 

@@ -57,8 +57,12 @@ void SelectStartupCamera();
 void SelectDevice(int iCommand);
 void RegisterDeviceNotifications();
 void UnregisterDeviceNotifications();
-// WM_DEVICECHANGE of the main window.
+// WM_DEVICECHANGE of the main window: the record is read, and the event
+// handled now or, while another handler runs, after it.
 void OnDeviceChange(WPARAM wParam, LPARAM lParam);
+// One arrival or removal (DBT_DEVICEARRIVAL, DBT_DEVICEREMOVECOMPLETE) of
+// the capture device with this name.
+void HandleDeviceChange(WPARAM wEvent, LPCWSTR pszName);
 
 // Releases every table entry and empties the table (tests that run the
 // viewer more than once; the viewer itself keeps the table to the end).

@@ -22,6 +22,7 @@
 #include "KORFwSw.h"
 #include "MessageBoxSeam.h"
 #include "SampleGrabberCallback.h"
+#include "ShellBusy.h"
 #include "resource.h"
 
 HINSTANCE g_hInst = nullptr;
@@ -71,8 +72,10 @@ void OnStillRequest() {
 
     if (!ManagerReady() || g_LibStatus <= 0) {
         // Without a usable library the flash stays off for later stills too.
-        g_FlashEnabled = 0;
-    } else {
+        SetFlashEnabled(false);
+    } else if (g_pDShowManager->IsStillReady()) {
+        // A still that cannot be fired is refused by the trigger below
+        // before anyone is asked about the flash.
         int iBits = 0;
         if (GetGPIStatus(&iBits) != 0) {
             OutputDebugStringW(L"Get GPI status succeeded\r\n");
@@ -81,6 +84,7 @@ void OnStillRequest() {
             }
         }
     }
+    // The question's box runs a message loop: look at the manager again.
     if (g_pDShowManager) (void)g_pDShowManager->StillTrigger();
 }
 
@@ -144,9 +148,11 @@ void OnStillCapturePin(HWND hWnd) {
     }
 }
 
+bool IsDeviceCommand(int iCommand) { return iCommand >= MENU_VDEVICE0 && iCommand <= MENU_VDEVICE_LAST; }
+
 // WM_COMMAND. Returns false for commands that go to DefWindowProcW.
 bool OnCommand(HWND hWnd, int iCommand) {
-    if (iCommand >= MENU_VDEVICE0 && iCommand <= MENU_VDEVICE_LAST) {
+    if (IsDeviceCommand(iCommand)) {
         SelectDevice(iCommand);
         return true;
     }
@@ -155,8 +161,7 @@ bool OnCommand(HWND hWnd, int iCommand) {
         if (g_AboutDlgClosed) (void)OpenModelessDialog(hWnd, IDD_ABOUTBOX, AboutDlgProc, &g_AboutDlgClosed);
         return true;
     case IDM_EXIT:
-        CloseStillPinDialogKeepingGraph();
-        DestroyWindow(hWnd);
+        RequestMainWindowClose();
         return true;
     case ID_OPTIONS_VIDEORENDERER:
         if (ManagerReady()) g_pDShowManager->ShowRendererPropPage();
@@ -197,6 +202,14 @@ bool OnCommand(HWND hWnd, int iCommand) {
     return false;
 }
 
+// The close of the main window, once no handler runs any more.
+void CloseMainWindow() {
+    // Shutting down: the Still Pin Properties dialog must not rebuild a
+    // graph on the dying window.
+    CloseStillPinDialogKeepingGraph();
+    if (g_hWndMain) DestroyWindow(g_hWndMain);
+}
+
 void OnCreate(HWND hWnd) {
     InitCommonControls();
     g_hWndMain = hWnd;
@@ -212,6 +225,9 @@ void OnSize(HWND hWnd) {
 
 void OnDestroy() {
     CloseStillPinDialogKeepingGraph();
+    // The graph stops first, so a still still awaited is given up while the
+    // library can switch its strobe off.
+    if (g_pDShowManager) (void)g_pDShowManager->StopPreview();
     if (g_LibStatus > 0) {
         (void)DeInitLibrary();
         g_LibStatus = 0;
@@ -248,6 +264,7 @@ ATOM RegisterMainWindowClass(HINSTANCE hInstance) {
 
 BOOL InitInstance(HINSTANCE hInstance, int nCmdShow) {
     g_hInst = hInstance;
+    InstallShellWaitingWork(SelectDevice, HandleDeviceChange, CloseMainWindow);
     (void)CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
     g_pDShowManager = DShowManager::GetInstance();
 
@@ -269,7 +286,11 @@ BOOL InitInstance(HINSTANCE hInstance, int nCmdShow) {
     g_hLabelFont = CreateFontW(15, 0, 0, 0, FW_BOLD, FALSE, FALSE, FALSE, OEM_CHARSET, OUT_DEFAULT_PRECIS,
                                CLIP_DEFAULT_PRECIS, CLEARTYPE_QUALITY, 0, L"Arial");
 
-    if (g_pDShowManager) SelectStartupCamera();
+    if (g_pDShowManager) {
+        // Its boxes run message loops: a close waits until it is done.
+        ShellBusyScope busy;
+        SelectStartupCamera();
+    }
     LogFileVersion();
     return TRUE;
 }
@@ -295,7 +316,7 @@ void AutoFocusRetryStep() {
 int KorViewerMain(HINSTANCE hInstance, HINSTANCE hPrevInstance, LPWSTR pszCmdLine, int nCmdShow) {
     (void)hPrevInstance;
     (void)pszCmdLine;  // no command line
-    g_FlashEnabled = 1;
+    SetFlashEnabled(true);
     g_AutoFocusMode = 1;
     (void)LoadStringW(hInstance, IDS_APP_TITLE, g_szTitle, MAX_LOADSTRING);
     (void)LoadStringW(hInstance, IDC_KORVIEWER, g_szWindowClass, MAX_LOADSTRING);
@@ -325,13 +346,23 @@ LRESULT CALLBACK WndProc(HWND hWnd, UINT uMsg, WPARAM wParam, LPARAM lParam) {
     case WM_CREATE:
         OnCreate(hWnd);
         return 0;
-    case WM_COMMAND:
-        if (OnCommand(hWnd, LOWORD(wParam))) return 0;
+    case WM_COMMAND: {
+        // A camera chosen while another handler runs is chosen after it.
+        const int iCommand = LOWORD(wParam);
+        if (IsDeviceCommand(iCommand) && ShellIsBusy()) {
+            (void)DeferDeviceSelection(iCommand);
+            return 0;
+        }
+        ShellBusyScope busy;
+        if (OnCommand(hWnd, iCommand)) return 0;
         break;
-    case WM_KEYDOWN:
+    }
+    case WM_KEYDOWN: {
         // Enter takes a still at once: no readiness test, no flash question.
+        ShellBusyScope busy;
         if (wParam == VK_RETURN && g_pDShowManager) (void)g_pDShowManager->StillTrigger();
         return 0;
+    }
     case WM_SIZE:
         OnSize(hWnd);
         return 0;
@@ -350,10 +381,10 @@ LRESULT CALLBACK WndProc(HWND hWnd, UINT uMsg, WPARAM wParam, LPARAM lParam) {
         OnStillNotSaved();
         return 0;
     case WM_CLOSE:
-        // Shutting down: the Still Pin Properties dialog must not rebuild
-        // a graph on the dying window.
-        CloseStillPinDialogKeepingGraph();
-        break;
+        // Not under a running handler: it would delete the capture manager
+        // beneath it.
+        RequestMainWindowClose();
+        return 0;
     case WM_DESTROY:
         OnDestroy();
         return 0;
@@ -374,4 +405,5 @@ void ResetShellState() {
     g_AfCounter = 0;
     g_SkipNextRemoval = 0;
     g_hDevNotify = nullptr;
+    ResetShellBusy();
 }

@@ -9,6 +9,7 @@
 #include "AppGlobals.h"
 #include "Dialogs.h"
 #include "Dshow.h"
+#include "ShellBusy.h"
 #include "resource.h"
 
 namespace {
@@ -155,7 +156,9 @@ void FillOutputSizes(HWND hDlg, int notification) {
     SendMessageW(hSizes, CB_SELECTSTRING, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(szSize));
 }
 
-void OnApply(HWND hDlg) {
+// Applies the shown selection. False, with a box naming the format, when the
+// pin refused it: the pin keeps the format it had.
+bool OnApply(HWND hDlg) {
     WCHAR szSubType[kComboTextCch];
     WCHAR szSize[kComboTextCch];
     GetBoxText(hDlg, IDC_CBO_COMPRESSION, szSubType);
@@ -169,8 +172,18 @@ void OnApply(HWND hDlg) {
     int height = 0;
     ParseStillSizeText(szSize, &width, &height);
     DebugPrint(L"After parsing width=%d and height=%d\r\n", width, height);
-    if (g_pDShowManager) (void)g_pDShowManager->SetStillFormat(width, height, szSubType);
+    // SetStillFormat answers 1 when the pin has no such size (nothing is
+    // set), else the pin's own result.
+    const int iResult = g_pDShowManager ? g_pDShowManager->SetStillFormat(width, height, szSubType) : 1;
+    if (FAILED(static_cast<HRESULT>(iResult))) {
+        WCHAR szText[kComboTextCch * 2 + 64];
+        (void)StringCchPrintfW(szText, ARRAYSIZE(szText), L"The still pin refused the format %ls %ls.\r\n", szSubType,
+                               szSize);
+        (void)KorMessageBox(hDlg, szText, L"Still pin property", MB_OK);
+        return false;
+    }
     EnableWindow(GetDlgItem(hDlg, IDC_STILL_PIN_APPLY), FALSE);
+    return true;
 }
 
 void CloseStillPinDialog(HWND hDlg) {
@@ -178,14 +191,13 @@ void CloseStillPinDialog(HWND hDlg) {
     g_StillPinDlgClosed = 1;
 }
 
-// OK applies the shown selection unless Apply already ran.
+// OK applies the shown selection unless Apply already ran; a refused
+// format keeps the dialog open.
 void OnOk(HWND hDlg) {
     HWND hApply = GetDlgItem(hDlg, IDC_STILL_PIN_APPLY);
-    const BOOL bApplyEnabled = IsWindowEnabled(hApply);
-    EnableWindow(hApply, FALSE);
-    if (bApplyEnabled) {
+    if (IsWindowEnabled(hApply)) {
         OutputDebugStringW(L"Apply was not pressed so press it programatically\r\n");
-        SendMessageW(hDlg, WM_COMMAND, MAKEWPARAM(IDC_STILL_PIN_APPLY, BN_CLICKED), reinterpret_cast<LPARAM>(hApply));
+        if (!OnApply(hDlg)) return;
     } else {
         OutputDebugStringW(L"Apply was pressed alredy\r\n");
     }
@@ -198,7 +210,7 @@ INT_PTR OnCommand(HWND hDlg, int id, int notification) {
         FillOutputSizes(hDlg, notification);
         return FALSE;
     case IDC_STILL_PIN_APPLY:
-        OnApply(hDlg);
+        (void)OnApply(hDlg);
         return FALSE;
     case IDC_STILL_PIN_OK:
         OnOk(hDlg);
@@ -304,11 +316,16 @@ INT_PTR CALLBACK StillPinPropDlgProc(HWND hDlg, UINT uMsg, WPARAM wParam, LPARAM
         OnInitDialog(hDlg);
         // The compression box takes the focus, which fills the size box.
         return TRUE;
-    case WM_COMMAND:
+    case WM_COMMAND: {
+        // Its boxes and the rebuild on closing run message loops.
+        ShellBusyScope busy;
         return OnCommand(hDlg, LOWORD(wParam), HIWORD(wParam));
-    case WM_DESTROY:
+    }
+    case WM_DESTROY: {
+        ShellBusyScope busy;
         OnDestroy(hDlg);
         return FALSE;
+    }
     default:
         return SectionDialogDrawing(hDlg, uMsg, wParam, lParam, kSectionLabels, ARRAYSIZE(kSectionLabels));
     }

@@ -28,8 +28,11 @@ const long kVideoWindowStyle = WS_CHILD | WS_CLIPCHILDREN;
 }  // namespace
 
 DShowManager::DShowManager()
-    : m_StillState(0),
+    : m_StillState(kStillIdle),
       m_StillTimeMs(0),
+      m_StillTriggerTick(0),
+      m_StillStrobeOn(0),
+      m_StillSamplesAtTrigger(0),
       m_hWndMain(nullptr),
       m_hWndStatus(nullptr),
       m_Initialized(FALSE),
@@ -303,12 +306,16 @@ int DShowManager::SetStillFormat(int width, int height, LPCWSTR pszSubType) {
         DShowDebugPrint(pWanted == &MEDIASUBTYPE_MJPG ? L"mjpg format iFormat=%d\r\n" : L"yuy2 format iFormat=%d\r\n",
                         iChosen);
     }
-    m_StillWidth = width;
-    m_StillHeight = height;
     HRESULT hr = m_pStillStreamConfig->SetFormat(chosen.Get());
     OutputDebugStringW(L"SetFormat 1...\r\n");
     DShowDebugPrint(L"hr=%x\r\n", hr);
-    if (SUCCEEDED(hr)) OutputDebugStringW(L"SetFormat 2...\r\n");
+    if (SUCCEEDED(hr)) {
+        OutputDebugStringW(L"SetFormat 2...\r\n");
+        // The still size is the format the pin really has: a refused format
+        // leaves the one it had.
+        m_StillWidth = width;
+        m_StillHeight = height;
+    }
     return static_cast<int>(hr);
 }
 
@@ -467,7 +474,9 @@ int DShowManager::InitDShow(IMoniker *pMoniker) {
     // be overwritten while it still holds the graph, the camera and its
     // registrations.
     ReleaseGraphObjects();
-    if (!InitCapFilters()) return 1;
+    // No capture filters is no graph: the caller behaves as for a failed
+    // build (InitCapFilters has shown its box).
+    if (!InitCapFilters()) return 0;
     if (!BuildPreviewGraph()) {
         OutputDebugStringW(L"BuildPreviewGraph Failed....\r\n");
         ReleaseGraphObjects();
@@ -484,10 +493,9 @@ int DShowManager::StartPreview() {
     ComPtr<IMediaControl> control;
     if (FAILED(m_pGraph->QueryInterface(IID_IMediaControl, control.OutVoid()))) return 0;
     OutputDebugStringW(L"IID_IMediaControl SUcceed ++\r\n");
-    if (m_pVideoWindow) {
-        (void)m_pVideoWindow->put_Owner(reinterpret_cast<OAHWND>(m_hWndMain));
-        (void)m_pVideoWindow->put_Visible(OATRUE);
-    }
+    ShowVideoWindow(true);
+    // The window calls can dispatch sent messages: the graph may be gone.
+    if (!m_GraphBuilt || !m_pGraph) return 0;
     HRESULT hr = control->Run();
     if (FAILED(hr)) {
         DWORD dwError = GetLastError();
@@ -519,12 +527,28 @@ int DShowManager::StopPreview() {
         }
     }
     m_Previewing = FALSE;
-    if (m_pVideoWindow) {
-        (void)m_pVideoWindow->put_Visible(OAFALSE);
-        (void)m_pVideoWindow->put_Owner(0);
-    }
+    // The graph is stopped: a still it was to deliver will not come.
+    (void)AbandonStill();
+    ShowVideoWindow(false);
     InvalidateRect(m_hWndMain, nullptr, TRUE);
     return 1;
+}
+
+// Owner and visibility of the video window. Each call can dispatch sent
+// messages, and a handler run there may release the window: it is held for
+// the call and looked at again before the next.
+void DShowManager::ShowVideoWindow(bool bShow) {
+    ComPtr<IVideoWindow> window = m_pVideoWindow;
+    if (!window) return;
+    if (bShow) {
+        (void)window->put_Owner(reinterpret_cast<OAHWND>(m_hWndMain));
+        window = m_pVideoWindow;
+        if (window) (void)window->put_Visible(OATRUE);
+    } else {
+        (void)window->put_Visible(OAFALSE);
+        window = m_pVideoWindow;
+        if (window) (void)window->put_Owner(0);
+    }
 }
 
 int DShowManager::StartFrameRateTimer() {
@@ -597,7 +621,8 @@ void DShowManager::DeInitDShow() {
     m_pSampleGrabber = nullptr;
     m_StillMediaType.Clear();
     m_Initialized = FALSE;
-    SetStillState(0);
+    (void)AbandonStill();
+    SetStillState(kStillIdle);
 }
 
 // Lets go of everything a build made, whatever state it reached: the graph
@@ -608,16 +633,14 @@ void DShowManager::ReleaseGraphObjects() {
         if (m_Previewing) KillTimer(m_hWndMain, kStatusTimerId);
         ComPtr<IMediaControl> control;
         if (SUCCEEDED(m_pGraph->QueryInterface(IID_IMediaControl, control.OutVoid()))) (void)control->Stop();
+        (void)AbandonStill();
         DismantleGraph();
     } else if (m_GraphBuilt) {
         g_RotRegistration.Revoke();
     }
     m_Previewing = FALSE;
     m_GraphBuilt = FALSE;
-    if (m_pVideoWindow) {
-        (void)m_pVideoWindow->put_Visible(OAFALSE);
-        (void)m_pVideoWindow->put_Owner(0);
-    }
+    ShowVideoWindow(false);
     m_pVideoWindow.Clear();
     m_pVideoRender.Clear();
     m_pBasicVideo.Clear();
@@ -644,15 +667,14 @@ void DShowManager::UpdateStatusBar() {
     WCHAR szStill[100];
     szStill[0] = L'\0';
     LONG state = m_StillState;
-    if (state == 1) {
+    if (state == kStillCapturing) {
         (void)StringCchCopyW(szStill, ARRAYSIZE(szStill), L"Capturing image...");
-    } else if (state == 2) {
+    } else if (state == kStillCaptured) {
         if (g_StillShownTicks < 5) {
             ++g_StillShownTicks;
             (void)StringCchPrintfW(szStill, ARRAYSIZE(szStill), L"Still Captured in %3.1f s",
                                    static_cast<double>(m_StillTimeMs) / 1000.0);
-        } else {
-            SetStillState(0);
+        } else if (MoveStillState(kStillCaptured, kStillIdle)) {
             g_StillShownTicks = 0;
         }
     }
@@ -663,7 +685,9 @@ void DShowManager::UpdateStatusBar() {
 
 void CALLBACK StatusTimerProc(HWND, UINT, UINT_PTR, DWORD) {
     DShowManager *pTarget = g_pTimerTarget;
-    if (pTarget) pTarget->UpdateStatusBar();
+    if (!pTarget) return;
+    (void)pTarget->GiveUpLateStill(GetTickCount());
+    pTarget->UpdateStatusBar();
 }
 
 void ResetCaptureProcessState() {
@@ -671,5 +695,5 @@ void ResetCaptureProcessState() {
     g_StillShownTicks = 0;
     g_RotRegistration.Revoke();
     g_pTimerTarget = nullptr;
-    g_FlashEnabled = 1;
+    SetFlashEnabled(true);
 }

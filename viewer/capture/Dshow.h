@@ -48,6 +48,13 @@ bool DefinitelyLess(float a, float b, float t);
 // The status timer on the main window.
 const UINT_PTR kStatusTimerId = 1027;
 const UINT kStatusTimerPeriodMs = 500;
+// A still that has not come back this long after its trigger is given up.
+const DWORD kStillTimeoutMs = 10000;
+
+// The still state (m_StillState).
+const LONG kStillIdle = 0;
+const LONG kStillCapturing = 1;
+const LONG kStillCaptured = 2;
 
 // A graph's entry in the Running Object Table, "FilterGraph %08x pid %08x".
 // Registering again first revokes the entry it holds; the entry is revoked
@@ -139,9 +146,23 @@ public:
 
     // Still trigger.
     HRESULT StillTrigger();
+    // A still can be fired now: a still pin with its trigger, in a graph
+    // that is built and running.
+    bool IsStillReady() const;
+    // Gives up a still that was fired and has not come back: the strobe this
+    // still switched on goes off and the state goes back to idle. False when
+    // no still was awaited. Every stop of the graph gives its still up.
+    bool AbandonStill();
+    // The status timer's check: a still awaited longer than kStillTimeoutMs
+    // with no sample on its way is given up and the main window is told
+    // (kStillNotSavedMessage). True when it gave the still up.
+    bool GiveUpLateStill(DWORD dwNow);
     void SetStillPath(LPCWSTR pszPath);
     LONG GetStillState() const { return m_StillState; }
     void SetStillState(LONG state) { InterlockedExchange(&m_StillState, state); }
+    // Moves the still state from one value to another, atomically; false
+    // when it held another value.
+    bool MoveStillState(LONG from, LONG to) { return InterlockedCompareExchange(&m_StillState, to, from) == from; }
     ULONG GetStillTimeMs() const { return m_StillTimeMs; }
     void SetStillTimeMs(ULONG ms) {
         InterlockedExchange(reinterpret_cast<volatile LONG *>(&m_StillTimeMs), static_cast<LONG>(ms));
@@ -162,6 +183,7 @@ private:
     bool RenderBranches();
     bool ConnectStillCallback();
     void ForceCaptureFrameSize();
+    void ShowVideoWindow(bool bShow);
     void SetStillDefault();
     void ReleaseGraphObjects();
     HRESULT ReadProperty(bool cameraControl, long property, long *pValue, long *pFlags);
@@ -170,6 +192,11 @@ private:
 
     volatile LONG m_StillState;
     volatile ULONG m_StillTimeMs;
+    // The awaited still: when it was fired, whether it switched the strobe
+    // on, and the callback's sample count at its trigger.
+    DWORD m_StillTriggerTick;
+    volatile LONG m_StillStrobeOn;
+    LONG m_StillSamplesAtTrigger;
     HWND m_hWndMain;
     HWND m_hWndStatus;
     BOOL m_Initialized;

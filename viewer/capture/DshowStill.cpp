@@ -1,6 +1,7 @@
 // DshowStill.cpp - DShowManager: firing a still and following it to disk.
 #include <windows.h>
 
+#include <commctrl.h>
 #include <strsafe.h>
 
 #include "DebugPrint.h"
@@ -18,7 +19,7 @@ HRESULT DShowManager::StillTrigger() {
     // A still is fired only into a graph that is built and running: a pin
     // that took the trigger while stopped would leave the flash lit with no
     // picture ever coming.
-    if (!m_GraphBuilt || !m_Previewing) {
+    if (!IsStillReady()) {
         OutputDebugStringW(L"StillTrigger: the graph is not running\r\n");
         KorMessageBox(nullptr, L"Error StillTrigger", L"KORViewer", MB_OK);
         return VFW_E_NOT_RUNNING;
@@ -47,17 +48,48 @@ HRESULT DShowManager::StillTrigger() {
         m_StillMediaType.Clear();
     }
 
-    SetStillState(1);
+    // The still is awaited from here until it is saved or given up.
+    m_StillTriggerTick = GetTickCount();
+    m_StillSamplesAtTrigger = g_SampleGrabberCB.SamplesArrived();
+    InterlockedExchange(&m_StillStrobeOn, 0);
+    SetStillState(kStillCapturing);
     g_SampleGrabberCB.SetReportWindow(m_hWndMain);
-    bool strobeOn = g_FlashEnabled != 0;
-    if (strobeOn) (void)ControlGPO(8, 1);
+    if (g_FlashEnabled) {
+        (void)ControlGPO(8, 1);
+        InterlockedExchange(&m_StillStrobeOn, 1);
+    }
     hr = m_pAMVidControl->SetMode(m_pStillPin.Get(), VideoControlFlag_Trigger);
     if (FAILED(hr)) {
-        // No picture will come to switch the strobe off again.
-        if (strobeOn) (void)ControlGPO(8, 0);
+        // No picture will come: the strobe goes off and the status bar stops
+        // saying "Capturing image...".
+        (void)AbandonStill();
         KorMessageBox(nullptr, L"Error StillTrigger", L"KORViewer", MB_OK);
     }
     return hr;
+}
+
+bool DShowManager::IsStillReady() const { return m_HasStillPin && m_pAMVidControl && m_GraphBuilt && m_Previewing; }
+
+bool DShowManager::AbandonStill() {
+    if (!MoveStillState(kStillCapturing, kStillIdle)) return false;
+    // A sample that reached the callback switched the strobe off itself.
+    const bool bSampleCame = g_SampleGrabberCB.SamplesArrived() != m_StillSamplesAtTrigger;
+    if (InterlockedExchange(&m_StillStrobeOn, 0) && !bSampleCame && ControlGPO(8, 0) != 1)
+        OutputDebugStringW(L"Strobe Disable Failed\n");
+    OutputDebugStringW(L"Still given up\r\n");
+    // The status timer may not run again (a stopped graph): the status bar
+    // stops saying "Capturing image..." now.
+    if (m_hWndStatus) SendMessageW(m_hWndStatus, SB_SETTEXTW, 2, reinterpret_cast<LPARAM>(L""));
+    return true;
+}
+
+bool DShowManager::GiveUpLateStill(DWORD dwNow) {
+    if (m_StillState != kStillCapturing || dwNow - m_StillTriggerTick < kStillTimeoutMs) return false;
+    // A sample on its way to disk ends as saved or as its own failure report.
+    if (g_SampleGrabberCB.SamplesArrived() != m_StillSamplesAtTrigger) return false;
+    if (!AbandonStill()) return false;
+    if (m_hWndMain) (void)PostMessageW(m_hWndMain, kStillNotSavedMessage, 0, 0);
+    return true;
 }
 
 void DShowManager::SetStillPath(LPCWSTR pszPath) {
@@ -73,7 +105,7 @@ void TriggeredOnStillCapture(int *pElapsedMs) {
         if (pTarget) {
             pTarget->SetStillTimeMs(static_cast<ULONG>(*pElapsedMs));
             OutputDebugStringW(L"printing time taken 1\r\n");
-            pTarget->SetStillState(2);
+            pTarget->SetStillState(kStillCaptured);
         }
     } else if (pTarget) {
         pTarget->SetStillTimeMs(0);
@@ -83,6 +115,6 @@ void TriggeredOnStillCapture(int *pElapsedMs) {
 void OnStillNotSaved() {
     // The status bar stops saying "Capturing image...": the box says why.
     DShowManager *pTarget = g_pTimerTarget;
-    if (pTarget && pTarget->GetStillState() == 1) pTarget->SetStillState(0);
+    if (pTarget) (void)pTarget->MoveStillState(kStillCapturing, kStillIdle);
     KorMessageBox(nullptr, L"Sorry image cannot be captured", L"Image Capture", MB_OK);
 }

@@ -44,6 +44,7 @@ void SampleGrabberCallback::Reset() {
     ZeroMemory(&m_InfoHeader, sizeof(m_InfoHeader));
     m_pfnStillDone = nullptr;
     m_hWndReport = nullptr;
+    m_SamplesArrived = 0;
 }
 
 STDMETHODIMP SampleGrabberCallback::QueryInterface(REFIID riid, void **ppv) {
@@ -229,14 +230,16 @@ bool SampleGrabberCallback::IsUsableBitmapSample(const BYTE *pBuffer, LONG lengt
 
 STDMETHODIMP SampleGrabberCallback::BufferCB(double, BYTE *pBuffer, LONG BufferLen) {
     OutputDebugStringW(L"BufferCB...\r\n");
+    InterlockedIncrement(&m_SamplesArrived);
     DShowDebugPrint(L"Still Graph started %d\r\n", GetTickCount());
     if (g_FlashEnabled && ControlGPO(8, 0) != 1) OutputDebugStringW(L"Strobe Disable Failed\n");
 
     GetLocalTime(&m_CaptureTime);
 
     // A sample that cannot make the picture is a failed write, found before
-    // any file is made.
-    if (m_ConvertToBitmap && BufferLen > 0 && !IsUsableBitmapSample(pBuffer, BufferLen)) {
+    // any file is made: an empty one would leave an empty file under a
+    // still's name.
+    if (BufferLen <= 0 || !pBuffer || (m_ConvertToBitmap && !IsUsableBitmapSample(pBuffer, BufferLen))) {
         ReportStillNotSaved();
         return S_FALSE;
     }
@@ -249,20 +252,16 @@ STDMETHODIMP SampleGrabberCallback::BufferCB(double, BYTE *pBuffer, LONG BufferL
         return E_FAIL;
     }
 
-    if (BufferLen <= 0 || !pBuffer) {
-        CloseHandle(hFile);
-    } else {
-        const bool ok = m_ConvertToBitmap ? WriteBitmap(hFile, pBuffer) : WriteJpeg(hFile, pBuffer, BufferLen);
-        CloseHandle(hFile);
-        if (!ok) {
-            // A truncated picture under a still's name would pass for one.
-            (void)DeleteFileW(szPath);
-            ReportStillNotSaved();
-            return S_FALSE;
-        }
-        FinishStill();
-        if (!m_ConvertToBitmap) OutputDebugStringW(L"CloseHandle...\r\n");
+    const bool ok = m_ConvertToBitmap ? WriteBitmap(hFile, pBuffer) : WriteJpeg(hFile, pBuffer, BufferLen);
+    CloseHandle(hFile);
+    if (!ok) {
+        // A truncated picture under a still's name would pass for one.
+        (void)DeleteFileW(szPath);
+        ReportStillNotSaved();
+        return S_FALSE;
     }
+    FinishStill();
+    if (!m_ConvertToBitmap) OutputDebugStringW(L"CloseHandle...\r\n");
     DShowDebugPrint(L"Preview Started %d\r\n", GetTickCount());
     return S_OK;
 }

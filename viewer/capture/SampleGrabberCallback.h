@@ -54,6 +54,10 @@ public:
     // completion function); for tests that run several viewers in turn.
     void Reset();
 
+    // Samples that reached BufferCB so far: a still whose sample arrived is
+    // on its way to disk (or to its failure report).
+    LONG SamplesArrived() const { return m_SamplesArrived; }
+
     // Read-only views for the shell's settings and for tests.
     LPCWSTR GetStillPath() const { return m_StillPath; }
     int IsConvertingToBitmap() const { return m_ConvertToBitmap; }
@@ -83,13 +87,16 @@ private:
     BITMAPINFOHEADER m_InfoHeader;
     PFN_STILL_DONE m_pfnStillDone;
     HWND volatile m_hWndReport;
+    volatile LONG m_SamplesArrived;
 };
 
 // The one still callback of the process.
 extern SampleGrabberCallback g_SampleGrabberCB;
 // Nonzero when the flash strobe is wanted; 1 at start-up. Read on the
-// still branch's streaming thread too, as one whole 32-bit value.
+// still branch's streaming thread too, as one whole 32-bit value; written
+// only through SetFlashEnabled.
 extern volatile LONG g_FlashEnabled;
+inline void SetFlashEnabled(bool bEnabled) { InterlockedExchange(&g_FlashEnabled, bEnabled ? 1 : 0); }
 
 // The still files' writes; tests make them fail.
 typedef BOOL(WINAPI *PFN_STILL_WRITE_FILE)(HANDLE, LPCVOID, DWORD, LPDWORD, LPOVERLAPPED);
