@@ -5,8 +5,8 @@
 
 #include <algorithm>
 
-#include "ComCreate.h"
 #include "PropertyBag.h"
+#include "VideoMonikers.h"
 
 void PumpMessages(DWORD dwMs) {
     PumpUntil([] { return false; }, dwMs);
@@ -38,18 +38,6 @@ std::wstring WindowText(HWND hWnd) {
     return szText;
 }
 
-namespace {
-
-ComPtr<IEnumMoniker> VideoDevices() {
-    ComPtr<ICreateDevEnum> devEnum;
-    ComPtr<IEnumMoniker> monikers;
-    if (FAILED(CreateComObject(CLSID_SystemDeviceEnum, IID_ICreateDevEnum, devEnum))) return monikers;
-    if (devEnum->CreateClassEnumerator(CLSID_VideoInputDeviceCategory, &monikers, 0) != S_OK) monikers.Clear();
-    return monikers;
-}
-
-}  // namespace
-
 std::wstring PropertyBagText(IPropertyBag *pBag, const wchar_t *pszName) {
     WCHAR szText[512] = L"";
     return pBag && ReadPropertyBagString(pBag, pszName, szText, ARRAYSIZE(szText)) ? szText : L"";
@@ -57,7 +45,7 @@ std::wstring PropertyBagText(IPropertyBag *pBag, const wchar_t *pszName) {
 
 std::vector<VideoDeviceTexts> ListVideoDeviceTexts() {
     std::vector<VideoDeviceTexts> devices;
-    ComPtr<IEnumMoniker> monikers = VideoDevices();
+    ComPtr<IEnumMoniker> monikers = EnumVideoMonikers();
     ComPtr<IMoniker> moniker;
     while (monikers && monikers->Next(1, &moniker, nullptr) == S_OK) {
         ComPtr<IPropertyBag> bag;
@@ -68,22 +56,8 @@ std::vector<VideoDeviceTexts> ListVideoDeviceTexts() {
 }
 
 IMoniker *FirstVideoMoniker() {
-    ComPtr<IEnumMoniker> monikers = VideoDevices();
+    ComPtr<IEnumMoniker> monikers = EnumVideoMonikers();
     ComPtr<IMoniker> moniker;
     if (!monikers || monikers->Next(1, &moniker, nullptr) != S_OK) return nullptr;
     return moniker.Detach();
-}
-
-ComPtr<IMoniker> FindVideoMoniker(const std::wstring &devicePath) {
-    ComPtr<IEnumMoniker> monikers = VideoDevices();
-    ComPtr<IMoniker> moniker;
-    while (monikers && monikers->Next(1, &moniker, nullptr) == S_OK) {
-        ComPtr<IPropertyBag> bag;
-        if (FAILED(moniker->BindToStorage(nullptr, nullptr, IID_IPropertyBag, bag.OutVoid()))) continue;
-        WCHAR szPath[512] = L"";
-        if (ReadPropertyBagString(bag.Get(), L"DevicePath", szPath, ARRAYSIZE(szPath)) &&
-            lstrcmpiW(szPath, devicePath.c_str()) == 0)
-            return moniker;
-    }
-    return ComPtr<IMoniker>();
 }

@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "ComPtr.h"
+#include "VideoMonikers.h"  // FindVideoMoniker
 
 // This thread in a single-threaded apartment for the object's lifetime.
 class ComApartment {
@@ -51,9 +52,6 @@ std::vector<VideoDeviceTexts> ListVideoDeviceTexts();
 // The first device of the video-input category, with a reference for the
 // caller, or null.
 IMoniker *FirstVideoMoniker();
-// The video-input device with this "DevicePath" (compared without case), or
-// null.
-ComPtr<IMoniker> FindVideoMoniker(const std::wstring &devicePath);
 
 // A scenario file of the source tree, as Wine names it (the test's
 // SIMCAM_SCENARIO_DIR, set by the function that adds a test).
