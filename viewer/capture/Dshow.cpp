@@ -156,8 +156,8 @@ bool DShowManager::CreateCaptureFilters() {
                                    L"Cannot create video capture filter");
     OutputDebugStringW(L"video capture filter created....\r\n");
 
-    if (KorCreateInstance(CLSID_VideoRenderer, nullptr, CLSCTX_INPROC_SERVER, IID_IBaseFilter,
-                          m_pVideoRender.OutVoid()) != S_OK)
+    if (!m_Windowless && KorCreateInstance(CLSID_VideoRenderer, nullptr, CLSCTX_INPROC_SERVER, IID_IBaseFilter,
+                                           m_pVideoRender.OutVoid()) != S_OK)
         return ReportCreateFailure(L"Cannot create capture graph builder....\r\n",
                                    L"Cannot create capture graph builder");
     OutputDebugStringW(L"capture graph builder created....\r\n");
@@ -181,7 +181,7 @@ bool DShowManager::CreateCaptureFilters() {
 // The renderer's video interfaces, the graph handed to the builder and the
 // capture filter added to the graph under its friendly name.
 bool DShowManager::AddCaptureFilter() {
-    if (m_pVideoRender->QueryInterface(IID_IBasicVideo, m_pBasicVideo.OutVoid()) == S_OK)
+    if (m_pVideoRender && m_pVideoRender->QueryInterface(IID_IBasicVideo, m_pBasicVideo.OutVoid()) == S_OK)
         (void)m_pGraph->QueryInterface(IID_IVideoWindow, m_pVideoWindow.OutVoid());
     if (m_pBuilder->SetFiltergraph(m_pGraph.Get()) != S_OK)
         return ReportCreateFailure(L"Cannot give graph to builder! \n", L"Cannot give graph to builder!");
@@ -341,7 +341,7 @@ bool DShowManager::AddBranchFilters() {
         return ReportBuildFailure(L"Error Add Null Filter");
     if (FAILED(m_pGraph->AddFilter(m_pNullRenderer2.Get(), L"Null Filter2")))
         return ReportBuildFailure(L"Error Add Null Filter");
-    if (FAILED(m_pGraph->AddFilter(m_pVideoRender.Get(), L"Video Renderer"))) {
+    if (!m_Windowless && FAILED(m_pGraph->AddFilter(m_pVideoRender.Get(), L"Video Renderer"))) {
         m_pVideoRender.Clear();
         OutputDebugStringW(L"InitCapFiltersFail .... \n");
         return false;
@@ -360,8 +360,8 @@ bool DShowManager::RenderBranches() {
                                             m_pGrabberFilter.Get(), m_pNullRenderer.Get())))
             return ReportBuildFailure(L"Error PIN_CATEGORY_STILL");
     }
-    if (FAILED(m_pBuilder->RenderStream(&PIN_CATEGORY_PREVIEW, &MEDIATYPE_Video, m_pCapFilter.Get(), nullptr,
-                                        m_pVideoRender.Get())))
+    if (!m_Windowless && FAILED(m_pBuilder->RenderStream(&PIN_CATEGORY_PREVIEW, &MEDIATYPE_Video, m_pCapFilter.Get(),
+                                                         nullptr, m_pVideoRender.Get())))
         return ReportBuildFailure(L"Error PIN_CATEGORY_PREVIEW");
     return true;
 }

@@ -15,6 +15,7 @@
 #include <qedit.h>
 
 #include <memory>
+#include <vector>
 
 #include "ComPtr.h"
 #include "MediaType.h"
@@ -33,6 +34,17 @@ struct StillFormat {
 void SortFormatsByWidth(StillFormat *pFormats, int count);
 // Copies Width, Height and up to four characters of Compression.
 void CopyFormat(StillFormat *pTarget, const StillFormat *pSource);
+
+// One capability of a pin, as a listing shows it: the subtype's four
+// characters ("MJPG", "YUY2", "I420" ...; empty for a subtype that is no
+// FOURCC), the size, and the shortest frame interval (100 ns units) the pin
+// offers in it.
+struct PinFormat {
+    WCHAR Subtype[5];
+    int Width;
+    int Height;
+    REFERENCE_TIME MinFrameInterval;
+};
 
 // A camera property that can be automatic: Mode 1 automatic, 2 manual.
 struct PropertyReading {
@@ -156,7 +168,7 @@ public:
     // The status timer's check: a still awaited longer than kStillTimeoutMs
     // with no sample on its way is given up and the main window is told
     // (kStillNotSavedMessage). True when it gave the still up.
-    bool GiveUpLateStill(DWORD dwNow);
+    bool GiveUpLateStill(DWORD dwNow, DWORD dwTimeoutMs = kStillTimeoutMs);
     void SetStillPath(LPCWSTR pszPath);
     LONG GetStillState() const { return m_StillState; }
     void SetStillState(LONG state) { InterlockedExchange(&m_StillState, state); }
@@ -169,6 +181,20 @@ public:
     }
 
     LPCWSTR GetFriendlyName() const { return m_FriendlyName; }
+
+    // Without a window (DshowWindowless.cpp): the same capture filters,
+    // formats and still branch, the capture pin into its Null Renderer, no
+    // preview branch, no video window, no status timer. The main window
+    // (a message-only window will do) only hears of stills not saved.
+    // OpenWindowless: the capture filters with the start-up formats, no
+    // branch connected; 1 or 0 (its box says why).
+    int OpenWindowless(IMoniker *pMoniker);
+    // The branches connected and running: S_OK; E_FAIL when a step of the
+    // build failed (its box says which), else the failure of running.
+    HRESULT RunWindowless();
+    // The FORMAT_VideoInfo capabilities of the capture pin, or of the still
+    // pin, in the pin's order. False without that pin's configuration.
+    bool EnumPinFormats(bool bStillPin, std::vector<PinFormat> *pFormats);
 
 private:
     friend class DShowManagerTestAccess;
@@ -186,6 +212,7 @@ private:
     void ShowVideoWindow(bool bShow);
     void SetStillDefault();
     void ReleaseGraphObjects();
+    HRESULT RunCaptureFilter();
     HRESULT ReadProperty(bool cameraControl, long property, long *pValue, long *pFlags);
     void ReadValue(long property, int *pValue);
     void ReadReading(bool cameraControl, long property, PropertyReading *pReading);
@@ -230,6 +257,7 @@ private:
     // The Running Object Table registration that InitCapFilters made.
     RotRegistration m_CapFiltersRot;
     ULONG m_GraphEpoch;
+    BOOL m_Windowless = FALSE;
 };
 
 // Running Object Table: "FilterGraph %08x pid %08x".

@@ -18,6 +18,20 @@ LPCWSTR SubtypeText(const AM_MEDIA_TYPE &mt) {
     return L"";
 }
 
+// The four characters of a FOURCC subtype ({XXXX-0000-0010-8000-00AA00389B71}),
+// or an empty text.
+void FourccText(const GUID &subtype, WCHAR (&szText)[5]) {
+    GUID base = MEDIASUBTYPE_YUY2;
+    base.Data1 = subtype.Data1;
+    szText[0] = L'\0';
+    if (!IsEqualGUID(base, subtype)) return;
+    for (int i = 0; i < 4; ++i) {
+        const BYTE ch = static_cast<BYTE>(subtype.Data1 >> (8 * i));
+        szText[i] = ch >= 0x20 && ch < 0x7F ? static_cast<WCHAR>(ch) : L'?';
+    }
+    szText[4] = L'\0';
+}
+
 }  // namespace
 
 void SortFormatsByWidth(StillFormat *pFormats, int count) {
@@ -61,6 +75,26 @@ int DShowManager::EnumStillFormats(StillFormat *pFormats) {
         return true;
     });
     return count;
+}
+
+bool DShowManager::EnumPinFormats(bool bStillPin, std::vector<PinFormat> *pFormats) {
+    pFormats->clear();
+    IAMStreamConfig *pConfig = bStillPin ? m_pStillStreamConfig.Get() : m_pStreamConfig.Get();
+    int count = 0, size = 0;
+    if (!pConfig || FAILED(pConfig->GetNumberOfCapabilities(&count, &size))) return false;
+    if (size != kVideoCapsSize) return true;
+    WalkStreamCaps(pConfig, count, [&](int, MediaTypePtr &pmt, const VIDEO_STREAM_CONFIG_CAPS &caps) {
+        const VIDEOINFOHEADER *pvi = VideoInfoOf(pmt.Get());
+        if (!pvi) return true;
+        PinFormat format;
+        FourccText(pmt->subtype, format.Subtype);
+        format.Width = pvi->bmiHeader.biWidth;
+        format.Height = pvi->bmiHeader.biHeight;
+        format.MinFrameInterval = caps.MinFrameInterval;
+        pFormats->push_back(format);
+        return true;
+    });
+    return true;
 }
 
 // The still pin's current subtype; an empty text for a format that is not

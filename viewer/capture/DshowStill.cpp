@@ -83,8 +83,8 @@ bool DShowManager::AbandonStill() {
     return true;
 }
 
-bool DShowManager::GiveUpLateStill(DWORD dwNow) {
-    if (m_StillState != kStillCapturing || dwNow - m_StillTriggerTick < kStillTimeoutMs) return false;
+bool DShowManager::GiveUpLateStill(DWORD dwNow, DWORD dwTimeoutMs) {
+    if (m_StillState != kStillCapturing || dwNow - m_StillTriggerTick < dwTimeoutMs) return false;
     // A sample on its way to disk ends as saved or as its own failure report.
     if (g_SampleGrabberCB.SamplesArrived() != m_StillSamplesAtTrigger) return false;
     if (!AbandonStill()) return false;

@@ -27,6 +27,11 @@ const int kMaxNameSuffix = 999;  // "_2" ... "_999"
 // The band of bitmap rows converted and written at a time.
 const UINT kBitmapBandBytes = 256 * 1024;
 
+// A file made for writing only when no file has its name.
+HANDLE CreateNewFile(LPCWSTR pszPath) {
+    return CreateFileW(pszPath, GENERIC_WRITE, FILE_SHARE_WRITE, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
+}
+
 }  // namespace
 
 SampleGrabberCallback::SampleGrabberCallback() { Reset(); }
@@ -40,6 +45,8 @@ void SampleGrabberCallback::Reset() {
     ZeroMemory(&m_CaptureTime, sizeof(m_CaptureTime));
     ZeroMemory(m_TextBuffer, sizeof(m_TextBuffer));
     ZeroMemory(m_StillPath, sizeof(m_StillPath));
+    ZeroMemory(m_StillFile, sizeof(m_StillFile));
+    ZeroMemory(m_SavedPath, sizeof(m_SavedPath));
     ZeroMemory(&m_FileHeader, sizeof(m_FileHeader));
     ZeroMemory(&m_InfoHeader, sizeof(m_InfoHeader));
     m_pfnStillDone = nullptr;
@@ -79,10 +86,17 @@ void SampleGrabberCallback::SetReportWindow(HWND hWnd) { m_hWndReport = hWnd; }
 
 void SampleGrabberCallback::SetStillPath(LPCWSTR pszPath) {
     ZeroMemory(m_StillPath, sizeof(m_StillPath));
+    ZeroMemory(m_StillFile, sizeof(m_StillFile));
+    ZeroMemory(m_SavedPath, sizeof(m_SavedPath));
     if (pszPath) (void)StringCchCopyW(m_StillPath, MAX_PATH, pszPath);
     OutputDebugStringW(L"\r\n");
     OutputDebugStringW(L"new path \r\n");
     OutputDebugStringW(m_StillPath);
+}
+
+void SampleGrabberCallback::SetStillFile(LPCWSTR pszFile) {
+    ZeroMemory(m_StillFile, sizeof(m_StillFile));
+    if (pszFile) (void)StringCchCopyW(m_StillFile, MAX_PATH, pszFile);
 }
 
 void SampleGrabberCallback::NotifyStillDone() {
@@ -133,9 +147,16 @@ bool SampleGrabberCallback::BuildStillFilePath(WCHAR *pszPath, size_t cchPath) {
     return SUCCEEDED(StringCchPrintfW(pszPath, cchPath, L"%s\\%s", szFolder, szName));
 }
 
-// Creates the still's file, never replacing one: a name already taken gets
-// "_2", "_3" ... before the extension. pszPath receives the full path.
+// Creates the still's file, never replacing one: the file named by
+// SetStillFile, or else a name after the local time in the folder, where a
+// name already taken gets "_2", "_3" ... before the extension. pszPath
+// receives the full path.
 HANDLE SampleGrabberCallback::CreateStillFile(WCHAR *pszPath, size_t cchPath) {
+    if (m_StillFile[0] != L'\0') {
+        if (FAILED(StringCchCopyW(pszPath, cchPath, m_StillFile))) return INVALID_HANDLE_VALUE;
+        DShowDebugPrint(L"FilePath = %s", pszPath);
+        return CreateNewFile(pszPath);
+    }
     WCHAR szBase[MAX_PATH];
     LPCWSTR pszExt = m_ConvertToBitmap ? L".bmp" : L".jpg";
     if (!BuildStillFilePath(szBase, MAX_PATH)) return INVALID_HANDLE_VALUE;
@@ -144,8 +165,7 @@ HANDLE SampleGrabberCallback::CreateStillFile(WCHAR *pszPath, size_t cchPath) {
                                  : StringCchPrintfW(pszPath, cchPath, L"%s_%d%s", szBase, suffix, pszExt);
         if (FAILED(hr)) return INVALID_HANDLE_VALUE;  // the path does not fit
         if (suffix == 1) DShowDebugPrint(L"FilePath = %s", pszPath);
-        HANDLE hFile =
-            CreateFileW(pszPath, GENERIC_WRITE, FILE_SHARE_WRITE, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
+        HANDLE hFile = CreateNewFile(pszPath);
         if (hFile != INVALID_HANDLE_VALUE) {
             if (suffix > 1) DShowDebugPrint(L"FilePath = %s", pszPath);
             return hFile;
@@ -156,7 +176,8 @@ HANDLE SampleGrabberCallback::CreateStillFile(WCHAR *pszPath, size_t cchPath) {
     return INVALID_HANDLE_VALUE;
 }
 
-void SampleGrabberCallback::FinishStill() {
+void SampleGrabberCallback::FinishStill(LPCWSTR pszPath) {
+    (void)StringCchCopyW(m_SavedPath, MAX_PATH, pszPath);
     m_DoneTick = GetTickCount();
     NotifyStillDone();
     DShowDebugPrint(L"Still Captured in %d seconds \r\n", (m_DoneTick - m_TriggerTick) / 1000u);
@@ -260,7 +281,7 @@ STDMETHODIMP SampleGrabberCallback::BufferCB(double, BYTE *pBuffer, LONG BufferL
         ReportStillNotSaved();
         return S_FALSE;
     }
-    FinishStill();
+    FinishStill(szPath);
     if (!m_ConvertToBitmap) OutputDebugStringW(L"CloseHandle...\r\n");
     DShowDebugPrint(L"Preview Started %d\r\n", GetTickCount());
     return S_OK;

@@ -46,6 +46,14 @@ public:
     void SetReportWindow(HWND hWnd);
     // The still folder; an empty path selects the desktop directory.
     void SetStillPath(LPCWSTR pszPath);
+    // The file the next stills go to instead, named by a caller (korfw):
+    // made only when no file has that name, never replaced. Null or empty
+    // goes back to the folder and the names after the local time (UI
+    // thread, before the pin fires).
+    void SetStillFile(LPCWSTR pszFile);
+    // The file of the last still saved (complete once its completion
+    // function has run).
+    LPCWSTR GetSavedPath() const { return m_SavedPath; }
     void NotifyStillDone();
     void FillBitmapHeaders(int width, int height);
     void ConvertYUY2ToBGR24(const BYTE *pSource, BYTE *pTarget, int width, int height);
@@ -72,7 +80,7 @@ private:
     bool IsUsableBitmapSample(const BYTE *pBuffer, LONG length) const;
     bool BuildStillFilePath(WCHAR *pszPath, size_t cchPath);
     HANDLE CreateStillFile(WCHAR *pszPath, size_t cchPath);
-    void FinishStill();
+    void FinishStill(LPCWSTR pszPath);
     void ReportStillNotSaved();
 
     int m_ConvertToBitmap;
@@ -83,6 +91,8 @@ private:
     SYSTEMTIME m_CaptureTime;
     WCHAR m_TextBuffer[255];
     WCHAR m_StillPath[MAX_PATH];
+    WCHAR m_StillFile[MAX_PATH];
+    WCHAR m_SavedPath[MAX_PATH];
     KorBitmapFileHeader m_FileHeader;
     BITMAPINFOHEADER m_InfoHeader;
     PFN_STILL_DONE m_pfnStillDone;
