@@ -3,11 +3,9 @@
 
 #include <vector>
 
+#include "CommandSet.h"
 #include "Console.h"
 
-namespace {
-
-// A decimal number with at most a few digits; no sign, no spaces.
 bool ParseDecimal(const std::wstring &text, int *piValue) {
     if (text.empty() || text.size() > 6) return false;
     int iValue = 0;
@@ -18,6 +16,8 @@ bool ParseDecimal(const std::wstring &text, int *piValue) {
     *piValue = iValue;
     return true;
 }
+
+namespace {
 
 // A 16-bit register address in hexadecimal, with or without "0x".
 bool ParseHexAddress(const std::wstring &text, USHORT *pusAddress) {
@@ -54,7 +54,6 @@ bool ParseFixedCommand(const std::vector<std::wstring> &words, Request *pRequest
     static const Fixed kFixed[] = {
         {L"list", nullptr, Command::List, 0, L"list"},
         {L"info", nullptr, Command::Info, 0, L"info"},
-        {L"af", L"trigger", Command::AfTrigger, 0, L"af trigger"},
         {L"af", L"status", Command::AfStatus, 0, L"af status"},
         {L"focus", L"get", Command::FocusGet, 0, L"focus get"},
         {L"strobe", L"on", Command::Strobe, 1, L"strobe on"},
@@ -115,15 +114,55 @@ bool ParseRegRead(const std::wstring &address, Request *pRequest, std::wstring *
     return true;
 }
 
-// The command and its words, without the options.
-bool ParseCommand(const std::vector<std::wstring> &words, Request *pRequest, std::wstring *pError) {
-    if (ParseFixedCommand(words, pRequest)) return true;
+// "af trigger [--wait] [--timeout SECONDS]".
+bool ParseAfTrigger(const std::vector<std::wstring> &words, Request *pRequest, std::wstring *pError) {
+    bool bTimeout = false;
+    for (size_t i = 2; i < words.size(); ++i) {
+        if (words[i] == L"--wait") {
+            pRequest->bWait = true;
+        } else if (words[i] == L"--timeout") {
+            if (!ParseTimeoutOption(words, &i, &pRequest->dwTimeoutMs, pError)) return false;
+            bTimeout = true;
+        } else {
+            *pError = UnexpectedWord(words[i]);
+            return false;
+        }
+    }
+    if (bTimeout && !pRequest->bWait) {
+        *pError = L"--timeout applies to af trigger --wait";
+        return false;
+    }
+    pRequest->command = Command::AfTrigger;
+    pRequest->pszName = L"af trigger";
+    return true;
+}
+
+bool IsOptionWord(const std::wstring &word) {
+    return word.size() > 1 && word[0] == L'-' && (word[1] < L'0' || word[1] > L'9');
+}
+
+// The command and its words, the global options taken out.
+bool ParseCommand(const std::vector<std::wstring> &words, CommandSet *pAdded, Request *pRequest, std::wstring *pError) {
     const std::wstring &name = words[0];
+    if (IsOptionWord(name)) {
+        *pError = UnexpectedWord(name);
+        return false;
+    }
+    if (ParseFixedCommand(words, pRequest)) return true;
     const size_t cWords = words.size();
     const std::wstring sub = cWords > 1 ? words[1] : std::wstring();
+    if (name == L"af" && sub == L"trigger") return ParseAfTrigger(words, pRequest, pError);
     if (name == L"focus" && sub == L"set" && cWords == 3) return ParseFocusSet(words[2], pRequest, pError);
     if (name == L"gpo" && cWords == 3) return ParseGpo(words[1], words[2], pRequest, pError);
     if (name == L"reg" && sub == L"read" && cWords == 3) return ParseRegRead(words[2], pRequest, pError);
+    ParseResult added = pAdded ? pAdded->Parse(words, pRequest, pError) : ParseResult::NotMine;
+    if (added != ParseResult::NotMine) return added == ParseResult::Parsed;
+    for (size_t i = 1; i < cWords; ++i) {
+        if (IsOptionWord(words[i])) {
+            *pError = UnexpectedWord(words[i]);
+            return false;
+        }
+    }
     *pError = Format(L"unknown command '%s'", name.c_str());
     for (size_t i = 1; i < cWords; ++i) *pError += L" " + words[i];
     return false;
@@ -131,7 +170,34 @@ bool ParseCommand(const std::vector<std::wstring> &words, Request *pRequest, std
 
 }  // namespace
 
-bool ParseArguments(int argc, WCHAR **argv, Request *pRequest, std::wstring *pError) {
+bool ParseTimeoutOption(const std::vector<std::wstring> &words, size_t *pi, DWORD *pdwMs, std::wstring *pError) {
+    if (*pi + 1 >= words.size()) {
+        *pError = L"--timeout needs a number of seconds";
+        return false;
+    }
+    const std::wstring &text = words[++*pi];
+    size_t iPoint = text.find(L'.');
+    std::wstring whole = text.substr(0, iPoint);
+    std::wstring fraction = iPoint == std::wstring::npos ? std::wstring() : text.substr(iPoint + 1);
+    int iSeconds = 0, iFraction = 0;
+    bool bOk = ParseDecimal(whole, &iSeconds) && fraction.size() <= 3 &&
+               (iPoint == std::wstring::npos || ParseDecimal(fraction, &iFraction));
+    for (size_t i = fraction.size(); i < 3; ++i) iFraction *= 10;
+    ULONGLONG ullMs = static_cast<ULONGLONG>(iSeconds) * 1000u + static_cast<ULONGLONG>(iFraction);
+    if (!bOk || ullMs == 0 || ullMs > kMaxTimeoutMs) {
+        *pError = Format(L"timeout '%s' is not a number of seconds above 0 and up to %lu", text.c_str(),
+                         kMaxTimeoutMs / 1000);
+        return false;
+    }
+    *pdwMs = static_cast<DWORD>(ullMs);
+    return true;
+}
+
+std::wstring UnexpectedWord(const std::wstring &word) {
+    return Format(IsOptionWord(word) ? L"unknown option '%s'" : L"unexpected '%s'", word.c_str());
+}
+
+bool ParseArguments(int argc, WCHAR **argv, CommandSet *pAdded, Request *pRequest, std::wstring *pError) {
     std::vector<std::wstring> words;
     bool bDeviceGiven = false;
     for (int i = 0; i < argc; ++i) {
@@ -157,18 +223,15 @@ bool ParseArguments(int argc, WCHAR **argv, Request *pRequest, std::wstring *pEr
                 *pError = Format(L"'%s' is neither a device index nor a device path", device.c_str());
                 return false;
             }
-        } else if (arg.size() > 1 && arg[0] == L'-' && (arg[1] < L'0' || arg[1] > L'9')) {
-            *pError = Format(L"unknown option '%s'", arg.c_str());
-            return false;
         } else {
-            words.push_back(arg);
+            words.push_back(arg);  // the command, its values and its own options
         }
     }
     if (words.empty()) {
         *pError = L"no command given";
         return false;
     }
-    if (!ParseCommand(words, pRequest, pError)) return false;
+    if (!ParseCommand(words, pAdded, pRequest, pError)) return false;
     if (pRequest->command == Command::List && bDeviceGiven) {
         *pError = L"list takes no device";
         return false;
@@ -176,20 +239,25 @@ bool ParseArguments(int argc, WCHAR **argv, Request *pRequest, std::wstring *pEr
     return true;
 }
 
-const WCHAR *UsageText() {
-    return L"usage: korfw [--json] list\n"
-           L"       korfw [--json] [-d INDEX|PATH] COMMAND\n"
-           L"commands:\n"
-           L"  info               sensor ID, bridge chip ID and firmware version\n"
-           L"  af trigger         start one autofocus run\n"
-           L"  af status          the focus state: manual, focusing or focused\n"
-           L"  focus get          the lens position (0..255)\n"
-           L"  focus set N        move the lens to N (0..255)\n"
-           L"  strobe on|off      enable or disable the LED strobe\n"
-           L"  gpo 8 0|1          switch general-purpose output 8 (the only output) off or on\n"
-           L"  gpi                the input bits (bit 0 set while no flash is connected)\n"
-           L"  reg read ADDR      read a sensor register (ADDR hexadecimal, 0..FFFF)\n"
-           L"  reset              reset the camera's USB connection\n"
+std::wstring UsageText(const CommandSet *pAdded) {
+    std::wstring text =
+        L"usage: korfw [--json] list\n"
+        L"       korfw [--json] [-d INDEX|PATH] COMMAND\n"
+        L"commands:\n"
+        L"  info               sensor ID, bridge chip ID and firmware version\n"
+        L"  af trigger [--wait] [--timeout SECONDS]\n"
+        L"                     start one autofocus run; --wait returns once the camera\n"
+        L"                     reports focused (10 s at most unless --timeout says)\n"
+        L"  af status          the focus state: manual, focusing or focused\n"
+        L"  focus get          the lens position (0..255)\n"
+        L"  focus set N        move the lens to N (0..255)\n"
+        L"  strobe on|off      enable or disable the LED strobe\n"
+        L"  gpo 8 0|1          switch general-purpose output 8 (the only output) off or on\n"
+        L"  gpi                the input bits (bit 0 set while no flash is connected)\n"
+        L"  reg read ADDR      read a sensor register (ADDR hexadecimal, 0..FFFF)\n"
+        L"  reset              reset the camera's USB connection\n";
+    if (pAdded) text += pAdded->Usage();
+    return text +
            L"-d INDEX|PATH chooses the camera by its index in 'korfw list' or its device\n"
            L"path; without it korfw takes the first camera the library accepts.\n"
            L"--json prints one JSON object per command.\n"

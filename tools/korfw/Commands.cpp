@@ -5,9 +5,14 @@
 // after the call.
 #include "Commands.h"
 
+#include "Console.h"
 #include "KORFwSw.h"
+#include "Session.h"
 
 namespace {
+
+// Between two reads of the focus state (each read takes about 360 ms).
+const DWORD kFocusPollGapMs = 50;
 
 // The library's last error for a call that returned something other than
 // its success value.
@@ -17,17 +22,34 @@ bool Refused(const WCHAR *pszCall, Failure *pFailure) {
     return false;
 }
 
-const WCHAR *FocusStateWord(int iStatus) {
-    switch (iStatus) {
-    case AF_MANUAL:
-        return L"manual";
-    case AF_SINGLE_TRIGGER:
-        return L"focusing";
-    case AF_SINGLE_TRIGGER_FOCUSED:
-        return L"focused";
-    default:
-        return L"unknown";
+// Reads the focus state until the camera reports focused or the time is up.
+bool WaitUntilFocused(DWORD dwTimeoutMs, Failure *pFailure) {
+    const DWORD dwStart = GetTickCount();
+    for (;;) {
+        int iStatus = 0;
+        if (GetAFStatus(&iStatus) != 1) return Refused(L"GetAFStatus", pFailure);
+        if (iStatus == AF_SINGLE_TRIGGER_FOCUSED) return true;
+        if (GetTickCount() - dwStart >= dwTimeoutMs) {
+            *pFailure = Failure{nullptr, 0,
+                                Format(L"the camera did not report focus within %s s (the last state read: %s)",
+                                       DecimalText(dwTimeoutMs, 3).c_str(), FocusStateWord(iStatus))};
+            return false;
+        }
+        if (!SleepUnlessStopped(kFocusPollGapMs)) return Stopped(pFailure);
     }
+}
+
+bool RunAfTrigger(const Request &request, Report *pReport, Failure *pFailure) {
+    if (!request.bWait) {
+        if (AFFreezeControl(AF_SINGLE_TRIGGER) != 1) return Refused(L"AFFreezeControl", pFailure);
+        pReport->AddText(L"autofocus", L"autofocus", L"triggered");
+        return true;
+    }
+    SHORT sPosition = 0;
+    if (!FocusAndWait(request.dwTimeoutMs, &sPosition, pFailure)) return false;
+    pReport->AddText(L"autofocus", L"autofocus", L"focused");
+    pReport->AddNumber(L"position", L"position", sPosition);
+    return true;
 }
 
 bool RunInfo(Report *pReport, Failure *pFailure) {
@@ -77,6 +99,32 @@ bool RunRegRead(USHORT usAddress, Report *pReport, Failure *pFailure) {
 
 }  // namespace
 
+bool Stopped(Failure *pFailure) {
+    *pFailure = Failure{nullptr, 0, L"stopped by Ctrl+C", true};
+    return false;
+}
+
+const WCHAR *FocusStateWord(int iStatus) {
+    switch (iStatus) {
+    case AF_MANUAL:
+        return L"manual";
+    case AF_SINGLE_TRIGGER:
+        return L"focusing";
+    case AF_SINGLE_TRIGGER_FOCUSED:
+        return L"focused";
+    default:
+        return L"unknown";
+    }
+}
+
+bool FocusAndWait(DWORD dwTimeoutMs, SHORT *psPosition, Failure *pFailure) {
+    SetLastError(ERROR_SUCCESS);
+    if (AFFreezeControl(AF_SINGLE_TRIGGER) != 1) return Refused(L"AFFreezeControl", pFailure);
+    if (!WaitUntilFocused(dwTimeoutMs, pFailure)) return false;
+    if (GetManualFocusPosition(psPosition) != 1) return Refused(L"GetManualFocusPosition", pFailure);
+    return true;
+}
+
 bool RunCameraCommand(const Request &request, Report *pReport, Failure *pFailure) {
     // Functions that succeed leave the last error alone, and AFFreezeControl
     // can fail without setting it: start from "no reason".
@@ -85,9 +133,7 @@ bool RunCameraCommand(const Request &request, Report *pReport, Failure *pFailure
     case Command::Info:
         return RunInfo(pReport, pFailure);
     case Command::AfTrigger:
-        if (AFFreezeControl(AF_SINGLE_TRIGGER) != 1) return Refused(L"AFFreezeControl", pFailure);
-        pReport->AddText(L"autofocus", L"autofocus", L"triggered");
-        return true;
+        return RunAfTrigger(request, pReport, pFailure);
     case Command::AfStatus:
         return RunAfStatus(pReport, pFailure);
     case Command::FocusGet:

@@ -42,6 +42,15 @@ std::wstring Format(const WCHAR *pszFormat, ...) {
     return szText;
 }
 
+std::wstring DecimalText(ULONG ulValue, int cPlaces) {
+    ULONG ulUnit = 1;
+    for (int i = 0; i < cPlaces; ++i) ulUnit *= 10;
+    std::wstring text = Format(L"%lu.%0*lu", ulValue / ulUnit, cPlaces, ulValue % ulUnit);
+    while (text.back() == L'0') text.pop_back();
+    if (text.back() == L'.') text.pop_back();
+    return text;
+}
+
 std::wstring JsonString(const std::wstring &text) {
     std::wstring json = L"\"";
     for (WCHAR ch : text) {

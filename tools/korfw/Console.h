@@ -16,6 +16,10 @@ void WriteErr(const std::wstring &text);
 // Longer results are cut.
 std::wstring Format(const WCHAR *pszFormat, ...);
 
+// A number given in units of 10^-cPlaces (cPlaces 1 to 9), without the
+// zeros a fraction ends in: (10000, 3) "10", (500, 3) "0.5", (2997, 2) "29.97".
+std::wstring DecimalText(ULONG ulValue, int cPlaces);
+
 // text as a JSON string literal, quotes included: quote, backslash and
 // control characters escaped.
 std::wstring JsonString(const std::wstring &text);

@@ -15,19 +15,23 @@ std::wstring DeviceJson(size_t iIndex, const VideoDevice &device) {
 
 void Report::AddNumber(const WCHAR *pszKey, const WCHAR *pszLabel, long lValue) {
     std::wstring text = Format(L"%ld", lValue);
-    m_fields.push_back(Field{pszKey, pszLabel, text, text});
+    AddRaw(pszLabel, text, JsonString(pszKey) + L":" + text);
 }
 
 void Report::AddHex(const WCHAR *pszKey, const WCHAR *pszLabel, unsigned long ulValue, int cDigits) {
-    m_fields.push_back(Field{pszKey, pszLabel, Format(L"0x%0*lX", cDigits, ulValue), Format(L"%lu", ulValue)});
+    AddRaw(pszLabel, Format(L"0x%0*lX", cDigits, ulValue), JsonString(pszKey) + Format(L":%lu", ulValue));
 }
 
 void Report::AddText(const WCHAR *pszKey, const WCHAR *pszLabel, const std::wstring &text) {
-    m_fields.push_back(Field{pszKey, pszLabel, text, JsonString(text)});
+    AddRaw(pszLabel, text, JsonString(pszKey) + L":" + JsonString(text));
 }
 
 void Report::AddBool(const WCHAR *pszKey, const WCHAR *pszLabel, bool bValue) {
-    m_fields.push_back(Field{pszKey, pszLabel, bValue ? L"yes" : L"no", bValue ? L"true" : L"false"});
+    AddRaw(pszLabel, bValue ? L"yes" : L"no", JsonString(pszKey) + (bValue ? L":true" : L":false"));
+}
+
+void Report::AddRaw(const WCHAR *pszLabel, const std::wstring &human, const std::wstring &jsonMembers) {
+    m_fields.push_back(Field{pszLabel, human, jsonMembers});
 }
 
 void Report::SetDevice(size_t iIndex, const VideoDevice &device) {
@@ -40,14 +44,19 @@ std::wstring Report::Human() const {
     std::wstring text;
     if (m_bDevice)
         text += Format(L"%-12s#%u %s\n", L"camera:", static_cast<unsigned>(m_iDeviceIndex), m_device.name.c_str());
-    for (const Field &field : m_fields) text += Format(L"%-12s%s\n", (field.label + L":").c_str(), field.human.c_str());
+    for (const Field &field : m_fields) {
+        std::wstring human = field.human;
+        for (size_t i = human.find(L'\n'); i != std::wstring::npos; i = human.find(L'\n', i + 1))
+            human.insert(i + 1, 12, L' ');
+        text += Format(L"%-12s", (field.label + L":").c_str()) + human + L"\n";
+    }
     return text;
 }
 
 std::wstring Report::Json(const WCHAR *pszCommand) const {
     std::wstring json = L"{\"command\":" + JsonString(pszCommand) + L",\"ok\":true";
     if (m_bDevice) json += L",\"device\":" + DeviceJson(m_iDeviceIndex, m_device);
-    for (const Field &field : m_fields) json += L"," + JsonString(field.key) + L":" + field.json;
+    for (const Field &field : m_fields) json += L"," + field.jsonMembers;
     return json + L"}\n";
 }
 

@@ -18,6 +18,10 @@ public:
     void AddHex(const WCHAR *pszKey, const WCHAR *pszLabel, unsigned long ulValue, int cDigits);
     void AddText(const WCHAR *pszKey, const WCHAR *pszLabel, const std::wstring &text);
     void AddBool(const WCHAR *pszKey, const WCHAR *pszLabel, bool bValue);
+    // A value of another shape: human is shown as it stands (lines after
+    // the first indented), jsonMembers goes into the object as it stands
+    // ("key":value, or several separated by commas).
+    void AddRaw(const WCHAR *pszLabel, const std::wstring &human, const std::wstring &jsonMembers);
 
     // The camera the command worked on.
     void SetDevice(size_t iIndex, const VideoDevice &device);
@@ -28,10 +32,9 @@ public:
 
 private:
     struct Field {
-        std::wstring key;
         std::wstring label;
         std::wstring human;
-        std::wstring json;
+        std::wstring jsonMembers;
     };
     std::vector<Field> m_fields;
     bool m_bDevice = false;
@@ -40,11 +43,12 @@ private:
 };
 
 // Why a command failed: the library call that refused and the code it left,
-// or (pszCall null) korfw's own reason.
+// or (pszCall null) korfw's own reason; bStopped when Ctrl+C stopped it.
 struct Failure {
     const WCHAR *pszCall;
     DWORD dwError;
     std::wstring reason;
+    bool bStopped = false;
 };
 
 // "korfw: <call> failed: <NAME> (0x...): <meaning>" for standard error.
