@@ -4,7 +4,8 @@
 # YUY2 still conversion against a memcpy, the camera as a device, the
 # viewer's capture subsystem (still files, still times, start-up, preview CPU
 # share) and its shell (message round trip while autofocus keeps failing,
-# start-up to the first preview frame, Enter to the still file).
+# start-up to the first preview frame, Enter to the still file), and
+# korfw.exe's stills from start to exit.
 set -euo pipefail
 source "$(dirname "${BASH_SOURCE[0]}")/common.sh"
 
@@ -27,3 +28,5 @@ if [ -f "$KOR_BUILD/bin/viewer_bench.exe" ]; then
   kor_log "viewer benchmark ($KOR_ARCH)"
   kor_wine "$KOR_BUILD/bin/viewer_bench.exe"
 fi
+kor_log "korfw benchmark ($KOR_ARCH)"
+kor_wine "$KOR_BUILD/bin/korfw_bench.exe"
