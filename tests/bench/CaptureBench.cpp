@@ -17,6 +17,7 @@
 #include <string>
 #include <vector>
 
+#include "BenchKit.h"
 #include "CaptureTestSupport.h"
 #include "Dshow.h"
 #include "MessageBoxSeam.h"
@@ -29,37 +30,6 @@ namespace {
 const int kStillWidth = 2592;
 const int kStillHeight = 1944;
 const int kRuns = 5;
-
-double NowMs() {
-    static LARGE_INTEGER s_frequency = {};
-    if (!s_frequency.QuadPart) QueryPerformanceFrequency(&s_frequency);
-    LARGE_INTEGER now;
-    QueryPerformanceCounter(&now);
-    return static_cast<double>(now.QuadPart) * 1000.0 / static_cast<double>(s_frequency.QuadPart);
-}
-
-double Median(std::vector<double> values) {
-    std::sort(values.begin(), values.end());
-    return values[values.size() / 2];
-}
-
-std::wstring MakeTempFolder() {
-    WCHAR szTemp[MAX_PATH], szPath[MAX_PATH];
-    GetTempPathW(MAX_PATH, szTemp);
-    StringCchPrintfW(szPath, MAX_PATH, L"%lskorcapbench_%lu", szTemp, GetCurrentProcessId());
-    CreateDirectoryW(szPath, nullptr);
-    return szPath;
-}
-
-void EmptyFolder(const std::wstring &folder) {
-    WIN32_FIND_DATAW data;
-    HANDLE hFind = FindFirstFileW((folder + L"\\*").c_str(), &data);
-    if (hFind == INVALID_HANDLE_VALUE) return;
-    do {
-        if (!(data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) DeleteFileW((folder + L"\\" + data.cFileName).c_str());
-    } while (FindNextFileW(hFind, &data));
-    FindClose(hFind);
-}
 
 int CALLBACK SilentBox(HWND, LPCWSTR pszText, LPCWSTR pszCaption, UINT) {
     fwprintf(stderr, L"message box: %ls (%ls)\n", pszText ? pszText : L"", pszCaption ? pszCaption : L"");
@@ -279,7 +249,7 @@ void BenchGraph(const std::wstring &folder) {
 int main() {
     CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
     SetKorMessageBoxHook(SilentBox);
-    std::wstring folder = MakeTempFolder();
+    std::wstring folder = MakeTempFolder(L"korcapbench");
     SYSTEM_INFO si;
     GetNativeSystemInfo(&si);
     wprintf(L"capture benchmark: %lu processors, median of %d runs\n", si.dwNumberOfProcessors, kRuns);

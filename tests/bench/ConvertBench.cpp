@@ -21,6 +21,7 @@
 #include <cpuid.h>
 #endif
 
+#include "BenchKit.h"
 #include "Yuy2Convert.h"
 
 namespace {
@@ -29,14 +30,6 @@ const int kWidth = 2592;
 const int kHeight = 1944;
 const int kRuns = 21;
 const int kStripRows = 8;
-
-double NowMs() {
-    static LARGE_INTEGER s_frequency;
-    if (s_frequency.QuadPart == 0) QueryPerformanceFrequency(&s_frequency);
-    LARGE_INTEGER now;
-    QueryPerformanceCounter(&now);
-    return now.QuadPart * 1000.0 / s_frequency.QuadPart;
-}
 
 // The processor's name as cpuid gives it.
 void CpuName(char *szName, size_t cchName) {
@@ -102,11 +95,6 @@ bool CaseAvailable(int c) {
     default:
         return true;
     }
-}
-
-double Median(std::vector<double> values) {
-    std::sort(values.begin(), values.end());
-    return values[values.size() / 2];
 }
 
 double Best(const std::vector<double> &values) { return *std::min_element(values.begin(), values.end()); }

@@ -16,17 +16,10 @@
 
 #include <vector>
 
+#include "BenchKit.h"
 #include "Picture.h"
 
 namespace {
-
-double NowMs() {
-    static LARGE_INTEGER s_frequency;
-    if (s_frequency.QuadPart == 0) QueryPerformanceFrequency(&s_frequency);
-    LARGE_INTEGER now;
-    QueryPerformanceCounter(&now);
-    return now.QuadPart * 1000.0 / s_frequency.QuadPart;
-}
 
 double FileTimeMs(const FILETIME &kernel, const FILETIME &user) {
     ULARGE_INTEGER k, u;

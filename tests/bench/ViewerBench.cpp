@@ -17,6 +17,7 @@
 #include <string>
 #include <vector>
 
+#include "BenchKit.h"
 #include "ImportCounter.h"
 #include "MainWindow.h"
 #include "SimCamControl.h"
@@ -25,14 +26,6 @@
 #include "ViewerProcess.h"
 
 namespace {
-
-double NowMs() {
-    static LARGE_INTEGER freq = {};
-    if (freq.QuadPart == 0) QueryPerformanceFrequency(&freq);
-    LARGE_INTEGER now;
-    QueryPerformanceCounter(&now);
-    return static_cast<double>(now.QuadPart) * 1000.0 / static_cast<double>(freq.QuadPart);
-}
 
 void PrintStats(const char *pszWhat, std::vector<double> values) {
     if (values.empty()) {
