@@ -333,7 +333,8 @@ int DShowManager::BuildPreviewGraph() {
     return 1;
 }
 
-// The grabber, the two Null Renderers and the Video Renderer join the graph.
+// The grabber, the two Null Renderers and (with a window) the Video Renderer
+// join the graph.
 bool DShowManager::AddBranchFilters() {
     if (FAILED(m_pGraph->AddFilter(m_pGrabberFilter.Get(), L"SampleGrab")))
         return ReportBuildFailure(L"Error AddFilter SampleGrabber");
@@ -350,7 +351,8 @@ bool DShowManager::AddBranchFilters() {
     return true;
 }
 
-// The capture and still branches (with a still pin), then the preview branch.
+// The capture and still branches (with a still pin), then (with a window)
+// the preview branch.
 bool DShowManager::RenderBranches() {
     if (m_HasStillPin) {
         if (FAILED(m_pBuilder->RenderStream(&PIN_CATEGORY_CAPTURE, &MEDIATYPE_Video, m_pCapFilter.Get(), nullptr,

@@ -86,8 +86,6 @@ void SampleGrabberCallback::SetReportWindow(HWND hWnd) { m_hWndReport = hWnd; }
 
 void SampleGrabberCallback::SetStillPath(LPCWSTR pszPath) {
     ZeroMemory(m_StillPath, sizeof(m_StillPath));
-    ZeroMemory(m_StillFile, sizeof(m_StillFile));
-    ZeroMemory(m_SavedPath, sizeof(m_SavedPath));
     if (pszPath) (void)StringCchCopyW(m_StillPath, MAX_PATH, pszPath);
     OutputDebugStringW(L"\r\n");
     OutputDebugStringW(L"new path \r\n");
