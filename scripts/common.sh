@@ -48,6 +48,7 @@ kor_install_packages() {
   command -v makensis >/dev/null || need+=(nsis)
   command -v llvm-dlltool >/dev/null || need+=(llvm)
   command -v llvm-readobj-14 >/dev/null || need+=(llvm-14)
+  command -v ld.lld >/dev/null || need+=(lld)
   [ ${#need[@]} -eq 0 ] || kor_apt_install "${need[@]}"
 
   kor_pick_arch
