@@ -502,28 +502,15 @@ TEST_F(CaptureFailures, PropertyFramesOfTheFilters) {
     // Wine's Video Renderer has no pages: nothing opens, the call returns.
     m_pManager->ShowRendererPropPage();
     // The capture filter's pages open in a modal frame of the window thread.
-    HWND hMain = m_pWindow->Window();
-    DWORD uiThread = GetCurrentThreadId();
-    bool sawFrame = false;
     std::wstring statusInFrame;
     SendMessageW(m_pWindow->StatusBar(), SB_SETTEXTW, 0, reinterpret_cast<LPARAM>(L"stale"));
-    std::thread user([&] {
-        for (int i = 0; i < 200 && !sawFrame; ++i) {
-            Sleep(50);
-            HWND hFrame = FindFrameOf(uiThread, hMain);
-            if (!hFrame) continue;
-            sawFrame = true;
+    EXPECT_TRUE(DriveFrame(
+        m_pWindow->Window(), [&] { m_pManager->ShowCapFilterPropPage(); },
+        [&](HWND) {
             // The status timer keeps running inside the frame's modal loop.
             Sleep(1300);
             statusInFrame = m_pWindow->StatusText(0);
-            PostMessageW(hFrame, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED),
-                         reinterpret_cast<LPARAM>(GetDlgItem(hFrame, IDCANCEL)));
-        }
-        if (!sawFrame) EnumThreadWindows(uiThread, CancelThreadWindow, 0);
-    });
-    m_pManager->ShowCapFilterPropPage();
-    user.join();
-    EXPECT_TRUE(sawFrame);
+        }));
     EXPECT_EQ(L"Resolution : 640x480", statusInFrame);
     EXPECT_TRUE(m_pManager->IsInitialized());
 }
