@@ -48,6 +48,7 @@ kor_install_packages() {
   command -v makensis >/dev/null || need+=(nsis)
   command -v llvm-dlltool >/dev/null || need+=(llvm)
   command -v llvm-readobj-14 >/dev/null || need+=(llvm-14)
+  command -v ld.lld >/dev/null || need+=(lld)
   [ ${#need[@]} -eq 0 ] || kor_apt_install "${need[@]}"
 
   kor_pick_arch
@@ -86,21 +87,22 @@ kor_set_arch() {
   export WINEPREFIX=$KOR_BUILD/wineprefix
 }
 
-# Configures and builds one architecture's tree. The configure step runs every
-# time (it is quick when nothing changed), so options given now replace the
-# ones an earlier run left in the cache. ccache is used when the host has it.
+# Configures and builds one tree through its preset (CMakePresets.json holds
+# the generator, the toolchain and the options), in the tree's folder below
+# KOR_BUILD_ROOT: kor_build_tree PRESET ARCH [-DOPTION=VALUE ...]. The
+# configure step runs every time (it is quick when nothing changed), so
+# options given now replace the ones an earlier run left in the cache.
+# ccache is used when the host has it.
 kor_build_tree() {
-  local arch=$1; shift
+  local preset=$1 arch=$2; shift 2
   local dir=$KOR_BUILD_ROOT/$arch
   local launcher=()
   if command -v ccache >/dev/null; then
     export CCACHE_BASEDIR=${CCACHE_BASEDIR:-$KOR_ROOT} CCACHE_NOHASHDIR=${CCACHE_NOHASHDIR:-1}
     launcher=(-DCMAKE_C_COMPILER_LAUNCHER=ccache -DCMAKE_CXX_COMPILER_LAUNCHER=ccache)
   fi
-  kor_log "configuring $arch"
-  cmake -S "$KOR_ROOT" -B "$dir" -G "Unix Makefiles" \
-    --toolchain "$KOR_ROOT/cmake/mingw-$arch.cmake" -DCMAKE_BUILD_TYPE=RelWithDebInfo \
-    -DKOR_BUILD_TESTS=ON "${launcher[@]}" "$@" >/dev/null
+  kor_log "configuring $arch ($preset)"
+  (cd "$KOR_ROOT" && cmake --preset "$preset" -B "$dir" "${launcher[@]}" "$@" >/dev/null)
   kor_log "building $arch"
   cmake --build "$dir" -j "$(nproc)" -- --no-print-directory
 }
@@ -108,10 +110,10 @@ kor_build_tree() {
 # The product tree (i686) always; the x86_64 tree too when the tests run there.
 kor_configure_and_build() {
   if [ "$KOR_ARCH" = i686 ]; then
-    kor_build_tree i686
+    kor_build_tree mingw-i686 i686
   else
-    kor_build_tree i686 -DKOR_BUILD_TESTS=OFF
-    kor_build_tree x86_64 -DKOR_PRODUCT_DIR="$KOR_BUILD_ROOT/i686/bin"
+    kor_build_tree mingw-i686-product i686
+    kor_build_tree mingw-x86_64 x86_64 -DKOR_PRODUCT_DIR="$KOR_BUILD_ROOT/i686/bin"
   fi
 }
 

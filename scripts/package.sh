@@ -10,7 +10,7 @@ source "$(dirname "${BASH_SOURCE[0]}")/common.sh"
 
 kor_install_packages
 # The product tree; its tests are built only where they can run (i686 hosts).
-if [ "$KOR_ARCH" = i686 ]; then kor_build_tree i686; else kor_build_tree i686 -DKOR_BUILD_TESTS=OFF; fi
+if [ "$KOR_ARCH" = i686 ]; then kor_build_tree mingw-i686 i686; else kor_build_tree mingw-i686-product i686; fi
 dist=$KOR_BUILD_ROOT/dist
 mkdir -p "$dist"
 version=$(sed -n 's/^#define KOR_VERSION_TEXT "\(.*\)"$/\1/p' "$KOR_BUILD_ROOT/i686/generated/KorVersion.h")

@@ -336,15 +336,9 @@ TEST_F(CaptureGraph, CapturePinPageChangesTheVideoFormatAndRebuilds) {
     IAMStreamConfig *pConfig = DShowManagerTestAccess::StreamConfig(*m_pManager);
     pConfig->AddRef();
     // While the frame is open the user picks YUY2 1280 x 960 and closes the frame.
-    HWND hMain = m_pWindow->Window();
-    DWORD uiThread = GetCurrentThreadId();
-    bool sawFrame = false;
-    std::thread user([&] {
-        for (int i = 0; i < 200 && !sawFrame; ++i) {
-            Sleep(50);
-            HWND hFrame = FindFrameOf(uiThread, hMain);
-            if (!hFrame) continue;
-            sawFrame = true;
+    EXPECT_TRUE(DriveFrame(
+        m_pWindow->Window(), [&] { m_pManager->ShowVideoPinPropPage(); },
+        [&](HWND) {
             int count = 0, size = 0;
             pConfig->GetNumberOfCapabilities(&count, &size);
             for (int c = 0; c < count; ++c) {
@@ -357,15 +351,8 @@ TEST_F(CaptureGraph, CapturePinPageChangesTheVideoFormatAndRebuilds) {
                 DeleteMediaTypeBlock(pmt);
                 if (match) break;
             }
-            PostMessageW(hFrame, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED),
-                         reinterpret_cast<LPARAM>(GetDlgItem(hFrame, IDCANCEL)));
-        }
-        if (!sawFrame) EnumThreadWindows(uiThread, CancelThreadWindow, 0);
-    });
-    m_pManager->ShowVideoPinPropPage();
-    user.join();
+        }));
     pConfig->Release();
-    EXPECT_TRUE(sawFrame);
     int w = 0, h = 0;
     m_pManager->GetVideoResolution(&w, &h);
     EXPECT_EQ(1280, w);
@@ -373,7 +360,7 @@ TEST_F(CaptureGraph, CapturePinPageChangesTheVideoFormatAndRebuilds) {
     EXPECT_TRUE(m_pManager->IsInitialized());
     EXPECT_TRUE(DShowManagerTestAccess::Previewing(*m_pManager));
     RECT rc;
-    GetClientRect(hMain, &rc);
+    GetClientRect(m_pWindow->Window(), &rc);
     EXPECT_EQ(1280, rc.right);
     EXPECT_EQ(960 + m_pWindow->StatusHeight(), rc.bottom);
     EXPECT_EQ(2u, RotEntriesOfGraph());
@@ -563,27 +550,16 @@ TEST_F(CaptureGraph, DeviceRemovedWhileTheCapturePinPageIsOpen) {
     Prepare(kDefaultScenario);
     ASSERT_EQ(1, m_pManager->InitDShow(m_pMoniker));
     HWND hMain = m_pWindow->Window();
-    DWORD uiThread = GetCurrentThreadId();
     g_pRemovalTarget = m_pManager;
-    bool sawFrame = false, removed = false;
-    std::thread user([&] {
-        for (int i = 0; i < 200 && !sawFrame; ++i) {
-            Sleep(50);
-            HWND hFrame = FindFrameOf(uiThread, hMain);
-            if (!hFrame) continue;
-            sawFrame = true;
+    bool removed = false;
+    EXPECT_TRUE(DriveFrame(
+        hMain, [&] { m_pManager->ShowVideoPinPropPage(); },
+        [&](HWND) {
             SetTimer(hMain, 77, 50, RemoveDeviceInsideFrame);
             for (int j = 0; j < 100 && m_pManager->IsInitialized(); ++j) Sleep(20);
             removed = !m_pManager->IsInitialized();
-            PostMessageW(hFrame, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED),
-                         reinterpret_cast<LPARAM>(GetDlgItem(hFrame, IDCANCEL)));
-        }
-        if (!sawFrame) EnumThreadWindows(uiThread, CancelThreadWindow, 0);
-    });
-    m_pManager->ShowVideoPinPropPage();
-    user.join();
+        }));
     g_pRemovalTarget = nullptr;
-    EXPECT_TRUE(sawFrame);
     EXPECT_TRUE(removed);
     // Nothing was rebuilt on the released fields, and nothing is left.
     EXPECT_FALSE(m_pManager->IsInitialized());

@@ -227,19 +227,28 @@ TEST_F(CaptureUnit, ConversionFollowsTheFixedPointFormulaWithPaddedRows) {
     }
 }
 
-// The still files' writes: the n-th from now fails (-1: none does); the
-// largest single write is kept.
+// The still files' writes: the n-th from now fails, or with g_bShortWrite
+// writes half its bytes and succeeds (-1: none does); the largest single
+// write is kept.
 int g_WritesBeforeFailure = -1;
+bool g_bShortWrite = false;
 DWORD g_LargestWrite = 0;
 BOOL WINAPI CountingWrite(HANDLE hFile, LPCVOID pData, DWORD cb, LPDWORD pdwWritten, LPOVERLAPPED pOverlapped) {
     g_LargestWrite = cb > g_LargestWrite ? cb : g_LargestWrite;
     if (g_WritesBeforeFailure >= 0 && g_WritesBeforeFailure-- == 0) {
+        if (g_bShortWrite) return WriteFile(hFile, pData, cb / 2, pdwWritten, pOverlapped);
         *pdwWritten = 0;
         SetLastError(ERROR_DISK_FULL);
         return FALSE;
     }
     return WriteFile(hFile, pData, cb, pdwWritten, pOverlapped);
 }
+
+// The still writes go through CountingWrite for the guard's lifetime.
+struct CountingWrites {
+    CountingWrites() { g_pfnStillWriteFile = CountingWrite; }
+    ~CountingWrites() { g_pfnStillWriteFile = WriteFile; }
+};
 
 // A still that cannot be saved: the streaming thread returns at once with
 // its result and posts the failure to the report window, whose thread shows
@@ -248,9 +257,11 @@ TEST_F(CaptureUnit, StillsThatCannotBeSavedAreReportedOnTheWindowThread) {
     TempFolder folder;
     TestMainWindow window;
     g_FlashEnabled = 0;
-    g_pfnStillWriteFile = CountingWrite;
+    CountingWrites writes;
+    // A folder that exists, too long for a still's name (the path's guard).
     std::wstring longFolder = folder.Path() + L"\\";
-    while (longFolder.size() < 259) longFolder += L'a';
+    while (longFolder.size() < 245) longFolder += L'a';
+    ASSERT_TRUE(CreateDirectoryW(longFolder.c_str(), nullptr));
     struct Case {
         const char *pszWhat;
         int bitmap, width, height;
@@ -258,6 +269,7 @@ TEST_F(CaptureUnit, StillsThatCannotBeSavedAreReportedOnTheWindowThread) {
         int failingWrite;
         HRESULT expected;
         bool bEmpty = false;  // a sample of zero bytes
+        bool bShort = false;  // the failing write is short instead
     } cases[] = {
         {"short YUY2 sample", 1, 640, 480, folder.Path(), -1, S_FALSE},
         {"missing folder", 0, 0, 0, folder.Path() + L"\\missing\\deeper", -1, E_FAIL},
@@ -267,12 +279,15 @@ TEST_F(CaptureUnit, StillsThatCannotBeSavedAreReportedOnTheWindowThread) {
         {"bitmap pixel write", 1, 1366, 200, folder.Path(), 3, S_FALSE},
         {"empty JPEG sample", 0, 0, 0, folder.Path(), -1, S_FALSE, true},
         {"empty bitmap sample", 1, 64, 48, folder.Path(), -1, S_FALSE, true},
+        {"short JPEG write", 0, 0, 0, folder.Path(), 0, S_FALSE, false, true},
+        {"short bitmap pixel write", 1, 1366, 200, folder.Path(), 2, S_FALSE, false, true},
     };
     for (const Case &c : cases) {
         BoxRecorder boxes;
         DebugCapture debug;
         g_DoneCalls = 0;
         g_WritesBeforeFailure = c.failingWrite;
+        g_bShortWrite = c.bShort;
         g_SampleGrabberCB.SetStillPath(c.folder.c_str());
         g_SampleGrabberCB.SetReportWindow(window.Window());
         g_SampleGrabberCB.ConfigureStill(c.bitmap, GetTickCount(), c.width, c.height, RecordDone);
@@ -284,6 +299,10 @@ TEST_F(CaptureUnit, StillsThatCannotBeSavedAreReportedOnTheWindowThread) {
         streaming.join();
         EXPECT_EQ(c.expected, hr) << c.pszWhat;
         EXPECT_EQ(c.expected == E_FAIL, debug.Contains(L"File Creation Failed\r\n")) << c.pszWhat;
+        if (c.folder == longFolder) {
+            for (const std::wstring &line : debug.Lines())
+                EXPECT_NE(0u, line.rfind(L"FilePath = ", 0)) << "refused by the length guard, before any name";
+        }
         EXPECT_TRUE(folder.Files().empty()) << c.pszWhat;
         EXPECT_EQ(0, g_DoneCalls) << c.pszWhat;
         EXPECT_EQ(0u, boxes.Count()) << c.pszWhat << ": no box on the streaming thread";
@@ -299,7 +318,7 @@ TEST_F(CaptureUnit, StillsThatCannotBeSavedAreReportedOnTheWindowThread) {
         EXPECT_EQ(nullptr, shown[0].hWndOwner);
         EXPECT_EQ(GetCurrentThreadId(), shown[0].threadId);
     }
-    g_pfnStillWriteFile = WriteFile;
+    RemoveDirectoryW(longFolder.c_str());
 }
 
 // The bitmap is converted and written a band of rows at a time, with the
@@ -314,15 +333,17 @@ TEST_F(CaptureUnit, BitmapWrittenInBandsHasTheBytesOfTheWholeConversion) {
     g_SampleGrabberCB.SetStillPath(folder.Path().c_str());
     g_SampleGrabberCB.ConfigureStill(1, GetTickCount(), width, height, nullptr);
     g_LargestWrite = 0;
-    g_pfnStillWriteFile = CountingWrite;
-    EXPECT_EQ(S_OK, g_SampleGrabberCB.BufferCB(0.0, yuy2.data(), static_cast<LONG>(yuy2.size())));
-    g_pfnStillWriteFile = WriteFile;
-
-    const size_t cbPixels = static_cast<size_t>(PaddedRowBytes(width)) * height;
+    {
+        CountingWrites writes;
+        EXPECT_EQ(S_OK, g_SampleGrabberCB.BufferCB(0.0, yuy2.data(), static_cast<LONG>(yuy2.size())));
+    }
+    // Rows of 1366 x 3 = 4098 bytes padded to 4100: 820000 pixel bytes.
+    const size_t cbPixels = 820000;
     std::vector<BYTE> expected(54 + cbPixels);
-    g_SampleGrabberCB.FillBitmapHeaders(width, height);
-    memcpy(&expected[0], &g_SampleGrabberCB.GetFileHeader(), 14);
-    memcpy(&expected[14], &g_SampleGrabberCB.GetInfoHeader(), 40);
+    // File size 820054, pixels at 54; width 1366, height -200, 24 bits.
+    const BYTE kHeaders[54] = {'B', 'M', 0x56, 0x83, 0x0C, 0,    0, 0, 0,  0, 54, 0, 0, 0, 40,   0,    0,    0, 0x56, 5,
+                               0,   0,   0x38, 0xFF, 0xFF, 0xFF, 1, 0, 24, 0, 0,  0, 0, 0, 0x20, 0x83, 0x0C, 0};
+    memcpy(&expected[0], kHeaders, sizeof(kHeaders));
     Yuy2ToBgr24(yuy2.data(), &expected[54], width, height);
     std::vector<std::wstring> files = folder.Files();
     ASSERT_EQ(1u, files.size());

@@ -12,6 +12,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "CaptureTestSupport.h"
@@ -48,6 +49,29 @@ inline HWND FindFrameOf(DWORD threadId, HWND hMain) {
 inline BOOL CALLBACK CancelThreadWindow(HWND hWnd, LPARAM) {
     PostMessageW(hWnd, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), 0);
     return TRUE;
+}
+
+// Opens a modal property frame on this thread (open) while a second thread
+// plays the person: it waits for the frame, acts in it (inFrame) and cancels
+// it. True when the frame was seen; an unseen frame is cancelled anyway.
+inline bool DriveFrame(HWND hMain, const std::function<void()> &open, const std::function<void(HWND)> &inFrame) {
+    const DWORD uiThread = GetCurrentThreadId();
+    bool sawFrame = false;
+    std::thread user([&] {
+        for (int i = 0; i < 200 && !sawFrame; ++i) {
+            Sleep(50);
+            HWND hFrame = FindFrameOf(uiThread, hMain);
+            if (!hFrame) continue;
+            sawFrame = true;
+            inFrame(hFrame);
+            PostMessageW(hFrame, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED),
+                         reinterpret_cast<LPARAM>(GetDlgItem(hFrame, IDCANCEL)));
+        }
+        if (!sawFrame) EnumThreadWindows(uiThread, CancelThreadWindow, 0);
+    });
+    open();
+    user.join();
+    return sawFrame;
 }
 
 inline size_t CountOf(const std::vector<std::wstring> &names, const std::wstring &name) {

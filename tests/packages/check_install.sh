@@ -54,11 +54,12 @@ uninstall_quietly() {  # folder left behind or removed
   fail "the uninstaller did not finish"
 }
 
-# 1. An older version (the same programs with a byte more each), then this one.
+# 1. An older version (the same programs with a byte more each, packed by
+#    the previous release's own installer script), then this one.
 mkdir -p "$work/old"
 for file in "${programs[@]}"; do cp "$stage/$file" "$work/old/"; printf 'x' >>"$work/old/$file"; done
 makensis -V1 -DVERSION=2.1.0.0 -DARCH="$nsis_arch" -DPROGRAMS="$work/old" -DOUTFILE="$work/old-setup.exe" \
-  "$(dirname "${BASH_SOURCE[0]}")/../../packaging/KORViewer.nsi"
+  "$(dirname "${BASH_SOURCE[0]}")/previous/KORViewer.nsi"
 install "$work/old-setup.exe"
 [ "$(reg_value DisplayVersion)" = 2.1.0.0 ] || fail "the older version did not install"
 install "$setup"
@@ -68,7 +69,7 @@ same_programs "$dir" || fail "installing over the older version did not replace 
 # The viewer's version resource carries the installer's version (one source).
 [ "$(i686-w64-mingw32-strings -el "$dir/KORViewer.exe" | grep -A1 -x ProductVersion | tail -1)" = "$version" ] ||
   fail "KORViewer.exe's ProductVersion is not $version"
-find "$c" -iname 'simcam*' | grep -q . && fail "the simulated camera was installed"
+[ -z "$(find "$c" -iname 'simcam*' -print)" ] || fail "the simulated camera was installed"
 [ -f "$lnk" ] && grep -aq 'KORViewer\\KORViewer.exe' "$lnk" || fail "no Start menu shortcut to KORViewer.exe"
 size_kb=$(( $(du -sk "$dir" | cut -f1) ))
 for expected in "DisplayName=KOR Viewer" "DisplayVersion=$version" "Publisher=KOR" "InstallLocation=$dir_win" \
@@ -88,7 +89,9 @@ viewer=$!
 shown=$(kor_wine "$build_bin/viewer_drive.exe" status 2>&1 | tr -d '\r') || true
 [ "$shown" = "Resolution : 640x480" ] || fail "the installed viewer's status bar: '$shown'"
 kor_wine "$build_bin/viewer_drive.exe" exit >/dev/null 2>&1 || fail "the installed viewer did not exit"
-wait "$viewer" 2>/dev/null || true
+viewer_rc=0
+wait "$viewer" || viewer_rc=$?
+[ "$viewer_rc" -eq 0 ] || fail "the installed viewer exited with $viewer_rc"
 info=$(kor_wine "$dir/korfw.exe" info 2>&1 | tr -d '\r') || fail "installed korfw info: $info"
 grep -q '^firmware: .*Ver' <<<"$info" || fail "installed korfw info printed: $info"
 

@@ -1,6 +1,8 @@
 // ViewerHost.cpp - the viewer's entry point on a thread of the test.
 #include "ViewerHost.h"
 
+#include <gtest/gtest.h>
+
 #include <commctrl.h>
 #include <objbase.h>
 
@@ -106,8 +108,9 @@ bool ViewerHost::Sync() {
 
 void ViewerHost::Command(int iCommand) {
     DWORD_PTR dwResult = 0;
-    (void)SendMessageTimeoutW(g_hWndMain, WM_COMMAND, MAKEWPARAM(iCommand, 0), 0, SMTO_NORMAL, kStartTimeoutMs,
-                              &dwResult);
+    if (!SendMessageTimeoutW(g_hWndMain, WM_COMMAND, MAKEWPARAM(iCommand, 0), 0, SMTO_NORMAL, kStartTimeoutMs,
+                             &dwResult))
+        ADD_FAILURE() << "command " << iCommand << " was not handled within " << kStartTimeoutMs << " ms";
 }
 
 void ViewerHost::PostCommand(int iCommand) { PostMessageW(g_hWndMain, WM_COMMAND, MAKEWPARAM(iCommand, 0), 0); }
@@ -148,5 +151,10 @@ bool ViewerHost::IsMenuChecked(UINT uId) {
 }
 
 HWND ViewerHost::WaitForBox(const std::wstring &caption, DWORD dwTimeoutMs) {
-    return WaitForDialog(GetCurrentProcessId(), caption, dwTimeoutMs);
+    HWND hBox = WaitForDialog(GetCurrentProcessId(), caption, dwTimeoutMs);
+    // Boxes are the window thread's: a stop of the graph never waits on one.
+    if (hBox) {
+        EXPECT_EQ(m_dwThreadId, GetWindowThreadProcessId(hBox, nullptr)) << "a box on another thread";
+    }
+    return hBox;
 }

@@ -156,7 +156,7 @@ protected:
         SimLoadDefaultScenario();
     }
     // Loads the scenario and runs the manager's graph on its camera; false
-    // (with the reason) when the capture manager cannot preview it here.
+    // (with the reason) when the capture manager cannot preview it: a fault.
     bool StartCamera(const std::string &stillKeys) {
         std::string scenario = "[camera]\nname = Tessaline 5MPixel Cam\n" + stillKeys;
         if (SimLoadScenarioText(scenario.c_str()) != 1) {
@@ -200,8 +200,8 @@ protected:
 }  // namespace
 
 TEST_F(StillPinDialogTest, BoxesListSubtypesAndSizesWidestFirst) {
-    if (!StartCamera("still = YUY2 640x480, YUY2 2592x1944, MJPG 1280x960, MJPG 2592x1944, YUY2 1280x960\n"))
-        GTEST_SKIP() << "the capture manager does not preview the simulated camera in this build";
+    ASSERT_TRUE(StartCamera("still = YUY2 640x480, YUY2 2592x1944, MJPG 1280x960, MJPG 2592x1944, YUY2 1280x960\n"))
+        << "the capture manager does not preview the simulated camera";
     Open();
     EXPECT_EQ((std::vector<std::wstring>{L"MJPG", L"YUY2"}), ComboItems(m_hDlg, IDC_CBO_COMPRESSION));
     // Opened on the current format: the compression box has the focus, and
@@ -237,8 +237,7 @@ TEST_F(StillPinDialogTest, BoxesListSubtypesAndSizesWidestFirst) {
 }
 
 TEST_F(StillPinDialogTest, UnreadableCapabilitiesGiveEmptyBoxes) {
-    if (!StartCamera("caps_size = 64\n"))
-        GTEST_SKIP() << "the capture manager does not preview the simulated camera in this build";
+    ASSERT_TRUE(StartCamera("caps_size = 64\n")) << "the capture manager does not preview the simulated camera";
     DebugCapture capture;
     Open();
     EXPECT_EQ(0, SendDlgItemMessageW(m_hDlg, IDC_CBO_COMPRESSION, CB_GETCOUNT, 0, 0));
@@ -251,9 +250,10 @@ TEST_F(StillPinDialogTest, UnreadableCapabilitiesGiveEmptyBoxes) {
 }
 
 TEST_F(StillPinDialogTest, OkAppliesTheShownChoiceWhileThePreviewWaits) {
-    if (!StartCamera("capture = MJPG 640x480, YUY2 640x480\n"
-                     "still = YUY2 1280x960, MJPG 2592x1944, MJPG 1280x960, YUY2 640x480\n"))
-        GTEST_SKIP() << "the capture manager does not preview the simulated camera in this build";
+    ASSERT_TRUE(
+        StartCamera("capture = MJPG 640x480, YUY2 640x480\n"
+                    "still = YUY2 1280x960, MJPG 2592x1944, MJPG 1280x960, YUY2 640x480\n"))
+        << "the capture manager does not preview the simulated camera";
     SimCameraState state = {};
     Open();
     SimGetCameraState(0, &state);
@@ -294,7 +294,7 @@ TEST_F(StillPinDialogTest, OkAppliesTheShownChoiceWhileThePreviewWaits) {
 }
 
 TEST_F(StillPinDialogTest, OkAfterApplyAppliesNothingMore) {
-    if (!StartCamera("")) GTEST_SKIP() << "the capture manager does not preview the simulated camera in this build";
+    ASSERT_TRUE(StartCamera("")) << "the capture manager does not preview the simulated camera";
     Open();
     SetFocus(GetDlgItem(m_hDlg, IDC_CBO_COMPRESSION));
     Choose(L"MJPG");

@@ -119,11 +119,11 @@ INT_PTR OnCommand(HWND hDlg, int id) {
         break;
     case IDC_FLASH_ON:
         OutputDebugStringW(L"Flash ON Enabled\r\n");
-        InterlockedExchange(&g_FlashEnabled, 1);
+        SetFlashEnabled(true);
         break;
     case IDC_FLASH_OFF:
         OutputDebugStringW(L"Flash OFF Enabled\r\n");
-        InterlockedExchange(&g_FlashEnabled, 0);
+        SetFlashEnabled(false);
         break;
     case IDOK:
     case IDCANCEL:
