@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# Regenerates the README's screenshots from the real program: KORViewer.exe
+# Regenerates the screenshots of the README and docs/VIEWER.md from the real program: KORViewer.exe
 # on the default simulated camera under Xvfb, the main window previewing
 # (after a still taken with Enter) and each dialog, opened through its menu
 # command. Writes docs/viewer-*.png.
