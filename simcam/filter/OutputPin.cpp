@@ -6,7 +6,7 @@
 #include <strsafe.h>
 
 #include "ComCreate.h"
-#include "SimGuids.h"
+#include "server/SimGuids.h"
 #include "SimTrace.h"
 #include "filter/CallLog.h"
 #include "filter/Enumerators.h"

@@ -5,10 +5,10 @@
 #include <new>
 #include <strsafe.h>
 
-#include "ComObject.h"
-#include "Module.h"
+#include "server/ComObject.h"
+#include "server/Module.h"
 #include "PropertyBag.h"
-#include "SimGuids.h"
+#include "server/SimGuids.h"
 #include "SimSharedState.h"
 #include "SimTrace.h"
 #include "filter/CallLog.h"

@@ -1,7 +1,7 @@
 // SimFaults.h - the faults a test injects (SimInjectFault, SimInjectFaultFor)
 // and the check each simulated call makes against them.
-#ifndef KOR_SIMCAM_SIMFAULTS_H
-#define KOR_SIMCAM_SIMFAULTS_H
+#ifndef KOR_SIMCAM_MODEL_SIMFAULTS_H
+#define KOR_SIMCAM_MODEL_SIMFAULTS_H
 
 #include <windows.h>
 
@@ -14,4 +14,4 @@
 bool SimTakeFault(SimShared *pState, SimOp op, LONG *pResult);
 bool SimTakeFaultFor(SimShared *pState, const SimLogEntry &call, LONG *pResult);
 
-#endif  // KOR_SIMCAM_SIMFAULTS_H
+#endif  // KOR_SIMCAM_MODEL_SIMFAULTS_H

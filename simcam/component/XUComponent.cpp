@@ -14,7 +14,7 @@
 #include "SimCallLog.h"
 #include "SimFaults.h"
 #include "SimSharedState.h"
-#include "ComObject.h"
+#include "server/ComObject.h"
 #include "ComPtr.h"
 #include "XUComponent.h"
 

@@ -5,6 +5,7 @@
 
 #include <new>
 
+#include "HotPlug.h"
 #include "Scenario.h"
 #include "SensorModel.h"
 #include "SimCallLog.h"
@@ -254,6 +255,14 @@ SIMCAM_API int SimPlug(int camera, int present) {
     // The device enumerator follows the plug (outside the lock).
     if (bChanged) SimOnCamerasChanged();
     return 1;
+}
+
+SIMCAM_API int SimBroadcastDeviceChange(int camera, int arrived) {
+    return SimBroadcastDeviceChangeEx(camera, arrived, 0);
+}
+
+SIMCAM_API int SimBroadcastDeviceChangeEx(int camera, int arrived, DWORD flags) {
+    return SimAnnounceDeviceChange(camera, arrived != 0, flags) ? 1 : 0;
 }
 
 SIMCAM_API int SimSetFlash(int camera, int connected) {

@@ -1,7 +1,7 @@
 // SimCallLog.h - the shared call log: a ring of the latest SIMCAM_MAX_LOG
 // calls of every process of the instance, numbered in one sequence.
-#ifndef KOR_SIMCAM_SIMCALLLOG_H
-#define KOR_SIMCAM_SIMCALLLOG_H
+#ifndef KOR_SIMCAM_MODEL_SIMCALLLOG_H
+#define KOR_SIMCAM_MODEL_SIMCALLLOG_H
 
 #include <windows.h>
 
@@ -14,4 +14,4 @@ void SimAppendLog(SimShared *pState, const SimLogEntry &entry);
 DWORD SimLogSlot(const SimShared *pState, DWORD index);
 DWORD SimLogHeld(const SimShared *pState);
 
-#endif  // KOR_SIMCAM_SIMCALLLOG_H
+#endif  // KOR_SIMCAM_MODEL_SIMCALLLOG_H
