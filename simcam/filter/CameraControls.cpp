@@ -5,7 +5,7 @@
 
 #include "SimSharedState.h"
 #include "CritSecLock.h"
-#include "filter/CallLog.h"
+#include "SimCallLog.h"
 #include "filter/MediaTypes.h"
 #include "filter/SourceFilter.h"
 

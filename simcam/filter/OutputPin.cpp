@@ -8,7 +8,7 @@
 #include "ComCreate.h"
 #include "server/SimGuids.h"
 #include "SimTrace.h"
-#include "filter/CallLog.h"
+#include "SimCallLog.h"
 #include "filter/Enumerators.h"
 #include "filter/MediaTypes.h"
 #include "filter/SourceFilter.h"

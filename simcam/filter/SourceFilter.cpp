@@ -11,7 +11,7 @@
 #include "server/SimGuids.h"
 #include "SimSharedState.h"
 #include "SimTrace.h"
-#include "filter/CallLog.h"
+#include "SimCallLog.h"
 #include "filter/Enumerators.h"
 
 HRESULT SimCreateSourceFilter(REFIID riid, void **ppv) {

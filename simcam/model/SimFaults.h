@@ -7,11 +7,25 @@
 
 #include "SimSharedState.h"
 
-// Fault check for one call (lock held): returns true and the result to give
-// back when the call is to fail. SimTakeFaultFor matches the camera and the
-// arguments of the call's log entry; SimTakeFault knows neither, so faults
-// limited to a camera or an argument never fail it.
-bool SimTakeFault(SimShared *pState, SimOp op, LONG *pResult);
-bool SimTakeFaultFor(SimShared *pState, const SimLogEntry &call, LONG *pResult);
+// Which injected faults a call meets, and what a fault does to it.
+enum SimFaultRule {
+    // Faults for its operation, limited or not to its camera and an
+    // argument of its log entry; a fault takes the place of the work (the
+    // component's transfers, every filter call).
+    SIM_FAULT_FOR_CALL,
+    // Faults for its operation without limits only: a fault limited to a
+    // camera or an argument never fails it (the component's enumeration,
+    // open and bind). A fault takes the place of the work.
+    SIM_FAULT_FOR_OP,
+    // As SIM_FAULT_FOR_OP, but only a failing result refuses the work; a
+    // succeeding one (S_FALSE, say) lets it run and is given back unless
+    // the work fails (the component's class factories).
+    SIM_FAULT_FOR_CREATION,
+};
+
+// Fault check for one call (lock held): counts the call against every fault
+// it meets and returns true, with the result to give back, when one of them
+// makes it fail.
+bool SimTakeFault(SimShared *pState, const SimLogEntry &call, SimFaultRule rule, LONG *pResult);
 
 #endif  // KOR_SIMCAM_MODEL_SIMFAULTS_H
