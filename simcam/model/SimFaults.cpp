@@ -13,6 +13,21 @@ bool Meets(const SimFault &fault, const SimLogEntry &call, SimFaultRule rule) {
 
 }  // namespace
 
+bool SimAddFault(SimShared *pState, int iOp, int iNth, LONG lResult, int iCamera, int iArgIndex, DWORD dwArgValue) {
+    if (iOp <= SIM_OP_NONE || iOp >= SIM_OP_COUNT || iNth < 0) return false;
+    if (iCamera < -1 || iCamera >= SIMCAM_MAX_CAMERAS || iArgIndex < -1 || iArgIndex > 2) return false;
+    if (pState->faultCount >= SIM_MAX_FAULTS) return false;
+    SimFault &fault = pState->faults[pState->faultCount++];
+    fault.op = iOp;
+    fault.nth = iNth;
+    fault.calls = 0;
+    fault.result = lResult;
+    fault.camera = iCamera;
+    fault.argIndex = iArgIndex;
+    fault.argValue = iArgIndex >= 0 ? dwArgValue : 0;
+    return true;
+}
+
 bool SimTakeFault(SimShared *pState, const SimLogEntry &call, SimFaultRule rule, LONG *pResult) {
     bool bFail = false;
     for (LONG i = 0; i < pState->faultCount; ++i) {

@@ -23,6 +23,10 @@ enum SimFaultRule {
     SIM_FAULT_FOR_CREATION,
 };
 
+// Adds a fault (lock held) as SimInjectFaultFor describes it: false for a bad
+// op, nth, camera or argIndex, or when SIM_MAX_FAULTS are in place.
+bool SimAddFault(SimShared *pState, int iOp, int iNth, LONG lResult, int iCamera, int iArgIndex, DWORD dwArgValue);
+
 // Fault check for one call (lock held): counts the call against every fault
 // it meets and returns true, with the result to give back, when one of them
 // makes it fail.

@@ -22,16 +22,8 @@ class SimCallLog : public ::testing::Test {
 protected:
     void SetUp() override { m_pState = NewState(); }
 
-    void AddFault(SimOp op, LONG lNth, LONG lResult, LONG lCamera = -1, LONG lArgIndex = -1, DWORD dwArgValue = 0) {
-        ASSERT_LT(m_pState->faultCount, SIM_MAX_FAULTS);
-        SimFault &fault = m_pState->faults[m_pState->faultCount++];
-        fault.op = op;
-        fault.nth = lNth;
-        fault.calls = 0;
-        fault.result = lResult;
-        fault.camera = lCamera;
-        fault.argIndex = lArgIndex;
-        fault.argValue = dwArgValue;
+    void AddFault(SimOp op, int iNth, LONG lResult, int iCamera = -1, int iArgIndex = -1, DWORD dwArgValue = 0) {
+        ASSERT_TRUE(SimAddFault(m_pState.get(), op, iNth, lResult, iCamera, iArgIndex, dwArgValue));
     }
 
     // Runs one call under rule on the test's state; *pbWorked says whether
@@ -60,6 +52,18 @@ TEST_F(SimCallLog, NewCallNamesOperationCameraArgumentsAndThread) {
     EXPECT_EQ(9u, call.arg[2]);
     EXPECT_EQ(GetCurrentThreadId(), call.threadId);
     EXPECT_EQ(0u, call.dataLen);
+}
+
+TEST_F(SimCallLog, AddFaultRefusesWhatSimInjectFaultForRefuses) {
+    EXPECT_FALSE(SimAddFault(m_pState.get(), SIM_OP_NONE, 0, E_FAIL, -1, -1, 0)) << "no operation";
+    EXPECT_FALSE(SimAddFault(m_pState.get(), SIM_OP_COUNT, 0, E_FAIL, -1, -1, 0)) << "past the last operation";
+    EXPECT_FALSE(SimAddFault(m_pState.get(), SIM_OP_OPEN, -1, E_FAIL, -1, -1, 0)) << "negative nth";
+    EXPECT_FALSE(SimAddFault(m_pState.get(), SIM_OP_OPEN, 0, E_FAIL, SIMCAM_MAX_CAMERAS, -1, 0)) << "camera";
+    EXPECT_FALSE(SimAddFault(m_pState.get(), SIM_OP_OPEN, 0, E_FAIL, -1, 3, 0)) << "argument index";
+    EXPECT_EQ(0, m_pState->faultCount);
+    for (int i = 0; i < SIM_MAX_FAULTS; ++i) AddFault(SIM_OP_OPEN, 0, E_FAIL);
+    EXPECT_FALSE(SimAddFault(m_pState.get(), SIM_OP_OPEN, 0, E_FAIL, -1, -1, 0)) << "one fault too many";
+    EXPECT_EQ(SIM_MAX_FAULTS, m_pState->faultCount);
 }
 
 TEST_F(SimCallLog, WorkRunsAndIsLoggedWithoutFault) {
