@@ -1,5 +1,6 @@
 // ModelTestSupport.h - a private camera state block for tests that drive the
-// scenario parser and the register model directly, without the DLL.
+// scenario parser, the register model and the call log directly, without the
+// DLL.
 #ifndef KOR_TESTS_SIMCAM_MODEL_MODELTESTSUPPORT_H
 #define KOR_TESTS_SIMCAM_MODEL_MODELTESTSUPPORT_H
 
