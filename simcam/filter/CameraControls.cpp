@@ -41,12 +41,7 @@ HRESULT GetControlRange(int iCamera, int iControl, long *pMin, long *pMax, long 
                         long *pCapsFlags) {
     if (!pMin || !pMax || !pStep || !pDefault || !pCapsFlags) return E_POINTER;
     return OnControl(iCamera, iControl, [&](SimCamera *pCam) -> HRESULT {
-        const SimControlRange &range = SimRangeOf(pCam, iControl);
-        *pMin = range.lMin;
-        *pMax = range.lMax;
-        *pStep = range.lStep;
-        *pDefault = range.lDefault;
-        *pCapsFlags = range.lCapsFlags;
+        SimReportRange(SimRangeOf(pCam, iControl), pMin, pMax, pStep, pDefault, pCapsFlags);
         return S_OK;
     });
 }

@@ -5,12 +5,15 @@
 //
 // The part templates take their owner as a parameter (the filter by
 // default) and reach it through the functions declared for it below; another
-// owner, such as a test's stand-in for a filter, declares its own.
+// owner, such as a test's stand-in for a filter, declares its own controls'
+// functions and has its IUnknown called directly.
 #ifndef KOR_SIMCAM_FILTER_CAMERACONTROLS_H
 #define KOR_SIMCAM_FILTER_CAMERACONTROLS_H
 
 #include <windows.h>
 #include <dshow.h>
+
+#include "SimControls.h"
 
 class SimSourceFilter;
 
@@ -18,6 +21,20 @@ class SimSourceFilter;
 HRESULT SimFilterQueryInterface(SimSourceFilter *pFilter, REFIID riid, void **ppv);
 ULONG SimFilterAddRef(SimSourceFilter *pFilter);
 ULONG SimFilterRelease(SimSourceFilter *pFilter);
+
+// Another owner's IUnknown.
+template <class Owner>
+HRESULT SimFilterQueryInterface(Owner *pOwner, REFIID riid, void **ppv) {
+    return pOwner->QueryInterface(riid, ppv);
+}
+template <class Owner>
+ULONG SimFilterAddRef(Owner *pOwner) {
+    return pOwner->AddRef();
+}
+template <class Owner>
+ULONG SimFilterRelease(Owner *pOwner) {
+    return pOwner->Release();
+}
 
 // A part of the filter exposing interface I: its IUnknown is the filter's.
 template <class I, class Owner = SimSourceFilter>
@@ -39,6 +56,16 @@ protected:
 
 // The two control sets with a range per property.
 enum SimControlSet { SIM_CONTROLS_PROCAMP = 0, SIM_CONTROLS_CAMERA = 1 };
+
+// GetRange's answer for a control with that range.
+inline void SimReportRange(const SimControlRange &range, long *pMin, long *pMax, long *pStep, long *pDefault,
+                           long *pCapsFlags) {
+    *pMin = range.lMin;
+    *pMax = range.lMax;
+    *pStep = range.lStep;
+    *pDefault = range.lDefault;
+    *pCapsFlags = range.lCapsFlags;
+}
 
 // What both ranged interfaces do, by control set.
 HRESULT SimControlGetRange(SimSourceFilter *pFilter, SimControlSet set, long lProperty, long *pMin, long *pMax,

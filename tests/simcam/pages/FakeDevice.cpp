@@ -8,7 +8,7 @@
 namespace {
 
 FakeControl Control(long lMin, long lMax, long lStep, long lDefault, long lCaps, long lValue, long lFlags) {
-    FakeControl ctl = {true, lMin, lMax, lStep, lDefault, lCaps, lValue, lFlags, S_OK, 0};
+    FakeControl ctl = {true, {lMin, lMax, lStep, lDefault, lCaps, lFlags}, lValue, lFlags, S_OK, 0};
     return ctl;
 }
 
@@ -50,21 +50,11 @@ FakeControl *FakeImageControls::Find(SimControlSet set, long lProperty) {
     return pCtl && pCtl->bPresent ? pCtl : nullptr;
 }
 
-HRESULT SimFilterQueryInterface(FakeImageControls *pOwner, REFIID riid, void **ppv) {
-    return pOwner->QueryInterface(riid, ppv);
-}
-ULONG SimFilterAddRef(FakeImageControls *pOwner) { return pOwner->AddRef(); }
-ULONG SimFilterRelease(FakeImageControls *pOwner) { return pOwner->Release(); }
-
 HRESULT SimControlGetRange(FakeImageControls *pOwner, SimControlSet set, long lProperty, long *pMin, long *pMax,
                            long *pStep, long *pDefault, long *pCapsFlags) {
     const FakeControl *pCtl = pOwner->Find(set, lProperty);
     if (!pCtl) return E_PROP_ID_UNSUPPORTED;
-    *pMin = pCtl->lMin;
-    *pMax = pCtl->lMax;
-    *pStep = pCtl->lStep;
-    *pDefault = pCtl->lDefault;
-    *pCapsFlags = pCtl->lCaps;
+    SimReportRange(pCtl->range, pMin, pMax, pStep, pDefault, pCapsFlags);
     return S_OK;
 }
 

@@ -15,7 +15,7 @@
 // One control as the fake reports and records it.
 struct FakeControl {
     bool bPresent;
-    long lMin, lMax, lStep, lDefault, lCaps;
+    SimControlRange range;  // what GetRange reports
     long lValue, lFlags;
     HRESULT hrSet;  // what Set returns (and whether it stores)
     int cSetCalls;
@@ -42,10 +42,8 @@ private:
     SimRangedControlPart<IAMCameraControl, SIM_CONTROLS_CAMERA, FakeImageControls> m_Camera;
 };
 
-// The parts' way to the fake, as CameraControls.h declares it for the filter.
-HRESULT SimFilterQueryInterface(FakeImageControls *pOwner, REFIID riid, void **ppv);
-ULONG SimFilterAddRef(FakeImageControls *pOwner);
-ULONG SimFilterRelease(FakeImageControls *pOwner);
+// The parts' way to the fake's controls, as CameraControls.h declares it for
+// the filter.
 HRESULT SimControlGetRange(FakeImageControls *pOwner, SimControlSet set, long lProperty, long *pMin, long *pMax,
                            long *pStep, long *pDefault, long *pCapsFlags);
 HRESULT SimControlSetValue(FakeImageControls *pOwner, SimControlSet set, long lProperty, long lValue, long lFlags);
