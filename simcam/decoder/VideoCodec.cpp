@@ -14,7 +14,7 @@
 
 #include "SimSharedState.h"
 #include "CodecRegistration.h"
-#include "Module.h"
+#include "server/Module.h"
 #include "Yuy2ToRgb.h"
 #include "JpegDecoder.h"
 

@@ -16,7 +16,7 @@
 #define SIM_CODEC_YUY2 mmioFOURCC('Y', 'U', 'Y', '2')
 #define SIM_CODEC_MJPG mmioFOURCC('M', 'J', 'P', 'G')
 
-// Registration step of simcam.dll (see Module.h): enters or removes the
+// Registration step of simcam.dll (see server/Module.h): enters or removes the
 // module as the driver of both formats.
 HRESULT SimRegisterVideoCodecStep(BOOL bRegister);
 

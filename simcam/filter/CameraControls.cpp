@@ -5,7 +5,7 @@
 
 #include "SimSharedState.h"
 #include "CritSecLock.h"
-#include "filter/CallLog.h"
+#include "SimCallLog.h"
 #include "filter/MediaTypes.h"
 #include "filter/SourceFilter.h"
 
@@ -25,62 +25,52 @@ SimControlValue *ControlOf(SimCamera *pCam, int iControl) {
     return iControl == kExposure ? &pCam->exposure : &pCam->procAmp[iControl];
 }
 
-// The camera a call reaches, or the failure to give back (lock held).
-HRESULT ReachCamera(const SimStateGuard &state, int iCamera, SimCamera **ppCam) {
+// Runs work on control iControl of camera iCamera under the state lock: an
+// unknown control is E_PROP_ID_UNSUPPORTED, a camera that is not there
+// ERROR_DEVICE_NOT_CONNECTED.
+template <class Work>
+HRESULT OnControl(int iCamera, int iControl, Work work) {
+    if (!IsControl(iControl)) return E_PROP_ID_UNSUPPORTED;
+    SimStateGuard state;
     SimCamera *pCam = state.Get() ? state.Camera(iCamera) : nullptr;
     if (!pCam || !pCam->present) return HRESULT_FROM_WIN32(ERROR_DEVICE_NOT_CONNECTED);
-    *ppCam = pCam;
-    return S_OK;
+    return work(pCam);
 }
 
 HRESULT GetControlRange(int iCamera, int iControl, long *pMin, long *pMax, long *pStep, long *pDefault,
                         long *pCapsFlags) {
     if (!pMin || !pMax || !pStep || !pDefault || !pCapsFlags) return E_POINTER;
-    if (!IsControl(iControl)) return E_PROP_ID_UNSUPPORTED;
-    SimStateGuard state;
-    SimCamera *pCam = nullptr;
-    HRESULT hr = ReachCamera(state, iCamera, &pCam);
-    if (FAILED(hr)) return hr;
-    const SimControlRange &range = SimRangeOf(pCam, iControl);
-    *pMin = range.lMin;
-    *pMax = range.lMax;
-    *pStep = range.lStep;
-    *pDefault = range.lDefault;
-    *pCapsFlags = range.lCapsFlags;
-    return S_OK;
+    return OnControl(iCamera, iControl, [&](SimCamera *pCam) -> HRESULT {
+        SimReportRange(SimRangeOf(pCam, iControl), pMin, pMax, pStep, pDefault, pCapsFlags);
+        return S_OK;
+    });
 }
 
 // Manual values must lie on the control's grid; automatic mode keeps the
 // last value (the camera adjusts the picture itself) and ignores lValue.
 HRESULT SetControl(int iCamera, int iControl, long lValue, long lFlags) {
-    if (!IsControl(iControl)) return E_PROP_ID_UNSUPPORTED;
-    SimStateGuard state;
-    SimCamera *pCam = nullptr;
-    HRESULT hr = ReachCamera(state, iCamera, &pCam);
-    if (FAILED(hr)) return hr;
-    const SimControlRange &range = SimRangeOf(pCam, iControl);
-    if ((lFlags != kAuto && lFlags != kManual) || (lFlags & range.lCapsFlags) == 0) return E_INVALIDARG;
-    if (lFlags == kManual) {
-        if (lValue < range.lMin || lValue > range.lMax) return E_INVALIDARG;
-        if (range.lStep > 1 && (lValue - range.lMin) % range.lStep != 0) return E_INVALIDARG;
-    }
-    SimControlValue *pValue = ControlOf(pCam, iControl);
-    if (lFlags == kManual) pValue->value = lValue;
-    pValue->flags = lFlags;
-    return S_OK;
+    return OnControl(iCamera, iControl, [&](SimCamera *pCam) -> HRESULT {
+        const SimControlRange &range = SimRangeOf(pCam, iControl);
+        if ((lFlags != kAuto && lFlags != kManual) || (lFlags & range.lCapsFlags) == 0) return E_INVALIDARG;
+        if (lFlags == kManual) {
+            if (lValue < range.lMin || lValue > range.lMax) return E_INVALIDARG;
+            if (range.lStep > 1 && (lValue - range.lMin) % range.lStep != 0) return E_INVALIDARG;
+        }
+        SimControlValue *pValue = ControlOf(pCam, iControl);
+        if (lFlags == kManual) pValue->value = lValue;
+        pValue->flags = lFlags;
+        return S_OK;
+    });
 }
 
 HRESULT GetControl(int iCamera, int iControl, long *plValue, long *plFlags) {
     if (!plValue || !plFlags) return E_POINTER;
-    if (!IsControl(iControl)) return E_PROP_ID_UNSUPPORTED;
-    SimStateGuard state;
-    SimCamera *pCam = nullptr;
-    HRESULT hr = ReachCamera(state, iCamera, &pCam);
-    if (FAILED(hr)) return hr;
-    const SimControlValue *pValue = ControlOf(pCam, iControl);
-    *plValue = pValue->value;
-    *plFlags = pValue->flags;
-    return S_OK;
+    return OnControl(iCamera, iControl, [&](SimCamera *pCam) -> HRESULT {
+        const SimControlValue *pValue = ControlOf(pCam, iControl);
+        *plValue = pValue->value;
+        *plFlags = pValue->flags;
+        return S_OK;
+    });
 }
 
 // Frame intervals a UVC camera of this kind lists for one size, fastest first.
@@ -160,7 +150,7 @@ HRESULT CapabilityAt(SimOutputPin *pPin, long iIndex, SIZE dimensions, SimCapabi
     HRESULT hr = pPin->GetMediaType(static_cast<int>(iIndex) + 1, mt.Get());
     if (FAILED(hr)) return hr;
     if (hr != S_OK) return E_INVALIDARG;
-    const VIDEOINFOHEADER *pVih = reinterpret_cast<const VIDEOINFOHEADER *>(mt.Get()->pbFormat);
+    const VIDEOINFOHEADER *pVih = VideoInfoOf(mt.Get());
     if (pVih->bmiHeader.biWidth != dimensions.cx || pVih->bmiHeader.biHeight != dimensions.cy) return E_INVALIDARG;
     pCap->subtype = pVih->bmiHeader.biCompression;
     pCap->width = pVih->bmiHeader.biWidth;

@@ -2,11 +2,18 @@
 // IAMVideoProcAmp, IAMCameraControl and IAMVideoControl. Each is a small part
 // embedded in the filter that forwards its reference counting and
 // QueryInterface to the filter, so the filter stays one COM object.
+//
+// The part templates take their owner as a parameter (the filter by
+// default) and reach it through the functions declared for it below; another
+// owner, such as a test's stand-in for a filter, declares its own controls'
+// functions and has its IUnknown called directly.
 #ifndef KOR_SIMCAM_FILTER_CAMERACONTROLS_H
 #define KOR_SIMCAM_FILTER_CAMERACONTROLS_H
 
 #include <windows.h>
 #include <dshow.h>
+
+#include "SimControls.h"
 
 class SimSourceFilter;
 
@@ -15,11 +22,25 @@ HRESULT SimFilterQueryInterface(SimSourceFilter *pFilter, REFIID riid, void **pp
 ULONG SimFilterAddRef(SimSourceFilter *pFilter);
 ULONG SimFilterRelease(SimSourceFilter *pFilter);
 
+// Another owner's IUnknown.
+template <class Owner>
+HRESULT SimFilterQueryInterface(Owner *pOwner, REFIID riid, void **ppv) {
+    return pOwner->QueryInterface(riid, ppv);
+}
+template <class Owner>
+ULONG SimFilterAddRef(Owner *pOwner) {
+    return pOwner->AddRef();
+}
+template <class Owner>
+ULONG SimFilterRelease(Owner *pOwner) {
+    return pOwner->Release();
+}
+
 // A part of the filter exposing interface I: its IUnknown is the filter's.
-template <class I>
+template <class I, class Owner = SimSourceFilter>
 class SimFilterPart : public I {
 public:
-    explicit SimFilterPart(SimSourceFilter *pOwner) : m_pOwner(pOwner) {}
+    explicit SimFilterPart(Owner *pOwner) : m_pOwner(pOwner) {}
     SimFilterPart(const SimFilterPart &) = delete;
     SimFilterPart &operator=(const SimFilterPart &) = delete;
 
@@ -30,11 +51,21 @@ public:
     STDMETHODIMP_(ULONG) Release() override { return SimFilterRelease(m_pOwner); }
 
 protected:
-    SimSourceFilter *m_pOwner;  // no reference: this part lives inside it
+    Owner *m_pOwner;  // no reference: this part lives inside it
 };
 
 // The two control sets with a range per property.
 enum SimControlSet { SIM_CONTROLS_PROCAMP = 0, SIM_CONTROLS_CAMERA = 1 };
+
+// GetRange's answer for a control with that range.
+inline void SimReportRange(const SimControlRange &range, long *pMin, long *pMax, long *pStep, long *pDefault,
+                           long *pCapsFlags) {
+    *pMin = range.lMin;
+    *pMax = range.lMax;
+    *pStep = range.lStep;
+    *pDefault = range.lDefault;
+    *pCapsFlags = range.lCapsFlags;
+}
 
 // What both ranged interfaces do, by control set.
 HRESULT SimControlGetRange(SimSourceFilter *pFilter, SimControlSet set, long lProperty, long *pMin, long *pMax,
@@ -44,10 +75,10 @@ HRESULT SimControlGetValue(SimSourceFilter *pFilter, SimControlSet set, long lPr
 
 // IAMVideoProcAmp and IAMCameraControl have the same three methods: GetRange,
 // Set and Get, on the camera state's values of one control set.
-template <class I, SimControlSet kSet>
-class SimRangedControlPart final : public SimFilterPart<I> {
+template <class I, SimControlSet kSet, class Owner = SimSourceFilter>
+class SimRangedControlPart final : public SimFilterPart<I, Owner> {
 public:
-    explicit SimRangedControlPart(SimSourceFilter *pOwner) : SimFilterPart<I>(pOwner) {}
+    explicit SimRangedControlPart(Owner *pOwner) : SimFilterPart<I, Owner>(pOwner) {}
     STDMETHODIMP GetRange(long Property, long *pMin, long *pMax, long *pSteppingDelta, long *pDefault,
                           long *pCapsFlags) override {
         return SimControlGetRange(this->m_pOwner, kSet, Property, pMin, pMax, pSteppingDelta, pDefault, pCapsFlags);

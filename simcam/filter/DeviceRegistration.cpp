@@ -6,7 +6,7 @@
 #include <strsafe.h>
 
 #include "SimSharedState.h"
-#include "SimGuids.h"
+#include "server/SimGuids.h"
 #include "SimTrace.h"
 
 namespace {

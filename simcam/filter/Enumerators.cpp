@@ -3,9 +3,9 @@
 
 #include <new>
 
-#include "ComObject.h"
+#include "server/ComObject.h"
 #include "ComPtr.h"
-#include "Module.h"
+#include "server/Module.h"
 #include "filter/MediaTypes.h"
 #include "filter/SourceFilter.h"
 

@@ -122,9 +122,8 @@ void SimFillStreamCaps(const SimCapability &cap, VIDEO_STREAM_CONFIG_CAPS *pCaps
 bool SimMatchCapability(const AM_MEDIA_TYPE *pmt, const SimCapability *pCaps, LONG lCount, SimCapability *pFound,
                         REFERENCE_TIME *prtInterval) {
     if (!pmt || !IsEqualGUID(pmt->majortype, MEDIATYPE_Video)) return false;
-    if (!IsEqualGUID(pmt->formattype, FORMAT_VideoInfo)) return false;
-    if (!pmt->pbFormat || pmt->cbFormat < sizeof(VIDEOINFOHEADER)) return false;
-    const VIDEOINFOHEADER *pVih = reinterpret_cast<const VIDEOINFOHEADER *>(pmt->pbFormat);
+    const VIDEOINFOHEADER *pVih = VideoInfoOf(pmt);
+    if (!pVih) return false;
     for (LONG i = 0; i < lCount; ++i) {
         const SimCapability &cap = pCaps[i];
         if (!IsEqualGUID(pmt->subtype, SimSubtypeFromFourcc(cap.subtype))) continue;

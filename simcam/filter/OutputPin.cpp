@@ -6,9 +6,9 @@
 #include <strsafe.h>
 
 #include "ComCreate.h"
-#include "SimGuids.h"
+#include "server/SimGuids.h"
 #include "SimTrace.h"
-#include "filter/CallLog.h"
+#include "SimCallLog.h"
 #include "filter/Enumerators.h"
 #include "filter/MediaTypes.h"
 #include "filter/SourceFilter.h"
@@ -186,7 +186,7 @@ HRESULT SimOutputPin::TryConnection(IPin *pReceivePin, const AM_MEDIA_TYPE *pmt,
     ComPtr<IMemAllocator> pAllocator;
     hr = pInput.QueryFrom(pReceivePin);
     if (FAILED(hr)) SimTraceFailure(L"QueryInterface(IMemInputPin) of the peer pin", hr);
-    const VIDEOINFOHEADER *pVih = reinterpret_cast<const VIDEOINFOHEADER *>(mt->pbFormat);
+    const VIDEOINFOHEADER *pVih = VideoInfoOf(mt.Get());
     if (SUCCEEDED(hr)) hr = DecideAllocator(pInput.Get(), static_cast<LONG>(pVih->bmiHeader.biSizeImage), pAllocator);
     if (FAILED(hr)) {
         (void)pReceivePin->Disconnect();
@@ -348,9 +348,8 @@ STDMETHODIMP SimOutputPin::SetFormat(AM_MEDIA_TYPE *pmt) {
     SimLogEntry call = SimNewCall(SIM_OP_SET_FORMAT, m_pFilter->CameraIndex(), m_Kind);
     if (pmt) {
         call.arg[1] = pmt->subtype.Data1;
-        if (IsEqualGUID(pmt->formattype, FORMAT_VideoInfo) && pmt->pbFormat &&
-            pmt->cbFormat >= sizeof(VIDEOINFOHEADER)) {
-            const BITMAPINFOHEADER &bmi = reinterpret_cast<const VIDEOINFOHEADER *>(pmt->pbFormat)->bmiHeader;
+        if (const VIDEOINFOHEADER *pVih = VideoInfoOf(pmt)) {
+            const BITMAPINFOHEADER &bmi = pVih->bmiHeader;
             call.arg[2] = bmi.biCompression;
             const LONG alSize[3] = {bmi.biWidth, bmi.biHeight, static_cast<LONG>(bmi.biSizeImage)};
             CopyMemory(call.data, alSize, sizeof(alSize));

@@ -5,13 +5,13 @@
 #include <new>
 #include <strsafe.h>
 
-#include "ComObject.h"
-#include "Module.h"
+#include "server/ComObject.h"
+#include "server/Module.h"
 #include "PropertyBag.h"
-#include "SimGuids.h"
+#include "server/SimGuids.h"
 #include "SimSharedState.h"
 #include "SimTrace.h"
-#include "filter/CallLog.h"
+#include "SimCallLog.h"
 #include "filter/Enumerators.h"
 
 HRESULT SimCreateSourceFilter(REFIID riid, void **ppv) {

@@ -33,10 +33,9 @@ struct FormatChoice {
 // Reads the subtype and size of a VIDEOINFOHEADER format with one of the two
 // subtypes the page offers.
 bool ReadChoice(const AM_MEDIA_TYPE *pmt, FormatChoice *pChoice) {
-    if (!pmt || pmt->formattype != FORMAT_VideoInfo || !pmt->pbFormat || pmt->cbFormat < sizeof(VIDEOINFOHEADER))
-        return false;
+    const VIDEOINFOHEADER *pVih = VideoInfoOf(pmt);
+    if (!pVih) return false;
     if (pmt->subtype != MEDIASUBTYPE_YUY2 && pmt->subtype != MEDIASUBTYPE_MJPG) return false;
-    const VIDEOINFOHEADER *pVih = reinterpret_cast<const VIDEOINFOHEADER *>(pmt->pbFormat);
     pChoice->dwFourCC = pmt->subtype.Data1;
     pChoice->lWidth = pVih->bmiHeader.biWidth;
     pChoice->lHeight = pVih->bmiHeader.biHeight;

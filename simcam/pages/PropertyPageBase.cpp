@@ -5,7 +5,7 @@
 #include <prsht.h>
 #include <strsafe.h>
 
-#include "../Module.h"
+#include "server/Module.h"
 #include "SimTrace.h"
 
 namespace {

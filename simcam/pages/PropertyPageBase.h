@@ -19,7 +19,7 @@
 #include <ole2.h>
 #include <ocidl.h>
 
-#include "ComObject.h"
+#include "server/ComObject.h"
 #include "ComPtr.h"
 
 // IUnknown (one reference count, the module reference) is SimComObject's.

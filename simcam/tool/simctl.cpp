@@ -24,7 +24,7 @@
 #include <wchar.h>
 
 #include "SimCamControl.h"
-#include "SimCamDefaults.h"
+#include "model/SimCamDefaults.h"
 
 namespace {
 

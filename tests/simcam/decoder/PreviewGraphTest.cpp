@@ -17,7 +17,7 @@
 
 #include "common/TestKit.h"
 #include "CameraScene.h"
-#include "SimGuids.h"
+#include "server/SimGuids.h"
 #include "Yuy2ToRgb.h"
 #include "ComCreate.h"
 #include "ComPtr.h"

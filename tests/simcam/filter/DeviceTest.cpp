@@ -11,7 +11,7 @@
 #include <cwctype>
 
 #include "DShowTestSupport.h"
-#include "SimGuids.h"
+#include "server/SimGuids.h"
 #include "include/SimCamControl.h"
 
 using namespace dshowtest;

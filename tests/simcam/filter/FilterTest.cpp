@@ -9,7 +9,7 @@
 #include <strsafe.h>
 
 #include "DShowTestSupport.h"
-#include "SimGuids.h"
+#include "server/SimGuids.h"
 #include "include/SimCamControl.h"
 
 using namespace dshowtest;

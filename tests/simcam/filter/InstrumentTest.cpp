@@ -14,9 +14,9 @@
 #include <vector>
 
 #include "DShowTestSupport.h"
-#include "SimCamDefaults.h"
-#include "SimGuids.h"
-#include "XUComponent.h"
+#include "model/SimCamDefaults.h"
+#include "server/SimGuids.h"
+#include "component/XUComponent.h"
 #include "include/SimCamControl.h"
 #include "common/TestKit.h"
 #include "common/ToolRunner.h"

@@ -10,7 +10,7 @@
 #include <string>
 
 #include "DShowTestSupport.h"
-#include "SimGuids.h"
+#include "server/SimGuids.h"
 #include "common/DebugCapture.h"
 #include "common/DebuggerRun.h"
 #include "include/SimCamControl.h"

@@ -3,10 +3,12 @@
 
 #include <string.h>
 
+#include "MediaType.h"
+
 namespace {
 
 FakeControl Control(long lMin, long lMax, long lStep, long lDefault, long lCaps, long lValue, long lFlags) {
-    FakeControl ctl = {true, lMin, lMax, lStep, lDefault, lCaps, lValue, lFlags, S_OK, 0};
+    FakeControl ctl = {true, {lMin, lMax, lStep, lDefault, lCaps, lFlags}, lValue, lFlags, S_OK, 0};
     return ctl;
 }
 
@@ -39,27 +41,25 @@ HRESULT FakeImageControls::QueryOther(REFIID riid, void **ppv) {
     return S_OK;
 }
 
-FakeControl *FakeImageControls::Find(bool bCamera, long lProperty) {
+FakeControl *FakeImageControls::Find(SimControlSet set, long lProperty) {
     FakeControl *pCtl = nullptr;
-    if (bCamera)
+    if (set == SIM_CONTROLS_CAMERA)
         pCtl = lProperty == CameraControl_Exposure ? &exposure : nullptr;
     else if (lProperty >= 0 && lProperty < 8)
         pCtl = &procAmp[lProperty];
     return pCtl && pCtl->bPresent ? pCtl : nullptr;
 }
 
-HRESULT FakeImageControls::GetRangeOf(FakeControl *pCtl, long *pMin, long *pMax, long *pStep, long *pDefault,
-                                      long *pCaps) {
+HRESULT SimControlGetRange(FakeImageControls *pOwner, SimControlSet set, long lProperty, long *pMin, long *pMax,
+                           long *pStep, long *pDefault, long *pCapsFlags) {
+    const FakeControl *pCtl = pOwner->Find(set, lProperty);
     if (!pCtl) return E_PROP_ID_UNSUPPORTED;
-    *pMin = pCtl->lMin;
-    *pMax = pCtl->lMax;
-    *pStep = pCtl->lStep;
-    *pDefault = pCtl->lDefault;
-    *pCaps = pCtl->lCaps;
+    SimReportRange(pCtl->range, pMin, pMax, pStep, pDefault, pCapsFlags);
     return S_OK;
 }
 
-HRESULT FakeImageControls::SetOf(FakeControl *pCtl, long lValue, long lFlags) {
+HRESULT SimControlSetValue(FakeImageControls *pOwner, SimControlSet set, long lProperty, long lValue, long lFlags) {
+    FakeControl *pCtl = pOwner->Find(set, lProperty);
     if (!pCtl) return E_PROP_ID_UNSUPPORTED;
     ++pCtl->cSetCalls;
     if (FAILED(pCtl->hrSet)) return pCtl->hrSet;
@@ -68,32 +68,12 @@ HRESULT FakeImageControls::SetOf(FakeControl *pCtl, long lValue, long lFlags) {
     return S_OK;
 }
 
-HRESULT FakeImageControls::GetOf(FakeControl *pCtl, long *plValue, long *plFlags) {
+HRESULT SimControlGetValue(FakeImageControls *pOwner, SimControlSet set, long lProperty, long *plValue, long *plFlags) {
+    const FakeControl *pCtl = pOwner->Find(set, lProperty);
     if (!pCtl) return E_PROP_ID_UNSUPPORTED;
     *plValue = pCtl->lValue;
     *plFlags = pCtl->lFlags;
     return S_OK;
-}
-
-STDMETHODIMP FakeImageControls::ProcAmpPart::GetRange(long lProperty, long *pMin, long *pMax, long *pStep,
-                                                      long *pDefault, long *pCaps) {
-    return GetRangeOf(m_pOwner->Find(false, lProperty), pMin, pMax, pStep, pDefault, pCaps);
-}
-STDMETHODIMP FakeImageControls::ProcAmpPart::Set(long lProperty, long lValue, long lFlags) {
-    return SetOf(m_pOwner->Find(false, lProperty), lValue, lFlags);
-}
-STDMETHODIMP FakeImageControls::ProcAmpPart::Get(long lProperty, long *plValue, long *plFlags) {
-    return GetOf(m_pOwner->Find(false, lProperty), plValue, plFlags);
-}
-STDMETHODIMP FakeImageControls::CameraPart::GetRange(long lProperty, long *pMin, long *pMax, long *pStep,
-                                                     long *pDefault, long *pCaps) {
-    return GetRangeOf(m_pOwner->Find(true, lProperty), pMin, pMax, pStep, pDefault, pCaps);
-}
-STDMETHODIMP FakeImageControls::CameraPart::Set(long lProperty, long lValue, long lFlags) {
-    return SetOf(m_pOwner->Find(true, lProperty), lValue, lFlags);
-}
-STDMETHODIMP FakeImageControls::CameraPart::Get(long lProperty, long *plValue, long *plFlags) {
-    return GetOf(m_pOwner->Find(true, lProperty), plValue, plFlags);
 }
 
 AM_MEDIA_TYPE *FakeMediaType(const FakeFormat &format) {
@@ -131,9 +111,9 @@ FakeStreamConfig::FakeStreamConfig(const std::vector<FakeFormat> &capList, int i
 
 STDMETHODIMP FakeStreamConfig::SetFormat(AM_MEDIA_TYPE *pmt) {
     ++cSetFormatCalls;
-    if (!pmt || pmt->formattype != FORMAT_VideoInfo || pmt->cbFormat < sizeof(VIDEOINFOHEADER)) return E_INVALIDARG;
+    const VIDEOINFOHEADER *pVih = VideoInfoOf(pmt);
+    if (!pVih) return E_INVALIDARG;
     if (FAILED(hrSetFormat)) return hrSetFormat;
-    const VIDEOINFOHEADER *pVih = reinterpret_cast<const VIDEOINFOHEADER *>(pmt->pbFormat);
     current.dwFourCC = pmt->subtype.Data1;
     current.lWidth = pVih->bmiHeader.biWidth;
     current.lHeight = pVih->bmiHeader.biHeight;

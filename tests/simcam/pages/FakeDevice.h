@@ -10,66 +10,44 @@
 #include <vector>
 
 #include "common/FakeComObject.h"
+#include "filter/CameraControls.h"
 
 // One control as the fake reports and records it.
 struct FakeControl {
     bool bPresent;
-    long lMin, lMax, lStep, lDefault, lCaps;
+    SimControlRange range;  // what GetRange reports
     long lValue, lFlags;
     HRESULT hrSet;  // what Set returns (and whether it stores)
     int cSetCalls;
 };
 
 // IAMVideoProcAmp and IAMCameraControl as two parts of one object with one
-// reference count (their methods share names, so they cannot share a class).
-// It lives on the test's stack: the count only tells whether references leak.
+// reference count, made from the filter's own part templates
+// (filter/CameraControls.h), which reach the fake through the functions
+// declared below. It lives on the test's stack: the count only tells whether
+// references leak.
 class FakeImageControls : public FakeComObject<IUnknown> {
 public:
     explicit FakeImageControls(bool bCameraControl);
     HRESULT QueryOther(REFIID riid, void **ppv) override;
+    // The control a property of set names, or null when the fake has none.
+    FakeControl *Find(SimControlSet set, long lProperty);
 
     FakeControl procAmp[8];  // by VideoProcAmpProperty
     FakeControl exposure;    // CameraControl_Exposure; other camera controls are absent
 
 private:
-    class ProcAmpPart : public IAMVideoProcAmp {
-    public:
-        explicit ProcAmpPart(FakeImageControls *pOwner) : m_pOwner(pOwner) {}
-        STDMETHODIMP QueryInterface(REFIID riid, void **ppv) override { return m_pOwner->QueryInterface(riid, ppv); }
-        STDMETHODIMP_(ULONG) AddRef() override { return m_pOwner->AddRef(); }
-        STDMETHODIMP_(ULONG) Release() override { return m_pOwner->Release(); }
-        STDMETHODIMP GetRange(long lProperty, long *pMin, long *pMax, long *pStep, long *pDefault,
-                              long *pCaps) override;
-        STDMETHODIMP Set(long lProperty, long lValue, long lFlags) override;
-        STDMETHODIMP Get(long lProperty, long *plValue, long *plFlags) override;
-
-    private:
-        FakeImageControls *m_pOwner;
-    };
-    class CameraPart : public IAMCameraControl {
-    public:
-        explicit CameraPart(FakeImageControls *pOwner) : m_pOwner(pOwner) {}
-        STDMETHODIMP QueryInterface(REFIID riid, void **ppv) override { return m_pOwner->QueryInterface(riid, ppv); }
-        STDMETHODIMP_(ULONG) AddRef() override { return m_pOwner->AddRef(); }
-        STDMETHODIMP_(ULONG) Release() override { return m_pOwner->Release(); }
-        STDMETHODIMP GetRange(long lProperty, long *pMin, long *pMax, long *pStep, long *pDefault,
-                              long *pCaps) override;
-        STDMETHODIMP Set(long lProperty, long lValue, long lFlags) override;
-        STDMETHODIMP Get(long lProperty, long *plValue, long *plFlags) override;
-
-    private:
-        FakeImageControls *m_pOwner;
-    };
-
-    FakeControl *Find(bool bCamera, long lProperty);
-    static HRESULT GetRangeOf(FakeControl *pCtl, long *pMin, long *pMax, long *pStep, long *pDefault, long *pCaps);
-    static HRESULT SetOf(FakeControl *pCtl, long lValue, long lFlags);
-    static HRESULT GetOf(FakeControl *pCtl, long *plValue, long *plFlags);
-
     bool m_bCameraControl;
-    ProcAmpPart m_ProcAmp;
-    CameraPart m_Camera;
+    SimRangedControlPart<IAMVideoProcAmp, SIM_CONTROLS_PROCAMP, FakeImageControls> m_ProcAmp;
+    SimRangedControlPart<IAMCameraControl, SIM_CONTROLS_CAMERA, FakeImageControls> m_Camera;
 };
+
+// The parts' way to the fake's controls, as CameraControls.h declares it for
+// the filter.
+HRESULT SimControlGetRange(FakeImageControls *pOwner, SimControlSet set, long lProperty, long *pMin, long *pMax,
+                           long *pStep, long *pDefault, long *pCapsFlags);
+HRESULT SimControlSetValue(FakeImageControls *pOwner, SimControlSet set, long lProperty, long lValue, long lFlags);
+HRESULT SimControlGetValue(FakeImageControls *pOwner, SimControlSet set, long lProperty, long *plValue, long *plFlags);
 
 struct FakeFormat {
     DWORD dwFourCC;

@@ -17,7 +17,7 @@
 #include "MediaType.h"
 #include "PageDriver.h"
 #include "SimCamControl.h"
-#include "SimGuids.h"
+#include "server/SimGuids.h"
 #include "pages/PageResources.h"
 
 namespace {

@@ -16,7 +16,7 @@
 #include "ComCreate.h"
 #include "ComPtr.h"
 #include "SimCamControl.h"
-#include "SimGuids.h"
+#include "server/SimGuids.h"
 #include "common/TestKit.h"
 #include "common/ToolRunner.h"
 

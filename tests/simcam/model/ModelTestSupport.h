@@ -1,7 +1,8 @@
 // ModelTestSupport.h - a private camera state block for tests that drive the
-// scenario parser and the register model directly, without the DLL.
-#ifndef KOR_TESTS_SIMCAM_MODELTESTSUPPORT_H
-#define KOR_TESTS_SIMCAM_MODELTESTSUPPORT_H
+// scenario parser, the register model and the call log directly, without the
+// DLL.
+#ifndef KOR_TESTS_SIMCAM_MODEL_MODELTESTSUPPORT_H
+#define KOR_TESTS_SIMCAM_MODEL_MODELTESTSUPPORT_H
 
 #include <memory>
 
@@ -12,4 +13,4 @@ typedef std::unique_ptr<SimShared> StatePtr;
 // A zeroed block (about a megabyte, so on the heap).
 inline StatePtr NewState() { return StatePtr(new SimShared()); }
 
-#endif  // KOR_TESTS_SIMCAM_MODELTESTSUPPORT_H
+#endif  // KOR_TESTS_SIMCAM_MODEL_MODELTESTSUPPORT_H

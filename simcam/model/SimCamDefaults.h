@@ -2,8 +2,8 @@
 // the bridge chip's and the sensor's registers, and the timing of the bridge
 // chip and the sensor's autofocus firmware. The control ranges are in
 // include/SimControls.h.
-#ifndef KOR_SIMCAM_SIMCAMDEFAULTS_H
-#define KOR_SIMCAM_SIMCAMDEFAULTS_H
+#ifndef KOR_SIMCAM_MODEL_SIMCAMDEFAULTS_H
+#define KOR_SIMCAM_MODEL_SIMCAMDEFAULTS_H
 
 #include <windows.h>
 
@@ -69,4 +69,4 @@
 #define SIM_LENS_MOVE_MS       40   // a manual move travels this long
 #define SIM_RESET_NOT_READY_MS 300  // sensor not ready after a reset
 
-#endif  // KOR_SIMCAM_SIMCAMDEFAULTS_H
+#endif  // KOR_SIMCAM_MODEL_SIMCAMDEFAULTS_H

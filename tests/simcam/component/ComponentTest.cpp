@@ -14,10 +14,10 @@
 
 #include "ComCreate.h"
 #include "SimCamControl.h"
-#include "SimCamDefaults.h"
+#include "model/SimCamDefaults.h"
 #include "ComponentTestMain.h"
 #include "common/DebuggerRun.h"
-#include "XUComponent.h"
+#include "component/XUComponent.h"
 
 // The component's identifiers (simcam.dll keeps its own copies inside).
 const CLSID CLSID_SimVMDevice = {0xA917C758, 0x4119, 0x11DA, {0xAE, 0x0E, 0x00, 0x0D, 0x56, 0xAC, 0x7B, 0x4C}};

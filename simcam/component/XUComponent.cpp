@@ -1,8 +1,8 @@
 // XUComponent.cpp - the extension-unit component's COM objects: CVMDevice
 // (device list), CXUVMControl (transfers to the bound camera) and the small
-// device object OpenDevice hands out. Every call takes the state lock, does
-// its work on the shared camera state, and writes one log entry; a fault
-// injected for the operation replaces the work.
+// device object OpenDevice hands out. Every call takes the state lock and
+// runs as one logged call under it (SimRunCall): a fault injected for it
+// replaces the work on the shared camera state, and it writes one log entry.
 #include <windows.h>
 #include <oleauto.h>
 #include <strsafe.h>
@@ -12,9 +12,8 @@
 
 #include "SensorModel.h"
 #include "SimCallLog.h"
-#include "SimFaults.h"
 #include "SimSharedState.h"
-#include "ComObject.h"
+#include "server/ComObject.h"
 #include "ComPtr.h"
 #include "XUComponent.h"
 
@@ -31,15 +30,6 @@ namespace {
 struct ISimDeviceHandle : public IUnknown {
     virtual LONG STDMETHODCALLTYPE CameraIndex() = 0;
 };
-
-SimLogEntry NewEntry(SimOp op, LONG lCamera) {
-    SimLogEntry entry;
-    ZeroMemory(&entry, sizeof(entry));
-    entry.op = op;
-    entry.threadId = GetCurrentThreadId();
-    entry.camera = lCamera;
-    return entry;
-}
 
 void LogBytes(SimLogEntry *pEntry, const BYTE *pData, ULONG cb) {
     if (!pData) return;
@@ -77,30 +67,19 @@ public:
     HRESULT STDMETHODCALLTYPE EnumerateDevices(SimDeviceRecord *pRecords, ULONG *pulCount, ULONG ulCapacity) override {
         SimStateGuard guard;
         if (!guard.Get()) return SimStateError();
-        SimLogEntry entry = NewEntry(SIM_OP_ENUMERATE, -1);
-        entry.arg[0] = ulCapacity;
-        LONG lResult = S_OK;
-        if (!SimTakeFault(guard.Get(), SIM_OP_ENUMERATE, &lResult)) {
-            lResult = Enumerate(guard.Get(), pRecords, pulCount, ulCapacity, &entry);
-        }
-        entry.result = lResult;
-        SimAppendLog(guard.Get(), entry);
-        return lResult;
+        SimLogEntry entry = SimNewCall(SIM_OP_ENUMERATE, -1, ulCapacity);
+        return SimRunCall(guard.Get(), &entry, SIM_FAULT_FOR_OP,
+                          [&]() -> HRESULT { return Enumerate(guard.Get(), pRecords, pulCount, ulCapacity, &entry); });
     }
 
     HRESULT STDMETHODCALLTYPE OpenDevice(WCHAR *pszDeviceString, UINT cchFriendlyName, IUnknown **ppDevice,
                                          ULONG *pulDeviceValue) override {
         SimStateGuard guard;
         if (!guard.Get()) return SimStateError();
-        SimLogEntry entry = NewEntry(SIM_OP_OPEN, -1);
-        entry.arg[0] = cchFriendlyName;
-        LONG lResult = S_OK;
-        if (!SimTakeFault(guard.Get(), SIM_OP_OPEN, &lResult)) {
-            lResult = Open(guard.Get(), pszDeviceString, cchFriendlyName, ppDevice, pulDeviceValue, &entry);
-        }
-        entry.result = lResult;
-        SimAppendLog(guard.Get(), entry);
-        return lResult;
+        SimLogEntry entry = SimNewCall(SIM_OP_OPEN, -1, cchFriendlyName);
+        return SimRunCall(guard.Get(), &entry, SIM_FAULT_FOR_OP, [&]() -> HRESULT {
+            return Open(guard.Get(), pszDeviceString, cchFriendlyName, ppDevice, pulDeviceValue, &entry);
+        });
     }
 
 private:
@@ -211,10 +190,8 @@ public:
     HRESULT STDMETHODCALLTYPE Reserved20() override { return E_NOTIMPL; }
 
     HRESULT STDMETHODCALLTYPE GetXUControl(ULONG ulSelector, ULONG ulLength, BYTE *pBuffer) override {
-        SimLogEntry entry = NewEntry(SIM_OP_GET_XU, -1);
-        entry.arg[0] = ulSelector;
-        entry.arg[1] = ulLength;
-        return Transact(&entry, [&](SimShared *, SimCamera *pCam) -> HRESULT {
+        SimLogEntry entry = SimNewCall(SIM_OP_GET_XU, -1, ulSelector, ulLength);
+        return Transact(&entry, [&](SimCamera *pCam) -> HRESULT {
             if (!pBuffer) return E_POINTER;
             HRESULT hr = SimXUGet(pCam, ulSelector, ulLength, pBuffer);
             if (SUCCEEDED(hr)) LogBytes(&entry, pBuffer, ulLength);
@@ -223,22 +200,18 @@ public:
     }
 
     HRESULT STDMETHODCALLTYPE SetXUControl(ULONG ulSelector, ULONG ulLength, BYTE *pBuffer) override {
-        SimLogEntry entry = NewEntry(SIM_OP_SET_XU, -1);
-        entry.arg[0] = ulSelector;
-        entry.arg[1] = ulLength;
+        SimLogEntry entry = SimNewCall(SIM_OP_SET_XU, -1, ulSelector, ulLength);
         LogBytes(&entry, pBuffer, ulLength);
-        return Transact(&entry, [&](SimShared *, SimCamera *pCam) -> HRESULT {
+        return Transact(&entry, [&](SimCamera *pCam) -> HRESULT {
             if (!pBuffer) return E_POINTER;
             return SimXUSet(pCam, ulSelector, ulLength, pBuffer);
         });
     }
 
     HRESULT STDMETHODCALLTYPE WriteChipRegister(USHORT usAddress, USHORT usValue) override {
-        SimLogEntry entry = NewEntry(SIM_OP_WRITE_CHIP, -1);
-        entry.arg[0] = usAddress;
-        entry.arg[1] = usValue;
+        SimLogEntry entry = SimNewCall(SIM_OP_WRITE_CHIP, -1, usAddress, usValue);
         LONG lStallMs = 0;
-        HRESULT hr = Transact(&entry, [&](SimShared *, SimCamera *pCam) -> HRESULT {
+        HRESULT hr = Transact(&entry, [&](SimCamera *pCam) -> HRESULT {
             SimChipWrite(pCam, usAddress, usValue);
             if (usAddress == SIM_CHIP_ANNOUNCE) lStallMs = pCam->announceStallMs;
             return S_OK;
@@ -249,9 +222,8 @@ public:
     }
 
     HRESULT STDMETHODCALLTYPE ReadChipRegister(USHORT usAddress, USHORT *pusValue) override {
-        SimLogEntry entry = NewEntry(SIM_OP_READ_CHIP, -1);
-        entry.arg[0] = usAddress;
-        return Transact(&entry, [&](SimShared *, SimCamera *pCam) -> HRESULT {
+        SimLogEntry entry = SimNewCall(SIM_OP_READ_CHIP, -1, usAddress);
+        return Transact(&entry, [&](SimCamera *pCam) -> HRESULT {
             if (!pusValue) return E_POINTER;
             WORD value = SimChipRead(pCam, usAddress);
             *pusValue = value;
@@ -261,10 +233,8 @@ public:
     }
 
     HRESULT STDMETHODCALLTYPE ReadInfoValue(ULONG ulBusAddress, USHORT usIndex, USHORT *pusValue) override {
-        SimLogEntry entry = NewEntry(SIM_OP_READ_INFO, -1);
-        entry.arg[0] = ulBusAddress;
-        entry.arg[1] = usIndex;
-        return Transact(&entry, [&](SimShared *, SimCamera *pCam) -> HRESULT {
+        SimLogEntry entry = SimNewCall(SIM_OP_READ_INFO, -1, ulBusAddress, usIndex);
+        return Transact(&entry, [&](SimCamera *pCam) -> HRESULT {
             if (!pusValue) return E_POINTER;
             if (ulBusAddress != SIM_INFO_BUS_ADDRESS) return E_INVALIDARG;
             if (usIndex < SIM_INFO_FIRST_INDEX || usIndex >= SIM_INFO_FIRST_INDEX + SIM_INFO_COUNT) return E_INVALIDARG;
@@ -276,8 +246,7 @@ public:
     }
 
     HRESULT STDMETHODCALLTYPE BindDeviceValue(ULONG ulDeviceValue) override {
-        SimLogEntry entry = NewEntry(SIM_OP_BIND_VALUE, -1);
-        entry.arg[0] = ulDeviceValue;
+        SimLogEntry entry = SimNewCall(SIM_OP_BIND_VALUE, -1, ulDeviceValue);
         LONG lCamera = (ulDeviceValue & SIM_DEVICE_VALUE_MASK) == SIM_DEVICE_VALUE_TAG
                            ? static_cast<LONG>(ulDeviceValue & ~SIM_DEVICE_VALUE_MASK)
                            : -1;
@@ -285,52 +254,40 @@ public:
     }
 
     HRESULT STDMETHODCALLTYPE BindDeviceObject(IUnknown *pDevice) override {
-        SimLogEntry entry = NewEntry(SIM_OP_BIND_OBJECT, -1);
         // Asked before the lock is taken: the object may be anybody's.
         LONG lCamera = pDevice ? CameraOfDeviceObject(pDevice) : -1;
-        entry.arg[0] = pDevice ? 1 : 0;
+        SimLogEntry entry = SimNewCall(SIM_OP_BIND_OBJECT, -1, pDevice ? 1 : 0);
         return Bind(&entry, lCamera);
     }
 
 private:
     // Runs one transfer to the bound camera under the lock: an injected
-    // fault replaces it, an unbound object or an unplugged camera fails it.
+    // fault for it (its camera and arguments included) replaces it, an
+    // unbound object or an unplugged camera fails it.
     template <class Body>
     HRESULT Transact(SimLogEntry *pEntry, Body body) {
         SimStateGuard guard;
         if (!guard.Get()) return SimStateError();
         pEntry->camera = m_lCamera;
-        LONG lResult = S_OK;
-        if (!SimTakeFaultFor(guard.Get(), *pEntry, &lResult)) {
+        return SimRunCall(guard.Get(), pEntry, SIM_FAULT_FOR_CALL, [&]() -> HRESULT {
             SimCamera *pCam = guard.Camera(m_lCamera);
-            if (!pCam) {
-                lResult = SIM_E_NOT_BOUND;
-            } else if (!pCam->present) {
-                lResult = SIM_E_UNPLUGGED;
-            } else {
-                lResult = body(guard.Get(), pCam);
-            }
-        }
-        pEntry->result = lResult;
-        SimAppendLog(guard.Get(), *pEntry);
-        return lResult;
+            if (!pCam) return SIM_E_NOT_BOUND;
+            if (!pCam->present) return SIM_E_UNPLUGGED;
+            return body(pCam);
+        });
     }
 
+    // The log entry names the camera bound after the call.
     HRESULT Bind(SimLogEntry *pEntry, LONG lCamera) {
         SimStateGuard guard;
         if (!guard.Get()) return SimStateError();
-        LONG lResult = S_OK;
-        if (!SimTakeFault(guard.Get(), static_cast<SimOp>(pEntry->op), &lResult)) {
-            if (guard.Camera(lCamera)) {
-                m_lCamera = lCamera;
-            } else {
-                lResult = E_INVALIDARG;
-            }
-        }
         pEntry->camera = m_lCamera;
-        pEntry->result = lResult;
-        SimAppendLog(guard.Get(), *pEntry);
-        return lResult;
+        return SimRunCall(guard.Get(), pEntry, SIM_FAULT_FOR_OP, [&]() -> HRESULT {
+            if (!guard.Camera(lCamera)) return E_INVALIDARG;
+            m_lCamera = lCamera;
+            pEntry->camera = m_lCamera;
+            return S_OK;
+        });
     }
 
     LONG m_lCamera;  // bound camera, -1 before a successful bind; under the state lock
@@ -344,16 +301,9 @@ HRESULT CreateObject(SimOp op, REFIID riid, void **ppv) {
     *ppv = nullptr;
     SimStateGuard guard;
     if (!guard.Get()) return SimStateError();
-    SimLogEntry entry = NewEntry(op, -1);
-    LONG lResult = S_OK;
-    bool bFault = SimTakeFault(guard.Get(), op, &lResult);
-    if (!bFault || SUCCEEDED(lResult)) {
-        HRESULT hr = SimHandOut(new (std::nothrow) Object(), riid, ppv);
-        if (FAILED(hr)) lResult = hr;
-    }
-    entry.result = lResult;
-    SimAppendLog(guard.Get(), entry);
-    return lResult;
+    SimLogEntry entry = SimNewCall(op, -1);
+    return SimRunCall(guard.Get(), &entry, SIM_FAULT_FOR_CREATION,
+                      [&]() -> HRESULT { return SimHandOut(new (std::nothrow) Object(), riid, ppv); });
 }
 
 }  // namespace

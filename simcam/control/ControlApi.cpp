@@ -5,9 +5,11 @@
 
 #include <new>
 
+#include "HotPlug.h"
 #include "Scenario.h"
 #include "SensorModel.h"
 #include "SimCallLog.h"
+#include "SimFaults.h"
 #include "SimSharedState.h"
 
 namespace {
@@ -120,18 +122,7 @@ SIMCAM_API int SimInjectFault(int op, int nth, LONG result) { return SimInjectFa
 
 SIMCAM_API int SimInjectFaultFor(int op, int nth, LONG result, int camera, int argIndex, DWORD argValue) {
     SimStateGuard guard;
-    if (!guard.Get() || op <= SIM_OP_NONE || op >= SIM_OP_COUNT || nth < 0) return 0;
-    if (camera < -1 || camera >= SIMCAM_MAX_CAMERAS || argIndex < -1 || argIndex > 2) return 0;
-    if (guard->faultCount >= SIM_MAX_FAULTS) return 0;
-    SimFault &fault = guard->faults[guard->faultCount++];
-    fault.op = op;
-    fault.nth = nth;
-    fault.calls = 0;
-    fault.result = result;
-    fault.camera = camera;
-    fault.argIndex = argIndex;
-    fault.argValue = argIndex >= 0 ? argValue : 0;
-    return 1;
+    return guard.Get() && SimAddFault(guard.Get(), op, nth, result, camera, argIndex, argValue) ? 1 : 0;
 }
 
 SIMCAM_API void SimClearFaults(void) {
@@ -254,6 +245,14 @@ SIMCAM_API int SimPlug(int camera, int present) {
     // The device enumerator follows the plug (outside the lock).
     if (bChanged) SimOnCamerasChanged();
     return 1;
+}
+
+SIMCAM_API int SimBroadcastDeviceChange(int camera, int arrived) {
+    return SimBroadcastDeviceChangeEx(camera, arrived, 0);
+}
+
+SIMCAM_API int SimBroadcastDeviceChangeEx(int camera, int arrived, DWORD flags) {
+    return SimAnnounceDeviceChange(camera, arrived != 0, flags) ? 1 : 0;
 }
 
 SIMCAM_API int SimSetFlash(int camera, int connected) {

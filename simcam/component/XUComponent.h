@@ -6,8 +6,8 @@
 // The interface layouts below are written from the component's contract
 // (operations by vtable slot), on purpose without the library's own
 // declarations, so a test through simcam cross-checks the library's layout.
-#ifndef KOR_SIMCAM_XUCOMPONENT_H
-#define KOR_SIMCAM_XUCOMPONENT_H
+#ifndef KOR_SIMCAM_COMPONENT_XUCOMPONENT_H
+#define KOR_SIMCAM_COMPONENT_XUCOMPONENT_H
 
 #include <windows.h>
 #include <unknwn.h>
@@ -74,8 +74,8 @@ struct ISimXUVMControl : public IUnknown {
 #define SIM_INFO_FIRST_INDEX 150u
 #define SIM_INFO_COUNT       4u
 
-// Class factory entry points (Module.cpp's class table).
+// Class factory entry points (server/Module.cpp's class table).
 HRESULT SimCreateVMDevice(REFIID riid, void **ppv);
 HRESULT SimCreateXUVMControl(REFIID riid, void **ppv);
 
-#endif  // KOR_SIMCAM_XUCOMPONENT_H
+#endif  // KOR_SIMCAM_COMPONENT_XUCOMPONENT_H

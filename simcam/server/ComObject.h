@@ -1,8 +1,8 @@
 // ComObject.h - the IUnknown of a simcam object that exposes one interface:
 // one reference count, QueryInterface for IUnknown and that interface, and a
 // module reference for DllCanUnloadNow while the object lives.
-#ifndef KOR_SIMCAM_COMOBJECT_H
-#define KOR_SIMCAM_COMOBJECT_H
+#ifndef KOR_SIMCAM_SERVER_COMOBJECT_H
+#define KOR_SIMCAM_SERVER_COMOBJECT_H
 
 #include <windows.h>
 
@@ -50,4 +50,4 @@ HRESULT SimHandOut(T *pObject, REFIID riid, void **ppv) {
     return hr;
 }
 
-#endif  // KOR_SIMCAM_COMOBJECT_H
+#endif  // KOR_SIMCAM_SERVER_COMOBJECT_H

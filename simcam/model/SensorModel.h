@@ -1,8 +1,8 @@
 // SensorModel.h - the sensor's registers and autofocus firmware and the
 // bridge chip's registers and extension-unit controls, on one camera of the
 // shared state.
-#ifndef KOR_SIMCAM_SENSORMODEL_H
-#define KOR_SIMCAM_SENSORMODEL_H
+#ifndef KOR_SIMCAM_MODEL_SENSORMODEL_H
+#define KOR_SIMCAM_MODEL_SENSORMODEL_H
 
 #include <windows.h>
 
@@ -40,4 +40,4 @@ HRESULT SimXUSet(SimCamera *pCam, ULONG selector, ULONG length, const BYTE *pBuf
 bool SimStrobeOn(const SimCamera *pCam);  // GPO 8 output on (0xB03C == 0x22)
 LONG SimCurrentLens(SimCamera *pCam);     // lens position, moving during autofocus
 
-#endif  // KOR_SIMCAM_SENSORMODEL_H
+#endif  // KOR_SIMCAM_MODEL_SENSORMODEL_H

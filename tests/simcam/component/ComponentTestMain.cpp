@@ -9,7 +9,7 @@
 #include "ComCreate.h"
 #include "ComponentTestMain.h"
 #include "SimCamControl.h"
-#include "XUComponent.h"
+#include "component/XUComponent.h"
 
 namespace {
 

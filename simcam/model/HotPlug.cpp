@@ -5,7 +5,7 @@
 // Wine raises none for devices it does not know, so this sends the same
 // message to every top-level window, the way Windows' broadcast does.
 // SimPlug only changes the camera state; whoever plugs (the control tool, a
-// test) calls this afterwards.
+// test) announces it afterwards through SimBroadcastDeviceChange.
 //
 // The record travels with the message only to windows of another process
 // (Wine packs it there); a window of the sending thread gets the pointer as
@@ -18,6 +18,7 @@
 
 #include <new>
 
+#include "HotPlug.h"
 #include "SimSharedState.h"
 
 namespace {
@@ -43,27 +44,23 @@ BOOL CALLBACK SendToWindow(HWND hWnd, LPARAM lParam) {
 
 }  // namespace
 
-extern "C" SIMCAM_API int SimBroadcastDeviceChange(int camera, int arrived) {
-    return SimBroadcastDeviceChangeEx(camera, arrived, 0);
-}
-
-extern "C" SIMCAM_API int SimBroadcastDeviceChangeEx(int camera, int arrived, DWORD flags) {
+bool SimAnnounceDeviceChange(int iCamera, bool bArrived, DWORD dwFlags) {
     WCHAR szPath[sizeof(SimCamera::devicePath) / sizeof(WCHAR)];
     {
         SimStateGuard state;
-        const SimCamera *pCam = state.Get() ? state.Camera(camera) : nullptr;
-        if (!pCam) return 0;
-        if (FAILED(StringCchCopyW(szPath, ARRAYSIZE(szPath), pCam->devicePath))) return 0;
+        const SimCamera *pCam = state.Get() ? state.Camera(iCamera) : nullptr;
+        if (!pCam) return false;
+        if (FAILED(StringCchCopyW(szPath, ARRAYSIZE(szPath), pCam->devicePath))) return false;
     }
 
     size_t cchPath = 0;
     (void)StringCchLengthW(szPath, ARRAYSIZE(szPath), &cchPath);
-    if (flags & SIM_NOTIFY_UPPERCASE) (void)CharUpperBuffW(szPath, static_cast<DWORD>(cchPath));
+    if (dwFlags & SIM_NOTIFY_UPPERCASE) (void)CharUpperBuffW(szPath, static_cast<DWORD>(cchPath));
     // The name runs past the declared one-character array: the record's size
     // covers the whole path and its terminator.
     const size_t cbRecord = offsetof(DEV_BROADCAST_DEVICEINTERFACE_W, dbcc_name) + (cchPath + 1) * sizeof(WCHAR);
     BYTE *pBuffer = new (std::nothrow) BYTE[cbRecord];
-    if (!pBuffer) return 0;
+    if (!pBuffer) return false;
     ZeroMemory(pBuffer, cbRecord);
     DEV_BROADCAST_DEVICEINTERFACE_W *pRecord = reinterpret_cast<DEV_BROADCAST_DEVICEINTERFACE_W *>(pBuffer);
     pRecord->dbcc_size = static_cast<DWORD>(cbRecord);
@@ -71,9 +68,9 @@ extern "C" SIMCAM_API int SimBroadcastDeviceChangeEx(int camera, int arrived, DW
     pRecord->dbcc_classguid = kCaptureCategory;
     CopyMemory(pRecord->dbcc_name, szPath, (cchPath + 1) * sizeof(WCHAR));
 
-    BroadcastContext ctx = {static_cast<WPARAM>(arrived ? DBT_DEVICEARRIVAL : DBT_DEVICEREMOVECOMPLETE), pRecord};
+    BroadcastContext ctx = {static_cast<WPARAM>(bArrived ? DBT_DEVICEARRIVAL : DBT_DEVICEREMOVECOMPLETE), pRecord};
     (void)EnumWindows(SendToWindow, reinterpret_cast<LPARAM>(&ctx));
-    if (flags & SIM_NOTIFY_TWICE) (void)EnumWindows(SendToWindow, reinterpret_cast<LPARAM>(&ctx));
+    if (dwFlags & SIM_NOTIFY_TWICE) (void)EnumWindows(SendToWindow, reinterpret_cast<LPARAM>(&ctx));
     delete[] pBuffer;
-    return 1;
+    return true;
 }

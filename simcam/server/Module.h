@@ -1,7 +1,7 @@
 // Module.h - the in-process server: one table of the classes simcam.dll
 // serves, used by DllGetClassObject and by (un)registration.
-#ifndef KOR_SIMCAM_MODULE_H
-#define KOR_SIMCAM_MODULE_H
+#ifndef KOR_SIMCAM_SERVER_MODULE_H
+#define KOR_SIMCAM_SERVER_MODULE_H
 
 #include <windows.h>
 
@@ -43,4 +43,4 @@ struct SimRegistrar {
 extern const SimRegistrar kSimRegistrars[];
 extern const int kSimRegistrarCount;
 
-#endif  // KOR_SIMCAM_MODULE_H
+#endif  // KOR_SIMCAM_SERVER_MODULE_H

@@ -1,7 +1,7 @@
 // Scenario.h - the scenario text (Scenario.cpp describes its keys) read
 // into the cameras of the shared state.
-#ifndef KOR_SIMCAM_SCENARIO_H
-#define KOR_SIMCAM_SCENARIO_H
+#ifndef KOR_SIMCAM_MODEL_SCENARIO_H
+#define KOR_SIMCAM_MODEL_SCENARIO_H
 
 #include "SimSharedState.h"
 
@@ -9,4 +9,4 @@
 bool SimParseScenario(SimShared *pState, const char *text);
 const char *SimDefaultScenarioText();
 
-#endif  // KOR_SIMCAM_SCENARIO_H
+#endif  // KOR_SIMCAM_MODEL_SCENARIO_H

@@ -10,8 +10,8 @@
 // Access: take the lock with SimStateGuard, touch the fields, let it go. Keep
 // the lock short: never call into DirectShow, COM or the window system while
 // holding it, and never hold it while sleeping or waiting for frames.
-#ifndef KOR_SIMCAM_SIMSHAREDSTATE_H
-#define KOR_SIMCAM_SIMSHAREDSTATE_H
+#ifndef KOR_SIMCAM_MODEL_SIMSHAREDSTATE_H
+#define KOR_SIMCAM_MODEL_SIMSHAREDSTATE_H
 
 #include <windows.h>
 
@@ -202,4 +202,4 @@ inline const SimControlRange &SimRangeOf(const SimCamera *pCam, int iControl) {
 // Does nothing when the environment variable SIMCAM_DEVICES is "0".
 void SimOnCamerasChanged();
 
-#endif  // KOR_SIMCAM_SIMSHAREDSTATE_H
+#endif  // KOR_SIMCAM_MODEL_SIMSHAREDSTATE_H

@@ -1,7 +1,7 @@
 // SimGuids.h - class identifiers of the simulated camera's own objects.
 // (The extension-unit component keeps the vendor's identifiers.)
-#ifndef KOR_SIMCAM_SIMGUIDS_H
-#define KOR_SIMCAM_SIMGUIDS_H
+#ifndef KOR_SIMCAM_SERVER_SIMGUIDS_H
+#define KOR_SIMCAM_SERVER_SIMGUIDS_H
 
 #include <windows.h>
 
@@ -23,4 +23,4 @@ static const CLSID CLSID_SimCamImagePage = {
 static const CLSID CLSID_SimCamFormatPage = {
     0x5e1c0a13, 0x7b3d, 0x4c21, {0x9a, 0x55, 0x3c, 0x0d, 0x2a, 0x7e, 0x6b, 0x01}};
 
-#endif  // KOR_SIMCAM_SIMGUIDS_H
+#endif  // KOR_SIMCAM_SERVER_SIMGUIDS_H

@@ -11,7 +11,7 @@
 #include "Module.h"
 #include "SimGuids.h"
 #include "SimTrace.h"
-#include "XUComponent.h"
+#include "component/XUComponent.h"
 #include "decoder/VideoCodec.h"
 #include "filter/DeviceRegistration.h"
 #include "filter/SourceFilter.h"
