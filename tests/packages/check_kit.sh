@@ -27,7 +27,8 @@ imports=$(awk '/^Format: COFF-import-file/ {entry=1; type=""; next}
   entry && /^Name type:/ {type=$3}
   entry && /^Symbol: _[^_]/ {print type, substr($2, 2); entry=0}' <<<"$dump" | sort -k2)
 [ "$(grep -c '^Format: COFF-import-file$' <<<"$dump")" -eq 16 ] || fail "KORFwSw.lib: not sixteen short import entries"
-grep '^Format:' <<<"$dump" | grep -qvE 'COFF-import-file$|COFF-i386$' && fail "KORFwSw.lib: a member not for i386"
+[ -z "$(grep '^Format:' <<<"$dump" | grep -vE 'COFF-import-file$|COFF-i386$' || true)" ] ||
+  fail "KORFwSw.lib: a member not for i386"
 grep -qv '^noprefix ' <<<"$imports" && fail "KORFwSw.lib: an entry whose import name is not the plain name: $imports"
 [ "$(cut -d' ' -f2 <<<"$imports")" = "$expected" ] || fail "KORFwSw.lib imports: $(echo $imports)"
 members=$(grep '^File:' <<<"$dump" | sed -E 's/^File: //; s/.*\(([^)]*)\)$/\1/' | sort -u)
@@ -50,8 +51,8 @@ build_client() {  # triple kit
 build_client i686-w64-mingw32 "$kit86"
 i686-w64-mingw32-gcc-posix -std=c89 -Wall -Wextra -Werror -static -fuse-ld=lld -I"$kit86/include" \
   "$here/kit_client.c" "$kit86/lib/KORFwSw.lib" -o "$kit86/bin/client_lib.exe" || fail "linking with KORFwSw.lib"
-i686-w64-mingw32-objdump -p "$kit86/bin/client_lib.exe" | grep -q 'DLL Name: KORFwSw.dll' ||
-  fail "the client linked with KORFwSw.lib does not import KORFwSw.dll"
+lib_imports=$(i686-w64-mingw32-objdump -p "$kit86/bin/client_lib.exe" 2>&1 || true)
+grep -q 'DLL Name: KORFwSw.dll' <<<"$lib_imports" || fail "the client linked with KORFwSw.lib does not import KORFwSw.dll"
 [ "$kit" = "$kit86" ] || build_client "$run_triple" "$kit"
 clients=(client_implib client_dll)
 [ "$kit" = "$kit86" ] && clients+=(client_lib)
