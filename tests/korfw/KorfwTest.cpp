@@ -198,7 +198,15 @@ TEST_F(KorfwTest, CommandsReachTheCamera) {
     EXPECT_TRUE(Contains(status, "\"status\":\"focusing\",\"code\":5}") ||
                 Contains(status, "\"status\":\"focused\",\"code\":6}"))
         << status;
+    // Reset writes the bridge chip's USB reset register (0xB005).
+    SimLogClear();
     Korfw(L"reset", 0);
+    bool bResetWrite = false;
+    for (DWORD i = 0; i < SimLogCountOp(SIM_OP_WRITE_CHIP); ++i) {
+        SimLogEntry entry = {};
+        bResetWrite = bResetWrite || (SimLogReadOp(SIM_OP_WRITE_CHIP, i, &entry) && entry.arg[0] == 0xB005u);
+    }
+    EXPECT_TRUE(bResetWrite);
 }
 
 TEST_F(KorfwTest, RefusalsNameTheLibrarysErrorCode) {
@@ -273,6 +281,8 @@ TEST_F(KorfwTest, CtrlCClosesTheSessionOnce) {
     DWORD dwError = 0;
     std::wstring path(kOurPath, kOurPath + sizeof(kOurPath) - 1);
     ASSERT_TRUE(OpenSession(path.c_str(), &dwError)) << dwError;
+    // Registered by the session: removing it succeeds only then.
+    EXPECT_TRUE(SetConsoleCtrlHandler(OnConsoleControl, FALSE)) << GetLastError();
     EXPECT_FALSE(OnConsoleControl(CTRL_C_EVENT)) << "the system's default handling must end the process";
     int iSensorId = 0;
     EXPECT_EQ(-1, GetSensorId(&iSensorId));
