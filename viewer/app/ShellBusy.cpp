@@ -80,22 +80,28 @@ ShellBusyScope::~ShellBusyScope() {
 
 bool ShellIsBusy() { return g_BusyDepth > 0; }
 
-bool DeferDeviceSelection(int iCommand) {
+namespace {
+
+// Keeps one device event to run after the running handler.
+bool Defer(int iCommand, WPARAM wEvent, LPCWSTR pszName) {
     WaitingEvent *pEvent = NewWaitingEvent();
     if (!pEvent) return false;
     pEvent->iCommand = iCommand;
-    pEvent->wEvent = 0;
-    pEvent->szName[0] = L'\0';
+    pEvent->wEvent = wEvent;
+    (void)StringCchCopyW(pEvent->szName, ARRAYSIZE(pEvent->szName), pszName ? pszName : L"");
+    return true;
+}
+
+}  // namespace
+
+bool DeferDeviceSelection(int iCommand) {
+    if (!Defer(iCommand, 0, nullptr)) return false;
     DebugPrint(L"Device selection %d waits for the running handler\r\n", iCommand);
     return true;
 }
 
 bool DeferDeviceChange(WPARAM wEvent, LPCWSTR pszName) {
-    WaitingEvent *pEvent = NewWaitingEvent();
-    if (!pEvent) return false;
-    pEvent->iCommand = 0;
-    pEvent->wEvent = wEvent;
-    (void)StringCchCopyW(pEvent->szName, ARRAYSIZE(pEvent->szName), pszName ? pszName : L"");
+    if (!Defer(0, wEvent, pszName)) return false;
     OutputDebugStringW(L"Device change waits for the running handler\r\n");
     return true;
 }
