@@ -21,6 +21,8 @@ public:
     ~ComApartment() {
         if (SUCCEEDED(m_hr)) CoUninitialize();
     }
+    // False when the thread is in another kind of apartment already.
+    bool Joined() const { return SUCCEEDED(m_hr); }
     ComApartment(const ComApartment &) = delete;
     ComApartment &operator=(const ComApartment &) = delete;
 

@@ -12,6 +12,7 @@
 #include "ExtlibTestSupport.h"
 #include "common/DebugCapture.h"
 #include "common/DebuggerRun.h"
+#include "common/TestMain.h"
 
 namespace {
 
@@ -405,8 +406,4 @@ static int RunChildInitLibrary() {
     return (iResult == -1 && dwError == ERR_VMDEVICE_CREATE) ? 0 : 1;
 }
 
-int main(int argc, char **argv) {
-    if (argc > 1 && strcmp(argv[1], kChildInitArg) == 0) return RunChildInitLibrary();
-    testing::InitGoogleTest(&argc, argv);
-    return RUN_ALL_TESTS();
-}
+const TestChildMode g_InitChild(kChildInitArg, RunChildInitLibrary);

@@ -15,7 +15,7 @@
 #include "ComCreate.h"
 #include "SimCamControl.h"
 #include "model/SimCamDefaults.h"
-#include "ComponentTestMain.h"
+#include "ComponentChild.h"
 #include "common/DebuggerRun.h"
 #include "component/XUComponent.h"
 

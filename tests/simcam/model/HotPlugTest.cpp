@@ -196,11 +196,3 @@ TEST_F(HotPlugTest, RefusedRequestsAnnounceNothing) {
 }
 
 }  // namespace
-
-int main(int argc, char **argv) {
-    testing::InitGoogleTest(&argc, argv);
-    if (FAILED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED))) return 1;
-    int iResult = RUN_ALL_TESTS();
-    CoUninitialize();
-    return iResult;
-}

@@ -537,13 +537,3 @@ TEST_F(CameraPagesTest, FormatPageOfAPausedFilterShowsWhyNothingChanged) {
 }
 
 }  // namespace
-
-int main(int argc, char **argv) {
-    testing::InitGoogleTest(&argc, argv);
-    if (FAILED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED))) return 1;
-    INITCOMMONCONTROLSEX icc = {sizeof(icc), ICC_BAR_CLASSES | ICC_STANDARD_CLASSES};
-    InitCommonControlsEx(&icc);
-    int iResult = RUN_ALL_TESTS();
-    CoUninitialize();
-    return iResult;
-}

@@ -229,11 +229,3 @@ TEST_F(SimctlTest, ScenarioFilesShapeTheCaptureFilter) {
 }
 
 }  // namespace
-
-int main(int argc, char **argv) {
-    testing::InitGoogleTest(&argc, argv);
-    if (FAILED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED))) return 1;
-    int iResult = RUN_ALL_TESTS();
-    CoUninitialize();
-    return iResult;
-}

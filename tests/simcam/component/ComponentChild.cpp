@@ -1,5 +1,5 @@
-// ComponentTestMain.cpp - COM for the whole run (apartment-threaded, as the
-// library's callers have it), and the cross-process child role.
+// ComponentChild.cpp - the component test program's child roles: the
+// cross-process check and the camera state that cannot be mapped.
 #include <windows.h>
 #include <objbase.h>
 #include <string.h>
@@ -7,7 +7,8 @@
 #include <gtest/gtest.h>
 
 #include "ComCreate.h"
-#include "ComponentTestMain.h"
+#include "ComponentChild.h"
+#include "common/TestMain.h"
 #include "SimCamControl.h"
 #include "component/XUComponent.h"
 
@@ -34,15 +35,7 @@ int RunStateUnavailableChild() {
     return iResult;
 }
 
-}  // namespace
+const TestChildMode g_CrossProcessChild(kCrossProcessChildArg, RunCrossProcessChild);
+const TestChildMode g_StateUnavailableChild(kStateUnavailableChildArg, RunStateUnavailableChild);
 
-int main(int argc, char **argv) {
-    if (argc == 2 && strcmp(argv[1], kCrossProcessChildArg) == 0) return RunCrossProcessChild();
-    if (argc == 2 && strcmp(argv[1], kStateUnavailableChildArg) == 0) return RunStateUnavailableChild();
-    HRESULT hr = CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
-    if (FAILED(hr)) return 3;
-    ::testing::InitGoogleTest(&argc, argv);
-    int iResult = RUN_ALL_TESTS();
-    CoUninitialize();
-    return iResult;
-}
+}  // namespace

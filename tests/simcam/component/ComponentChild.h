@@ -1,8 +1,8 @@
-// ComponentTestMain.h - the child roles of the component test program. Run
+// ComponentChild.h - the child roles of the component test program (TestMain runs them). Run
 // with kCrossProcessChildArg it checks and changes one sensor register of
 // the shared state and exits, so a test can see the state from two processes.
-#ifndef KOR_TESTS_SIMCAM_COMPONENT_COMPONENTTESTMAIN_H
-#define KOR_TESTS_SIMCAM_COMPONENT_COMPONENTTESTMAIN_H
+#ifndef KOR_TESTS_SIMCAM_COMPONENT_COMPONENTCHILD_H
+#define KOR_TESTS_SIMCAM_COMPONENT_COMPONENTCHILD_H
 
 #include <windows.h>
 
@@ -16,4 +16,4 @@ const int kCrossProcessChildValue = 0x5A;
 // fails (exit code 0 when they all did).
 const char kStateUnavailableChildArg[] = "--state-unavailable-child";
 
-#endif  // KOR_TESTS_SIMCAM_COMPONENT_COMPONENTTESTMAIN_H
+#endif  // KOR_TESTS_SIMCAM_COMPONENT_COMPONENTCHILD_H

@@ -1,8 +1,8 @@
 // CaptureUnitTest.cpp - the capture subsystem's parts that need no camera:
 // the still files (names, JPEG and bitmap routes, the pixel formula, the
 // failures), the status bar and its timer, the still completion, preview
-// fitting on recording fakes, the format sort, the Running Object Table
-// name, the debug printers and the message-box seam.
+// fitting on recording fakes, the format sort and the Running Object Table
+// name.
 #include <gtest/gtest.h>
 
 #include <windows.h>
@@ -20,8 +20,6 @@
 #include "SampleGrabberCallback.h"
 #include "Yuy2Convert.h"
 #include "common/DebugCapture.h"
-#include "common/DebuggerRun.h"
-#include "common/ToolRunner.h"
 
 namespace {
 
@@ -598,92 +596,4 @@ TEST_F(CaptureUnit, GraphRegistrationNameAndRevocation) {
     RevokeGraphFromRot(cookie);
     EXPECT_EQ(before, GraphRotEntries());
     EXPECT_EQ(1, object.Refs());
-}
-
-// ---------------------------------------------------------------------------
-// Debug printers and message boxes
-
-TEST_F(CaptureUnit, DebugPrintersCutLongLinesAndKeepThreadsApart) {
-    DebugCapture debug;
-    std::wstring longText(3000, L'x');
-    DShowDebugPrint(L"%s", longText.c_str());
-    DebugPrint(L"%s|", longText.c_str());
-    std::vector<std::wstring> lines = debug.Lines();
-    ASSERT_EQ(2u, lines.size());
-    EXPECT_EQ(std::wstring(2046, L'x'), lines[0]);
-    EXPECT_EQ(std::wstring(2046, L'x'), lines[1]);
-    DebugPrint(L"%s and %d\r\n", L"wide", 7);
-    EXPECT_TRUE(debug.Contains(L"wide and 7\r\n"));
-
-    // Two threads on the capture printer: every line stays whole.
-    debug.Clear();
-    auto printer = [](wchar_t c) {
-        std::wstring text(400, c);
-        for (int i = 0; i < 200; ++i) DShowDebugPrint(L"%s\r\n", text.c_str());
-    };
-    std::thread a(printer, L'a'), b(printer, L'b');
-    a.join();
-    b.join();
-    lines = debug.Lines();
-    EXPECT_EQ(400u, lines.size());
-    for (const std::wstring &line : lines) {
-        ASSERT_EQ(402u, line.size());
-        EXPECT_EQ(std::wstring(400, line[0]), line.substr(0, 400));
-    }
-}
-
-TEST_F(CaptureUnit, MessageBoxSeamRecordsOrShowsTheRealBox) {
-    {
-        BoxRecorder boxes;
-        boxes.ScriptAnswers({IDCANCEL});
-        EXPECT_EQ(IDCANCEL, KorMessageBox(nullptr, L"text", L"caption", MB_OKCANCEL));
-        EXPECT_EQ(IDOK, KorMessageBox(nullptr, L"second", nullptr, MB_OK));
-        std::vector<RecordedBox> shown = boxes.Boxes();
-        ASSERT_EQ(2u, shown.size());
-        EXPECT_EQ(L"(null)", shown[1].caption);
-        EXPECT_EQ(static_cast<UINT>(MB_OKCANCEL), shown[0].uType);
-    }
-    // Without a hook the real box appears; a watcher reads and closes it.
-    RealBoxWatcher watcher(L"Still pin property");
-    int answer = KorMessageBox(nullptr, L"Real box text", L"Still pin property", MB_OK);
-    EXPECT_EQ(IDOK, answer);
-    EXPECT_EQ(L"Real box text", watcher.Text());
-}
-
-// The plain way: this program run under a debugger shows the same lines.
-TEST_F(CaptureUnit, DebugLinesReachARealDebugger) {
-    DebuggerRunResult run = RunUnderDebugger(L"\"" + CurrentProgramPath() + L"\" --print-capture-lines", 30000);
-    ASSERT_TRUE(run.bStarted);
-    ASSERT_TRUE(run.bFinished);
-    bool sawManager = false, sawStill = false;
-    for (const std::wstring &line : run.lines) {
-        sawManager = sawManager || line == L"\r\n DShowManager::GetInstance \r\n";
-        sawStill = sawStill || line == L"chSubType=MJPG\r\n";
-    }
-    EXPECT_TRUE(sawManager);
-    EXPECT_TRUE(sawStill);
-}
-
-// The plain way: a crash on another thread ends the program within seconds,
-// with the exception code as its exit code and named on its error output.
-TEST_F(CaptureUnit, CrashEndsTheTestProgramWithItsCode) {
-    ToolResult run = RunTool(L"capture_unit_test.exe", L"--crash");
-    ASSERT_TRUE(run.bStarted);
-    EXPECT_EQ(static_cast<DWORD>(EXCEPTION_ACCESS_VIOLATION), run.dwExitCode);
-    EXPECT_NE(std::string::npos, run.errors.find("unhandled exception 0xC0000005")) << run.errors;
-}
-
-int main(int argc, char **argv) {
-    if (argc > 1 && strcmp(argv[1], "--crash") == 0) {
-        std::thread([] { *static_cast<volatile int *>(nullptr) = 1; }).join();
-        return 0;
-    }
-    if (argc > 1 && strcmp(argv[1], "--print-capture-lines") == 0) {
-        DShowManager *pManager = DShowManager::GetInstance();
-        pManager->SetStillFormat(2592, 1944, L"MJPG");
-        delete pManager;
-        return 0;
-    }
-    ::testing::InitGoogleTest(&argc, argv);
-    return RUN_ALL_TESTS();
 }

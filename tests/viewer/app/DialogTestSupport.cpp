@@ -2,16 +2,13 @@
 // main window's values for the dialog tests.
 #include "DialogTestSupport.h"
 
-#include <objbase.h>
-#include <commctrl.h>
 
 #include <gtest/gtest.h>
-
-#include <string.h>
 
 #include "AppGlobals.h"
 #include "Dialogs.h"
 #include "MessageBoxSeam.h"
+#include "common/TestMain.h"
 
 // The main window's values; the dialogs read them, the tests set them.
 HINSTANCE g_hInst = nullptr;
@@ -76,20 +73,24 @@ std::vector<HWND> FindOwnedWindows(HWND hOwner, const std::wstring &caption) {
 // The child of the debugger test: the start-up version line, nothing else.
 const char kChildLogVersionArg[] = "--log-file-version";
 
-// COM apartment-threaded on the test thread, like the viewer's window thread.
-int main(int argc, char **argv) {
-    if (argc > 1 && strcmp(argv[1], kChildLogVersionArg) == 0) {
-        LogFileVersion();
-        return 0;
-    }
-    ::testing::InitGoogleTest(&argc, argv);
-    (void)CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
-    INITCOMMONCONTROLSEX icc = {sizeof(icc), ICC_BAR_CLASSES | ICC_STANDARD_CLASSES};
-    InitCommonControlsEx(&icc);
-    g_hInst = GetModuleHandleW(nullptr);
-    g_hLabelFont = CreateFontW(15, 0, 0, 0, FW_BOLD, FALSE, FALSE, FALSE, OEM_CHARSET, OUT_DEFAULT_PRECIS,
-                               CLIP_DEFAULT_PRECIS, CLEARTYPE_QUALITY, 0, L"Arial");
-    const int result = RUN_ALL_TESTS();
-    CoUninitialize();
-    return result;
+namespace {
+
+int RunLogVersionChild() {
+    LogFileVersion();
+    return 0;
 }
+const TestChildMode g_LogVersionChild(kChildLogVersionArg, RunLogVersionChild);
+
+// What the viewer's start-up gives the dialogs: the module and the bold
+// label font.
+class DialogEnvironment : public ::testing::Environment {
+public:
+    void SetUp() override {
+        g_hInst = GetModuleHandleW(nullptr);
+        g_hLabelFont = CreateFontW(15, 0, 0, 0, FW_BOLD, FALSE, FALSE, FALSE, OEM_CHARSET, OUT_DEFAULT_PRECIS,
+                                   CLIP_DEFAULT_PRECIS, CLEARTYPE_QUALITY, 0, L"Arial");
+    }
+};
+::testing::Environment *const g_pDialogEnvironment = ::testing::AddGlobalTestEnvironment(new DialogEnvironment);
+
+}  // namespace
