@@ -1,5 +1,6 @@
-// BenchKit.h - what the benchmarks share: a millisecond clock, the median
-// of a set of figures and a scratch folder for still files.
+// BenchKit.h - what the benchmarks add to the test kit (its clock NowMs,
+// PumpUntil and the camera fixture): the median of a set of figures and a
+// scratch folder for still files.
 #ifndef KOR_TESTS_BENCH_BENCHKIT_H
 #define KOR_TESTS_BENCH_BENCHKIT_H
 
@@ -10,14 +11,8 @@
 #include <string>
 #include <vector>
 
-// The performance counter in milliseconds.
-inline double NowMs() {
-    static LARGE_INTEGER s_frequency = {};
-    if (!s_frequency.QuadPart) QueryPerformanceFrequency(&s_frequency);
-    LARGE_INTEGER now;
-    QueryPerformanceCounter(&now);
-    return static_cast<double>(now.QuadPart) * 1000.0 / static_cast<double>(s_frequency.QuadPart);
-}
+#include "common/CameraFixture.h"
+#include "common/TestKit.h"
 
 // The middle figure (the upper one of an even count); values must not be empty.
 inline double Median(std::vector<double> values) {

@@ -43,13 +43,12 @@ void MeasureCapture(DWORD dwFourcc) {
     const DWORD dwSeconds = 5;
     size_t cStart = graph.m_CaptureCallback.Count();
     ULONGLONG ullCpuStart = ProcessCpu100ns();
-    DWORD dwStart = GetTickCount();
+    const double dStart = NowMs();
     Sleep(dwSeconds * 1000);
     size_t cFrames = graph.m_CaptureCallback.Count() - cStart;
-    DWORD dwElapsed = GetTickCount() - dwStart;
+    const double dSeconds = (NowMs() - dStart) / 1000.0;
     ULONGLONG ullCpu = ProcessCpu100ns() - ullCpuStart;
     (void)graph.Stop();
-    double dSeconds = dwElapsed / 1000.0;
     printf("capture %s 640x480: %.2f frames/s over %.1f s, process CPU %.1f %% of one core\n", FourccText(dwFourcc),
            cFrames / dSeconds, dSeconds, 100.0 * (ullCpu / 1e7) / dSeconds);
 }
@@ -89,12 +88,11 @@ void MeasureStill(DWORD dwFourcc) {
 }  // namespace
 
 int main() {
-    if (FAILED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED))) return 1;
-    SimLoadDefaultScenario();
+    CameraFixture camera;
+    camera.LoadDefault();
     MeasureCapture(kYuy2);
     MeasureCapture(kMjpg);
     MeasureStill(kMjpg);
     MeasureStill(kYuy2);
-    CoUninitialize();
     return 0;
 }

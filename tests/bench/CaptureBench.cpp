@@ -36,33 +36,6 @@ int CALLBACK SilentBox(HWND, LPCWSTR pszText, LPCWSTR pszCaption, UINT) {
     return IDOK;
 }
 
-void Pump(DWORD dwMs) {
-    DWORD dwStart = GetTickCount();
-    while (GetTickCount() - dwStart < dwMs) {
-        MSG msg;
-        while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
-            TranslateMessage(&msg);
-            DispatchMessageW(&msg);
-        }
-        MsgWaitForMultipleObjects(0, nullptr, FALSE, 5, QS_ALLINPUT);
-    }
-}
-
-template <class Done>
-bool PumpUntil(Done done, DWORD dwMs) {
-    DWORD dwStart = GetTickCount();
-    for (;;) {
-        MSG msg;
-        while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
-            TranslateMessage(&msg);
-            DispatchMessageW(&msg);
-        }
-        if (done()) return true;
-        if (GetTickCount() - dwStart > dwMs) return false;
-        MsgWaitForMultipleObjects(0, nullptr, FALSE, 1, QS_ALLINPUT);
-    }
-}
-
 ULONGLONG ThreadCpu100ns(HANDLE hThread) {
     FILETIME c, e, k, u;
     GetThreadTimes(hThread, &c, &e, &k, &u);
@@ -152,8 +125,9 @@ HWND MakeMainWindow(HWND *phStatus) {
 }
 
 void BenchGraph(const std::wstring &folder) {
-    SimLoadDefaultScenario();
-    IMoniker *pMoniker = FirstVideoMoniker();
+    CameraFixture camera;
+    camera.LoadDefault();
+    IMoniker *pMoniker = camera.Moniker();
     if (!pMoniker) {
         wprintf(L"no video-input device: graph figures skipped\n");
         return;
@@ -168,7 +142,7 @@ void BenchGraph(const std::wstring &folder) {
     std::vector<double> init, firstFrame;
     for (int run = 0; run < kRuns; ++run) {
         pManager->DeInitDShow();
-        Pump(200);
+        PumpMessages(200);
         LONG framesBefore = FramesDelivered();
         double t0 = NowMs();
         int ok = pManager->InitDShow(pMoniker);
@@ -189,13 +163,13 @@ void BenchGraph(const std::wstring &folder) {
     HANDLE hThread = nullptr;
     DuplicateHandle(GetCurrentProcess(), GetCurrentThread(), GetCurrentProcess(), &hThread, 0, FALSE,
                     DUPLICATE_SAME_ACCESS);
-    Pump(500);
+    PumpMessages(500);
     LONG frames0 = FramesDelivered();
     ULONGLONG cpu0 = ThreadCpu100ns(hThread);
     FILETIME c, e, k0, u0, k1, u1;
     GetProcessTimes(GetCurrentProcess(), &c, &e, &k0, &u0);
     double t0 = NowMs();
-    Pump(5000);
+    PumpMessages(5000);
     double wall = NowMs() - t0;
     ULONGLONG cpu1 = ThreadCpu100ns(hThread);
     GetProcessTimes(GetCurrentProcess(), &c, &e, &k1, &u1);
@@ -218,7 +192,7 @@ void BenchGraph(const std::wstring &folder) {
         pManager->SetStillFormat(kStillWidth, kStillHeight, kind.pszSubtype);
         pManager->BuildPreviewGraph();
         pManager->StartPreview();
-        Pump(500);
+        PumpMessages(500);
         std::vector<double> still, reported;
         for (int run = 0; run < kRuns; ++run) {
             pManager->SetStillState(0);
@@ -231,7 +205,7 @@ void BenchGraph(const std::wstring &folder) {
             still.push_back(NowMs() - tStart);
             reported.push_back(pManager->GetStillTimeMs());
             EmptyFolder(folder);
-            Pump(300);
+            PumpMessages(300);
         }
         if (!still.empty())
             wprintf(L"StillTrigger to file closed, %ls 2592x1944: %7.1f ms (the manager's own figure %.0f ms)\n",
@@ -241,13 +215,12 @@ void BenchGraph(const std::wstring &folder) {
     pManager->DeInitDShow();
     delete pManager;
     DestroyWindow(hWnd);
-    pMoniker->Release();
 }
 
 }  // namespace
 
 int main() {
-    CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
+    ComApartment com;
     SetKorMessageBoxHook(SilentBox);
     std::wstring folder = MakeTempFolder(L"korcapbench");
     SYSTEM_INFO si;

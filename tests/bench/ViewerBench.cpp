@@ -48,7 +48,8 @@ double RoundTrip(ViewerHost &host) {
 }
 
 void MeasureRoundTrip() {
-    SimLoadDefaultScenario();
+    CameraFixture camera;
+    camera.LoadDefault();
     InstallLibraryCallCounters();
     (void)SimHoldFocusState(0, 0x70);  // every single trigger fails
     ViewerHost host;
@@ -99,7 +100,8 @@ bool FileClosed(const std::wstring &path) {
 }
 
 void MeasureProgram() {
-    SimLoadDefaultScenario();
+    CameraFixture camera;
+    camera.LoadDefault();
     for (const std::wstring &file : Stills()) DeleteFileW(file.c_str());
     std::vector<double> startups, stills;
     for (int iRun = 0; iRun < 3; ++iRun) {
@@ -146,9 +148,8 @@ void MeasureProgram() {
 }  // namespace
 
 int main() {
-    (void)CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
+    ComApartment com;
     MeasureRoundTrip();
     MeasureProgram();
-    CoUninitialize();
     return 0;
 }

@@ -27,6 +27,8 @@ void CameraFixture::LoadDefault() {
 
 void CameraFixture::ClearLog() { SimLogClear(); }
 
+void CameraFixture::ClearFaults() { SimClearFaults(); }
+
 void CameraFixture::Loaded() {
     m_pMoniker.Clear();
     m_iMonikerCamera = -1;

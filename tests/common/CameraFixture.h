@@ -8,6 +8,8 @@
 #include <windows.h>
 #include <objidl.h>
 
+#include <gtest/gtest.h>
+
 #include <string>
 
 #include "ComPtr.h"
@@ -26,8 +28,9 @@ public:
     bool LoadFile(const std::wstring &scenarioPath);
     void LoadDefault();
 
-    // Empties the call log (loading does too).
+    // Empties the call log (loading does too); takes back injected faults.
     void ClearLog();
+    void ClearFaults();
 
     // The moniker of camera iCamera of the scenario, found by its device
     // path among the video-input devices; null when it is not listed.
@@ -41,6 +44,18 @@ private:
     ComApartment m_com;
     ComPtr<IMoniker> m_pMoniker;
     int m_iMonikerCamera = -1;
+};
+
+// A test that starts on the default camera and leaves it behind, with no
+// fault injected.
+class CameraTest : public ::testing::Test {
+protected:
+    void SetUp() override { m_camera.LoadDefault(); }
+    void TearDown() override {
+        m_camera.ClearFaults();
+        m_camera.LoadDefault();
+    }
+    CameraFixture m_camera;
 };
 
 #endif  // KOR_TESTS_COMMON_CAMERAFIXTURE_H

@@ -1,4 +1,4 @@
-// TestKit.cpp - message pumping, window texts and the video-input devices.
+// TestKit.cpp - the clock, message pumping, window texts and the video-input devices.
 #include "TestKit.h"
 
 #include <dshow.h>
@@ -7,6 +7,14 @@
 
 #include "PropertyBag.h"
 #include "VideoMonikers.h"
+
+double NowMs() {
+    static LARGE_INTEGER s_frequency = {};
+    if (!s_frequency.QuadPart) QueryPerformanceFrequency(&s_frequency);
+    LARGE_INTEGER now;
+    QueryPerformanceCounter(&now);
+    return static_cast<double>(now.QuadPart) * 1000.0 / static_cast<double>(s_frequency.QuadPart);
+}
 
 void PumpMessages(DWORD dwMs) {
     PumpUntil([] { return false; }, dwMs);

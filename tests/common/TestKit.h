@@ -30,6 +30,10 @@ private:
     HRESULT m_hr;
 };
 
+// The performance counter in milliseconds: the one clock of the tests and
+// the benchmarks.
+double NowMs();
+
 // Dispatches this thread's messages for dwMs milliseconds.
 void PumpMessages(DWORD dwMs);
 // Dispatches messages until done() is true or dwMs pass; returns done().

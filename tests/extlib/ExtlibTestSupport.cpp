@@ -1,6 +1,8 @@
 // ExtlibTestSupport.cpp - scenarios, log decoding and the common fixture.
 #include "ExtlibTestSupport.h"
 
+#include "common/TestKit.h"
+
 #include <stdio.h>
 
 #include <iomanip>
@@ -98,12 +100,9 @@ size_t SensorReadCount(const std::vector<SimLogEntry> &log, WORD address) {
 }
 
 double ElapsedMs(const std::function<void()> &run) {
-    LARGE_INTEGER liFrequency, liStart, liEnd;
-    QueryPerformanceFrequency(&liFrequency);
-    QueryPerformanceCounter(&liStart);
+    const double dStart = NowMs();
     run();
-    QueryPerformanceCounter(&liEnd);
-    return (double)(liEnd.QuadPart - liStart.QuadPart) * 1000.0 / (double)liFrequency.QuadPart;
+    return NowMs() - dStart;
 }
 
 HRESULT SimcamCanUnloadNow() {
@@ -117,31 +116,24 @@ HRESULT SimcamCanUnloadNow() {
 
 void ExtlibTest::SetUp() {
     (void)DeInitLibrary();
-    SimLoadDefaultScenario();
+    CameraTest::SetUp();
 }
 
 void ExtlibTest::TearDown() {
     (void)DeInitLibrary();
-    SimClearFaults();
-}
-
-bool ExtlibTest::LoadScenario(const std::string &scenario) {
-    int iLoaded = SimLoadScenarioText(scenario.c_str());
-    EXPECT_EQ(1, iLoaded) << SimLastError();
-    return iLoaded == 1;
+    CameraTest::TearDown();
 }
 
 void ExtlibTest::FailOnly(SimOp op, int nth) {
-    SimClearFaults();
+    m_camera.ClearFaults();
     EXPECT_EQ(1, SimInjectFault(op, nth, E_FAIL));
-    SimLogClear();
+    m_camera.ClearLog();
     SetLastError(0);
 }
 
-bool ExtlibTest::OpenSession(const std::string &scenario) {
-    if (!LoadScenario(scenario.empty() ? CameraScenario() : scenario)) return false;
+bool ExtlibTest::OpenSession() {
     int iResult = InitLibrary(kCameraPath);
     EXPECT_EQ(1, iResult) << "InitLibrary, last error 0x" << std::hex << GetLastError();
-    SimLogClear();
+    m_camera.ClearLog();
     return iResult == 1;
 }

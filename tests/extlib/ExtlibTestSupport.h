@@ -15,6 +15,7 @@
 
 #include "KORFwSw.h"
 #include "SimCamControl.h"
+#include "common/CameraFixture.h"
 
 // The camera's chip registers, sensor registers and the sensor control, as
 // the library's tests name them.
@@ -80,16 +81,16 @@ const double kWaitSlackMs = 2.0;
 // simcam's DllCanUnloadNow: S_OK when no component object is alive.
 HRESULT SimcamCanUnloadNow();
 
-// Starts every test with the default camera, no session, no faults, an
-// empty log; ends it with the session closed.
-class ExtlibTest : public ::testing::Test {
+// Starts every test on the default camera (our camera at kCameraPath),
+// with no session, no faults and an empty log; ends it with the session
+// closed.
+class ExtlibTest : public CameraTest {
 protected:
     void SetUp() override;
     void TearDown() override;
-    // Loads the scenario (default camera when null) and opens a session on
-    // our camera; the log is cleared afterwards. False when either failed.
-    bool OpenSession(const std::string &scenario = std::string());
-    bool LoadScenario(const std::string &scenario);
+    // Opens a session on our camera as the fixture loaded it; the log is
+    // cleared afterwards. False when InitLibrary failed.
+    bool OpenSession();
     // Makes the nth call of op (counted from now) the only one that fails,
     // with E_FAIL; clears the log and the last error for the call to come.
     void FailOnly(SimOp op, int nth);

@@ -76,7 +76,8 @@ TEST_F(SensorRegisterTest, RegisterHoldingFFReadsAs255) {
 }
 
 TEST_F(SensorRegisterTest, FirmwareVersion4NeverAsksWhetherTheSensorIsReady) {
-    ASSERT_TRUE(OpenSession(CameraScenario("firmware = 4\nsensor_id = 0x5640\n")));
+    ASSERT_TRUE(m_camera.Load(CameraScenario("firmware = 4\nsensor_id = 0x5640\n")));
+    ASSERT_TRUE(OpenSession());
     ASSERT_EQ(1, SimHoldSensorState(0, 3));  // would say "not ready" if asked
     EXPECT_EQ(1, IsSensorReady());
     EXPECT_EQ(0x40, ReadRegister(0x300B));
@@ -86,7 +87,8 @@ TEST_F(SensorRegisterTest, FirmwareVersion4NeverAsksWhetherTheSensorIsReady) {
 }
 
 TEST_F(SensorRegisterTest, FirmwareVersion5AsksWhetherTheSensorIsReady) {
-    ASSERT_TRUE(OpenSession(CameraScenario("firmware = 5\n")));
+    ASSERT_TRUE(m_camera.Load(CameraScenario("firmware = 5\n")));
+    ASSERT_TRUE(OpenSession());
     ASSERT_EQ(1, SimHoldSensorState(0, 3));
     SetLastError(0);
     EXPECT_EQ(0, IsSensorReady());
@@ -191,7 +193,8 @@ TEST_F(AutoFocusTest, PositionOutsideRangeTouchesNothing) {
 }
 
 TEST_F(AutoFocusTest, MoveWritesItsSequenceAndIgnoresAMissingAcknowledge) {
-    ASSERT_TRUE(OpenSession(CameraScenario("sticky_ack = yes\n")));
+    ASSERT_TRUE(m_camera.Load(CameraScenario("sticky_ack = yes\n")));
+    ASSERT_TRUE(OpenSession());
     SetLastError(kUntouchedError);
     EXPECT_EQ(1, SetManualFocusPosition(128));
     EXPECT_EQ(kUntouchedError, GetLastError());
@@ -223,7 +226,8 @@ TEST_F(AutoFocusTest, MovedLensIsReportedBack) {
 }
 
 TEST_F(AutoFocusTest, PositionReportWithoutAcknowledgeGivesZero) {
-    ASSERT_TRUE(OpenSession(CameraScenario("sticky_ack = yes\n")));
+    ASSERT_TRUE(m_camera.Load(CameraScenario("sticky_ack = yes\n")));
+    ASSERT_TRUE(OpenSession());
     ASSERT_EQ(1, SimSetSensorRegister(0, kRegAfPosition, 99));
     SimLogClear();
     SHORT sPosition = 77;
@@ -387,7 +391,8 @@ TEST_F(AutoFocusTest, ReleaseStopsAtAFailedWrite) {
 }
 
 TEST_F(AutoFocusTest, SingleTriggerPollsTheAcknowledgeTenMoreTimes10MillisecondsApart) {
-    ASSERT_TRUE(OpenSession(CameraScenario("sticky_ack = yes\n")));
+    ASSERT_TRUE(m_camera.Load(CameraScenario("sticky_ack = yes\n")));
+    ASSERT_TRUE(OpenSession());
     ASSERT_EQ(1, SimHoldFocusState(0, 0x10));
     SetLastError(kUntouchedError);
     int iResult = 0;
@@ -588,7 +593,8 @@ TEST_F(StrobeGpioTest, InputFailures) {
 // Identification.
 
 TEST_F(IdentificationTest, SensorIdIsHighByteThenLowByte) {
-    ASSERT_TRUE(OpenSession(CameraScenario("sensor_reg = 0x300A:0x12\nsensor_reg = 0x300B:0x34\n")));
+    ASSERT_TRUE(m_camera.Load(CameraScenario("sensor_reg = 0x300A:0x12\nsensor_reg = 0x300B:0x34\n")));
+    ASSERT_TRUE(OpenSession());
     int iSensorId = 0;
     SetLastError(kUntouchedError);
     EXPECT_EQ(1, GetSensorId(&iSensorId));
@@ -611,7 +617,8 @@ TEST_F(IdentificationTest, SensorIdIsHighByteThenLowByte) {
 }
 
 TEST_F(IdentificationTest, FirmwareTextFromTheInformationBlock) {
-    ASSERT_TRUE(OpenSession(CameraScenario("firmware = 7\nfirmware_date = 13.5.21\n")));
+    ASSERT_TRUE(m_camera.Load(CameraScenario("firmware = 7\nfirmware_date = 13.5.21\n")));
+    ASSERT_TRUE(OpenSession());
     WCHAR szVersion[31];
     EXPECT_EQ(1, GetFirmwareVersionInfo(szVersion));
     EXPECT_STREQ(L"2013.5.21 Ver 7", szVersion);
@@ -654,10 +661,10 @@ TEST_F(IdentificationTest, ChipIdIsByte3OfControl7) {
     EXPECT_EQ(1, GetUVCChipId(&usChipId));
     EXPECT_EQ(0x9A, usChipId);
     EXPECT_EQ(kUntouchedError, GetLastError());
-    std::vector<SimLogEntry> gets = EntriesOf(ReadComponentLog(), SIM_OP_GET_XU);
-    ASSERT_EQ(1u, gets.size());
-    EXPECT_EQ(7u, gets[0].arg[0]);
-    EXPECT_EQ(4u, gets[0].arg[1]);
+    std::vector<SimLogEntry> xuGets = EntriesOf(ReadComponentLog(), SIM_OP_GET_XU);
+    ASSERT_EQ(1u, xuGets.size());
+    EXPECT_EQ(7u, xuGets[0].arg[0]);
+    EXPECT_EQ(4u, xuGets[0].arg[1]);
 
     ASSERT_EQ(1, SimInjectFault(SIM_OP_GET_XU, 1, E_FAIL));
     usChipId = 42;

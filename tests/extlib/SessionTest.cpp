@@ -207,7 +207,7 @@ TEST_F(SessionTest, PathDifferingOnlyInLetterCaseIsNotFound) {
 }
 
 TEST_F(SessionTest, NoListedDeviceFailsWithNoCaptureDevices) {
-    ASSERT_TRUE(LoadScenario("# no camera plugged in\n"));
+    ASSERT_TRUE(m_camera.Load("# no camera plugged in\n"));
     DebugCapture capture;
     EXPECT_EQ(-1, InitLibrary(kCameraPath));
     EXPECT_EQ(ERR_NO_CAPTURE_DEVICES, GetLastError());
@@ -217,7 +217,7 @@ TEST_F(SessionTest, NoListedDeviceFailsWithNoCaptureDevices) {
 }
 
 TEST_F(SessionTest, RequestedCameraWithForeignIdsIsOpenedThenRejected) {
-    ASSERT_TRUE(LoadScenario(TwoCameraScenario()));
+    ASSERT_TRUE(m_camera.Load(TwoCameraScenario()));
     DebugCapture capture;
     SimLogClear();
     EXPECT_EQ(-1, InitLibrary(kOtherCameraPath));
@@ -232,7 +232,7 @@ TEST_F(SessionTest, RequestedCameraWithForeignIdsIsOpenedThenRejected) {
 }
 
 TEST_F(SessionTest, RequestedCameraListedSecondIsFound) {
-    ASSERT_TRUE(LoadScenario(TwoCameraScenario()));
+    ASSERT_TRUE(m_camera.Load(TwoCameraScenario()));
     DebugCapture capture;
     SimLogClear();
     ASSERT_EQ(1, InitLibrary(kCameraPath));
@@ -243,7 +243,7 @@ TEST_F(SessionTest, RequestedCameraListedSecondIsFound) {
 }
 
 TEST_F(SessionTest, OverReportedDevicesAreLookedAtUpToTheCapacity) {
-    ASSERT_TRUE(LoadScenario(TwoCameraScenario()));
+    ASSERT_TRUE(m_camera.Load(TwoCameraScenario()));
     SimSetEnumerateOverreport(25);
     {
         // Two real records, eight left empty by the component, none beyond.
@@ -257,7 +257,7 @@ TEST_F(SessionTest, OverReportedDevicesAreLookedAtUpToTheCapacity) {
 
 TEST_F(SessionTest, RecordTooShortForItsPrefixIsSkipped) {
     // The record's name is "@dev:usb#x": shorter than the 12-character prefix.
-    ASSERT_TRUE(LoadScenario("[camera]\npath = usb#x\nrecord_prefix = @dev:\n"));
+    ASSERT_TRUE(m_camera.Load("[camera]\npath = usb#x\nrecord_prefix = @dev:\n"));
     DebugCapture capture;
     SimLogClear();
     EXPECT_EQ(-1, InitLibrary(L""));
@@ -303,7 +303,7 @@ TEST_F(SessionTest, EachFailingInitStepLeavesItsCode) {
 }
 
 TEST_F(SessionTest, InitLibraryWaitsHalfASecondFirst) {
-    ASSERT_TRUE(LoadScenario(CameraScenario()));
+    ASSERT_TRUE(m_camera.Load(CameraScenario()));
     int iResult = 0;
     double dMs = ElapsedMs([&] { iResult = InitLibrary(kCameraPath); });
     EXPECT_EQ(1, iResult);
@@ -318,7 +318,8 @@ TEST_F(SessionTest, InitLibraryWaitsHalfASecondFirst) {
 
 TEST_F(SessionTest, FailedFirmwareReadKeepsTheVersionOfTheLastRead) {
     // Firmware 7 asks the sensor whether it is ready; below 5 it would not.
-    ASSERT_TRUE(OpenSession(CameraScenario("firmware = 7\n")));
+    ASSERT_TRUE(m_camera.Load(CameraScenario("firmware = 7\n")));
+    ASSERT_TRUE(OpenSession());
     ASSERT_EQ(1, SimInjectFault(SIM_OP_READ_INFO, 0, E_FAIL));
     SetLastError(0);
     EXPECT_EQ(-1, InitLibrary(kCameraPath));
@@ -333,7 +334,7 @@ TEST_F(SessionTest, FailedFirmwareReadKeepsTheVersionOfTheLastRead) {
 TEST_F(SessionTest, DeInitLibraryUndoesEachInitLibrarysComInitialisation) {
     // Fresh threads without an apartment of their own: once the sessions are
     // closed, COM is uninitialised there again, so CoInitialize gives S_OK.
-    ASSERT_TRUE(LoadScenario(CameraScenario()));
+    ASSERT_TRUE(m_camera.Load(CameraScenario()));
     for (int cInits : {1, 2}) {
         SCOPED_TRACE(testing::Message() << cInits << " InitLibrary calls");
         int iLastInit = 0, iDeInit = 0;
@@ -354,12 +355,12 @@ TEST_F(SessionTest, DeInitLibraryUndoesEachInitLibrarysComInitialisation) {
 TEST_F(SessionTest, CodesSurviveTheDebugLinesWithoutAHandler) {
     // No capture handler: the platform's own debug output runs and must not
     // change the code left for the caller.
-    ASSERT_TRUE(LoadScenario("# no camera plugged in\n"));
+    ASSERT_TRUE(m_camera.Load("# no camera plugged in\n"));
     SetLastError(0);
     EXPECT_EQ(-1, InitLibrary(kCameraPath));
     EXPECT_EQ(ERR_NO_CAPTURE_DEVICES, GetLastError());
 
-    ASSERT_TRUE(LoadScenario(CameraScenario()));
+    ASSERT_TRUE(m_camera.Load(CameraScenario()));
     ASSERT_EQ(1, SimInjectFault(SIM_OP_CREATE_VMDEVICE, 0, E_FAIL));
     SetLastError(0);
     EXPECT_EQ(-1, InitLibrary(kCameraPath));

@@ -128,7 +128,8 @@ size_t CallsInside(const std::vector<SimLogEntry> &log, DWORD dwIntruder) {
 class ThreadingTest : public ExtlibTest {};
 
 TEST_F(ThreadingTest, StrobeOffFromAnotherThreadNeverSplitsASequence) {
-    ASSERT_TRUE(OpenSession(CameraScenario("sensor_reg = 0x300A:0x56\nsensor_reg = 0x300B:0x40\n")));
+    ASSERT_TRUE(m_camera.Load(CameraScenario("sensor_reg = 0x300A:0x56\nsensor_reg = 0x300B:0x40\n")));
+    ASSERT_TRUE(OpenSession());
     const DWORD dwMain = GetCurrentThreadId();
 
     struct Step {
@@ -192,7 +193,8 @@ TEST_F(ThreadingTest, StrobeOffWaitsWhileATransferStallsAfterItsAnnounce) {
     // Every 0x8102 announce stalls 20 ms with the component free: a
     // strobe-off call from the other thread that is not held back lands
     // between an announce and its packet, on every transfer.
-    ASSERT_TRUE(OpenSession(CameraScenario("chip_reg = 0xFFF0:20\n")));
+    ASSERT_TRUE(m_camera.Load(CameraScenario("chip_reg = 0xFFF0:20\n")));
+    ASSERT_TRUE(OpenSession());
     // About one call a millisecond: many chances in each stall, and the log
     // (4096 entries) does not fill up.
     StrobeOffHammer hammer(100000, 1);
@@ -210,7 +212,7 @@ TEST_F(ThreadingTest, StrobeOffWaitsWhileATransferStallsAfterItsAnnounce) {
 }
 
 TEST_F(ThreadingTest, SessionCloseWaitsForAndStopsTheOtherThread) {
-    ASSERT_TRUE(LoadScenario(CameraScenario()));
+    ASSERT_TRUE(m_camera.Load(CameraScenario()));
     StrobeOffHammer hammer(0x7FFFFFFF);
     hammer.Start();
     for (int iRound = 0; iRound < 3; ++iRound) {

@@ -12,6 +12,7 @@
 #include <string>
 #include <thread>
 
+#include "common/CameraFixture.h"
 #include "ComCreate.h"
 #include "SimCamControl.h"
 #include "model/SimCamDefaults.h"
@@ -38,18 +39,18 @@ const char kThreeCameras[] =
 
 // One simulated session: both objects created through COM, the default
 // scenario loaded, the log empty.
-class Component : public ::testing::Test {
+class Component : public CameraTest {
 protected:
     void SetUp() override {
-        SimLoadDefaultScenario();
+        CameraTest::SetUp();
         ASSERT_EQ(S_OK, CreateComObject(CLSID_SimVMDevice, IID_ISimVMDevice, m_pDevice));
         ASSERT_EQ(S_OK, CreateComObject(CLSID_SimXUVMControl, IID_ISimXUVMControl, m_pControl));
-        SimLogClear();
+        m_camera.ClearLog();
     }
     void TearDown() override {
         m_pControl.Clear();
         m_pDevice.Clear();
-        SimLoadDefaultScenario();
+        CameraTest::TearDown();
     }
 
     // Lists the cameras and opens and binds the one at record index.
@@ -170,7 +171,7 @@ TEST_F(Component, EnumerationListsPresentCamerasWithinCapacity) {
     EXPECT_EQ(21u, SysStringLen(records[0].bstrFriendlyName));
     EXPECT_STREQ(kDefaultPath, records[0].pszDeviceString + 12);
 
-    ASSERT_EQ(1, SimLoadScenarioText(kThreeCameras));
+    ASSERT_TRUE(m_camera.Load(kThreeCameras));
     SimDeviceRecord sentinel = {reinterpret_cast<WCHAR *>(0x1234), reinterpret_cast<WCHAR *>(0x5678)};
     for (SimDeviceRecord &record : records) record = sentinel;
     ASSERT_EQ(S_OK, m_pDevice->EnumerateDevices(records, &ulCount, 2));
@@ -200,7 +201,7 @@ TEST_F(Component, EnumerationListsPresentCamerasWithinCapacity) {
 }
 
 TEST_F(Component, OpenChecksTheRecordAndBindingSelectsTheCamera) {
-    ASSERT_EQ(1, SimLoadScenarioText(kThreeCameras));
+    ASSERT_TRUE(m_camera.Load(kThreeCameras));
     SimDeviceRecord records[10] = {};
     ULONG ulCount = 0;
     ASSERT_EQ(S_OK, m_pDevice->EnumerateDevices(records, &ulCount, 10));

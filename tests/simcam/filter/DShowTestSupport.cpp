@@ -110,8 +110,6 @@ HRESULT BindVideoDevice(size_t iPosition, IBaseFilter **ppFilter) {
     return hr;
 }
 
-void LoadScenario(const char *pszText) { ASSERT_EQ(1, SimLoadScenarioText(pszText)) << SimLastError(); }
-
 // ---------------------------------------------------------------------------
 // Pins and formats
 

@@ -12,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "common/CameraFixture.h"
 #include "common/FakeComObject.h"
 #include "ComCreate.h"
 #include "ComPtr.h"
@@ -96,9 +97,6 @@ void ReleaseMonikers(std::vector<IMoniker *> *pMonikers);
 
 // Binds the device at iPosition of the category to its capture filter.
 HRESULT BindVideoDevice(size_t iPosition, IBaseFilter **ppFilter);
-
-// Loads a scenario (and so the device registration) or fails the test.
-void LoadScenario(const char *pszText);
 
 // Pins and their stream configuration.
 HRESULT FindPinByCategory(IBaseFilter *pFilter, const GUID &category, IPin **ppPin);

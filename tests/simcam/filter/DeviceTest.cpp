@@ -47,17 +47,7 @@ int PinCountOf(IBaseFilter *pFilter) {
     return iCount;
 }
 
-class DeviceTest : public ::testing::Test {
-protected:
-    void SetUp() override {
-        ASSERT_TRUE(SUCCEEDED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED)));
-        SimLoadDefaultScenario();
-    }
-    void TearDown() override {
-        SimLoadDefaultScenario();
-        CoUninitialize();
-    }
-};
+class DeviceTest : public CameraTest {};
 
 }  // namespace
 
@@ -91,7 +81,7 @@ TEST_F(DeviceTest, ListFollowsScenarioAndPlugAndKeepsForeignEntries) {
     RegSetValueExW(hForeign, L"FriendlyName", 0, REG_SZ, reinterpret_cast<const BYTE *>(szName), sizeof(szName));
     RegCloseKey(hForeign);
 
-    LoadScenario(kTwoCameras);
+    ASSERT_TRUE(m_camera.Load(kTwoCameras));
     std::vector<VideoDevice> devices = ListVideoDevices();
     auto Names = [](const std::vector<VideoDevice> &list) {
         std::vector<std::wstring> names;
@@ -107,7 +97,7 @@ TEST_F(DeviceTest, ListFollowsScenarioAndPlugAndKeepsForeignEntries) {
     EXPECT_EQ(3u, ListVideoDevices().size());
 
     // A scenario without cameras leaves only the foreign entry.
-    LoadScenario("# no camera\n");
+    ASSERT_TRUE(m_camera.Load("# no camera\n"));
     EXPECT_EQ((std::vector<std::wstring>{L"Other Vendor Cam"}), Names(ListVideoDevices()));
 
     EXPECT_EQ(ERROR_SUCCESS, RegDeleteTreeW(HKEY_CLASSES_ROOT, szForeign));
@@ -115,14 +105,14 @@ TEST_F(DeviceTest, ListFollowsScenarioAndPlugAndKeepsForeignEntries) {
 
 TEST_F(DeviceTest, RegistrationIsLeftAloneWhenDevicesAreOff) {
     ASSERT_TRUE(SetEnvironmentVariableW(L"SIMCAM_DEVICES", L"0"));
-    LoadScenario(kTwoCameras);
+    ASSERT_TRUE(m_camera.Load(kTwoCameras));
     size_t cListed = ListVideoDevices().size();
     ASSERT_TRUE(SetEnvironmentVariableW(L"SIMCAM_DEVICES", L"1"));
     EXPECT_EQ(1u, cListed);
 }
 
 TEST_F(DeviceTest, EachMonikerBindsAFilterForItsOwnCamera) {
-    LoadScenario(kTwoCameras);
+    ASSERT_TRUE(m_camera.Load(kTwoCameras));
     ComPtr<IBaseFilter> pWebcam, pOurs;
     ASSERT_EQ(S_OK, BindVideoDevice(0, &pWebcam));
     ASSERT_EQ(S_OK, BindVideoDevice(1, &pOurs));

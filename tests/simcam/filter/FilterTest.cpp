@@ -58,22 +58,20 @@ std::string Describe(const FormatInfo &info) {
     return sz;
 }
 
-class FilterTest : public ::testing::Test {
+class FilterTest : public CameraTest {
 protected:
     void SetUp() override {
-        ASSERT_TRUE(SUCCEEDED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED)));
-        SimLoadDefaultScenario();
+        CameraTest::SetUp();
         ASSERT_EQ(S_OK, BindVideoDevice(0, &m_pFilter));
     }
     void TearDown() override {
         m_pFilter.Clear();
-        SimLoadDefaultScenario();
-        CoUninitialize();
+        CameraTest::TearDown();
     }
     // Rebinds the filter after a scenario change.
     void Rebind(const char *pszScenario) {
         m_pFilter.Clear();
-        LoadScenario(pszScenario);
+        ASSERT_TRUE(m_camera.Load(pszScenario));
         ASSERT_EQ(S_OK, BindVideoDevice(0, &m_pFilter));
     }
     void CheckRoundTrip(const GUID &category);

@@ -45,18 +45,7 @@ SimCameraState StateOf(int iCamera) {
     return state;
 }
 
-class InstrumentTest : public ::testing::Test {
-protected:
-    void SetUp() override {
-        ASSERT_TRUE(SUCCEEDED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED)));
-        SimLoadDefaultScenario();
-    }
-    void TearDown() override {
-        SimClearFaults();
-        SimLoadDefaultScenario();
-        CoUninitialize();
-    }
-};
+class InstrumentTest : public CameraTest {};
 
 // The capture filter made straight through COM (bound to camera 0), with
 // the interfaces the viewer uses.
@@ -89,8 +78,7 @@ struct FilterParts {
 // the strobe write before the trigger, the type handed to SetFormat, the
 // state changes around them.
 TEST_F(InstrumentTest, FilterCallsShareTheComponentsLogInCallOrder) {
-    LoadScenario("[camera]\ncapture = YUY2 320x240\nstill = MJPG 640x480, YUY2 640x480\n");
-    SimLogClear();
+    ASSERT_TRUE(m_camera.Load("[camera]\ncapture = YUY2 320x240\nstill = MJPG 640x480, YUY2 640x480\n"));
     CameraGraph graph;
     ASSERT_EQ(S_OK, graph.Create(0));
     ASSERT_EQ(S_OK, graph.RenderCapture(false));
@@ -322,11 +310,11 @@ TEST_F(InstrumentTest, LogIsARingOfTheLatestCallsReadByOperation) {
 // capability that cannot be read, an I420 still, missing control
 // interfaces, signed ranges and both control flags.
 TEST_F(InstrumentTest, ScenarioVariationsShowThroughTheInterfaces) {
-    LoadScenario(
+    ASSERT_TRUE(m_camera.Load(
         "[camera]\ncaps_size = 128\nstill_caps_size = 64\n"
         "capture = YUY2 320x240, MJPG 640x480, YUY2 640x480\ncapture_caps_fail = 1\n"
         "still = MJPG 640x480, YUY2 640x480, I420 640x480\n"
-        "procamp = no\nexposure_range = -13, -1, 1, -6, 3\nexposure = -12\nexposure_flags = 3\n");
+        "procamp = no\nexposure_range = -13, -1, 1, -6, 3\nexposure = -12\nexposure_flags = 3\n"));
     {
         FilterParts parts;
         ASSERT_EQ(S_OK, parts.Make());
@@ -377,9 +365,9 @@ TEST_F(InstrumentTest, ScenarioVariationsShowThroughTheInterfaces) {
         EXPECT_EQ(E_INVALIDARG, parts.pCameraControl->Set(CameraControl_Exposure, -14, CameraControl_Flags_Manual));
     }
 
-    LoadScenario(
+    ASSERT_TRUE(m_camera.Load(
         "[camera]\ncamera_control = no\nbrightness_range = -64, 64, 1, 0, 2\nbrightness = -20\n"
-        "white_balance_flags = 3\n");
+        "white_balance_flags = 3\n"));
     {
         FilterParts parts;
         ASSERT_EQ(S_OK, parts.Make());
@@ -411,7 +399,7 @@ TEST_F(InstrumentTest, ScenarioVariationsShowThroughTheInterfaces) {
 
 // A still that is triggered but never arrives, and an I420 still that does.
 TEST_F(InstrumentTest, StillsLostAndStillsOfTheThirdSubtype) {
-    LoadScenario("[camera]\ncapture = YUY2 320x240\nstill = YUY2 640x480\nstill_lost = yes\n");
+    ASSERT_TRUE(m_camera.Load("[camera]\ncapture = YUY2 320x240\nstill = YUY2 640x480\nstill_lost = yes\n"));
     {
         CameraGraph graph;
         ASSERT_EQ(S_OK, graph.Create(0));
@@ -426,7 +414,7 @@ TEST_F(InstrumentTest, StillsLostAndStillsOfTheThirdSubtype) {
         ASSERT_TRUE(SUCCEEDED(graph.Stop()));
     }
 
-    LoadScenario("[camera]\ncapture = YUY2 320x240\nstill = I420 320x240\n");
+    ASSERT_TRUE(m_camera.Load("[camera]\ncapture = YUY2 320x240\nstill = I420 320x240\n"));
     {
         CameraGraph graph;
         ASSERT_EQ(S_OK, graph.Create(0));
@@ -459,7 +447,7 @@ TEST_F(InstrumentTest, DecoderRefusesWhenTheScenarioSaysSo) {
     ASSERT_NE(nullptr, hic);
     ICClose(hic);
 
-    LoadScenario("[camera]\ndecoder_refuses = yes\n");
+    ASSERT_TRUE(m_camera.Load("[camera]\ndecoder_refuses = yes\n"));
     hic = ICLocate(ICTYPE_VIDEO, in.biCompression, &in, nullptr, ICMODE_DECOMPRESS);
     EXPECT_EQ(nullptr, hic);
     if (hic) ICClose(hic);
@@ -468,7 +456,7 @@ TEST_F(InstrumentTest, DecoderRefusesWhenTheScenarioSaysSo) {
 // filtersAlive counts the filter objects of a camera; the filter's state
 // and the pins' formats are read by another process through the control API.
 TEST_F(InstrumentTest, FilterObjectsAndStateAreVisibleFromAnotherProcess) {
-    LoadScenario("[camera]\ncapture = YUY2 320x240\nstill = YUY2 640x480\n");
+    ASSERT_TRUE(m_camera.Load("[camera]\ncapture = YUY2 320x240\nstill = YUY2 640x480\n"));
     EXPECT_EQ(0, StateOf(0).filtersAlive);
     {
         ComPtr<IBaseFilter> pFirst, pSecond;

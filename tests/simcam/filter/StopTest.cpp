@@ -95,14 +95,7 @@ private:
     volatile LONG m_lFailures;
 };
 
-class StopTest : public ::testing::Test {
-protected:
-    void SetUp() override { ASSERT_TRUE(SUCCEEDED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED))); }
-    void TearDown() override {
-        SimLoadDefaultScenario();
-        CoUninitialize();
-    }
-};
+class StopTest : public CameraTest {};
 
 }  // namespace
 
@@ -110,7 +103,7 @@ protected:
 // every run takes a still whose callback is still asking the camera when
 // the graph stops. A hundred rounds, none may hang.
 TEST_F(StopTest, StopDoesNotWaitOnTheCameraLockHeldByACallback) {
-    LoadScenario("[camera]\ncapture = YUY2 320x240\nstill = YUY2 640x480\n");
+    ASSERT_TRUE(m_camera.Load("[camera]\ncapture = YUY2 320x240\nstill = YUY2 640x480\n"));
     Watchdog watchdog(60000);
     ASSERT_TRUE(watchdog.Armed());
     {
@@ -240,7 +233,6 @@ size_t CountNotifyFailures(const std::vector<std::wstring> &lines) {
 
 // The failing call is named once on the debugger output.
 TEST_F(StopTest, AllocatorSetUpFailureIsReportedAndTraced) {
-    SimLoadDefaultScenario();
     DebugCapture capture;
     ASSERT_TRUE(capture.IsActive());
     ConnectToRefusingPeer();

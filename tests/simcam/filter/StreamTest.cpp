@@ -41,18 +41,16 @@ LONG FramesDelivered() {
     return SimGetCameraState(0, &state) ? state.framesDelivered : -1;
 }
 
-class StreamTest : public ::testing::Test {
+class StreamTest : public CameraTest {
 protected:
     void SetUp() override {
-        ASSERT_TRUE(SUCCEEDED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED)));
-        SimLoadDefaultScenario();
+        CameraTest::SetUp();
         m_pGraph = new CameraGraph();
         ASSERT_EQ(S_OK, m_pGraph->Create(0));
     }
     void TearDown() override {
         delete m_pGraph;
-        SimLoadDefaultScenario();
-        CoUninitialize();
+        CameraTest::TearDown();
     }
     // One still in the given format: stops, sets the format (the graph
     // reconnects the still pin), runs and triggers. Returns the sample and

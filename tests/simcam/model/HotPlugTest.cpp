@@ -14,6 +14,7 @@
 #include <utility>
 #include <vector>
 
+#include "common/CameraFixture.h"
 #include "ComCreate.h"
 #include "SimCamControl.h"
 #include "common/TestKit.h"
@@ -101,11 +102,13 @@ std::wstring CameraPath(int iCamera) {
     return state.devicePath;
 }
 
-class HotPlugTest : public testing::Test {
+// Leaves the prefix's device list as the default camera has it.
+class HotPlugTest : public CameraTest {
 protected:
-    void SetUp() override { ASSERT_TRUE(SimLoadScenarioFile(ScenarioPath(L"default.txt").c_str())) << SimLastError(); }
-    // Leave the prefix's device list as the default camera has it.
-    void TearDown() override { SimLoadDefaultScenario(); }
+    void SetUp() override {
+        CameraTest::SetUp();
+        ASSERT_TRUE(m_camera.LoadFile(ScenarioPath(L"default.txt")));
+    }
 
     void RunOk(const std::wstring &arguments) {
         ToolResult result = RunSimctl(arguments);

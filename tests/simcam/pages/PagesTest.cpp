@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "common/CameraFixture.h"
 #include "ComCreate.h"
 #include "ComPtr.h"
 #include "FakeDevice.h"
@@ -407,16 +408,16 @@ HRESULT ShowOwnPages(IUnknown *pObject, std::vector<CLSID> *pPages) {
     return hr;
 }
 
-class CameraPagesTest : public testing::Test {
+class CameraPagesTest : public CameraTest {
 protected:
     void SetUp() override {
-        SimLoadDefaultScenario();
+        CameraTest::SetUp();
         m_pFilter = CreateCameraFilter();
         ASSERT_NE(nullptr, m_pFilter);
     }
     void TearDown() override {
         if (m_pFilter) m_pFilter->Release();
-        SimLoadDefaultScenario();
+        CameraTest::TearDown();
     }
     IBaseFilter *m_pFilter = nullptr;
 };

@@ -13,6 +13,7 @@
 
 #include <string>
 
+#include "common/CameraFixture.h"
 #include "ComCreate.h"
 #include "ComPtr.h"
 #include "SimCamControl.h"
@@ -36,17 +37,15 @@ SimCameraState State(int iCamera) {
     return state;
 }
 
-class SimctlTest : public testing::Test {
+class SimctlTest : public CameraTest {
 protected:
-    void SetUp() override { SimLoadDefaultScenario(); }
-    void TearDown() override { SimLoadDefaultScenario(); }
 
     ToolResult Run(const std::wstring &arguments) {
         ToolResult result = RunSimctl(arguments);
         EXPECT_TRUE(result.bStarted) << "simctl.exe did not start";
         return result;
     }
-    ToolResult LoadScenario(const wchar_t *pszFile) {
+    ToolResult ScenarioCommand(const wchar_t *pszFile) {
         ToolResult result = Run(L"scenario \"" + ScenarioPath(pszFile) + L"\"");
         EXPECT_EQ(0u, result.dwExitCode) << result.output;
         return result;
@@ -71,7 +70,7 @@ TEST_F(SimctlTest, StateShowsWhatTheControlApiReports) {
     EXPECT_TRUE(Contains(result.output, "firmware: 7"));
 
     // Without a number: every camera.
-    LoadScenario(L"two-cameras.txt");
+    ScenarioCommand(L"two-cameras.txt");
     result = Run(L"state");
     EXPECT_TRUE(Contains(result.output, "camera 0: Integrated HD Webcam")) << result.output;
     EXPECT_TRUE(Contains(result.output, "camera 1: Tessaline 5MPixel Cam"));
@@ -83,7 +82,7 @@ TEST_F(SimctlTest, FlashCommandConnectsAndDisconnects) {
     EXPECT_EQ(0, State(0).flashConnected);
     EXPECT_TRUE(Contains(Run(L"state 0").output, "flash connected: no"));
 
-    LoadScenario(L"two-cameras.txt");
+    ScenarioCommand(L"two-cameras.txt");
     ASSERT_EQ(0u, Run(L"flash off 1").dwExitCode);
     ASSERT_EQ(0u, Run(L"flash on 0").dwExitCode);
     EXPECT_EQ(0, State(1).flashConnected);
@@ -159,28 +158,28 @@ TEST_F(SimctlTest, BroadcastRefusesACameraThatDoesNotExist) {
 // The shipped scenarios: each sets up the camera its name promises.
 
 TEST_F(SimctlTest, ScenarioFilesDescribeTheirCameras) {
-    LoadScenario(L"default.txt");
+    ScenarioCommand(L"default.txt");
     ASSERT_EQ(1, SimCameraCount());
     EXPECT_STREQ(L"Tessaline 5MPixel Cam", State(0).name);
     EXPECT_EQ(7, State(0).firmwareVersion);
     EXPECT_EQ(1, State(0).flashConnected);
 
-    LoadScenario(L"two-cameras.txt");
+    ScenarioCommand(L"two-cameras.txt");
     ASSERT_EQ(2, SimCameraCount());
     EXPECT_STREQ(L"Tessaline 5MPixel Cam", State(1).name);  // the preferred one comes second
     std::wstring foreign = State(0).devicePath;
     EXPECT_NE(std::wstring::npos, foreign.find(L"VID_AB12&PID_3C4D")) << Narrow(foreign.c_str());
     EXPECT_EQ(std::wstring::npos, foreign.find(L"vid_"));  // upper case only
 
-    LoadScenario(L"not-ours.txt");
+    ScenarioCommand(L"not-ours.txt");
     ASSERT_EQ(1, SimCameraCount());
     EXPECT_STRNE(L"Tessaline 5MPixel Cam", State(0).name);
     EXPECT_EQ(std::wstring::npos, std::wstring(State(0).devicePath).find(L"2C7A"));
     EXPECT_EQ(std::wstring::npos, std::wstring(State(0).devicePath).find(L"2c7a"));
 
-    LoadScenario(L"no-flash.txt");
+    ScenarioCommand(L"no-flash.txt");
     EXPECT_EQ(0, State(0).flashConnected);
-    LoadScenario(L"firmware-v4.txt");
+    ScenarioCommand(L"firmware-v4.txt");
     EXPECT_EQ(4, State(0).firmwareVersion);
 }
 
@@ -214,17 +213,17 @@ FilterShape ShapeOfFilter() {
 }
 
 TEST_F(SimctlTest, ScenarioFilesShapeTheCaptureFilter) {
-    LoadScenario(L"default.txt");
+    ScenarioCommand(L"default.txt");
     FilterShape shape = ShapeOfFilter();
     EXPECT_EQ(2, shape.cPins);
     EXPECT_TRUE(shape.bVideoControl);
     EXPECT_EQ(static_cast<int>(sizeof(VIDEO_STREAM_CONFIG_CAPS)), shape.iCapsSize);
 
-    LoadScenario(L"no-still-pin.txt");
+    ScenarioCommand(L"no-still-pin.txt");
     EXPECT_EQ(1, ShapeOfFilter().cPins);
-    LoadScenario(L"no-video-control.txt");
+    ScenarioCommand(L"no-video-control.txt");
     EXPECT_FALSE(ShapeOfFilter().bVideoControl);
-    LoadScenario(L"caps-size-64.txt");
+    ScenarioCommand(L"caps-size-64.txt");
     EXPECT_EQ(64, ShapeOfFilter().iCapsSize);
 }
 

@@ -13,6 +13,7 @@
 #include <thread>
 #include <vector>
 
+#include "common/CameraFixture.h"
 #include "CaptureTestSupport.h"
 #include "KORFwSw.h"
 #include "Picture.h"
@@ -118,13 +119,11 @@ SimCameraState State(int iCamera) {
     return state;
 }
 
-class KorfwTest : public testing::Test {
+class KorfwTest : public CameraTest {
 protected:
-    void SetUp() override { Load(OurCamera()); }
-    void TearDown() override { SimLoadDefaultScenario(); }
-
-    static void Load(const std::string &scenario) {
-        ASSERT_TRUE(SimLoadScenarioText(scenario.c_str())) << SimLastError();
+    void SetUp() override {
+        CameraTest::SetUp();
+        ASSERT_TRUE(m_camera.Load(OurCamera()));
     }
 
     static ToolResult Korfw(const std::wstring &arguments, DWORD dwExpectedExit) {
@@ -137,7 +136,7 @@ protected:
 };
 
 TEST_F(KorfwTest, ListShowsEveryDeviceAndWhetherTheLibraryAcceptsIt) {
-    Load(TwoCameras());
+    ASSERT_TRUE(m_camera.Load(TwoCameras()));
     ToolResult result = Korfw(L"list", 0);
     EXPECT_TRUE(Contains(result.output, "#0 Integrated \"HD\" Webcam\n    path:     " + std::string(kOtherPath) +
                                             "\n    accepted: no\n") &&
@@ -154,7 +153,7 @@ TEST_F(KorfwTest, ListShowsEveryDeviceAndWhetherTheLibraryAcceptsIt) {
 }
 
 TEST_F(KorfwTest, InfoReportsTheIdentificationOfTheFirstAcceptedCamera) {
-    Load(TwoCameras());
+    ASSERT_TRUE(m_camera.Load(TwoCameras()));
     ToolResult result = Korfw(L"info", 0);
     EXPECT_TRUE(Contains(result.output, "camera:     #1 Tessaline 5MPixel Cam\n") &&
                 Contains(result.output, "sensor ID:  0x5640\n") &&
@@ -210,7 +209,7 @@ TEST_F(KorfwTest, CommandsReachTheCamera) {
 }
 
 TEST_F(KorfwTest, RefusalsNameTheLibrarysErrorCode) {
-    Load(TwoCameras());
+    ASSERT_TRUE(m_camera.Load(TwoCameras()));
     ToolResult result = Korfw(L"-d 0 info", 1);
     EXPECT_TRUE(Contains(result.errors, "InitLibrary failed: ERR_NOT_KOR_CAMERA (0x20000003)")) << result.errors;
     EXPECT_EQ("", result.output);
@@ -222,13 +221,13 @@ TEST_F(KorfwTest, RefusalsNameTheLibrarysErrorCode) {
         "camera\"}}\n",
         result.output);
 
-    Load(OurCamera());
+    ASSERT_TRUE(m_camera.Load(OurCamera()));
     // Extension-unit control 7 carries the chip ID.
     ASSERT_TRUE(SimInjectFaultFor(SIM_OP_GET_XU, 0, 1, -1, 0, 7));
     result = Korfw(L"info", 1);
     EXPECT_TRUE(Contains(result.errors, "korfw: GetUVCChipId failed: ERR_XU_TRANSFER (0x20000005)")) << result.errors;
 
-    Load("[camera]\nname = Other\npath = " + std::string(kOtherPath) + "\n");
+    ASSERT_TRUE(m_camera.Load("[camera]\nname = Other\npath = " + std::string(kOtherPath) + "\n"));
     result = Korfw(L"info", 1);
     EXPECT_TRUE(Contains(result.errors, "none of the 1 video-input devices is a camera the library accepts"))
         << result.errors;
@@ -253,7 +252,7 @@ TEST_F(KorfwTest, BadInputIsRefusedBeforeTheComponentIsTouched) {
 
 // The tool's own debugger lines around each InitLibrary and DeInitLibrary.
 TEST_F(KorfwTest, EverySessionIsClosed) {
-    Load(TwoCameras());
+    ASSERT_TRUE(m_camera.Load(TwoCameras()));
     struct Case {
         const wchar_t *pszArguments;
         DWORD dwExit;
@@ -294,7 +293,7 @@ TEST_F(KorfwTest, CtrlCClosesTheSessionOnce) {
 }
 
 TEST_F(KorfwTest, FormatsListBothPinsInBothForms) {
-    Load(OurCamera("capture = YUY2 640x480, YUY2 1280x960, MJPG 1920x1080\nstill = MJPG 2592x1944, YUY2 640x480\n"));
+    ASSERT_TRUE(m_camera.Load(OurCamera("capture = YUY2 640x480, YUY2 1280x960, MJPG 1920x1080\nstill = MJPG 2592x1944, YUY2 640x480\n")));
     EXPECT_EQ("{\"command\":\"formats\",\"ok\":true,\"device\":" + DeviceJson() +
                   ",\"capture\":[{\"subtype\":\"YUY2\",\"width\":640,\"height\":480,\"fps\":30},{\"subtype\":"
                   "\"YUY2\",\"width\":1280,\"height\":960,\"fps\":10},{\"subtype\":\"MJPG\",\"width\":1920,"
@@ -312,7 +311,7 @@ TEST_F(KorfwTest, FormatsListBothPinsInBothForms) {
 TEST_F(KorfwTest, StillsAreTakenAsTheViewerTakesThem) {
     TempFolder folder;
     const std::wstring dir = folder.Path();
-    Load(OurCamera("lens = 160\n"));  // in focus
+    ASSERT_TRUE(m_camera.Load(OurCamera("lens = 160\n")));  // in focus
     ToolResult result = Korfw(L"still -o " + dir, 0);
     std::vector<std::wstring> files = folder.Files();
     ASSERT_EQ(1u, files.size());
@@ -343,7 +342,7 @@ TEST_F(KorfwTest, StillsAreTakenAsTheViewerTakesThem) {
     EXPECT_GT(ShareLikeTheCamerasPicture(bitmap), 0.9);
 
     // No flash connected: taken without it, and the report says so.
-    Load(OurCamera("flash = no\n"));
+    ASSERT_TRUE(m_camera.Load(OurCamera("flash = no\n")));
     EXPECT_TRUE(Contains(Korfw(L"--json still -o " + dir, 0).output, ",\"flash\":false,"));
     EXPECT_EQ("trigger ", StrobeAndTrigger());
 }
@@ -394,7 +393,7 @@ TEST_F(KorfwTest, StillsThatCannotBeTakenLeaveNothingBehind) {
     };
     TempFolder folder;
     for (const Case &c : kCases) {
-        Load(OurCamera(c.pszKeys));
+        ASSERT_TRUE(m_camera.Load(OurCamera(c.pszKeys)));
         ASSERT_TRUE(c.iFocusHeld < 0 || SimHoldFocusState(0, c.iFocusHeld));
         ASSERT_TRUE(SUCCEEDED(c.hrRun) || SimInjectFault(SIM_OP_FILTER_RUN, 0, c.hrRun));
         ToolResult result = Korfw(L"--json still -o " + folder.Path() + L" " + c.pszOptions, 1);
@@ -427,7 +426,7 @@ TEST_F(KorfwTest, AutofocusIsReachedBeforeTheTrigger) {
 // Ctrl+C while a still is awaited: the strobe goes off and the graph stops
 // before the session closes.
 TEST_F(KorfwTest, CtrlCDuringAStillLetsGoOfTheCameraFirst) {
-    Load(OurCamera("still_lost = yes\n"));
+    ASSERT_TRUE(m_camera.Load(OurCamera("still_lost = yes\n")));
     TempFolder folder;
     bool bTriggered = false;
     std::thread user([&] {

@@ -18,6 +18,7 @@
 #include "DialogTestSupport.h"
 #include "Dialogs.h"
 #include "Dshow.h"
+#include "common/CameraFixture.h"
 #include "SimCamControl.h"
 #include "resource.h"
 
@@ -137,9 +138,13 @@ std::vector<std::wstring> ComboItems(HWND hDlg, int id) {
     return items;
 }
 
-class StillPinDialogTest : public ::testing::Test {
+// Our camera with the given [camera] keys.
+std::string OurCamera(const std::string &keys) { return "[camera]\nname = Tessaline 5MPixel Cam\n" + keys; }
+
+class StillPinDialogTest : public CameraTest {
 protected:
     void SetUp() override {
+        CameraTest::SetUp();
         ResetAppGlobals();
         ResetCaptureProcessState();
     }
@@ -152,21 +157,13 @@ protected:
         }
         if (g_hWndMain) DestroyWindow(g_hWndMain);
         g_hWndMain = nullptr;
-        m_pMoniker.Clear();
-        SimLoadDefaultScenario();
+        CameraTest::TearDown();
     }
-    // Loads the scenario and runs the manager's graph on its camera; false
-    // (with the reason) when the capture manager cannot preview it: a fault.
-    bool StartCamera(const std::string &stillKeys) {
-        std::string scenario = "[camera]\nname = Tessaline 5MPixel Cam\n" + stillKeys;
-        if (SimLoadScenarioText(scenario.c_str()) != 1) {
-            ADD_FAILURE() << SimLastError();
-            return false;
-        }
-        SimCameraState state = {};
-        SimGetCameraState(0, &state);
-        m_pMoniker.Attach(FindVideoMoniker(state.devicePath).Detach());
-        if (!m_pMoniker) {
+    // Runs the manager's graph on the loaded camera; false when the capture
+    // manager cannot preview it: a fault.
+    bool RunManager() {
+        IMoniker *pMoniker = m_camera.Moniker();
+        if (!pMoniker) {
             ADD_FAILURE() << "camera not listed";
             return false;
         }
@@ -174,7 +171,7 @@ protected:
             CreateWindowW(L"STATIC", L"main", WS_OVERLAPPEDWINDOW, 0, 0, 640, 480, nullptr, nullptr, nullptr, nullptr);
         g_pDShowManager = DShowManager::GetInstance();
         g_pDShowManager->SetMainWindow(g_hWndMain);
-        return g_pDShowManager->InitDShow(m_pMoniker.Get()) == 1 && g_pDShowManager->IsInitialized() &&
+        return g_pDShowManager->InitDShow(pMoniker) == 1 && g_pDShowManager->IsInitialized() &&
                g_pDShowManager->EnumStillFormats(nullptr) >= 0;
     }
     void Open() {
@@ -194,13 +191,13 @@ protected:
                      reinterpret_cast<LPARAM>(GetDlgItem(m_hDlg, IDC_CBO_COMPRESSION)));
     }
     HWND m_hDlg = nullptr;
-    ComPtr<IMoniker> m_pMoniker;
 };
 
 }  // namespace
 
 TEST_F(StillPinDialogTest, BoxesListSubtypesAndSizesWidestFirst) {
-    ASSERT_TRUE(StartCamera("still = YUY2 640x480, YUY2 2592x1944, MJPG 1280x960, MJPG 2592x1944, YUY2 1280x960\n"))
+    ASSERT_TRUE(m_camera.Load(OurCamera("still = YUY2 640x480, YUY2 2592x1944, MJPG 1280x960, MJPG 2592x1944, YUY2 1280x960\n")));
+    ASSERT_TRUE(RunManager())
         << "the capture manager does not preview the simulated camera";
     Open();
     EXPECT_EQ((std::vector<std::wstring>{L"MJPG", L"YUY2"}), ComboItems(m_hDlg, IDC_CBO_COMPRESSION));
@@ -237,7 +234,8 @@ TEST_F(StillPinDialogTest, BoxesListSubtypesAndSizesWidestFirst) {
 }
 
 TEST_F(StillPinDialogTest, UnreadableCapabilitiesGiveEmptyBoxes) {
-    ASSERT_TRUE(StartCamera("caps_size = 64\n")) << "the capture manager does not preview the simulated camera";
+    ASSERT_TRUE(m_camera.Load(OurCamera("caps_size = 64\n")));
+    ASSERT_TRUE(RunManager()) << "the capture manager does not preview the simulated camera";
     DebugCapture capture;
     Open();
     EXPECT_EQ(0, SendDlgItemMessageW(m_hDlg, IDC_CBO_COMPRESSION, CB_GETCOUNT, 0, 0));
@@ -250,9 +248,9 @@ TEST_F(StillPinDialogTest, UnreadableCapabilitiesGiveEmptyBoxes) {
 }
 
 TEST_F(StillPinDialogTest, OkAppliesTheShownChoiceWhileThePreviewWaits) {
-    ASSERT_TRUE(
-        StartCamera("capture = MJPG 640x480, YUY2 640x480\n"
-                    "still = YUY2 1280x960, MJPG 2592x1944, MJPG 1280x960, YUY2 640x480\n"))
+    ASSERT_TRUE(m_camera.Load(OurCamera("capture = MJPG 640x480, YUY2 640x480\n"
+                    "still = YUY2 1280x960, MJPG 2592x1944, MJPG 1280x960, YUY2 640x480\n")));
+    ASSERT_TRUE(RunManager())
         << "the capture manager does not preview the simulated camera";
     SimCameraState state = {};
     Open();
@@ -294,7 +292,8 @@ TEST_F(StillPinDialogTest, OkAppliesTheShownChoiceWhileThePreviewWaits) {
 }
 
 TEST_F(StillPinDialogTest, OkAfterApplyAppliesNothingMore) {
-    ASSERT_TRUE(StartCamera("")) << "the capture manager does not preview the simulated camera";
+    ASSERT_TRUE(m_camera.Load(OurCamera("")));
+    ASSERT_TRUE(RunManager()) << "the capture manager does not preview the simulated camera";
     Open();
     SetFocus(GetDlgItem(m_hDlg, IDC_CBO_COMPRESSION));
     Choose(L"MJPG");

@@ -29,6 +29,7 @@
 #include "SampleGrabberCallback.h"
 #include "SimCamControl.h"
 #include "resource.h"
+#include "common/CameraFixture.h"
 #include "common/DebugCapture.h"
 #include "common/TestKit.h"
 #include "common/ToolRunner.h"
@@ -111,25 +112,19 @@ std::vector<std::wstring> EnumeratedNames() {
     return names;
 }
 
-class ViewerAppTest : public testing::Test {
+class ViewerAppTest : public CameraTest {
 protected:
-    static void SetUpTestSuite() { (void)CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED); }
-
-    void SetUp() override { ASSERT_TRUE(InstallLibraryCallCounters()); }
+    void SetUp() override {
+        CameraTest::SetUp();
+        ASSERT_TRUE(InstallLibraryCallCounters());
+    }
 
     void TearDown() override {
         if (m_host.Running()) {
             DismissAllBoxes();
             EXPECT_EQ(0, m_host.Stop());
         }
-        SimLoadDefaultScenario();
-    }
-
-    void LoadScenarioFile(const wchar_t *pszFile) {
-        ASSERT_TRUE(SimLoadScenarioFile(ScenarioPath(pszFile).c_str())) << SimLastError();
-    }
-    void LoadScenarioText(const std::wstring &text) {
-        ASSERT_TRUE(SimLoadScenarioText(Narrow(text).c_str())) << SimLastError();
+        CameraTest::TearDown();
     }
 
     void StartViewer() {
@@ -237,7 +232,7 @@ protected:
 // item and shutdown.
 
 TEST_F(ViewerAppTest, OneCameraStartsPreviewsTakesStillsAndShutsDown) {
-    LoadScenarioFile(L"default.txt");
+    ASSERT_TRUE(m_camera.LoadFile(ScenarioPath(L"default.txt")));
     DebugCapture debug;
     StartViewer();
 
@@ -354,7 +349,7 @@ TEST_F(ViewerAppTest, OneCameraStartsPreviewsTakesStillsAndShutsDown) {
 // re-arms it.
 
 TEST_F(ViewerAppTest, AutofocusRetryRunsAfterEveryMessageUntilOneTriggerSucceeds) {
-    LoadScenarioFile(L"default.txt");
+    ASSERT_TRUE(m_camera.LoadFile(ScenarioPath(L"default.txt")));
     ASSERT_TRUE(SimHoldFocusState(0, 0x70));  // the firmware stays in manual focus: every trigger fails
     DebugCapture debug;
     StartViewer();
@@ -417,7 +412,7 @@ TEST_F(ViewerAppTest, AutofocusRetryRunsAfterEveryMessageUntilOneTriggerSucceeds
 // one and with two notifications per unplug and the path in capitals.
 
 TEST_F(ViewerAppTest, TwoCamerasSelectionAndHotPlug) {
-    LoadScenarioFile(L"two-cameras.txt");
+    ASSERT_TRUE(m_camera.LoadFile(ScenarioPath(L"two-cameras.txt")));
     DebugCapture debug;
     StartViewer();
     UseStillFolder();
@@ -512,7 +507,7 @@ TEST_F(ViewerAppTest, TwoCamerasSelectionAndHotPlug) {
 // manager do nothing, the rest say so.
 
 TEST_F(ViewerAppTest, WithoutCameraTheWindowStaysUpAndCommandsDoNothing) {
-    LoadScenarioText(L"# no camera\n");
+    ASSERT_TRUE(m_camera.Load("# no camera\n"));
     DebugCapture debug;
     StartViewer();
 
@@ -549,7 +544,7 @@ TEST_F(ViewerAppTest, WithoutCameraTheWindowStaysUpAndCommandsDoNothing) {
     EXPECT_EQ(0, m_host.Stop());
 
     // A camera whose friendly name is empty: listed nowhere, never bound.
-    LoadScenarioText(L"[camera]\nname = \n");
+    ASSERT_TRUE(m_camera.Load("[camera]\nname = \n"));
     debug.Clear();
     StartViewer();
     EXPECT_EQ(0, g_imonikerIndx_vid);
@@ -566,7 +561,7 @@ TEST_F(ViewerAppTest, WithoutCameraTheWindowStaysUpAndCommandsDoNothing) {
 // name enumerated later does not become current.
 
 TEST_F(ViewerAppTest, ManyDevicesListTenAndSelectSix) {
-    LoadScenarioText(LibraryCameraScenario(7, -1));
+    ASSERT_TRUE(m_camera.Load(Narrow(LibraryCameraScenario(7, -1))));
     DebugCapture debug;
     StartViewer();
     std::vector<std::wstring> enumerated = EnumeratedNames();
@@ -584,7 +579,7 @@ TEST_F(ViewerAppTest, ManyDevicesListTenAndSelectSix) {
 
     // Twelve, with the preferred camera enumerated last.
     std::wstring text = LibraryCameraScenario(12, -1);
-    LoadScenarioText(text);
+    ASSERT_TRUE(m_camera.Load(Narrow(text)));
     enumerated = EnumeratedNames();
     ASSERT_EQ(12u, enumerated.size());
     // Give the last-enumerated camera the preferred name.
@@ -592,7 +587,7 @@ TEST_F(ViewerAppTest, ManyDevicesListTenAndSelectSix) {
     size_t pos = text.find(L"name = " + last + L"\n");
     ASSERT_NE(std::wstring::npos, pos);
     text.replace(pos + 7, last.size(), kPreferred);
-    LoadScenarioText(text);
+    ASSERT_TRUE(m_camera.Load(Narrow(text)));
     enumerated = EnumeratedNames();
     ASSERT_EQ(kPreferred, enumerated.back());
 
@@ -611,7 +606,7 @@ TEST_F(ViewerAppTest, ManyDevicesListTenAndSelectSix) {
 // without the question, a camera without a still pin, a rejected camera.
 
 TEST_F(ViewerAppTest, FlashQuestionOkCancelAndEnterWithoutIt) {
-    LoadScenarioFile(L"no-flash.txt");
+    ASSERT_TRUE(m_camera.LoadFile(ScenarioPath(L"no-flash.txt")));
     DebugCapture debug;
     StartViewer();
     UseStillFolder();
@@ -667,7 +662,7 @@ TEST_F(ViewerAppTest, FlashQuestionOkCancelAndEnterWithoutIt) {
 }
 
 TEST_F(ViewerAppTest, StillPinMissingAndCameraRejected) {
-    LoadScenarioFile(L"no-still-pin.txt");
+    ASSERT_TRUE(m_camera.LoadFile(ScenarioPath(L"no-still-pin.txt")));
     StartViewer();
     ASSERT_TRUE(g_pDShowManager->IsInitialized());
     EXPECT_FALSE(g_pDShowManager->HasStillPin());
@@ -678,9 +673,9 @@ TEST_F(ViewerAppTest, StillPinMissingAndCameraRejected) {
 
     // Another vendor's camera (with a still pin) alone: previewing, extension
     // boxes, the still taken and the flash left off.
-    LoadScenarioText(
+    ASSERT_TRUE(m_camera.Load(Narrow(
         L"[camera]\nname = Integrated HD Webcam\npath = "
-        L"\\\\?\\USB#VID_AB12&PID_3C4D&MI_00#7&1B4E92A&0&0000#{65E8773D-8F56-11D0-A3B9-00A0C9223196}\\GLOBAL\n");
+        L"\\\\?\\USB#VID_AB12&PID_3C4D&MI_00#7&1B4E92A&0&0000#{65E8773D-8F56-11D0-A3B9-00A0C9223196}\\GLOBAL\n")));
     StartViewer();
     UseStillFolder();
     ASSERT_TRUE(g_pDShowManager->IsInitialized());
@@ -701,7 +696,7 @@ TEST_F(ViewerAppTest, StillPinMissingAndCameraRejected) {
 // the retry triggers on the first messages.
 
 TEST_F(ViewerAppTest, FirmwareFourAutofocusAndDialogsAcrossRemoval) {
-    LoadScenarioFile(L"firmware-v4.txt");
+    ASSERT_TRUE(m_camera.LoadFile(ScenarioPath(L"firmware-v4.txt")));
     DebugCapture debug;
     StartViewer();
     ASSERT_GT(g_LibStatus, 0);
@@ -746,7 +741,7 @@ TEST_F(ViewerAppTest, FirmwareFourAutofocusAndDialogsAcrossRemoval) {
 // still that cannot be saved is told by a box the window answers behind.
 
 TEST_F(ViewerAppTest, TwoOfOursStillPinDialogAndUnsavedStills) {
-    LoadScenarioFile(L"two-ours.txt");
+    ASSERT_TRUE(m_camera.LoadFile(ScenarioPath(L"two-ours.txt")));
     DebugCapture debug;
     StartViewer();
     UseStillFolder();
@@ -868,12 +863,12 @@ TEST_F(ViewerAppTest, TwoOfOursStillPinDialogAndUnsavedStills) {
 // and the status bar drops "Capturing image...".
 
 TEST_F(ViewerAppTest, AStillThatNeverComesIsGivenUp) {
-    LoadScenarioText(
+    ASSERT_TRUE(m_camera.Load(Narrow(
         L"[camera]\nname = Integrated HD Webcam\nstill_pin = no\npath = "
         L"\\\\?\\USB#VID_AB12&PID_3C4D&MI_00#7&1B4E92A&0&0000#{65E8773D-8F56-11D0-A3B9-00A0C9223196}\\GLOBAL\n"
         L"[camera]\nname = Tessaline 5MPixel Cam\nstill_lost = yes\n"
         L"[camera]\nname = Bench Cam\nstill_pin = no\npath = "
-        L"\\\\?\\usb#vid_1d6b&pid_0102&mi_00#1&2&0&0000#{65e8773d-8f56-11d0-a3b9-00a0c9223196}\\global\n");
+        L"\\\\?\\usb#vid_1d6b&pid_0102&mi_00#1&2&0&0000#{65e8773d-8f56-11d0-a3b9-00a0c9223196}\\global\n")));
     StartViewer();
     // Another camera unplugged: the check stays on the one previewed.
     m_host.Command(1017);
@@ -928,7 +923,7 @@ TEST_F(ViewerAppTest, AStillThatNeverComesIsGivenUp) {
 // build does; the close then drops the rest and the viewer ends cleanly.
 
 TEST_F(ViewerAppTest, CloseAndDeviceEventsWaitForTheRunningSelection) {
-    LoadScenarioFile(L"two-cameras.txt");
+    ASSERT_TRUE(m_camera.LoadFile(ScenarioPath(L"two-cameras.txt")));
     DebugCapture debug;
     StartViewer();
     ASSERT_TRUE(SimPlug(0, 0));
@@ -955,7 +950,7 @@ TEST_F(ViewerAppTest, CloseAndDeviceEventsWaitForTheRunningSelection) {
 // size, a null pointer and a name without terminator within its size.
 
 TEST_F(ViewerAppTest, DeviceChangeRecordsAreCheckedBeforeUse) {
-    LoadScenarioFile(L"default.txt");
+    ASSERT_TRUE(m_camera.LoadFile(ScenarioPath(L"default.txt")));
     DebugCapture debug;
     StartViewer();
     HWND hMain = m_host.Main();
@@ -1013,8 +1008,8 @@ std::wstring PathOfLength(size_t cch, wchar_t chFill) {
 TEST_F(ViewerAppTest, DevicePathsAreKeptToTwoHundredFiftyFourCharacters) {
     const std::wstring path254 = PathOfLength(254, L'a');
     const std::wstring path255 = PathOfLength(255, L'b');
-    LoadScenarioText(L"[camera]\nname = Tessaline 5MPixel Cam\npath = " + path254 +
-                     L"\n[camera]\nname = Long Path\npath = " + path255 + L"\n");
+    ASSERT_TRUE(m_camera.Load(Narrow(L"[camera]\nname = Tessaline 5MPixel Cam\npath = " + path254 +
+                     L"\n[camera]\nname = Long Path\npath = " + path255 + L"\n")));
     ASSERT_EQ(path255, std::wstring(CameraState(1).devicePath));
     StartViewer();
     EXPECT_EQ(path254, std::wstring(g_szDevicePath));

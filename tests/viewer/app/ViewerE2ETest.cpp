@@ -18,6 +18,7 @@
 #include "UiProbe.h"
 #include "ViewerProcess.h"
 #include "ViewerTestSupport.h"
+#include "common/CameraFixture.h"
 #include "common/TestKit.h"
 #include "common/ToolRunner.h"
 
@@ -50,15 +51,16 @@ bool FramesFlowing(int iCamera) {
     return CameraState(iCamera).framesDelivered > lBefore;
 }
 
-class ViewerE2ETest : public testing::Test {
+class ViewerE2ETest : public CameraTest {
 protected:
     void SetUp() override {
+        CameraTest::SetUp();
         ASSERT_EQ(0, CountViewerProcesses()) << "a viewer is left from before";
         RemoveStills();
     }
     void TearDown() override {
         RemoveStills();
-        SimLoadDefaultScenario();
+        CameraTest::TearDown();
     }
 
     void Simctl(const std::wstring &arguments) {
@@ -69,7 +71,7 @@ protected:
 };
 
 TEST_F(ViewerE2ETest, StartupStillByEnterUnplugReplugAndShutdown) {
-    ASSERT_TRUE(SimLoadScenarioFile(ScenarioPath(L"default.txt").c_str())) << SimLastError();
+    ASSERT_TRUE(m_camera.LoadFile(ScenarioPath(L"default.txt")));
     ViewerProcess viewer;
     ASSERT_TRUE(viewer.Start());
     EXPECT_EQ(L"KOR Viewer", WindowText(viewer.Main()));
@@ -126,7 +128,7 @@ TEST_F(ViewerE2ETest, StartupStillByEnterUnplugReplugAndShutdown) {
 }
 
 TEST_F(ViewerE2ETest, FlashQuestionCancelAndOkFromTheMenu) {
-    ASSERT_TRUE(SimLoadScenarioFile(ScenarioPath(L"no-flash.txt").c_str())) << SimLastError();
+    ASSERT_TRUE(m_camera.LoadFile(ScenarioPath(L"no-flash.txt")));
     ViewerProcess viewer;
     ASSERT_TRUE(viewer.Start());
     ASSERT_TRUE(WaitFor([&] { return FramesFlowing(0); }, 15000));

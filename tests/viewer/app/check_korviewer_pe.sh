@@ -7,7 +7,7 @@
 set -euo pipefail
 exe=${1:?usage: check_korviewer_pe.sh KORViewer.exe [objdump]}
 objdump=${2:-i686-w64-mingw32-objdump}
-. "$(dirname "${BASH_SOURCE[0]}")/../common/pe_check.sh"
+. "$(dirname "${BASH_SOURCE[0]}")/../../common/pe_check.sh"
 
 pe_read "$exe" "$objdump"
 pe_check_pe32

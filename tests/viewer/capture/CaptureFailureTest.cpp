@@ -51,11 +51,10 @@ TEST_F(CaptureFailures, FormatsGivenToThePinsAreTheOnesDescribed) {
     // is taken with MJPG put in and its format block unchanged. The capture
     // pin starts at YUY2 1280 x 960 and is asked for 640 x 480 with its
     // image size kept.
-    Prepare(
+    ASSERT_TRUE(m_camera.Load(
         "[camera]\ncapture = YUY2 1280x960, YUY2 640x480\n"
-        "still = YUY2 2592x1944, MJPG 1280x960, MJPG 640x480\n");
-    SimLogClear();
-    ASSERT_EQ(1, m_pManager->InitDShow(m_pMoniker));
+        "still = YUY2 2592x1944, MJPG 1280x960, MJPG 640x480\n"));
+    ASSERT_EQ(1, m_pManager->InitDShow(Camera()));
     std::vector<SimLogEntry> sets = EntriesOf(SIM_OP_SET_FORMAT);
     ASSERT_GE(sets.size(), 2u);
     const SimLogEntry &capture = sets[0];
@@ -80,9 +79,9 @@ TEST_F(CaptureFailures, FormatsGivenToThePinsAreTheOnesDescribed) {
 }
 
 TEST_F(CaptureFailures, StrobeComesBeforeTheTriggerAndGoesOffWhenTheTriggerFails) {
-    Prepare(kDefaultScenario);
+    ASSERT_TRUE(m_camera.Load(kDefaultScenario));
     BoxRecorder boxes;
-    ASSERT_EQ(1, m_pManager->InitDShow(m_pMoniker));
+    ASSERT_EQ(1, m_pManager->InitDShow(Camera()));
     SimCameraState state = CameraState();
     ASSERT_EQ(1, InitLibrary(state.devicePath));
     g_FlashEnabled = 1;
@@ -130,9 +129,9 @@ TEST_F(CaptureFailures, StrobeComesBeforeTheTriggerAndGoesOffWhenTheTriggerFails
 }
 
 TEST_F(CaptureFailures, StillThatNeverArrivesAndAThirdSubtype) {
-    Prepare("[camera]\nstill = MJPG 2592x1944, I420 640x480\nstill_lost = yes\n");
+    ASSERT_TRUE(m_camera.Load("[camera]\nstill = MJPG 2592x1944, I420 640x480\nstill_lost = yes\n"));
     TempFolder folder;
-    ASSERT_EQ(1, m_pManager->InitDShow(m_pMoniker));
+    ASSERT_EQ(1, m_pManager->InitDShow(Camera()));
     m_pManager->SetStillPath(folder.Path().c_str());
     SimCameraState state = CameraState();
     ASSERT_EQ(1, InitLibrary(state.devicePath));
@@ -155,10 +154,10 @@ TEST_F(CaptureFailures, StillThatNeverArrivesAndAThirdSubtype) {
 }
 
 TEST_F(CaptureFailures, ThirdStillSubtypeKeepsThePreviousConfiguration) {
-    Prepare("[camera]\nstill = I420 640x480, MJPG 640x480\n");
+    ASSERT_TRUE(m_camera.Load("[camera]\nstill = I420 640x480, MJPG 640x480\n"));
     TempFolder folder;
     DebugCapture debug;
-    ASSERT_EQ(1, m_pManager->InitDShow(m_pMoniker));
+    ASSERT_EQ(1, m_pManager->InitDShow(Camera()));
     m_pManager->SetStillPath(folder.Path().c_str());
     g_FlashEnabled = 0;
     // The fallback takes the first 640 x 480 capability (I420) and makes it MJPG.
@@ -199,14 +198,14 @@ TEST_F(CaptureFailures, BranchesThatCannotBeConnected) {
         {"[camera]\ndecoder_refuses = yes\n", 0, 0, 0, L"Error PIN_CATEGORY_PREVIEW"},
     };
     for (const Case &c : cases) {
-        Prepare(c.pszScenario);
+        ASSERT_TRUE(m_camera.Load(c.pszScenario));
         BoxRecorder boxes;
         DebugCapture debug;
         std::vector<std::wstring> rotBefore = GraphRotEntries();
         if (c.op) {
             ASSERT_EQ(1, SimInjectFaultFor(c.op, 0, E_FAIL, 0, c.argIndex, c.argValue));
         }
-        EXPECT_EQ(0, m_pManager->InitDShow(m_pMoniker)) << c.pszBox;
+        EXPECT_EQ(0, m_pManager->InitDShow(Camera())) << c.pszBox;
         SimClearFaults();
         EXPECT_TRUE(boxes.Saw(c.pszBox, L"KORViewer")) << c.pszBox;
         EXPECT_EQ(1u, boxes.Count());
@@ -215,11 +214,7 @@ TEST_F(CaptureFailures, BranchesThatCannotBeConnected) {
         EXPECT_EQ(rotBefore, GraphRotEntries());
         PumpMessages(100);
         EXPECT_EQ(0, CameraState().filtersAlive) << c.pszBox;
-        delete m_pManager;
-        m_pManager = nullptr;
-        m_pMoniker->Release();
-        m_pMoniker = nullptr;
-        m_pWindow.reset();
+        NewManager();
     }
 }
 
@@ -228,9 +223,9 @@ TEST_F(CaptureFailures, GraphThatNeverBecameReadyIsReleasedBeforeTheNextBuild) {
     // runs a live graph's filters from its own thread once they have paused,
     // and reports their failures there), so the state it leaves is made
     // directly: built, never previewed, not ready.
-    Prepare(kDefaultScenario);
+    ASSERT_TRUE(m_camera.Load(kDefaultScenario));
     // Built but never previewed: the state a failed StartPreview leaves.
-    ASSERT_EQ(1, m_pManager->InitDShow(m_pMoniker));
+    ASSERT_EQ(1, m_pManager->InitDShow(Camera()));
     m_pManager->DeInitDShow();
     ASSERT_EQ(1, m_pManager->InitCapFilters());
     ASSERT_EQ(1, m_pManager->BuildPreviewGraph());
@@ -244,7 +239,7 @@ TEST_F(CaptureFailures, GraphThatNeverBecameReadyIsReleasedBeforeTheNextBuild) {
     IGraphBuilder *pOld = Graph();
     pOld->AddRef();
     m_pManager->DeInitDShow();
-    ASSERT_EQ(1, m_pManager->InitDShow(m_pMoniker));
+    ASSERT_EQ(1, m_pManager->InitDShow(Camera()));
     EXPECT_TRUE(m_pManager->IsInitialized());
     EXPECT_EQ(0u, pOld->Release());
     EXPECT_EQ(2u, GraphRotEntries().size());
@@ -256,8 +251,8 @@ TEST_F(CaptureFailures, GraphThatNeverBecameReadyIsReleasedBeforeTheNextBuild) {
 }
 
 TEST_F(CaptureFailures, StopThatFailsKeepsThePreviewFlag) {
-    Prepare(kDefaultScenario);
-    ASSERT_EQ(1, m_pManager->InitDShow(m_pMoniker));
+    ASSERT_TRUE(m_camera.Load(kDefaultScenario));
+    ASSERT_EQ(1, m_pManager->InitDShow(Camera()));
     DebugCapture debug;
     ASSERT_EQ(1, SimInjectFaultFor(SIM_OP_FILTER_STOP, 1, E_FAIL, 0, -1, 0));
     EXPECT_EQ(0, m_pManager->StopPreview());
@@ -275,8 +270,8 @@ TEST_F(CaptureFailures, StopThatFailsKeepsThePreviewFlag) {
 }
 
 TEST_F(CaptureFailures, FiveRebuildsAndTeardownLeaveOneCameraObjectThenNone) {
-    Prepare(kDefaultScenario);
-    ASSERT_EQ(1, m_pManager->InitDShow(m_pMoniker));
+    ASSERT_TRUE(m_camera.Load(kDefaultScenario));
+    ASSERT_EQ(1, m_pManager->InitDShow(Camera()));
     for (int i = 0; i < 5; ++i) {
         Rebuild([] {});
         EXPECT_EQ(1, CameraState().filtersAlive) << i;
@@ -290,11 +285,11 @@ TEST_F(CaptureFailures, FiveRebuildsAndTeardownLeaveOneCameraObjectThenNone) {
 }
 
 TEST_F(CaptureFailures, PropertiesThatAreMissingOrFailLeaveTheValuesAlone) {
-    Prepare(
+    ASSERT_TRUE(m_camera.Load(
         "[camera]\ncamera_control = no\n"
         "brightness_range = -64, 64, 1, 0, 2\nbrightness = -20\n"
-        "white_balance_flags = 3\nwhite_balance = 5200\n");
-    ASSERT_EQ(1, m_pManager->InitDShow(m_pMoniker));
+        "white_balance_flags = 3\nwhite_balance = 5200\n"));
+    ASSERT_EQ(1, m_pManager->InitDShow(Camera()));
     DebugCapture debug;
     int brightness = 0;
     m_pManager->GetBrightness(&brightness);
@@ -323,8 +318,8 @@ TEST_F(CaptureFailures, PropertiesThatAreMissingOrFailLeaveTheValuesAlone) {
 }
 
 TEST_F(CaptureFailures, ProcAmpMissing) {
-    Prepare("[camera]\nprocamp = no\n");
-    ASSERT_EQ(1, m_pManager->InitDShow(m_pMoniker));
+    ASSERT_TRUE(m_camera.Load("[camera]\nprocamp = no\n"));
+    ASSERT_EQ(1, m_pManager->InitDShow(Camera()));
     DebugCapture debug;
     int value = 9;
     m_pManager->GetBrightness(&value);
@@ -337,11 +332,11 @@ TEST_F(CaptureFailures, ProcAmpMissing) {
 }
 
 TEST_F(CaptureFailures, UnreadableCapabilitiesAndSeparateSizes) {
-    Prepare(
+    ASSERT_TRUE(m_camera.Load(
         "[camera]\ncapture_caps_size = 128\nstill_caps_size = 64\n"
-        "capture = YUY2 1280x960, MJPG 320x240\ncapture_caps_fail = 0\n");
+        "capture = YUY2 1280x960, MJPG 320x240\ncapture_caps_fail = 0\n"));
     DebugCapture debug;
-    ASSERT_EQ(1, m_pManager->InitDShow(m_pMoniker));
+    ASSERT_EQ(1, m_pManager->InitDShow(Camera()));
     // Capability 0 cannot be read: the next one drives the capture size.
     int w = 0, h = 0;
     m_pManager->GetVideoResolution(&w, &h);
@@ -360,8 +355,8 @@ TEST_F(CaptureFailures, UnreadableCapabilitiesAndSeparateSizes) {
 }
 
 TEST_F(CaptureFailures, StillFormatThatThePinRefuses) {
-    Prepare(kDefaultScenario);
-    ASSERT_EQ(1, m_pManager->InitDShow(m_pMoniker));
+    ASSERT_TRUE(m_camera.Load(kDefaultScenario));
+    ASSERT_EQ(1, m_pManager->InitDShow(Camera()));
     m_pManager->StopPreview();
     m_pManager->DismantleGraph();
     ASSERT_EQ(1, SimInjectFaultFor(SIM_OP_SET_FORMAT, 0, E_INVALIDARG, 0, 0, SIMCAM_PIN_STILL));
@@ -434,7 +429,7 @@ TEST_F(CaptureFailures, PlatformObjectsThatFailInsideTheBuild) {
         {L"camera refuses the graph", [](CreateInterceptor &) {}, SIM_OP_FILTER_JOIN, 0,
          L"Cannot add vidcap to filtergraph", L"PreviewVideo", L"InitCapFilters failed \n"},
     };
-    Prepare(kDefaultScenario);
+    ASSERT_TRUE(m_camera.Load(kDefaultScenario));
     std::vector<std::wstring> rotBefore = GraphRotEntries();
     for (const Case &c : cases) {
         BoxRecorder boxes;
@@ -445,7 +440,7 @@ TEST_F(CaptureFailures, PlatformObjectsThatFailInsideTheBuild) {
             if (c.simOp) {
                 ASSERT_EQ(1, SimInjectFaultFor(c.simOp, 0, E_FAIL, 0, 0, 1));
             }
-            EXPECT_EQ(c.initResult, m_pManager->InitDShow(m_pMoniker)) << c.pszName;
+            EXPECT_EQ(c.initResult, m_pManager->InitDShow(Camera())) << c.pszName;
             SimClearFaults();
         }
         std::vector<RecordedBox> shown = boxes.Boxes();
@@ -476,9 +471,9 @@ TEST_F(CaptureFailures, PlatformObjectsThatFailInsideTheBuild) {
 TEST_F(CaptureFailures, StillPinThatCannotBeFoundAfterTheBranchIsBuilt) {
     // How many category queries the still pin answers before the graph first
     // runs in a normal build; the next one is the lookup of the still pin.
-    Prepare(kDefaultScenario);
+    ASSERT_TRUE(m_camera.Load(kDefaultScenario));
     SimLogClear();
-    ASSERT_EQ(1, m_pManager->InitDShow(m_pMoniker));
+    ASSERT_EQ(1, m_pManager->InitDShow(Camera()));
     SimLogEntry run;
     ASSERT_TRUE(SimLogFind(SIM_OP_FILTER_RUN, 0, &run));
     int before = 0;
@@ -488,7 +483,7 @@ TEST_F(CaptureFailures, StillPinThatCannotBeFoundAfterTheBranchIsBuilt) {
 
     BoxRecorder boxes;
     ASSERT_EQ(1, SimInjectFaultFor(SIM_OP_PIN_CATEGORY, before + 1, E_FAIL, 0, 0, SIMCAM_PIN_STILL));
-    EXPECT_EQ(1, m_pManager->InitDShow(m_pMoniker));
+    EXPECT_EQ(1, m_pManager->InitDShow(Camera()));
     SimClearFaults();
     EXPECT_TRUE(boxes.Saw(L"Find Still Pin Failed", L"Tessaline"));
     EXPECT_EQ(1u, boxes.Count());
@@ -497,8 +492,8 @@ TEST_F(CaptureFailures, StillPinThatCannotBeFoundAfterTheBranchIsBuilt) {
 }
 
 TEST_F(CaptureFailures, PropertyFramesOfTheFilters) {
-    Prepare(kDefaultScenario);
-    ASSERT_EQ(1, m_pManager->InitDShow(m_pMoniker));
+    ASSERT_TRUE(m_camera.Load(kDefaultScenario));
+    ASSERT_EQ(1, m_pManager->InitDShow(Camera()));
     // Wine's Video Renderer has no pages: nothing opens, the call returns.
     m_pManager->ShowRendererPropPage();
     // The capture filter's pages open in a modal frame of the window thread.

@@ -24,10 +24,10 @@
 #include "common/DebugCapture.h"
 
 TEST_F(CaptureGraph, DefaultCameraPreviewsAndTearsDownCompletely) {
-    Prepare(kDefaultScenario);
+    ASSERT_TRUE(m_camera.Load(kDefaultScenario));
     BoxRecorder boxes;
     std::vector<std::wstring> rotBefore = GraphRotEntries();
-    ASSERT_EQ(1, m_pManager->InitDShow(m_pMoniker));
+    ASSERT_EQ(1, m_pManager->InitDShow(Camera()));
     EXPECT_TRUE(m_pManager->IsInitialized());
     EXPECT_TRUE(m_pManager->HasStillPin());
     EXPECT_TRUE(DShowManagerTestAccess::GraphBuilt(*m_pManager));
@@ -129,10 +129,10 @@ TEST_F(CaptureGraph, DefaultCameraPreviewsAndTearsDownCompletely) {
 }
 
 TEST_F(CaptureGraph, StillsInBothSubtypesAndRebuildsKeepTheRegistrations) {
-    Prepare(kDefaultScenario);
+    ASSERT_TRUE(m_camera.Load(kDefaultScenario));
     BoxRecorder boxes;
     TempFolder folder;
-    ASSERT_EQ(1, m_pManager->InitDShow(m_pMoniker));
+    ASSERT_EQ(1, m_pManager->InitDShow(Camera()));
     m_pManager->SetStillPath(folder.Path().c_str());
 
     // The library drives the strobe: on before the trigger, off when the file is there.
@@ -190,7 +190,7 @@ TEST_F(CaptureGraph, StillsInBothSubtypesAndRebuildsKeepTheRegistrations) {
     // A device change (a new InitDShow) replaces the old graph entirely.
     IGraphBuilder *pOld = Graph();
     pOld->AddRef();
-    ASSERT_EQ(1, m_pManager->InitDShow(m_pMoniker));
+    ASSERT_EQ(1, m_pManager->InitDShow(Camera()));
     EXPECT_EQ(0u, pOld->Release());
     EXPECT_EQ(2u, RotEntriesOfGraph());
     EXPECT_EQ(2u, GraphRotEntries().size());
@@ -199,10 +199,10 @@ TEST_F(CaptureGraph, StillsInBothSubtypesAndRebuildsKeepTheRegistrations) {
 }
 
 TEST_F(CaptureGraph, CameraWithoutStillPinPreviewsOnlyAndRefusesStills) {
-    Prepare("[camera]\nstill_pin = no\n");
+    ASSERT_TRUE(m_camera.Load("[camera]\nstill_pin = no\n"));
     {
         BoxRecorder boxes;
-        ASSERT_EQ(1, m_pManager->InitDShow(m_pMoniker));
+        ASSERT_EQ(1, m_pManager->InitDShow(Camera()));
         EXPECT_EQ(0u, boxes.Count());
     }
     EXPECT_TRUE(m_pManager->IsInitialized());
@@ -223,9 +223,9 @@ TEST_F(CaptureGraph, CameraWithoutStillPinPreviewsOnlyAndRefusesStills) {
 }
 
 TEST_F(CaptureGraph, CameraWithoutVideoControlFiresNothing) {
-    Prepare("[camera]\nvideo_control = no\n");
+    ASSERT_TRUE(m_camera.Load("[camera]\nvideo_control = no\n"));
     BoxRecorder boxes;
-    ASSERT_EQ(1, m_pManager->InitDShow(m_pMoniker));
+    ASSERT_EQ(1, m_pManager->InitDShow(Camera()));
     EXPECT_TRUE(m_pManager->HasStillPin());
     std::vector<RecordedBox> shown = boxes.Boxes();
     ASSERT_EQ(1u, shown.size());
@@ -242,9 +242,9 @@ TEST_F(CaptureGraph, CameraWithoutVideoControlFiresNothing) {
 }
 
 TEST_F(CaptureGraph, CapabilitySizeOtherThan128LeavesTheFormatsAlone) {
-    Prepare("[camera]\ncaps_size = 64\n");
+    ASSERT_TRUE(m_camera.Load("[camera]\ncaps_size = 64\n"));
     DebugCapture debug;
-    ASSERT_EQ(1, m_pManager->InitDShow(m_pMoniker));
+    ASSERT_EQ(1, m_pManager->InitDShow(Camera()));
     int w = -1, h = -1;
     m_pManager->GetVideoResolution(&w, &h);
     EXPECT_EQ(0, w);
@@ -259,9 +259,9 @@ TEST_F(CaptureGraph, CapabilitySizeOtherThan128LeavesTheFormatsAlone) {
 }
 
 TEST_F(CaptureGraph, StillPinWithout2592FallsBackTo640x480) {
-    Prepare("[camera]\nstill = YUY2 1280x960, MJPG 1280x960, YUY2 640x480, MJPG 640x480, YUY2 320x240\n");
+    ASSERT_TRUE(m_camera.Load("[camera]\nstill = YUY2 1280x960, MJPG 1280x960, YUY2 640x480, MJPG 640x480, YUY2 320x240\n"));
     DebugCapture debug;
-    ASSERT_EQ(1, m_pManager->InitDShow(m_pMoniker));
+    ASSERT_EQ(1, m_pManager->InitDShow(Camera()));
     EXPECT_TRUE(debug.Contains(L"No 2048x1536 so trying to set to 640x480\r\n"));
     EXPECT_TRUE(debug.Contains(L"set to 640x480 still resolution\r\n"));
     int w = 0, h = 0;
@@ -284,8 +284,8 @@ TEST_F(CaptureGraph, StillPinWithout2592FallsBackTo640x480) {
 }
 
 TEST_F(CaptureGraph, CapturePinWithout640x480InItsSubtypeStillReads640x480) {
-    Prepare("[camera]\ncapture = MJPG 1280x960, YUY2 640x480, MJPG 320x240\n");
-    ASSERT_EQ(1, m_pManager->InitDShow(m_pMoniker));
+    ASSERT_TRUE(m_camera.Load("[camera]\ncapture = MJPG 1280x960, YUY2 640x480, MJPG 320x240\n"));
+    ASSERT_EQ(1, m_pManager->InitDShow(Camera()));
     EXPECT_TRUE(m_pManager->IsInitialized());
     int w = 0, h = 0;
     m_pManager->GetVideoResolution(&w, &h);
@@ -301,8 +301,8 @@ TEST_F(CaptureGraph, CapturePinWithout640x480InItsSubtypeStillReads640x480) {
 }
 
 TEST_F(CaptureGraph, ImagePropertiesAreReadFromTheCamera) {
-    Prepare(kDefaultScenario);
-    ASSERT_EQ(1, m_pManager->InitDShow(m_pMoniker));
+    ASSERT_TRUE(m_camera.Load(kDefaultScenario));
+    ASSERT_EQ(1, m_pManager->InitDShow(Camera()));
     int brightness = -1, contrast = -1, saturation = -1, sharpness = -1, gamma = -1;
     DebugCapture debug;
     m_pManager->GetBrightness(&brightness);
@@ -331,8 +331,8 @@ TEST_F(CaptureGraph, ImagePropertiesAreReadFromTheCamera) {
 }
 
 TEST_F(CaptureGraph, CapturePinPageChangesTheVideoFormatAndRebuilds) {
-    Prepare(kDefaultScenario);
-    ASSERT_EQ(1, m_pManager->InitDShow(m_pMoniker));
+    ASSERT_TRUE(m_camera.Load(kDefaultScenario));
+    ASSERT_EQ(1, m_pManager->InitDShow(Camera()));
     IAMStreamConfig *pConfig = DShowManagerTestAccess::StreamConfig(*m_pManager);
     pConfig->AddRef();
     // While the frame is open the user picks YUY2 1280 x 960 and closes the frame.
@@ -370,7 +370,7 @@ TEST_F(CaptureGraph, CapturePinPageChangesTheVideoFormatAndRebuilds) {
 // Creation failures: the box, the caption, and nothing left behind.
 
 TEST_F(CaptureGraph, EachGraphObjectThatCannotBeCreatedIsReported) {
-    Prepare(kDefaultScenario);
+    ASSERT_TRUE(m_camera.Load(kDefaultScenario));
     struct Case {
         CLSID clsid;
         int nth;
@@ -395,7 +395,7 @@ TEST_F(CaptureGraph, EachGraphObjectThatCannotBeCreatedIsReported) {
                 intercept.FailNth(c.clsid, c.nth, E_OUTOFMEMORY);
             else
                 intercept.Fail(c.clsid, REGDB_E_CLASSNOTREG);
-            EXPECT_EQ(0, m_pManager->InitDShow(m_pMoniker)) << c.pszText;  // no filters, no graph
+            EXPECT_EQ(0, m_pManager->InitDShow(Camera())) << c.pszText;  // no filters, no graph
         }
         EXPECT_FALSE(m_pManager->IsInitialized());
         std::vector<RecordedBox> shown = boxes.Boxes();
@@ -418,7 +418,7 @@ TEST_F(CaptureGraph, EachGraphObjectThatCannotBeCreatedIsReported) {
     EXPECT_TRUE(boxes.Saw(L"Cannot create video capture filter", L"PreviewVideo"));
     // After all that a normal build works and the renderer's replacement shows
     // that every object comes through the seam.
-    ASSERT_EQ(1, m_pManager->InitDShow(m_pMoniker));
+    ASSERT_EQ(1, m_pManager->InitDShow(Camera()));
     EXPECT_TRUE(m_pManager->IsInitialized());
 }
 
@@ -429,8 +429,8 @@ TEST_F(CaptureGraph, EveryFixedTextAsTheSystemWritesIt) {
     DebugCapture debug;
     BoxRecorder boxes;
     TempFolder folder;
-    Prepare("[camera]\nprocamp = no\n");
-    ASSERT_EQ(1, m_pManager->InitDShow(m_pMoniker));
+    ASSERT_TRUE(m_camera.Load("[camera]\nprocamp = no\n"));
+    ASSERT_EQ(1, m_pManager->InitDShow(Camera()));
     m_pManager->SetStillPath(folder.Path().c_str());
     g_FlashEnabled = 0;
     ASSERT_TRUE(TakeStill());
@@ -440,23 +440,19 @@ TEST_F(CaptureGraph, EveryFixedTextAsTheSystemWritesIt) {
     m_pManager->EnumStillFormats(nullptr);
     int value = 0;
     m_pManager->GetBrightness(&value);
-    m_pManager->DeInitDShow();
-    delete m_pManager;
-    m_pManager = nullptr;
-    m_pMoniker->Release();
-    m_pMoniker = nullptr;
-    Prepare("[camera]\ncaps_size = 64\nstill_pin = yes\nvideo_control = no\n");
-    ASSERT_EQ(1, m_pManager->InitDShow(m_pMoniker));
+    NewManager();
+    ASSERT_TRUE(m_camera.Load("[camera]\ncaps_size = 64\nstill_pin = yes\nvideo_control = no\n"));
+    ASSERT_EQ(1, m_pManager->InitDShow(Camera()));
     m_pManager->DeInitDShow();
     {
         CreateInterceptor intercept;
         intercept.Fail(CLSID_SampleGrabber, E_OUTOFMEMORY);
-        m_pManager->InitDShow(m_pMoniker);
+        m_pManager->InitDShow(Camera());
     }
     {
         CreateInterceptor intercept;
         intercept.Fail(CLSID_CaptureGraphBuilder2, E_OUTOFMEMORY);
-        m_pManager->InitDShow(m_pMoniker);
+        m_pManager->InitDShow(Camera());
     }
     DShowManagerTestAccess::SetHasStillPin(*m_pManager, FALSE);
     m_pManager->StillTrigger();
@@ -547,8 +543,8 @@ void CALLBACK RemoveDeviceInsideFrame(HWND hWnd, UINT, UINT_PTR idEvent, DWORD) 
 }  // namespace
 
 TEST_F(CaptureGraph, DeviceRemovedWhileTheCapturePinPageIsOpen) {
-    Prepare(kDefaultScenario);
-    ASSERT_EQ(1, m_pManager->InitDShow(m_pMoniker));
+    ASSERT_TRUE(m_camera.Load(kDefaultScenario));
+    ASSERT_EQ(1, m_pManager->InitDShow(Camera()));
     HWND hMain = m_pWindow->Window();
     g_pRemovalTarget = m_pManager;
     bool removed = false;

@@ -347,7 +347,6 @@ std::wstring ConnectedFilterOf(IBaseFilter *pFilter, const GUID &category) {
     return name;
 }
 
-bool LoadCameraScenario(const char *pszText) { return SimLoadScenarioText(pszText) == 1; }
 
 // ---------------------------------------------------------------------------
 // Fakes

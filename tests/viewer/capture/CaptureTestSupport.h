@@ -124,9 +124,6 @@ std::vector<std::wstring> FilterNames(IGraphBuilder *pGraph);
 // The name of the filter a pin of pFilter of this category is connected to ("" if none).
 std::wstring ConnectedFilterOf(IBaseFilter *pFilter, const GUID &category);
 
-// Loads a scenario text into the simulated camera (false on a bad text).
-bool LoadCameraScenario(const char *pszText);
-
 // A recording fake of the renderer's IBasicVideo.
 class FakeBasicVideo : public FakeComObject<IBasicVideo> {
 public:

@@ -18,6 +18,7 @@
 #include "CaptureTestSupport.h"
 #include "Dshow.h"
 #include "SimCamControl.h"
+#include "common/CameraFixture.h"
 
 inline const char kDefaultScenario[] =
     "[camera]\n"
@@ -78,33 +79,42 @@ inline size_t CountOf(const std::vector<std::wstring> &names, const std::wstring
     return static_cast<size_t>(std::count(names.begin(), names.end(), name));
 }
 
+// Every test has a capture manager for a main window of its own; it loads
+// the camera it wants through m_camera.
 class CaptureGraph : public ::testing::Test {
 protected:
     void SetUp() override {
-        ASSERT_TRUE(SUCCEEDED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED)));
         ResetCaptureProcessState();
+        NewManager();
     }
     void TearDown() override {
-        if (m_pManager) {
-            m_pManager->DeInitDShow();
-            delete m_pManager;
-        }
-        if (m_pMoniker) m_pMoniker->Release();
-        m_pWindow.reset();
+        DropManager();
         ResetCaptureProcessState();
-        CoUninitialize();
     }
 
-    // Loads the scenario, lists the camera and makes a manager for the window.
-    void Prepare(const char *pszScenario) {
-        ASSERT_TRUE(LoadCameraScenario(pszScenario)) << SimLastError();
-        m_pMoniker = FirstVideoMoniker();
-        ASSERT_NE(nullptr, m_pMoniker);
+    // A new manager and main window in place of the present ones.
+    void NewManager() {
+        DropManager();
         m_pWindow.reset(new TestMainWindow(640, 500));
         m_pManager = DShowManager::GetInstance();
         ASSERT_NE(nullptr, m_pManager);
         m_pManager->SetMainWindow(m_pWindow->Window());
         m_pManager->SetStatusBar(m_pWindow->StatusBar());
+    }
+    void DropManager() {
+        if (m_pManager) {
+            m_pManager->DeInitDShow();
+            delete m_pManager;
+            m_pManager = nullptr;
+        }
+        m_pWindow.reset();
+    }
+
+    // The camera's moniker (the test fails when it is not listed).
+    IMoniker *Camera() {
+        IMoniker *pMoniker = m_camera.Moniker();
+        EXPECT_NE(nullptr, pMoniker) << "the camera is not listed";
+        return pMoniker;
     }
 
     IGraphBuilder *Graph() { return DShowManagerTestAccess::Graph(*m_pManager); }
@@ -134,7 +144,7 @@ protected:
         ASSERT_EQ(1, m_pManager->StartPreview());
     }
 
-    IMoniker *m_pMoniker = nullptr;
+    CameraFixture m_camera;
     std::unique_ptr<TestMainWindow> m_pWindow;
     DShowManager *m_pManager = nullptr;
 };
