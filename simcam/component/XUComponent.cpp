@@ -175,20 +175,6 @@ class SimXUVMControl : public SimComObject<ISimXUVMControl> {
 public:
     SimXUVMControl() : SimComObject(IID_ISimXUVMControl), m_lCamera(-1) {}
 
-    HRESULT STDMETHODCALLTYPE Reserved3() override { return E_NOTIMPL; }
-    HRESULT STDMETHODCALLTYPE Reserved4() override { return E_NOTIMPL; }
-    HRESULT STDMETHODCALLTYPE Reserved5() override { return E_NOTIMPL; }
-    HRESULT STDMETHODCALLTYPE Reserved8() override { return E_NOTIMPL; }
-    HRESULT STDMETHODCALLTYPE Reserved11() override { return E_NOTIMPL; }
-    HRESULT STDMETHODCALLTYPE Reserved12() override { return E_NOTIMPL; }
-    HRESULT STDMETHODCALLTYPE Reserved13() override { return E_NOTIMPL; }
-    HRESULT STDMETHODCALLTYPE Reserved15() override { return E_NOTIMPL; }
-    HRESULT STDMETHODCALLTYPE Reserved16() override { return E_NOTIMPL; }
-    HRESULT STDMETHODCALLTYPE Reserved17() override { return E_NOTIMPL; }
-    HRESULT STDMETHODCALLTYPE Reserved18() override { return E_NOTIMPL; }
-    HRESULT STDMETHODCALLTYPE Reserved19() override { return E_NOTIMPL; }
-    HRESULT STDMETHODCALLTYPE Reserved20() override { return E_NOTIMPL; }
-
     HRESULT STDMETHODCALLTYPE GetXUControl(ULONG ulSelector, ULONG ulLength, BYTE *pBuffer) override {
         SimLogEntry entry = SimNewCall(SIM_OP_GET_XU, -1, ulSelector, ulLength);
         return Transact(&entry, [&](SimCamera *pCam) -> HRESULT {

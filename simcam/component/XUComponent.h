@@ -44,26 +44,28 @@ struct ISimVMDevice : public IUnknown {
                                                  ULONG *pulDeviceValue) = 0;
 };
 
-// Slots 3 to 22. Slots the component does not offer return E_NOTIMPL.
+// Slots 3 to 22. The slots the component does not offer return E_NOTIMPL;
+// their bodies are here, so the class that serves the interface writes only
+// the slots it offers.
 struct ISimXUVMControl : public IUnknown {
-    virtual HRESULT STDMETHODCALLTYPE Reserved3() = 0;
-    virtual HRESULT STDMETHODCALLTYPE Reserved4() = 0;
-    virtual HRESULT STDMETHODCALLTYPE Reserved5() = 0;
+    virtual HRESULT STDMETHODCALLTYPE Reserved3() { return E_NOTIMPL; }
+    virtual HRESULT STDMETHODCALLTYPE Reserved4() { return E_NOTIMPL; }
+    virtual HRESULT STDMETHODCALLTYPE Reserved5() { return E_NOTIMPL; }
     virtual HRESULT STDMETHODCALLTYPE GetXUControl(ULONG ulSelector, ULONG ulLength, BYTE *pBuffer) = 0;
     virtual HRESULT STDMETHODCALLTYPE SetXUControl(ULONG ulSelector, ULONG ulLength, BYTE *pBuffer) = 0;
-    virtual HRESULT STDMETHODCALLTYPE Reserved8() = 0;
+    virtual HRESULT STDMETHODCALLTYPE Reserved8() { return E_NOTIMPL; }
     virtual HRESULT STDMETHODCALLTYPE WriteChipRegister(USHORT usAddress, USHORT usValue) = 0;
     virtual HRESULT STDMETHODCALLTYPE ReadChipRegister(USHORT usAddress, USHORT *pusValue) = 0;
-    virtual HRESULT STDMETHODCALLTYPE Reserved11() = 0;
-    virtual HRESULT STDMETHODCALLTYPE Reserved12() = 0;
-    virtual HRESULT STDMETHODCALLTYPE Reserved13() = 0;
+    virtual HRESULT STDMETHODCALLTYPE Reserved11() { return E_NOTIMPL; }
+    virtual HRESULT STDMETHODCALLTYPE Reserved12() { return E_NOTIMPL; }
+    virtual HRESULT STDMETHODCALLTYPE Reserved13() { return E_NOTIMPL; }
     virtual HRESULT STDMETHODCALLTYPE ReadInfoValue(ULONG ulBusAddress, USHORT usIndex, USHORT *pusValue) = 0;
-    virtual HRESULT STDMETHODCALLTYPE Reserved15() = 0;
-    virtual HRESULT STDMETHODCALLTYPE Reserved16() = 0;
-    virtual HRESULT STDMETHODCALLTYPE Reserved17() = 0;
-    virtual HRESULT STDMETHODCALLTYPE Reserved18() = 0;
-    virtual HRESULT STDMETHODCALLTYPE Reserved19() = 0;
-    virtual HRESULT STDMETHODCALLTYPE Reserved20() = 0;
+    virtual HRESULT STDMETHODCALLTYPE Reserved15() { return E_NOTIMPL; }
+    virtual HRESULT STDMETHODCALLTYPE Reserved16() { return E_NOTIMPL; }
+    virtual HRESULT STDMETHODCALLTYPE Reserved17() { return E_NOTIMPL; }
+    virtual HRESULT STDMETHODCALLTYPE Reserved18() { return E_NOTIMPL; }
+    virtual HRESULT STDMETHODCALLTYPE Reserved19() { return E_NOTIMPL; }
+    virtual HRESULT STDMETHODCALLTYPE Reserved20() { return E_NOTIMPL; }
     virtual HRESULT STDMETHODCALLTYPE BindDeviceValue(ULONG ulDeviceValue) = 0;
     virtual HRESULT STDMETHODCALLTYPE BindDeviceObject(IUnknown *pDevice) = 0;
 };

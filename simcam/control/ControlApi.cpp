@@ -42,6 +42,34 @@ SimCapability CurrentFormat(const SimCapability &current, const SimCapability *p
 // Whether a log entry is of op (0: any).
 bool IsOp(const SimLogEntry &entry, int op) { return op == SIM_OP_NONE || entry.op == static_cast<DWORD>(op); }
 
+// A sensor or chip register write (under the lock): 0 when there is no such camera.
+template <typename Value>
+int PokeRegister(int camera, WORD address, Value value, void (*pfnPoke)(SimCamera *, WORD, Value)) {
+    SimStateGuard guard;
+    SimCamera *pCam = guard.Camera(camera);
+    if (!pCam) return 0;
+    pfnPoke(pCam, address, value);
+    return 1;
+}
+
+// A sensor or chip register read (under the lock): -1 when there is no such camera.
+template <typename Value>
+int ReadRegister(int camera, WORD address, Value (*pfnRead)(SimCamera *, WORD)) {
+    SimStateGuard guard;
+    SimCamera *pCam = guard.Camera(camera);
+    return pCam ? pfnRead(pCam, address) : -1;
+}
+
+// Makes a state register of one camera read value (-1 releases it): 0 when
+// there is no such camera or value is out of the register's range.
+int HoldState(int camera, int value, int maxValue, LONG SimCamera::*pHeld) {
+    SimStateGuard guard;
+    SimCamera *pCam = guard.Camera(camera);
+    if (!pCam || value < -1 || value > maxValue) return 0;
+    pCam->*pHeld = value;
+    return 1;
+}
+
 LONG Clamp(LONG lValue, LONG lMin, LONG lMax) { return lValue < lMin ? lMin : (lValue > lMax ? lMax : lValue); }
 
 // Reads a whole file into a null-terminated heap buffer (delete[] it).
@@ -136,32 +164,16 @@ SIMCAM_API void SimSetEnumerateOverreport(int extra) {
 }
 
 SIMCAM_API int SimSetSensorRegister(int camera, WORD address, BYTE value) {
-    SimStateGuard guard;
-    SimCamera *pCam = guard.Camera(camera);
-    if (!pCam) return 0;
-    SimSensorPoke(pCam, address, value);
-    return 1;
+    return PokeRegister(camera, address, value, SimSensorPoke);
 }
 
-SIMCAM_API int SimGetSensorRegister(int camera, WORD address) {
-    SimStateGuard guard;
-    SimCamera *pCam = guard.Camera(camera);
-    return pCam ? SimSensorRead(pCam, address) : -1;
-}
+SIMCAM_API int SimGetSensorRegister(int camera, WORD address) { return ReadRegister(camera, address, SimSensorRead); }
 
 SIMCAM_API int SimSetChipRegister(int camera, WORD address, WORD value) {
-    SimStateGuard guard;
-    SimCamera *pCam = guard.Camera(camera);
-    if (!pCam) return 0;
-    SimChipPoke(pCam, address, value);
-    return 1;
+    return PokeRegister(camera, address, value, SimChipPoke);
 }
 
-SIMCAM_API int SimGetChipRegister(int camera, WORD address) {
-    SimStateGuard guard;
-    SimCamera *pCam = guard.Camera(camera);
-    return pCam ? SimChipRead(pCam, address) : -1;
-}
+SIMCAM_API int SimGetChipRegister(int camera, WORD address) { return ReadRegister(camera, address, SimChipRead); }
 
 SIMCAM_API int SimSetInfoValue(int camera, WORD index, WORD value) {
     SimStateGuard guard;
@@ -197,11 +209,7 @@ SIMCAM_API int SimSetStickyAck(int camera, int sticky) {
 }
 
 SIMCAM_API int SimHoldSensorState(int camera, int value) {
-    SimStateGuard guard;
-    SimCamera *pCam = guard.Camera(camera);
-    if (!pCam || value < -1 || value > 0xFFFF) return 0;
-    pCam->holdSensorState = value;
-    return 1;
+    return HoldState(camera, value, 0xFFFF, &SimCamera::holdSensorState);
 }
 
 SIMCAM_API int SimSetSensorNotReadyFor(int camera, DWORD ms) {
@@ -213,11 +221,7 @@ SIMCAM_API int SimSetSensorNotReadyFor(int camera, DWORD ms) {
 }
 
 SIMCAM_API int SimHoldFocusState(int camera, int value) {
-    SimStateGuard guard;
-    SimCamera *pCam = guard.Camera(camera);
-    if (!pCam || value < -1 || value > 0xFF) return 0;
-    pCam->holdFocusState = value;
-    return 1;
+    return HoldState(camera, value, 0xFF, &SimCamera::holdFocusState);
 }
 
 SIMCAM_API int SimSetBestFocus(int camera, int position) {

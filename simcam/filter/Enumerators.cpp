@@ -11,6 +11,17 @@
 
 namespace {
 
+// Skip for an enumerator at ulPosition over ulCount items: S_FALSE, and the
+// position at the end, when fewer than cItems are left.
+HRESULT SkipAhead(ULONG &ulPosition, ULONG cItems, ULONG ulCount) {
+    if (ulPosition > ulCount || cItems > ulCount - ulPosition) {
+        ulPosition = ulCount;
+        return S_FALSE;
+    }
+    ulPosition += cItems;
+    return S_OK;
+}
+
 class SimEnumPins final : public SimComObject<IEnumPins> {
 public:
     SimEnumPins(SimSourceFilter *pFilter, ULONG ulPosition)
@@ -37,13 +48,7 @@ public:
     }
     STDMETHODIMP Skip(ULONG cPins) override {
         if (m_iPinCount != m_pFilter->PinCount()) return VFW_E_ENUM_OUT_OF_SYNC;
-        ULONG ulCount = static_cast<ULONG>(m_iPinCount);
-        if (m_ulPosition > ulCount || cPins > ulCount - m_ulPosition) {
-            m_ulPosition = ulCount;
-            return S_FALSE;
-        }
-        m_ulPosition += cPins;
-        return S_OK;
+        return SkipAhead(m_ulPosition, cPins, static_cast<ULONG>(m_iPinCount));
     }
     STDMETHODIMP Reset() override {
         m_iPinCount = m_pFilter->PinCount();
@@ -86,13 +91,7 @@ public:
         return cFetched == cTypes ? S_OK : S_FALSE;
     }
     STDMETHODIMP Skip(ULONG cTypes) override {
-        ULONG ulCount = static_cast<ULONG>(m_pPin->MediaTypeCount());
-        if (m_ulPosition > ulCount || cTypes > ulCount - m_ulPosition) {
-            m_ulPosition = ulCount;
-            return S_FALSE;
-        }
-        m_ulPosition += cTypes;
-        return S_OK;
+        return SkipAhead(m_ulPosition, cTypes, static_cast<ULONG>(m_pPin->MediaTypeCount()));
     }
     STDMETHODIMP Reset() override {
         m_ulPosition = 0;

@@ -27,6 +27,23 @@ void WriteTo(DWORD dwStd, const std::wstring &text) {
     (void)WriteFile(hOut, utf8.data(), static_cast<DWORD>(cb), &dwWritten, nullptr);
 }
 
+// The characters JSON writes as a backslash and one more character.
+struct JsonEscape {
+    WCHAR ch;
+    LPCWSTR pszEscape;
+};
+const JsonEscape kShortJsonEscapes[] = {
+    {L'"', L"\\\""}, {L'\\', L"\\\\"}, {L'\n', L"\\n"}, {L'\r', L"\\r"}, {L'\t', L"\\t"},
+};
+
+// ch's two-character escape, or null when it has none.
+LPCWSTR ShortJsonEscape(WCHAR ch) {
+    for (const JsonEscape &escape : kShortJsonEscapes) {
+        if (escape.ch == ch) return escape.pszEscape;
+    }
+    return nullptr;
+}
+
 }  // namespace
 
 void WriteOut(const std::wstring &text) { WriteTo(STD_OUTPUT_HANDLE, text); }
@@ -54,28 +71,13 @@ std::wstring DecimalText(ULONG ulValue, int cPlaces) {
 std::wstring JsonString(const std::wstring &text) {
     std::wstring json = L"\"";
     for (WCHAR ch : text) {
-        switch (ch) {
-        case L'"':
-            json += L"\\\"";
-            break;
-        case L'\\':
-            json += L"\\\\";
-            break;
-        case L'\n':
-            json += L"\\n";
-            break;
-        case L'\r':
-            json += L"\\r";
-            break;
-        case L'\t':
-            json += L"\\t";
-            break;
-        default:
-            if (ch < 0x20) {
-                json += Format(L"\\u%04x", static_cast<unsigned>(ch));
-            } else {
-                json += ch;
-            }
+        LPCWSTR pszEscape = ShortJsonEscape(ch);
+        if (pszEscape) {
+            json += pszEscape;
+        } else if (ch < 0x20) {
+            json += Format(L"\\u%04x", static_cast<unsigned>(ch));
+        } else {
+            json += ch;
         }
     }
     return json + L"\"";

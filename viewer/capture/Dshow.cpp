@@ -25,6 +25,12 @@ namespace {
 // The window style of the video window: WS_CHILD | WS_CLIPCHILDREN.
 const long kVideoWindowStyle = WS_CHILD | WS_CLIPCHILDREN;
 
+// Hands a stored size to whichever of the two out-values is asked for.
+void CopySize(int width, int height, int *pWidth, int *pHeight) {
+    if (pWidth) *pWidth = width;
+    if (pHeight) *pHeight = height;
+}
+
 }  // namespace
 
 DShowManager::DShowManager()
@@ -65,8 +71,7 @@ DShowManager *DShowManager::GetInstance() {
 }
 
 void DShowManager::GetStillResolution(int *pWidth, int *pHeight) const {
-    if (pWidth) *pWidth = m_StillWidth;
-    if (pHeight) *pHeight = m_StillHeight;
+    CopySize(m_StillWidth, m_StillHeight, pWidth, pHeight);
 }
 
 void DShowManager::SetStillResolution(int width, int height) {
@@ -75,8 +80,7 @@ void DShowManager::SetStillResolution(int width, int height) {
 }
 
 void DShowManager::GetVideoResolution(int *pWidth, int *pHeight) const {
-    if (pWidth) *pWidth = m_VideoWidth;
-    if (pHeight) *pHeight = m_VideoHeight;
+    CopySize(m_VideoWidth, m_VideoHeight, pWidth, pHeight);
 }
 
 void DShowManager::SetVideoResolution(int width, int height) {
@@ -611,17 +615,8 @@ void DShowManager::DeInitDShow() {
         (void)m_pVideoWindow->put_Visible(OAFALSE);
         m_pVideoWindow.Clear();
     }
-    m_pBasicVideo.Clear();
-    ReleaseCapFilters();
-    m_pStillPin.Clear();
-    m_pAMVidControl.Clear();
+    ReleaseBuiltInterfaces();
     SetStillTimeMs(0);
-    m_pGrabberFilter.Clear();
-    m_pNullRenderer.Clear();
-    m_pNullRenderer2.Clear();
-    m_pStillStreamConfig.Clear();
-    m_pSampleGrabber = nullptr;
-    m_StillMediaType.Clear();
     m_Initialized = FALSE;
     (void)AbandonStill();
     SetStillState(kStillIdle);
@@ -645,6 +640,10 @@ void DShowManager::ReleaseGraphObjects() {
     ShowVideoWindow(false);
     m_pVideoWindow.Clear();
     m_pVideoRender.Clear();
+    ReleaseBuiltInterfaces();
+}
+
+void DShowManager::ReleaseBuiltInterfaces() {
     m_pBasicVideo.Clear();
     ReleaseCapFilters();
     m_pStillPin.Clear();

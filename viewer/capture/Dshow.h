@@ -212,6 +212,9 @@ private:
     void ShowVideoWindow(bool bShow);
     void SetStillDefault();
     void ReleaseGraphObjects();
+    // Releases what a build queried and made below the video window: the
+    // basic video, the capture filters and the still and renderer branches.
+    void ReleaseBuiltInterfaces();
     HRESULT RunCaptureFilter();
     HRESULT ReadProperty(bool cameraControl, long property, long *pValue, long *pFlags);
     void ReadValue(long property, int *pValue);
