@@ -10,6 +10,9 @@
 #include <windows.h>
 #include <dshow.h>
 
+#include <string>
+#include <vector>
+
 // The interface identifier of I. MinGW declares most with __uuidof; the
 // video renderer's two dual interfaces are named here.
 template <class I>
@@ -69,6 +72,34 @@ private:
 
     volatile LONG m_ref;
     FakeLifetime m_lifetime;
+};
+
+// A fake of a dual interface I: IDispatch answers as I and has nothing to
+// dispatch; the calls a test records go in `calls`.
+template <class I>
+class FakeDualObject : public FakeComObject<I> {
+public:
+    struct Call {
+        std::string what;
+        long a, b, c, d;
+    };
+    std::vector<Call> calls;
+
+    STDMETHODIMP GetTypeInfoCount(UINT *) override { return E_NOTIMPL; }
+    STDMETHODIMP GetTypeInfo(UINT, LCID, ITypeInfo **) override { return E_NOTIMPL; }
+    STDMETHODIMP GetIDsOfNames(REFIID, LPOLESTR *, UINT, LCID, DISPID *) override { return E_NOTIMPL; }
+    STDMETHODIMP Invoke(DISPID, REFIID, LCID, WORD, DISPPARAMS *, VARIANT *, EXCEPINFO *, UINT *) override {
+        return E_NOTIMPL;
+    }
+
+protected:
+    using FakeComObject<I>::FakeComObject;
+    HRESULT QueryOther(REFIID riid, void **ppv) override {
+        if (!IsEqualIID(riid, IID_IDispatch)) return E_NOINTERFACE;
+        *ppv = static_cast<I *>(this);
+        this->AddRef();
+        return S_OK;
+    }
 };
 
 #endif  // KOR_TESTS_COMMON_FAKECOMOBJECT_H

@@ -12,6 +12,13 @@ pe_read() {
   dump=$("$2" -p "$1" 2>&1) || { echo "FAIL: $2 cannot read $1: $dump"; exit 1; }
 }
 
+# pe_open FILE [OBJDUMP]: reads FILE (with the i686 objdump unless another
+# is named) and checks it is a PE32 image.
+pe_open() {
+  pe_read "$1" "${2:-i686-w64-mingw32-objdump}"
+  pe_check_pe32
+}
+
 # A 32-bit x86 image with a PE32 optional header.
 pe_check_pe32() {
   grep -q 'file format pei-i386' <<<"$dump" || fail "not an i386 PE image: $(grep -m1 'file format' <<<"$dump")"

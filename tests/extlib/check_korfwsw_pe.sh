@@ -5,11 +5,8 @@
 #   check_korfwsw_pe.sh PATH/KORFwSw.dll [objdump]
 set -euo pipefail
 dll=${1:?usage: check_korfwsw_pe.sh KORFwSw.dll [objdump]}
-objdump=${2:-i686-w64-mingw32-objdump}
 . "$(dirname "${BASH_SOURCE[0]}")/../common/pe_check.sh"
-
-pe_read "$dll" "$objdump"
-pe_check_pe32
+pe_open "$dll" "${2:-}"
 
 expected="AFFreezeControl ControlGPO DeInitLibrary GetAFStatus GetFirmwareVersionInfo GetGPIStatus
 GetManualFocusPosition GetSensorId GetUVCChipId InitLibrary IsKORCamera IsSensorReady ReadRegister

@@ -45,7 +45,17 @@ SimCameraState StateOf(int iCamera) {
     return state;
 }
 
-class InstrumentTest : public CameraTest {};
+class InstrumentTest : public CameraTest {
+protected:
+    // Capture and still pins rendered, the graph running, a still triggered.
+    static void RunAndTrigger(CameraGraph &graph) {
+        ASSERT_EQ(S_OK, graph.Create(0));
+        ASSERT_EQ(S_OK, graph.RenderCapture(false));
+        ASSERT_EQ(S_OK, graph.RenderStill());
+        ASSERT_TRUE(SUCCEEDED(graph.Run()));
+        EXPECT_EQ(S_OK, graph.Trigger());
+    }
+};
 
 // The capture filter made straight through COM (bound to camera 0), with
 // the interfaces the viewer uses.
@@ -402,11 +412,7 @@ TEST_F(InstrumentTest, StillsLostAndStillsOfTheThirdSubtype) {
     ASSERT_TRUE(m_camera.Load("[camera]\ncapture = YUY2 320x240\nstill = YUY2 640x480\nstill_lost = yes\n"));
     {
         CameraGraph graph;
-        ASSERT_EQ(S_OK, graph.Create(0));
-        ASSERT_EQ(S_OK, graph.RenderCapture(false));
-        ASSERT_EQ(S_OK, graph.RenderStill());
-        ASSERT_TRUE(SUCCEEDED(graph.Run()));
-        EXPECT_EQ(S_OK, graph.Trigger());
+        ASSERT_NO_FATAL_FAILURE(RunAndTrigger(graph));
         EXPECT_FALSE(graph.m_StillCallback.WaitFor(1, 1000));
         SimCameraState state = StateOf(0);
         EXPECT_EQ(1, state.stillTriggers);
@@ -417,11 +423,7 @@ TEST_F(InstrumentTest, StillsLostAndStillsOfTheThirdSubtype) {
     ASSERT_TRUE(m_camera.Load("[camera]\ncapture = YUY2 320x240\nstill = I420 320x240\n"));
     {
         CameraGraph graph;
-        ASSERT_EQ(S_OK, graph.Create(0));
-        ASSERT_EQ(S_OK, graph.RenderCapture(false));
-        ASSERT_EQ(S_OK, graph.RenderStill());
-        ASSERT_TRUE(SUCCEEDED(graph.Run()));
-        EXPECT_EQ(S_OK, graph.Trigger());
+        ASSERT_NO_FATAL_FAILURE(RunAndTrigger(graph));
         ASSERT_TRUE(graph.m_StillCallback.WaitFor(1, 10000));
         std::vector<GrabbedSample> samples = graph.m_StillCallback.Samples();
         ASSERT_EQ(1u, samples.size());

@@ -6,11 +6,8 @@
 #   check_korviewer_pe.sh PATH/KORViewer.exe [objdump]
 set -euo pipefail
 exe=${1:?usage: check_korviewer_pe.sh KORViewer.exe [objdump]}
-objdump=${2:-i686-w64-mingw32-objdump}
 . "$(dirname "${BASH_SOURCE[0]}")/../../common/pe_check.sh"
-
-pe_read "$exe" "$objdump"
-pe_check_pe32
+pe_open "$exe" "${2:-}"
 grep -Eq '^Subsystem[[:space:]]+0+2[[:space:]]+\(Windows GUI\)' <<<"$dump" || fail "not a Windows GUI program"
 
 allowed='^(kernel32|msvcrt|ole32|oleaut32|user32|gdi32|comctl32|shell32|version|advapi32|ntdll|ucrtbase|api-ms-win-.*)\.dll$'

@@ -351,20 +351,6 @@ std::wstring ConnectedFilterOf(IBaseFilter *pFilter, const GUID &category) {
 // ---------------------------------------------------------------------------
 // Fakes
 
-HRESULT FakeBasicVideo::QueryOther(REFIID riid, void **ppv) {
-    if (!IsEqualIID(riid, IID_IDispatch)) return E_NOINTERFACE;
-    *ppv = static_cast<IBasicVideo *>(this);
-    AddRef();
-    return S_OK;
-}
-
-HRESULT FakeVideoWindow::QueryOther(REFIID riid, void **ppv) {
-    if (!IsEqualIID(riid, IID_IDispatch)) return E_NOINTERFACE;
-    *ppv = static_cast<IVideoWindow *>(this);
-    AddRef();
-    return S_OK;
-}
-
 // ---------------------------------------------------------------------------
 // Staged failures of the platform's objects
 

@@ -125,24 +125,12 @@ std::vector<std::wstring> FilterNames(IGraphBuilder *pGraph);
 std::wstring ConnectedFilterOf(IBaseFilter *pFilter, const GUID &category);
 
 // A recording fake of the renderer's IBasicVideo.
-class FakeBasicVideo : public FakeComObject<IBasicVideo> {
+class FakeBasicVideo : public FakeDualObject<IBasicVideo> {
 public:
-    FakeBasicVideo(long width, long height) : FakeComObject(FAKE_COUNT_ONLY), m_width(width), m_height(height) {}
-    struct Call {
-        std::string what;
-        long a, b, c, d;
-    };
-    std::vector<Call> calls;
+    FakeBasicVideo(long width, long height) : FakeDualObject(FAKE_COUNT_ONLY), m_width(width), m_height(height) {}
     HRESULT hrVideoSize = S_OK;
     HRESULT hrSource = S_OK;
 
-    HRESULT QueryOther(REFIID riid, void **ppv) override;  // IDispatch
-    STDMETHODIMP GetTypeInfoCount(UINT *) override { return E_NOTIMPL; }
-    STDMETHODIMP GetTypeInfo(UINT, LCID, ITypeInfo **) override { return E_NOTIMPL; }
-    STDMETHODIMP GetIDsOfNames(REFIID, LPOLESTR *, UINT, LCID, DISPID *) override { return E_NOTIMPL; }
-    STDMETHODIMP Invoke(DISPID, REFIID, LCID, WORD, DISPPARAMS *, VARIANT *, EXCEPINFO *, UINT *) override {
-        return E_NOTIMPL;
-    }
     STDMETHODIMP GetVideoSize(long *pW, long *pH) override {
         calls.push_back({"GetVideoSize", 0, 0, 0, 0});
         if (FAILED(hrVideoSize)) return hrVideoSize;
@@ -191,22 +179,10 @@ private:
 };
 
 // A recording fake of the graph's IVideoWindow.
-class FakeVideoWindow : public FakeComObject<IVideoWindow> {
+class FakeVideoWindow : public FakeDualObject<IVideoWindow> {
 public:
-    FakeVideoWindow() : FakeComObject(FAKE_COUNT_ONLY) {}
-    struct Call {
-        std::string what;
-        long a, b, c, d;
-    };
-    std::vector<Call> calls;
+    FakeVideoWindow() : FakeDualObject(FAKE_COUNT_ONLY) {}
 
-    HRESULT QueryOther(REFIID riid, void **ppv) override;  // IDispatch
-    STDMETHODIMP GetTypeInfoCount(UINT *) override { return E_NOTIMPL; }
-    STDMETHODIMP GetTypeInfo(UINT, LCID, ITypeInfo **) override { return E_NOTIMPL; }
-    STDMETHODIMP GetIDsOfNames(REFIID, LPOLESTR *, UINT, LCID, DISPID *) override { return E_NOTIMPL; }
-    STDMETHODIMP Invoke(DISPID, REFIID, LCID, WORD, DISPPARAMS *, VARIANT *, EXCEPINFO *, UINT *) override {
-        return E_NOTIMPL;
-    }
     STDMETHODIMP SetWindowPosition(long l, long t, long w, long h) override {
         calls.push_back({"SetWindowPosition", l, t, w, h});
         return S_OK;
