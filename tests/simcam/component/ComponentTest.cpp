@@ -480,8 +480,9 @@ TEST_F(Component, UnpluggedCameraFailsItsSessionUntilPluggedAgain) {
     EXPECT_EQ(40, state.lensPosition);  // powered up afresh
 }
 
-TEST(CrossProcess, AnotherProcessSharesTheCameras) {
-    SimLoadDefaultScenario();
+class CrossProcess : public CameraTest {};
+
+TEST_F(CrossProcess, AnotherProcessSharesTheCameras) {
     ASSERT_EQ(1, SimSetSensorRegister(0, kCrossProcessProbe, kCrossProcessParentValue));
     WCHAR szProgram[MAX_PATH];
     ASSERT_NE(0u, GetModuleFileNameW(nullptr, szProgram, MAX_PATH));
@@ -552,8 +553,9 @@ TEST(StateUnavailable, InstanceNameTooLongIsNotTakenForTheDefault) {
                                     L"0x800700ce "));
 }
 
-TEST(ControlApi, BadIndexesAndArguments) {
-    SimLoadDefaultScenario();
+class ControlApi : public CameraTest {};
+
+TEST_F(ControlApi, BadIndexesAndArguments) {
     EXPECT_EQ(1, SimCameraCount());
     EXPECT_EQ(0, SimSetSensorRegister(1, 0x3000, 1));
     EXPECT_EQ(-1, SimGetSensorRegister(-1, 0x3000));
@@ -572,7 +574,7 @@ TEST(ControlApi, BadIndexesAndArguments) {
     EXPECT_EQ(5, state.firmwareVersion);
 }
 
-TEST(ControlApi, ScenarioFilesAndErrors) {
+TEST_F(ControlApi, ScenarioFilesAndErrors) {
     WCHAR szDir[MAX_PATH];
     WCHAR szFile[MAX_PATH];
     ASSERT_NE(0u, GetTempPathW(MAX_PATH, szDir));

@@ -311,7 +311,6 @@ HRESULT HandOut(IUnknown *pObject, REFIID iid, void **ppv) { return pObject->Que
 class BuilderMpeg2 : public ::testing::Test {
 protected:
     void SetUp() override {
-        CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
         g_pFakeBuilder = &m_builder;
         g_pFakeDemux = &m_demux;
         g_pFakeDump = &m_dump;
@@ -326,7 +325,6 @@ protected:
     void TearDown() override {
         delete m_demuxIn;
         delete m_sourceOut;
-        CoUninitialize();
     }
     void DemuxCanBeCreated() {
         m_intercept.Replace(CLSID_MPEG2Demultiplexer, [](REFIID iid, void **ppv) {
@@ -513,7 +511,6 @@ TEST_F(BuilderMpeg2, DumpSubtypePlacesTheDumpFilter) {
 }
 
 TEST(BuilderForwarding, PlatformBuilderAnswersThroughTheWrapper) {
-    CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
     {
         ISampleCaptureGraphBuilder builder;
         ASSERT_TRUE(builder.Exists());
@@ -537,5 +534,4 @@ TEST(BuilderForwarding, PlatformBuilderAnswersThroughTheWrapper) {
         EXPECT_FALSE(builder.Exists());
         EXPECT_EQ(E_UNEXPECTED, builder.RenderStream(nullptr, &MEDIATYPE_Video, nullptr, nullptr, nullptr));
     }
-    CoUninitialize();
 }
