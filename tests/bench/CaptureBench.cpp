@@ -51,7 +51,8 @@ LONG FramesDelivered() {
 }
 
 // BufferCB on prepared samples, in this thread.
-void BenchBufferCB(const std::wstring &folder) {
+void BenchBufferCB(const TempFolder &scratch) {
+    const std::wstring &folder = scratch.Path();
     const size_t cbYuy2 = static_cast<size_t>(kStillWidth) * kStillHeight * 2;
     std::vector<BYTE> yuy2(cbYuy2);
     for (size_t i = 0; i < cbYuy2; ++i) yuy2[i] = static_cast<BYTE>((i * 7) ^ (i >> 11));
@@ -85,19 +86,19 @@ void BenchBufferCB(const std::wstring &folder) {
         WriteFile(hFile, pixels.data(), static_cast<DWORD>(cbPixels), &dw, nullptr);
         CloseHandle(hFile);
         write.push_back(NowMs() - t0);
-        EmptyFolder(folder);
+        scratch.RemoveFiles();
 
         g_SampleGrabberCB.ConfigureStill(1, GetTickCount(), kStillWidth, kStillHeight, nullptr);
         t0 = NowMs();
         g_SampleGrabberCB.BufferCB(0.0, yuy2.data(), static_cast<LONG>(cbYuy2));
         bufferYuy2.push_back(NowMs() - t0);
-        EmptyFolder(folder);
+        scratch.RemoveFiles();
 
         g_SampleGrabberCB.ConfigureStill(0, GetTickCount(), kStillWidth, kStillHeight, nullptr);
         t0 = NowMs();
         g_SampleGrabberCB.BufferCB(0.0, jpeg.data(), static_cast<LONG>(jpeg.size()));
         bufferMjpg.push_back(NowMs() - t0);
-        EmptyFolder(folder);
+        scratch.RemoveFiles();
     }
     wprintf(
         L"BufferCB, YUY2 2592x1944 still to bitmap: %.1f ms  (conversion alone %.1f ms, into a fresh buffer %.1f "
@@ -124,7 +125,8 @@ HWND MakeMainWindow(HWND *phStatus) {
     return hWnd;
 }
 
-void BenchGraph(const std::wstring &folder) {
+void BenchGraph(const TempFolder &scratch) {
+    const std::wstring &folder = scratch.Path();
     CameraFixture camera;
     camera.LoadDefault();
     IMoniker *pMoniker = camera.Moniker();
@@ -204,7 +206,7 @@ void BenchGraph(const std::wstring &folder) {
             }
             still.push_back(NowMs() - tStart);
             reported.push_back(pManager->GetStillTimeMs());
-            EmptyFolder(folder);
+            scratch.RemoveFiles();
             PumpMessages(300);
         }
         if (!still.empty())
@@ -222,14 +224,11 @@ void BenchGraph(const std::wstring &folder) {
 int main() {
     ComApartment com;
     SetKorMessageBoxHook(SilentBox);
-    std::wstring folder = MakeTempFolder(L"korcapbench");
+    const TempFolder scratch;
     SYSTEM_INFO si;
     GetNativeSystemInfo(&si);
     wprintf(L"capture benchmark: %lu processors, median of %d runs\n", si.dwNumberOfProcessors, kRuns);
-    BenchBufferCB(folder);
-    BenchGraph(folder);
-    EmptyFolder(folder);
-    RemoveDirectoryW(folder.c_str());
-    CoUninitialize();
+    BenchBufferCB(scratch);
+    BenchGraph(scratch);
     return 0;
 }

@@ -38,7 +38,8 @@ double MedianStillMs(const std::wstring &folder, const wchar_t *pszOptions) {
 }  // namespace
 
 int main() {
-    const std::wstring folder = MakeTempFolder(L"korfwbench");
+    const TempFolder scratch;
+    const std::wstring &folder = scratch.Path();
     printf("korfw benchmark: process start to exit, median of %d runs\n", kRuns);
     const struct {
         const char *pszWhat;
@@ -48,8 +49,7 @@ int main() {
     for (const auto &still : kStills) {
         double dMs = MedianStillMs(folder, still.pszOptions);
         if (dMs >= 0) printf("%-52s %7.1f ms\n", still.pszWhat, dMs);
-        EmptyFolder(folder);
+        scratch.RemoveFiles();
     }
-    RemoveDirectoryW(folder.c_str());
     return 0;
 }

@@ -7,32 +7,28 @@
 #include "VideoMonikers.h"
 
 bool CameraFixture::Load(const std::string &scenarioText) {
-    const bool bLoaded = SimLoadScenarioText(scenarioText.c_str()) == 1;
-    if (!bLoaded) ADD_FAILURE() << "scenario not loaded: " << SimLastError();
-    Loaded();
-    return bLoaded;
+    return Loaded(SimLoadScenarioText(scenarioText.c_str()) == 1);
 }
 
 bool CameraFixture::LoadFile(const std::wstring &scenarioPath) {
-    const bool bLoaded = SimLoadScenarioFile(scenarioPath.c_str()) == 1;
-    if (!bLoaded) ADD_FAILURE() << "scenario file not loaded: " << SimLastError();
-    Loaded();
-    return bLoaded;
+    return Loaded(SimLoadScenarioFile(scenarioPath.c_str()) == 1);
 }
 
 void CameraFixture::LoadDefault() {
     SimLoadDefaultScenario();
-    Loaded();
+    (void)Loaded(true);
 }
 
 void CameraFixture::ClearLog() { SimLogClear(); }
 
 void CameraFixture::ClearFaults() { SimClearFaults(); }
 
-void CameraFixture::Loaded() {
+bool CameraFixture::Loaded(bool bLoaded) {
+    if (!bLoaded) ADD_FAILURE() << "scenario not loaded: " << SimLastError();
     m_pMoniker.Clear();
     m_iMonikerCamera = -1;
     ClearLog();
+    return bLoaded;
 }
 
 IMoniker *CameraFixture::Moniker(int iCamera) {

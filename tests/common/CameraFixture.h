@@ -39,7 +39,8 @@ public:
     std::wstring DevicePath(int iCamera = 0) const;
 
 private:
-    void Loaded();
+    // After a load: the test fails when it did not load; nothing is cached.
+    bool Loaded(bool bLoaded);
 
     ComApartment m_com;
     ComPtr<IMoniker> m_pMoniker;

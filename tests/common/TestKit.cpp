@@ -62,10 +62,3 @@ std::vector<VideoDeviceTexts> ListVideoDeviceTexts() {
     }
     return devices;
 }
-
-IMoniker *FirstVideoMoniker() {
-    ComPtr<IEnumMoniker> monikers = EnumVideoMonikers();
-    ComPtr<IMoniker> moniker;
-    if (!monikers || monikers->Next(1, &moniker, nullptr) != S_OK) return nullptr;
-    return moniker.Detach();
-}

@@ -12,7 +12,6 @@
 #include <vector>
 
 #include "ComPtr.h"
-#include "VideoMonikers.h"  // FindVideoMoniker
 
 // This thread in a single-threaded apartment for the object's lifetime.
 class ComApartment {
@@ -54,10 +53,6 @@ struct VideoDeviceTexts {
 // Every video-input device in the order the system device enumerator lists
 // them (a text that cannot be read is empty).
 std::vector<VideoDeviceTexts> ListVideoDeviceTexts();
-
-// The first device of the video-input category, with a reference for the
-// caller, or null.
-IMoniker *FirstVideoMoniker();
 
 // A scenario file of the source tree, as Wine names it (the test's
 // SIMCAM_SCENARIO_DIR, set by the function that adds a test).

@@ -21,6 +21,7 @@
 #include "Yuy2ToRgb.h"
 #include "ComCreate.h"
 #include "ComPtr.h"
+#include "VideoMonikers.h"
 #include "MediaType.h"
 #include "Picture.h"
 
@@ -34,14 +35,9 @@ const LONG kHeight = 480;
 
 // The simulated camera's capture filter from the video-input category.
 HRESULT CreateSimulatedCamera(IBaseFilter **ppFilter) {
-    ComPtr<ICreateDevEnum> devEnum;
-    HRESULT hr = CreateComObject(CLSID_SystemDeviceEnum, IID_ICreateDevEnum, devEnum);
-    if (FAILED(hr)) return hr;
-    ComPtr<IEnumMoniker> monikers;
-    hr = devEnum->CreateClassEnumerator(CLSID_VideoInputDeviceCategory, &monikers, 0);
-    if (hr != S_OK) return VFW_E_NOT_FOUND;
+    ComPtr<IEnumMoniker> monikers = EnumVideoMonikers();
     ComPtr<IMoniker> moniker;
-    while (monikers->Next(1, &moniker, nullptr) == S_OK) {
+    while (monikers && monikers->Next(1, &moniker, nullptr) == S_OK) {
         ComPtr<IBaseFilter> filter;
         if (FAILED(moniker->BindToObject(nullptr, nullptr, IID_IBaseFilter, reinterpret_cast<void **>(&filter))))
             continue;

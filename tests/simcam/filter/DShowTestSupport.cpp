@@ -2,6 +2,8 @@
 // Sample Grabber callback for the DirectShow tests.
 #include "DShowTestSupport.h"
 
+#include "VideoMonikers.h"
+
 #include <gtest/gtest.h>
 
 #include "SimCamControl.h"
@@ -63,16 +65,11 @@ void GrabberCallback::Clear() {
 // ---------------------------------------------------------------------------
 // Devices
 
-namespace {}  // namespace
-
 std::vector<VideoDevice> ListVideoDevices(std::vector<IMoniker *> *pMonikers) {
     std::vector<VideoDevice> devices;
-    ComPtr<ICreateDevEnum> pDevEnum;
-    if (FAILED(CreateComObject(CLSID_SystemDeviceEnum, IID_ICreateDevEnum, pDevEnum))) return devices;
-    ComPtr<IEnumMoniker> pEnum;
-    if (pDevEnum->CreateClassEnumerator(CLSID_VideoInputDeviceCategory, &pEnum, 0) != S_OK) return devices;
+    ComPtr<IEnumMoniker> pEnum = EnumVideoMonikers();
     IMoniker *pMoniker = nullptr;
-    while (pEnum->Next(1, &pMoniker, nullptr) == S_OK) {
+    while (pEnum && pEnum->Next(1, &pMoniker, nullptr) == S_OK) {
         VideoDevice device;
         ComPtr<IPropertyBag> pBag;
         if (SUCCEEDED(pMoniker->BindToStorage(nullptr, nullptr, IID_IPropertyBag, reinterpret_cast<void **>(&pBag)))) {

@@ -17,6 +17,7 @@
 #include "Dshow.h"
 #include "common/RealBoxWatcher.h"
 #include "common/FakeComObject.h"
+#include "common/TempFolder.h"
 #include "common/TestKit.h"
 
 // The manager's fields, read and set by the tests.
@@ -98,20 +99,6 @@ public:
 private:
     HWND m_hWnd;
     HWND m_hWndStatus;
-};
-
-// A fresh folder under the temporary directory, removed with its files.
-class TempFolder {
-public:
-    TempFolder();
-    ~TempFolder();
-    const std::wstring &Path() const { return m_path; }
-    std::vector<std::wstring> Files() const;  // names only, sorted
-    std::vector<BYTE> Read(const std::wstring &name) const;
-    void RemoveFiles() const;
-
-private:
-    std::wstring m_path;
 };
 
 // Display names of the Running Object Table entries that start with "!FilterGraph".
