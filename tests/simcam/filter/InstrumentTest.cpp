@@ -320,11 +320,11 @@ TEST_F(InstrumentTest, LogIsARingOfTheLatestCallsReadByOperation) {
 // capability that cannot be read, an I420 still, missing control
 // interfaces, signed ranges and both control flags.
 TEST_F(InstrumentTest, ScenarioVariationsShowThroughTheInterfaces) {
-    ASSERT_TRUE(m_camera.Load(
-        "[camera]\ncaps_size = 128\nstill_caps_size = 64\n"
-        "capture = YUY2 320x240, MJPG 640x480, YUY2 640x480\ncapture_caps_fail = 1\n"
-        "still = MJPG 640x480, YUY2 640x480, I420 640x480\n"
-        "procamp = no\nexposure_range = -13, -1, 1, -6, 3\nexposure = -12\nexposure_flags = 3\n"));
+    ASSERT_TRUE(
+        m_camera.Load("[camera]\ncaps_size = 128\nstill_caps_size = 64\n"
+                      "capture = YUY2 320x240, MJPG 640x480, YUY2 640x480\ncapture_caps_fail = 1\n"
+                      "still = MJPG 640x480, YUY2 640x480, I420 640x480\n"
+                      "procamp = no\nexposure_range = -13, -1, 1, -6, 3\nexposure = -12\nexposure_flags = 3\n"));
     {
         FilterParts parts;
         ASSERT_EQ(S_OK, parts.Make());
@@ -375,9 +375,9 @@ TEST_F(InstrumentTest, ScenarioVariationsShowThroughTheInterfaces) {
         EXPECT_EQ(E_INVALIDARG, parts.pCameraControl->Set(CameraControl_Exposure, -14, CameraControl_Flags_Manual));
     }
 
-    ASSERT_TRUE(m_camera.Load(
-        "[camera]\ncamera_control = no\nbrightness_range = -64, 64, 1, 0, 2\nbrightness = -20\n"
-        "white_balance_flags = 3\n"));
+    ASSERT_TRUE(
+        m_camera.Load("[camera]\ncamera_control = no\nbrightness_range = -64, 64, 1, 0, 2\nbrightness = -20\n"
+                      "white_balance_flags = 3\n"));
     {
         FilterParts parts;
         ASSERT_EQ(S_OK, parts.Make());

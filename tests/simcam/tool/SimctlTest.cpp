@@ -39,7 +39,6 @@ SimCameraState State(int iCamera) {
 
 class SimctlTest : public CameraTest {
 protected:
-
     ToolResult Run(const std::wstring &arguments) {
         ToolResult result = RunSimctl(arguments);
         EXPECT_TRUE(result.bStarted) << "simctl.exe did not start";

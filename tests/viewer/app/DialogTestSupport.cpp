@@ -2,7 +2,6 @@
 // main window's values for the dialog tests.
 #include "DialogTestSupport.h"
 
-
 #include <gtest/gtest.h>
 
 #include "AppGlobals.h"

@@ -196,9 +196,9 @@ protected:
 }  // namespace
 
 TEST_F(StillPinDialogTest, BoxesListSubtypesAndSizesWidestFirst) {
-    ASSERT_TRUE(m_camera.Load(OurCamera("still = YUY2 640x480, YUY2 2592x1944, MJPG 1280x960, MJPG 2592x1944, YUY2 1280x960\n")));
-    ASSERT_TRUE(RunManager())
-        << "the capture manager does not preview the simulated camera";
+    ASSERT_TRUE(m_camera.Load(
+        OurCamera("still = YUY2 640x480, YUY2 2592x1944, MJPG 1280x960, MJPG 2592x1944, YUY2 1280x960\n")));
+    ASSERT_TRUE(RunManager()) << "the capture manager does not preview the simulated camera";
     Open();
     EXPECT_EQ((std::vector<std::wstring>{L"MJPG", L"YUY2"}), ComboItems(m_hDlg, IDC_CBO_COMPRESSION));
     // Opened on the current format: the compression box has the focus, and
@@ -248,10 +248,10 @@ TEST_F(StillPinDialogTest, UnreadableCapabilitiesGiveEmptyBoxes) {
 }
 
 TEST_F(StillPinDialogTest, OkAppliesTheShownChoiceWhileThePreviewWaits) {
-    ASSERT_TRUE(m_camera.Load(OurCamera("capture = MJPG 640x480, YUY2 640x480\n"
-                    "still = YUY2 1280x960, MJPG 2592x1944, MJPG 1280x960, YUY2 640x480\n")));
-    ASSERT_TRUE(RunManager())
-        << "the capture manager does not preview the simulated camera";
+    ASSERT_TRUE(
+        m_camera.Load(OurCamera("capture = MJPG 640x480, YUY2 640x480\n"
+                                "still = YUY2 1280x960, MJPG 2592x1944, MJPG 1280x960, YUY2 640x480\n")));
+    ASSERT_TRUE(RunManager()) << "the capture manager does not preview the simulated camera";
     SimCameraState state = {};
     Open();
     SimGetCameraState(0, &state);

@@ -259,7 +259,8 @@ TEST_F(CaptureGraph, CapabilitySizeOtherThan128LeavesTheFormatsAlone) {
 }
 
 TEST_F(CaptureGraph, StillPinWithout2592FallsBackTo640x480) {
-    ASSERT_TRUE(m_camera.Load("[camera]\nstill = YUY2 1280x960, MJPG 1280x960, YUY2 640x480, MJPG 640x480, YUY2 320x240\n"));
+    ASSERT_TRUE(
+        m_camera.Load("[camera]\nstill = YUY2 1280x960, MJPG 1280x960, YUY2 640x480, MJPG 640x480, YUY2 320x240\n"));
     DebugCapture debug;
     ASSERT_EQ(1, m_pManager->InitDShow(Camera()));
     EXPECT_TRUE(debug.Contains(L"No 2048x1536 so trying to set to 640x480\r\n"));
