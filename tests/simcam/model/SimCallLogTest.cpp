@@ -22,16 +22,19 @@ class SimCallLog : public ::testing::Test {
 protected:
     void SetUp() override { m_pState = NewState(); }
 
+    bool TryAddFault(SimOp op, int iNth, LONG lResult, int iCamera = -1, int iArgIndex = -1, DWORD dwArgValue = 0) {
+        return SimAddFault(m_pState.get(), op, iNth, lResult, iCamera, iArgIndex, dwArgValue);
+    }
     void AddFault(SimOp op, int iNth, LONG lResult, int iCamera = -1, int iArgIndex = -1, DWORD dwArgValue = 0) {
-        ASSERT_TRUE(SimAddFault(m_pState.get(), op, iNth, lResult, iCamera, iArgIndex, dwArgValue));
+        ASSERT_TRUE(TryAddFault(op, iNth, lResult, iCamera, iArgIndex, dwArgValue));
     }
 
-    // Runs one call under rule on the test's state; *pbWorked says whether
+    // Runs one call under rule on the test's state; m_bWorked says whether
     // the work ran.
-    LONG Run(SimLogEntry call, SimFaultRule rule, LONG lWork, bool *pbWorked) {
-        *pbWorked = false;
+    LONG Run(SimLogEntry call, SimFaultRule rule = SIM_FAULT_FOR_CALL, LONG lWork = kWorkResult) {
+        m_bWorked = false;
         return SimRunCall(m_pState.get(), &call, rule, [&]() -> LONG {
-            *pbWorked = true;
+            m_bWorked = true;
             return lWork;
         });
     }
@@ -41,6 +44,7 @@ protected:
     }
 
     StatePtr m_pState;
+    bool m_bWorked = false;
 };
 
 TEST_F(SimCallLog, NewCallNamesOperationCameraArgumentsAndThread) {
@@ -55,21 +59,20 @@ TEST_F(SimCallLog, NewCallNamesOperationCameraArgumentsAndThread) {
 }
 
 TEST_F(SimCallLog, AddFaultRefusesWhatSimInjectFaultForRefuses) {
-    EXPECT_FALSE(SimAddFault(m_pState.get(), SIM_OP_NONE, 0, E_FAIL, -1, -1, 0)) << "no operation";
-    EXPECT_FALSE(SimAddFault(m_pState.get(), SIM_OP_COUNT, 0, E_FAIL, -1, -1, 0)) << "past the last operation";
-    EXPECT_FALSE(SimAddFault(m_pState.get(), SIM_OP_OPEN, -1, E_FAIL, -1, -1, 0)) << "negative nth";
-    EXPECT_FALSE(SimAddFault(m_pState.get(), SIM_OP_OPEN, 0, E_FAIL, SIMCAM_MAX_CAMERAS, -1, 0)) << "camera";
-    EXPECT_FALSE(SimAddFault(m_pState.get(), SIM_OP_OPEN, 0, E_FAIL, -1, 3, 0)) << "argument index";
+    EXPECT_FALSE(TryAddFault(SIM_OP_NONE, 0, E_FAIL)) << "no operation";
+    EXPECT_FALSE(TryAddFault(SIM_OP_COUNT, 0, E_FAIL)) << "past the last operation";
+    EXPECT_FALSE(TryAddFault(SIM_OP_OPEN, -1, E_FAIL)) << "negative nth";
+    EXPECT_FALSE(TryAddFault(SIM_OP_OPEN, 0, E_FAIL, SIMCAM_MAX_CAMERAS)) << "camera";
+    EXPECT_FALSE(TryAddFault(SIM_OP_OPEN, 0, E_FAIL, -1, 3)) << "argument index";
     EXPECT_EQ(0, m_pState->faultCount);
     for (int i = 0; i < SIM_MAX_FAULTS; ++i) AddFault(SIM_OP_OPEN, 0, E_FAIL);
-    EXPECT_FALSE(SimAddFault(m_pState.get(), SIM_OP_OPEN, 0, E_FAIL, -1, -1, 0)) << "one fault too many";
+    EXPECT_FALSE(TryAddFault(SIM_OP_OPEN, 0, E_FAIL)) << "one fault too many";
     EXPECT_EQ(SIM_MAX_FAULTS, m_pState->faultCount);
 }
 
 TEST_F(SimCallLog, WorkRunsAndIsLoggedWithoutFault) {
-    bool bWorked = false;
-    EXPECT_EQ(S_FALSE, Run(SimNewCall(SIM_OP_GET_XU, 0, 7), SIM_FAULT_FOR_CALL, S_FALSE, &bWorked));
-    EXPECT_TRUE(bWorked);
+    EXPECT_EQ(S_FALSE, Run(SimNewCall(SIM_OP_GET_XU, 0, 7), SIM_FAULT_FOR_CALL, S_FALSE));
+    EXPECT_TRUE(m_bWorked);
     ASSERT_EQ(1u, SimLogHeld(m_pState.get()));
     EXPECT_EQ(1u, Newest().seq);
     EXPECT_EQ(static_cast<DWORD>(SIM_OP_GET_XU), Newest().op);
@@ -78,15 +81,12 @@ TEST_F(SimCallLog, WorkRunsAndIsLoggedWithoutFault) {
 
 TEST_F(SimCallLog, FaultForTheCallReplacesTheWork) {
     AddFault(SIM_OP_READ_CHIP, 0, kFaultResult, 1, 0, 0x8107);
-    bool bWorked = false;
-    EXPECT_EQ(kWorkResult, Run(SimNewCall(SIM_OP_READ_CHIP, 0, 0x8107), SIM_FAULT_FOR_CALL, kWorkResult, &bWorked))
-        << "another camera's call";
-    EXPECT_TRUE(bWorked);
-    EXPECT_EQ(kWorkResult, Run(SimNewCall(SIM_OP_READ_CHIP, 1, 0x8106), SIM_FAULT_FOR_CALL, kWorkResult, &bWorked))
-        << "another address";
-    EXPECT_TRUE(bWorked);
-    EXPECT_EQ(kFaultResult, Run(SimNewCall(SIM_OP_READ_CHIP, 1, 0x8107), SIM_FAULT_FOR_CALL, kWorkResult, &bWorked));
-    EXPECT_FALSE(bWorked);
+    EXPECT_EQ(kWorkResult, Run(SimNewCall(SIM_OP_READ_CHIP, 0, 0x8107))) << "another camera's call";
+    EXPECT_TRUE(m_bWorked);
+    EXPECT_EQ(kWorkResult, Run(SimNewCall(SIM_OP_READ_CHIP, 1, 0x8106))) << "another address";
+    EXPECT_TRUE(m_bWorked);
+    EXPECT_EQ(kFaultResult, Run(SimNewCall(SIM_OP_READ_CHIP, 1, 0x8107)));
+    EXPECT_FALSE(m_bWorked);
     EXPECT_EQ(kFaultResult, Newest().result);
     EXPECT_EQ(3u, SimLogHeld(m_pState.get()));
 }
@@ -95,27 +95,22 @@ TEST_F(SimCallLog, NthCountsOnlyTheCallsAFaultMeets) {
     AddFault(SIM_OP_PIN_CATEGORY, 2, kFaultResult, -1, 0, SIMCAM_PIN_STILL);
     const DWORD adwPins[] = {SIMCAM_PIN_STILL, SIMCAM_PIN_CAPTURE, SIMCAM_PIN_STILL, SIMCAM_PIN_STILL};
     const LONG alExpected[] = {kWorkResult, kWorkResult, kFaultResult, kWorkResult};
-    for (size_t i = 0; i < ARRAYSIZE(adwPins); ++i) {
-        bool bWorked = false;
-        EXPECT_EQ(alExpected[i],
-                  Run(SimNewCall(SIM_OP_PIN_CATEGORY, 0, adwPins[i]), SIM_FAULT_FOR_CALL, kWorkResult, &bWorked))
-            << "call " << i;
-    }
+    for (size_t i = 0; i < ARRAYSIZE(adwPins); ++i)
+        EXPECT_EQ(alExpected[i], Run(SimNewCall(SIM_OP_PIN_CATEGORY, 0, adwPins[i]))) << "call " << i;
     EXPECT_EQ(3, m_pState->faults[0].calls);
 }
 
 TEST_F(SimCallLog, OperationRuleMeetsOnlyFaultsWithoutLimits) {
     AddFault(SIM_OP_ENUMERATE, 0, kFaultResult, 0);
     AddFault(SIM_OP_ENUMERATE, 0, kFaultResult, -1, 0, 16);
-    bool bWorked = false;
-    EXPECT_EQ(kWorkResult, Run(SimNewCall(SIM_OP_ENUMERATE, 0, 16), SIM_FAULT_FOR_OP, kWorkResult, &bWorked));
-    EXPECT_TRUE(bWorked);
+    EXPECT_EQ(kWorkResult, Run(SimNewCall(SIM_OP_ENUMERATE, 0, 16), SIM_FAULT_FOR_OP));
+    EXPECT_TRUE(m_bWorked);
     EXPECT_EQ(0, m_pState->faults[0].calls);
     EXPECT_EQ(0, m_pState->faults[1].calls);
 
     AddFault(SIM_OP_ENUMERATE, 0, kFaultResult);
-    EXPECT_EQ(kFaultResult, Run(SimNewCall(SIM_OP_ENUMERATE, 0, 16), SIM_FAULT_FOR_OP, kWorkResult, &bWorked));
-    EXPECT_FALSE(bWorked);
+    EXPECT_EQ(kFaultResult, Run(SimNewCall(SIM_OP_ENUMERATE, 0, 16), SIM_FAULT_FOR_OP));
+    EXPECT_FALSE(m_bWorked);
 }
 
 TEST_F(SimCallLog, CreationRuleLetsASucceedingFaultThrough) {
@@ -133,10 +128,9 @@ TEST_F(SimCallLog, CreationRuleLetsASucceedingFaultThrough) {
     for (const Case &c : kCases) {
         m_pState->faultCount = 0;
         AddFault(SIM_OP_CREATE_VMDEVICE, 1, c.lFault);
-        bool bWorked = false;
-        EXPECT_EQ(c.lExpected, Run(SimNewCall(SIM_OP_CREATE_VMDEVICE, -1), SIM_FAULT_FOR_CREATION, c.lWork, &bWorked))
+        EXPECT_EQ(c.lExpected, Run(SimNewCall(SIM_OP_CREATE_VMDEVICE, -1), SIM_FAULT_FOR_CREATION, c.lWork))
             << "fault 0x" << std::hex << c.lFault << ", work 0x" << c.lWork;
-        EXPECT_EQ(c.bWorks, bWorked) << "fault 0x" << std::hex << c.lFault;
+        EXPECT_EQ(c.bWorks, m_bWorked) << "fault 0x" << std::hex << c.lFault;
         EXPECT_EQ(c.lExpected, Newest().result);
     }
 }

@@ -26,6 +26,7 @@
 #include "common/DebuggerRun.h"
 #include "common/TestKit.h"
 #include "common/ToolRunner.h"
+#include "viewer/app/ViewerTestSupport.h"
 
 namespace {
 
@@ -56,11 +57,12 @@ std::string TwoCameras() {
     return std::string("[camera]\nname = Integrated \"HD\" Webcam\npath = ") + kOtherPath + "\n" + OurCamera();
 }
 
-std::string Narrow(const std::wstring &text) { return std::string(text.begin(), text.end()); }
+std::wstring Wide(const std::string &text) { return std::wstring(text.begin(), text.end()); }
 
-// The first camera of OurCamera() in korfw's JSON.
-std::string DeviceJson() {
-    return "{\"index\":0,\"name\":\"Tessaline 5MPixel Cam\",\"path\":" + Json(kOurPath) + ",\"accepted\":true}";
+// The camera of OurCamera() in korfw's JSON, at this index of the list.
+std::string DeviceJson(int iIndex = 0) {
+    return "{\"index\":" + std::to_string(iIndex) + ",\"name\":\"Tessaline 5MPixel Cam\",\"path\":" + Json(kOurPath) +
+           ",\"accepted\":true}";
 }
 
 // The strobe switched (chip register 0xB03C) and the still pin triggered, in
@@ -113,12 +115,6 @@ double ShareLikeTheCamerasPicture(const std::vector<BYTE> &bitmap) {
     return static_cast<double>(cSame) / static_cast<double>(bgr.size());
 }
 
-SimCameraState State(int iCamera) {
-    SimCameraState state = {};
-    EXPECT_TRUE(SimGetCameraState(iCamera, &state));
-    return state;
-}
-
 class KorfwTest : public CameraTest {
 protected:
     void SetUp() override {
@@ -133,6 +129,12 @@ protected:
                                                      << "\nstdout: " << result.output << "\nstderr: " << result.errors;
         return result;
     }
+
+    // The first camera's state after a command that succeeds.
+    static SimCameraState StateAfter(const std::wstring &arguments) {
+        Korfw(arguments, 0);
+        return CameraState(0);
+    }
 };
 
 TEST_F(KorfwTest, ListShowsEveryDeviceAndWhetherTheLibraryAcceptsIt) {
@@ -145,11 +147,10 @@ TEST_F(KorfwTest, ListShowsEveryDeviceAndWhetherTheLibraryAcceptsIt) {
         << result.output;
 
     result = Korfw(L"--json list", 0);
-    EXPECT_EQ("{\"command\":\"list\",\"ok\":true,\"devices\":[{\"index\":0,\"name\":" +
-                  Json("Integrated \"HD\" Webcam") + ",\"path\":" + Json(kOtherPath) +
-                  ",\"accepted\":false},{\"index\":1,\"name\":\"Tessaline 5MPixel Cam\",\"path\":" + Json(kOurPath) +
-                  ",\"accepted\":true}]}\n",
-              result.output);
+    EXPECT_EQ(
+        "{\"command\":\"list\",\"ok\":true,\"devices\":[{\"index\":0,\"name\":" + Json("Integrated \"HD\" Webcam") +
+            ",\"path\":" + Json(kOtherPath) + ",\"accepted\":false}," + DeviceJson(1) + "]}\n",
+        result.output);
 }
 
 TEST_F(KorfwTest, InfoReportsTheIdentificationOfTheFirstAcceptedCamera) {
@@ -169,22 +170,14 @@ TEST_F(KorfwTest, InfoReportsTheIdentificationOfTheFirstAcceptedCamera) {
 }
 
 TEST_F(KorfwTest, CommandsReachTheCamera) {
-    Korfw(L"focus set 77", 0);
-    EXPECT_EQ(77, State(0).lensPosition);
-    EXPECT_EQ(
-        "{\"command\":\"focus get\",\"ok\":true,\"device\":{\"index\":0,\"name\":\"Tessaline 5MPixel Cam\","
-        "\"path\":" +
-            Json(kOurPath) + ",\"accepted\":true},\"position\":77}\n",
-        Korfw(L"--json focus get", 0).output);
+    EXPECT_EQ(77, StateAfter(L"focus set 77").lensPosition);
+    EXPECT_EQ("{\"command\":\"focus get\",\"ok\":true,\"device\":" + DeviceJson() + ",\"position\":77}\n",
+              Korfw(L"--json focus get", 0).output);
 
-    Korfw(L"strobe on", 0);
-    EXPECT_EQ(1, State(0).strobeLed);
-    Korfw(L"strobe off", 0);
-    EXPECT_EQ(0, State(0).strobeLed);
-    Korfw(L"gpo 8 1", 0);
-    EXPECT_EQ(1, State(0).strobeOutput);
-    Korfw(L"gpo 8 0", 0);
-    EXPECT_EQ(0, State(0).strobeOutput);
+    EXPECT_EQ(1, StateAfter(L"strobe on").strobeLed);
+    EXPECT_EQ(0, StateAfter(L"strobe off").strobeLed);
+    EXPECT_EQ(1, StateAfter(L"gpo 8 1").strobeOutput);
+    EXPECT_EQ(0, StateAfter(L"gpo 8 0").strobeOutput);
 
     EXPECT_TRUE(Contains(Korfw(L"reg read 0x300A", 0).output, "value:      0x56\n"));
     EXPECT_TRUE(Contains(Korfw(L"--json reg read 300b", 0).output, "\"address\":12299,\"value\":64}"));
@@ -201,10 +194,9 @@ TEST_F(KorfwTest, CommandsReachTheCamera) {
     SimLogClear();
     Korfw(L"reset", 0);
     bool bResetWrite = false;
-    for (DWORD i = 0; i < SimLogCountOp(SIM_OP_WRITE_CHIP); ++i) {
-        SimLogEntry entry = {};
-        bResetWrite = bResetWrite || (SimLogReadOp(SIM_OP_WRITE_CHIP, i, &entry) && entry.arg[0] == 0xB005u);
-    }
+    SimLogEntry write = {};
+    for (DWORD dwSeq = 0; !bResetWrite && SimLogFind(SIM_OP_WRITE_CHIP, dwSeq, &write); dwSeq = write.seq)
+        bResetWrite = write.arg[0] == 0xB005u;
     EXPECT_TRUE(bResetWrite);
 }
 
@@ -214,7 +206,7 @@ TEST_F(KorfwTest, RefusalsNameTheLibrarysErrorCode) {
     EXPECT_TRUE(Contains(result.errors, "InitLibrary failed: ERR_NOT_KOR_CAMERA (0x20000003)")) << result.errors;
     EXPECT_EQ("", result.output);
     // By path (any case), with JSON for the script.
-    result = Korfw(L"--json -d \"" + std::wstring(kOtherPath, kOtherPath + sizeof(kOtherPath) - 1) + L"\" gpi", 1);
+    result = Korfw(L"--json -d \"" + Wide(kOtherPath) + L"\" gpi", 1);
     EXPECT_EQ(
         "{\"command\":\"gpi\",\"ok\":false,\"error\":{\"call\":\"InitLibrary\",\"code\":536870915,"
         "\"name\":\"ERR_NOT_KOR_CAMERA\",\"message\":\"the device is not the requested camera or not a KOR "
@@ -278,8 +270,7 @@ TEST_F(KorfwTest, EverySessionIsClosed) {
 TEST_F(KorfwTest, CtrlCClosesTheSessionOnce) {
     DebugCapture capture;
     DWORD dwError = 0;
-    std::wstring path(kOurPath, kOurPath + sizeof(kOurPath) - 1);
-    ASSERT_TRUE(OpenSession(path.c_str(), &dwError)) << dwError;
+    ASSERT_TRUE(OpenSession(Wide(kOurPath).c_str(), &dwError)) << dwError;
     // Registered by the session: removing it succeeds only then.
     EXPECT_TRUE(SetConsoleCtrlHandler(OnConsoleControl, FALSE)) << GetLastError();
     EXPECT_FALSE(OnConsoleControl(CTRL_C_EVENT)) << "the system's default handling must end the process";
@@ -293,7 +284,8 @@ TEST_F(KorfwTest, CtrlCClosesTheSessionOnce) {
 }
 
 TEST_F(KorfwTest, FormatsListBothPinsInBothForms) {
-    ASSERT_TRUE(m_camera.Load(OurCamera("capture = YUY2 640x480, YUY2 1280x960, MJPG 1920x1080\nstill = MJPG 2592x1944, YUY2 640x480\n")));
+    ASSERT_TRUE(m_camera.Load(
+        OurCamera("capture = YUY2 640x480, YUY2 1280x960, MJPG 1920x1080\nstill = MJPG 2592x1944, YUY2 640x480\n")));
     EXPECT_EQ("{\"command\":\"formats\",\"ok\":true,\"device\":" + DeviceJson() +
                   ",\"capture\":[{\"subtype\":\"YUY2\",\"width\":640,\"height\":480,\"fps\":30},{\"subtype\":"
                   "\"YUY2\",\"width\":1280,\"height\":960,\"fps\":10},{\"subtype\":\"MJPG\",\"width\":1920,"
@@ -400,8 +392,8 @@ TEST_F(KorfwTest, StillsThatCannotBeTakenLeaveNothingBehind) {
         EXPECT_EQ(0u, result.output.find("{\"command\":\"still\",\"ok\":false,\"error\":{\"message\":"));
         EXPECT_TRUE(Contains(result.output, c.pszReason)) << result.output;
         EXPECT_EQ(c.pszEvents, StrobeAndTrigger()) << c.pszReason;
-        EXPECT_EQ(0, State(0).strobeOutput);
-        EXPECT_EQ(0, State(0).filtersAlive);
+        EXPECT_EQ(0, CameraState(0).strobeOutput);
+        EXPECT_EQ(0, CameraState(0).filtersAlive);
         EXPECT_TRUE(folder.Files().empty());
     }
 }
@@ -413,7 +405,7 @@ TEST_F(KorfwTest, AutofocusIsReachedBeforeTheTrigger) {
     ToolResult result = Korfw(L"--json still --af -o " + folder.Path(), 0);
     EXPECT_TRUE(Contains(result.output, ",\"autofocus\":{\"state\":\"focused\",\"position\":160},")) << result.output;
     EXPECT_EQ(1u, folder.Files().size());
-    EXPECT_EQ(160, State(0).lensPosition);
+    EXPECT_EQ(160, CameraState(0).lensPosition);
 
     EXPECT_TRUE(Contains(Korfw(L"af trigger --wait", 0).output, "autofocus:  focused\nposition:   160\n"));
     EXPECT_TRUE(Contains(Korfw(L"--json af trigger --wait --timeout 5", 0).output,
@@ -446,7 +438,7 @@ TEST_F(KorfwTest, CtrlCDuringAStillLetsGoOfTheCameraFirst) {
     user.join();
     EXPECT_TRUE(bTriggered);
     EXPECT_EQ("on trigger off ", StrobeAndTrigger());
-    EXPECT_EQ(0, State(0).filtersAlive);
+    EXPECT_EQ(0, CameraState(0).filtersAlive);
     EXPECT_EQ(1u, capture.Count(L"korfw: DeInitLibrary\n"));
 }
 

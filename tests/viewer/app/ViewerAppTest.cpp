@@ -91,15 +91,12 @@ private:
     std::wstring m_path;
 };
 
-std::wstring LibraryCameraScenario(int cCameras, int iPreferred) {
+// Cameras named "Camera 00", "Camera 01" and so on.
+std::wstring NumberedCameras(int cCameras) {
     std::wstring text;
     for (int i = 0; i < cCameras; ++i) {
         wchar_t szSection[128];
-        if (i == iPreferred) {
-            swprintf(szSection, ARRAYSIZE(szSection), L"[camera]\nname = %ls\n", kPreferred);
-        } else {
-            swprintf(szSection, ARRAYSIZE(szSection), L"[camera]\nname = Camera %02d\n", i);
-        }
+        swprintf(szSection, ARRAYSIZE(szSection), L"[camera]\nname = Camera %02d\n", i);
         text += szSection;
     }
     return text;
@@ -218,6 +215,13 @@ protected:
         return uChecked;
     }
 
+    // The ID of the device item with this text, or 0 for none.
+    UINT DeviceId(const std::wstring &name) {
+        for (const MenuEntry &e : m_host.DevicesMenu())
+            if (e.text == name) return e.id;
+        return 0;
+    }
+
     bool TakesStillWithin(int iCamera, LONG lBefore, DWORD dwMs = 15000) {
         return WaitFor([&] { return CameraState(iCamera).stillsDelivered > lBefore; }, dwMs);
     }
@@ -319,10 +323,9 @@ TEST_F(ViewerAppTest, OneCameraStartsPreviewsTakesStillsAndShutsDown) {
     EXPECT_FALSE(debug.Contains(L"MENU_VDEVICE0\r\n"));
     m_host.Command(kCmdResetCamera);
     bool bReset = false;
-    for (DWORD i = 0; i < SimLogCount(); ++i) {
-        SimLogEntry entry = {};
-        if (SimLogRead(i, &entry) && entry.op == SIM_OP_WRITE_CHIP && entry.arg[0] == 0xB005) bReset = true;
-    }
+    SimLogEntry write = {};
+    for (DWORD dwSeq = 0; !bReset && SimLogFind(SIM_OP_WRITE_CHIP, dwSeq, &write); dwSeq = write.seq)
+        bReset = write.arg[0] == 0xB005;
     EXPECT_TRUE(bReset);
 
     // Choosing the checked camera again changes nothing.
@@ -561,7 +564,7 @@ TEST_F(ViewerAppTest, WithoutCameraTheWindowStaysUpAndCommandsDoNothing) {
 // name enumerated later does not become current.
 
 TEST_F(ViewerAppTest, ManyDevicesListTenAndSelectSix) {
-    ASSERT_TRUE(m_camera.Load(Narrow(LibraryCameraScenario(7, -1))));
+    ASSERT_TRUE(m_camera.Load(Narrow(NumberedCameras(7))));
     DebugCapture debug;
     StartViewer();
     std::vector<std::wstring> enumerated = EnumeratedNames();
@@ -578,7 +581,7 @@ TEST_F(ViewerAppTest, ManyDevicesListTenAndSelectSix) {
     EXPECT_EQ(0, m_host.Stop());
 
     // Twelve, with the preferred camera enumerated last.
-    std::wstring text = LibraryCameraScenario(12, -1);
+    std::wstring text = NumberedCameras(12);
     ASSERT_TRUE(m_camera.Load(Narrow(text)));
     enumerated = EnumeratedNames();
     ASSERT_EQ(12u, enumerated.size());
@@ -754,12 +757,7 @@ TEST_F(ViewerAppTest, TwoOfOursStillPinDialogAndUnsavedStills) {
     SimLogEntry open = {};
     ASSERT_TRUE(SimLogReadOp(SIM_OP_OPEN, SimLogCountOp(SIM_OP_OPEN) - 1, &open));
     EXPECT_EQ(1, open.camera);
-    auto deviceId = [&](const wchar_t *pszName) {
-        for (const MenuEntry &e : m_host.DevicesMenu())
-            if (e.text == pszName) return static_cast<int>(e.id);
-        return 0;
-    };
-    const int iOurs0 = deviceId(L"Second Tessaline"), iOurs1 = deviceId(kPreferred);
+    const int iOurs0 = DeviceId(L"Second Tessaline"), iOurs1 = DeviceId(kPreferred);
     ASSERT_TRUE(iOurs0 != 0 && iOurs1 != 0) << "both cameras are listed";
     EXPECT_EQ(static_cast<UINT>(iOurs1), CheckedDevice());  // the previewed one, not the first of the IDs
 
@@ -782,10 +780,14 @@ TEST_F(ViewerAppTest, TwoOfOursStillPinDialogAndUnsavedStills) {
         EXPECT_FALSE(g_pDShowManager->IsGraphBuilt());
         return hDlg;
     };
+    // Chooses a subtype, then a size of it, in the open dialog.
+    auto choose = [&](HWND hDlg, const wchar_t *pszSubtype, const wchar_t *pszSize) {
+        SendDlgItemMessageW(hDlg, kCompression, CB_SELECTSTRING, static_cast<WPARAM>(-1), LPARAM(pszSubtype));
+        SendMessageW(hDlg, WM_COMMAND, MAKEWPARAM(kCompression, CBN_SELCHANGE), LPARAM(GetDlgItem(hDlg, kCompression)));
+        SendDlgItemMessageW(hDlg, kOutputSize, CB_SELECTSTRING, static_cast<WPARAM>(-1), LPARAM(pszSize));
+    };
     HWND hDlg = openStillPin(2);
-    SendDlgItemMessageW(hDlg, kCompression, CB_SELECTSTRING, static_cast<WPARAM>(-1), LPARAM(L"YUY2"));
-    SendMessageW(hDlg, WM_COMMAND, MAKEWPARAM(kCompression, CBN_SELCHANGE), LPARAM(GetDlgItem(hDlg, kCompression)));
-    SendDlgItemMessageW(hDlg, kOutputSize, CB_SELECTSTRING, static_cast<WPARAM>(-1), LPARAM(L"2592x1944"));
+    choose(hDlg, L"YUY2", L"2592x1944");
     ASSERT_TRUE(AnswerDialog(hDlg, kStillPinOk));
     ASSERT_TRUE(m_host.Sync());
     EXPECT_TRUE(g_pDShowManager->IsGraphBuilt());
@@ -805,9 +807,7 @@ TEST_F(ViewerAppTest, TwoOfOursStillPinDialogAndUnsavedStills) {
     // still size stays the one the pin has.
     hDlg = openStillPin(2);
     ASSERT_EQ(1, SimInjectFaultFor(SIM_OP_SET_FORMAT, 0, E_INVALIDARG, 1, 0, SIMCAM_PIN_STILL));
-    SendDlgItemMessageW(hDlg, kCompression, CB_SELECTSTRING, static_cast<WPARAM>(-1), LPARAM(L"MJPG"));
-    SendMessageW(hDlg, WM_COMMAND, MAKEWPARAM(kCompression, CBN_SELCHANGE), LPARAM(GetDlgItem(hDlg, kCompression)));
-    SendDlgItemMessageW(hDlg, kOutputSize, CB_SELECTSTRING, static_cast<WPARAM>(-1), LPARAM(L"640x480"));
+    choose(hDlg, L"MJPG", L"640x480");
     PostMessageW(hDlg, WM_COMMAND, MAKEWPARAM(kStillPinOk, BN_CLICKED), 0);
     ExpectBox(L"Still pin property", L"The still pin refused the format MJPG 640x480.\r\n", hDlg);
     SimClearFaults();
@@ -863,12 +863,12 @@ TEST_F(ViewerAppTest, TwoOfOursStillPinDialogAndUnsavedStills) {
 // and the status bar drops "Capturing image...".
 
 TEST_F(ViewerAppTest, AStillThatNeverComesIsGivenUp) {
-    ASSERT_TRUE(m_camera.Load(Narrow(
-        L"[camera]\nname = Integrated HD Webcam\nstill_pin = no\npath = "
-        L"\\\\?\\USB#VID_AB12&PID_3C4D&MI_00#7&1B4E92A&0&0000#{65E8773D-8F56-11D0-A3B9-00A0C9223196}\\GLOBAL\n"
-        L"[camera]\nname = Tessaline 5MPixel Cam\nstill_lost = yes\n"
-        L"[camera]\nname = Bench Cam\nstill_pin = no\npath = "
-        L"\\\\?\\usb#vid_1d6b&pid_0102&mi_00#1&2&0&0000#{65e8773d-8f56-11d0-a3b9-00a0c9223196}\\global\n")));
+    ASSERT_TRUE(m_camera.Load(
+        Narrow(L"[camera]\nname = Integrated HD Webcam\nstill_pin = no\npath = "
+               L"\\\\?\\USB#VID_AB12&PID_3C4D&MI_00#7&1B4E92A&0&0000#{65E8773D-8F56-11D0-A3B9-00A0C9223196}\\GLOBAL\n"
+               L"[camera]\nname = Tessaline 5MPixel Cam\nstill_lost = yes\n"
+               L"[camera]\nname = Bench Cam\nstill_pin = no\npath = "
+               L"\\\\?\\usb#vid_1d6b&pid_0102&mi_00#1&2&0&0000#{65e8773d-8f56-11d0-a3b9-00a0c9223196}\\global\n")));
     StartViewer();
     // Another camera unplugged: the check stays on the one previewed.
     m_host.Command(1017);
@@ -955,18 +955,15 @@ TEST_F(ViewerAppTest, DeviceChangeRecordsAreCheckedBeforeUse) {
     StartViewer();
     HWND hMain = m_host.Main();
 
-    SendMessageW(hMain, WM_DEVICECHANGE, DBT_DEVICEREMOVECOMPLETE, 0);
+    // Removals without a record, with one of another type, of the right type
+    // but too short for a class GUID, and of another class; another event.
     DEV_BROADCAST_HDR hdr = {sizeof(hdr), DBT_DEVTYP_VOLUME, 0};
-    SendMessageW(hMain, WM_DEVICECHANGE, DBT_DEVICEREMOVECOMPLETE, reinterpret_cast<LPARAM>(&hdr));
-    // The right type, but too short for a class GUID.
     DEV_BROADCAST_HDR shortHdr = {sizeof(shortHdr), DBT_DEVTYP_DEVICEINTERFACE, 0};
-    SendMessageW(hMain, WM_DEVICECHANGE, DBT_DEVICEREMOVECOMPLETE, reinterpret_cast<LPARAM>(&shortHdr));
-    // Another class.
     DEV_BROADCAST_DEVICEINTERFACE_W other = {};
     other.dbcc_size = sizeof(other);
     other.dbcc_devicetype = DBT_DEVTYP_DEVICEINTERFACE;
-    SendMessageW(hMain, WM_DEVICECHANGE, DBT_DEVICEREMOVECOMPLETE, reinterpret_cast<LPARAM>(&other));
-    // Another event.
+    for (const void *pRecord : std::initializer_list<const void *>{nullptr, &hdr, &shortHdr, &other})
+        SendMessageW(hMain, WM_DEVICECHANGE, DBT_DEVICEREMOVECOMPLETE, reinterpret_cast<LPARAM>(pRecord));
     SendMessageW(hMain, WM_DEVICECHANGE, DBT_DEVICEQUERYREMOVE, reinterpret_cast<LPARAM>(&other));
     EXPECT_FALSE(debug.Contains(L"DBT_DEVICEREMOVECOMPLETE...\r\n"));
     EXPECT_TRUE(g_pDShowManager->IsInitialized());
@@ -1009,14 +1006,11 @@ TEST_F(ViewerAppTest, DevicePathsAreKeptToTwoHundredFiftyFourCharacters) {
     const std::wstring path254 = PathOfLength(254, L'a');
     const std::wstring path255 = PathOfLength(255, L'b');
     ASSERT_TRUE(m_camera.Load(Narrow(L"[camera]\nname = Tessaline 5MPixel Cam\npath = " + path254 +
-                     L"\n[camera]\nname = Long Path\npath = " + path255 + L"\n")));
+                                     L"\n[camera]\nname = Long Path\npath = " + path255 + L"\n")));
     ASSERT_EQ(path255, std::wstring(CameraState(1).devicePath));
     StartViewer();
     EXPECT_EQ(path254, std::wstring(g_szDevicePath));
-    UINT uLong = 0;
-    for (const MenuEntry &e : m_host.DevicesMenu()) {
-        if (e.text == L"Long Path") uLong = e.id;
-    }
+    const UINT uLong = DeviceId(L"Long Path");
     ASSERT_NE(0u, uLong);
     m_host.Command(static_cast<int>(uLong));
     EXPECT_EQ(path255.substr(0, 254), std::wstring(g_szDevicePath));

@@ -17,6 +17,7 @@
 #include "KORFwSw.h"
 #include "SampleGrabberCallback.h"
 #include "common/DebugCapture.h"
+#include "viewer/app/ViewerTestSupport.h"
 
 namespace {
 
@@ -35,11 +36,9 @@ std::vector<SimLogEntry> EntriesOf(int op) {
 
 LONG DataLong(const SimLogEntry &entry, int i) { return reinterpret_cast<const LONG *>(entry.data)[i]; }
 
-SimCameraState CameraState() {
-    SimCameraState state;
-    ZeroMemory(&state, sizeof(state));
-    SimGetCameraState(0, &state);
-    return state;
+// The Sample Grabber behind a wrapper that fails one of its calls.
+CreateInterceptor::Factory FaultyGrabber(stage::GrabberFault fault) {
+    return [fault](REFIID iid, void **ppv) { return stage::CreateFaultyGrabber(fault, iid, ppv); };
 }
 
 class CaptureFailures : public CaptureGraph {};
@@ -51,9 +50,9 @@ TEST_F(CaptureFailures, FormatsGivenToThePinsAreTheOnesDescribed) {
     // is taken with MJPG put in and its format block unchanged. The capture
     // pin starts at YUY2 1280 x 960 and is asked for 640 x 480 with its
     // image size kept.
-    ASSERT_TRUE(m_camera.Load(
-        "[camera]\ncapture = YUY2 1280x960, YUY2 640x480\n"
-        "still = YUY2 2592x1944, MJPG 1280x960, MJPG 640x480\n"));
+    ASSERT_TRUE(
+        m_camera.Load("[camera]\ncapture = YUY2 1280x960, YUY2 640x480\n"
+                      "still = YUY2 2592x1944, MJPG 1280x960, MJPG 640x480\n"));
     ASSERT_EQ(1, m_pManager->InitDShow(Camera()));
     std::vector<SimLogEntry> sets = EntriesOf(SIM_OP_SET_FORMAT);
     ASSERT_GE(sets.size(), 2u);
@@ -82,8 +81,7 @@ TEST_F(CaptureFailures, StrobeComesBeforeTheTriggerAndGoesOffWhenTheTriggerFails
     ASSERT_TRUE(m_camera.Load(kDefaultScenario));
     BoxRecorder boxes;
     ASSERT_EQ(1, m_pManager->InitDShow(Camera()));
-    SimCameraState state = CameraState();
-    ASSERT_EQ(1, InitLibrary(state.devicePath));
+    ASSERT_EQ(1, InitLibrary(CameraState(0).devicePath));
     g_FlashEnabled = 1;
     SimLogClear();
     ASSERT_TRUE(TakeStill());
@@ -122,7 +120,7 @@ TEST_F(CaptureFailures, StrobeComesBeforeTheTriggerAndGoesOffWhenTheTriggerFails
     ASSERT_EQ(2u, writes.size());
     EXPECT_EQ(0x22u, writes[0].arg[1]);
     EXPECT_EQ(0x20u, writes[1].arg[1]);
-    EXPECT_EQ(0, CameraState().strobeOutput);
+    EXPECT_EQ(0, CameraState(0).strobeOutput);
     m_pManager->UpdateStatusBar();
     EXPECT_EQ(L"", m_pWindow->StatusText(2));
     DeInitLibrary();
@@ -133,22 +131,21 @@ TEST_F(CaptureFailures, StillThatNeverArrivesAndAThirdSubtype) {
     TempFolder folder;
     ASSERT_EQ(1, m_pManager->InitDShow(Camera()));
     m_pManager->SetStillPath(folder.Path().c_str());
-    SimCameraState state = CameraState();
-    ASSERT_EQ(1, InitLibrary(state.devicePath));
+    ASSERT_EQ(1, InitLibrary(CameraState(0).devicePath));
     g_FlashEnabled = 1;
     // Not given up before its time; then given up, the strobe off and the
     // window told. (Each stop of the graph gives it up too: the viewer's tests.)
     EXPECT_EQ(S_OK, m_pManager->StillTrigger());
     PumpMessages(1500);
-    EXPECT_EQ(1, CameraState().strobeOutput);
+    EXPECT_EQ(1, CameraState(0).strobeOutput);
     EXPECT_FALSE(m_pManager->GiveUpLateStill(GetTickCount()));
     EXPECT_TRUE(m_pManager->GiveUpLateStill(GetTickCount() + kStillTimeoutMs));
     EXPECT_EQ(kStillIdle, m_pManager->GetStillState());
-    EXPECT_EQ(0, CameraState().strobeOutput);
+    EXPECT_EQ(0, CameraState(0).strobeOutput);
     MSG msg;
     EXPECT_TRUE(PeekMessageW(&msg, m_pWindow->Window(), kStillNotSavedMessage, kStillNotSavedMessage, PM_REMOVE));
     EXPECT_FALSE(m_pManager->AbandonStill());
-    EXPECT_EQ(1, CameraState().stillTriggers);
+    EXPECT_EQ(1, CameraState(0).stillTriggers);
     EXPECT_TRUE(folder.Files().empty());
     DeInitLibrary();
 }
@@ -213,7 +210,7 @@ TEST_F(CaptureFailures, BranchesThatCannotBeConnected) {
         EXPECT_FALSE(m_pManager->IsInitialized());
         EXPECT_EQ(rotBefore, GraphRotEntries());
         PumpMessages(100);
-        EXPECT_EQ(0, CameraState().filtersAlive) << c.pszBox;
+        EXPECT_EQ(0, CameraState(0).filtersAlive) << c.pszBox;
         NewManager();
     }
 }
@@ -232,7 +229,7 @@ TEST_F(CaptureFailures, GraphThatNeverBecameReadyIsReleasedBeforeTheNextBuild) {
     EXPECT_FALSE(m_pManager->IsInitialized());
     EXPECT_TRUE(DShowManagerTestAccess::GraphBuilt(*m_pManager));
     EXPECT_EQ(2u, RotEntriesOfGraph());
-    EXPECT_EQ(1, CameraState().filtersAlive);
+    EXPECT_EQ(1, CameraState(0).filtersAlive);
 
     // DeInitDShow leaves a manager that is not ready alone, but the next
     // build replaces the graph without leaking it or the camera.
@@ -243,10 +240,10 @@ TEST_F(CaptureFailures, GraphThatNeverBecameReadyIsReleasedBeforeTheNextBuild) {
     EXPECT_TRUE(m_pManager->IsInitialized());
     EXPECT_EQ(0u, pOld->Release());
     EXPECT_EQ(2u, GraphRotEntries().size());
-    EXPECT_EQ(1, CameraState().filtersAlive);
+    EXPECT_EQ(1, CameraState(0).filtersAlive);
     m_pManager->DeInitDShow();
     PumpMessages(100);
-    EXPECT_EQ(0, CameraState().filtersAlive);
+    EXPECT_EQ(0, CameraState(0).filtersAlive);
     EXPECT_TRUE(GraphRotEntries().empty());
 }
 
@@ -274,21 +271,21 @@ TEST_F(CaptureFailures, FiveRebuildsAndTeardownLeaveOneCameraObjectThenNone) {
     ASSERT_EQ(1, m_pManager->InitDShow(Camera()));
     for (int i = 0; i < 5; ++i) {
         Rebuild([] {});
-        EXPECT_EQ(1, CameraState().filtersAlive) << i;
-        EXPECT_EQ(SIMCAM_FILTER_RUNNING, CameraState().filterState);
+        EXPECT_EQ(1, CameraState(0).filtersAlive) << i;
+        EXPECT_EQ(SIMCAM_FILTER_RUNNING, CameraState(0).filterState);
     }
     EXPECT_EQ(2u, RotEntriesOfGraph());
     m_pManager->DeInitDShow();
     PumpMessages(100);
-    EXPECT_EQ(0, CameraState().filtersAlive);
+    EXPECT_EQ(0, CameraState(0).filtersAlive);
     EXPECT_TRUE(GraphRotEntries().empty());
 }
 
 TEST_F(CaptureFailures, PropertiesThatAreMissingOrFailLeaveTheValuesAlone) {
-    ASSERT_TRUE(m_camera.Load(
-        "[camera]\ncamera_control = no\n"
-        "brightness_range = -64, 64, 1, 0, 2\nbrightness = -20\n"
-        "white_balance_flags = 3\nwhite_balance = 5200\n"));
+    ASSERT_TRUE(
+        m_camera.Load("[camera]\ncamera_control = no\n"
+                      "brightness_range = -64, 64, 1, 0, 2\nbrightness = -20\n"
+                      "white_balance_flags = 3\nwhite_balance = 5200\n"));
     ASSERT_EQ(1, m_pManager->InitDShow(Camera()));
     DebugCapture debug;
     int brightness = 0;
@@ -332,9 +329,9 @@ TEST_F(CaptureFailures, ProcAmpMissing) {
 }
 
 TEST_F(CaptureFailures, UnreadableCapabilitiesAndSeparateSizes) {
-    ASSERT_TRUE(m_camera.Load(
-        "[camera]\ncapture_caps_size = 128\nstill_caps_size = 64\n"
-        "capture = YUY2 1280x960, MJPG 320x240\ncapture_caps_fail = 0\n"));
+    ASSERT_TRUE(
+        m_camera.Load("[camera]\ncapture_caps_size = 128\nstill_caps_size = 64\n"
+                      "capture = YUY2 1280x960, MJPG 320x240\ncapture_caps_fail = 0\n"));
     DebugCapture debug;
     ASSERT_EQ(1, m_pManager->InitDShow(Camera()));
     // Capability 0 cannot be read: the next one drives the capture size.
@@ -373,61 +370,41 @@ TEST_F(CaptureFailures, StillFormatThatThePinRefuses) {
     // from the connected type.
     ASSERT_EQ(1, m_pManager->BuildPreviewGraph());
     ASSERT_EQ(1, m_pManager->StartPreview());
-    EXPECT_EQ(2592, CameraState().stillWidth);
+    EXPECT_EQ(2592, CameraState(0).stillWidth);
 }
 
 TEST_F(CaptureFailures, PlatformObjectsThatFailInsideTheBuild) {
     struct Case {
         const wchar_t *pszName;
-        std::function<void(CreateInterceptor &)> stage;
+        CLSID clsid;  // created by factory instead (none: no replacement)
+        CreateInterceptor::Factory factory;
         int simOp;  // a simulated-camera fault instead (0: none)
         int initResult;
         const wchar_t *pszBox;  // null: no box
         const wchar_t *pszCaption;
         const wchar_t *pszLine;  // a debug line that must be there (or null)
     } cases[] = {
-        {L"grabber refuses the graph",
-         [](CreateInterceptor &c) { c.Replace(CLSID_SampleGrabber, stage::CreateRefusingFilter); }, 0, 0,
+        {L"grabber refuses the graph", CLSID_SampleGrabber, stage::CreateRefusingFilter, 0, 0,
          L"Error AddFilter SampleGrabber", L"KORViewer", nullptr},
-        {L"first null renderer refuses",
-         [](CreateInterceptor &c) {
-             c.Replace(CLSID_NullRenderer, [](REFIID iid, void **ppv) {
-                 static int s_made = 0;
-                 return ++s_made % 2 == 1
-                            ? stage::CreateRefusingFilter(iid, ppv)
-                            : CoCreateInstance(CLSID_NullRenderer, nullptr, CLSCTX_INPROC_SERVER, iid, ppv);
-             });
+        {L"first null renderer refuses", CLSID_NullRenderer,
+         [](REFIID iid, void **ppv) {
+             static int s_made = 0;
+             return ++s_made % 2 == 1 ? stage::CreateRefusingFilter(iid, ppv)
+                                      : CoCreateInstance(CLSID_NullRenderer, nullptr, CLSCTX_INPROC_SERVER, iid, ppv);
          },
          0, 0, L"Error Add Null Filter", L"KORViewer", nullptr},
-        {L"video renderer refuses",
-         [](CreateInterceptor &c) { c.Replace(CLSID_VideoRenderer, stage::CreateRefusingFilter); }, 0, 0, nullptr,
-         nullptr, L"InitCapFiltersFail .... \n"},
-        {L"no ISampleGrabber",
-         [](CreateInterceptor &c) {
-             c.Replace(CLSID_SampleGrabber, [](REFIID iid, void **ppv) {
-                 return stage::CreateFaultyGrabber(stage::GRABBER_NO_INTERFACE, iid, ppv);
-             });
-         },
-         0, 0, L"Error IID_ISampleGrabber", L"KORViewer", nullptr},
-        {L"SetCallback fails",
-         [](CreateInterceptor &c) {
-             c.Replace(CLSID_SampleGrabber, [](REFIID iid, void **ppv) {
-                 return stage::CreateFaultyGrabber(stage::GRABBER_FAIL_SETCALLBACK, iid, ppv);
-             });
-         },
-         0, 0, L"Error SetCallback", L"KORViewer", nullptr},
-        {L"no connected type",
-         [](CreateInterceptor &c) {
-             c.Replace(CLSID_SampleGrabber, [](REFIID iid, void **ppv) {
-                 return stage::CreateFaultyGrabber(stage::GRABBER_FAIL_CONNECTED_TYPE, iid, ppv);
-             });
-         },
-         0, 1, L"Error GetConnectedMediaType", L"KORViewer", nullptr},
-        {L"builder refuses the graph",
-         [](CreateInterceptor &c) { c.Replace(CLSID_CaptureGraphBuilder2, stage::CreateBuilderRefusingGraph); }, 0, 0,
+        {L"video renderer refuses", CLSID_VideoRenderer, stage::CreateRefusingFilter, 0, 0, nullptr, nullptr,
+         L"InitCapFiltersFail .... \n"},
+        {L"no ISampleGrabber", CLSID_SampleGrabber, FaultyGrabber(stage::GRABBER_NO_INTERFACE), 0, 0,
+         L"Error IID_ISampleGrabber", L"KORViewer", nullptr},
+        {L"SetCallback fails", CLSID_SampleGrabber, FaultyGrabber(stage::GRABBER_FAIL_SETCALLBACK), 0, 0,
+         L"Error SetCallback", L"KORViewer", nullptr},
+        {L"no connected type", CLSID_SampleGrabber, FaultyGrabber(stage::GRABBER_FAIL_CONNECTED_TYPE), 0, 1,
+         L"Error GetConnectedMediaType", L"KORViewer", nullptr},
+        {L"builder refuses the graph", CLSID_CaptureGraphBuilder2, stage::CreateBuilderRefusingGraph, 0, 0,
          L"Cannot give graph to builder!", L"PreviewVideo", L"InitCapFilters failed \n"},
-        {L"camera refuses the graph", [](CreateInterceptor &) {}, SIM_OP_FILTER_JOIN, 0,
-         L"Cannot add vidcap to filtergraph", L"PreviewVideo", L"InitCapFilters failed \n"},
+        {L"camera refuses the graph", GUID_NULL, nullptr, SIM_OP_FILTER_JOIN, 0, L"Cannot add vidcap to filtergraph",
+         L"PreviewVideo", L"InitCapFilters failed \n"},
     };
     ASSERT_TRUE(m_camera.Load(kDefaultScenario));
     std::vector<std::wstring> rotBefore = GraphRotEntries();
@@ -436,7 +413,7 @@ TEST_F(CaptureFailures, PlatformObjectsThatFailInsideTheBuild) {
         DebugCapture debug;
         {
             CreateInterceptor intercept;
-            c.stage(intercept);
+            if (c.factory) intercept.Replace(c.clsid, c.factory);
             if (c.simOp) {
                 ASSERT_EQ(1, SimInjectFaultFor(c.simOp, 0, E_FAIL, 0, 0, 1));
             }
@@ -464,7 +441,7 @@ TEST_F(CaptureFailures, PlatformObjectsThatFailInsideTheBuild) {
         m_pManager->DeInitDShow();
         PumpMessages(100);
         EXPECT_EQ(rotBefore, GraphRotEntries()) << c.pszName;
-        EXPECT_EQ(0, CameraState().filtersAlive) << c.pszName;
+        EXPECT_EQ(0, CameraState(0).filtersAlive) << c.pszName;
     }
 }
 
