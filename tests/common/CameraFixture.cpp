@@ -40,6 +40,12 @@ IMoniker *CameraFixture::Moniker(int iCamera) {
     return m_pMoniker.Get();
 }
 
+SimCameraState CameraState(int iCamera) {
+    SimCameraState state = {};
+    EXPECT_TRUE(SimGetCameraState(iCamera, &state)) << "camera " << iCamera;
+    return state;
+}
+
 std::wstring CameraFixture::DevicePath(int iCamera) const {
     SimCameraState state = {};
     return SimGetCameraState(iCamera, &state) ? std::wstring(state.devicePath) : std::wstring();

@@ -13,6 +13,7 @@
 #include <string>
 
 #include "ComPtr.h"
+#include "SimCamControl.h"
 #include "TestKit.h"
 
 class CameraFixture {
@@ -46,6 +47,9 @@ private:
     ComPtr<IMoniker> m_pMoniker;
     int m_iMonikerCamera = -1;
 };
+
+// The simulated camera's state; a failed read fails the test and gives zeros.
+SimCameraState CameraState(int iCamera);
 
 // A test that starts on the default camera and leaves it behind, with no
 // fault injected.

@@ -33,6 +33,9 @@ private:
 // the benchmarks.
 double NowMs();
 
+// ASCII text of a wide string, for assertion messages and scenario texts.
+inline std::string Narrow(const std::wstring &text) { return std::string(text.begin(), text.end()); }
+
 // Dispatches this thread's messages for dwMs milliseconds.
 void PumpMessages(DWORD dwMs);
 // Dispatches messages until done() is true or dwMs pass; returns done().

@@ -38,13 +38,6 @@ std::vector<SimLogEntry> EntriesOf(int op) {
     return entries;
 }
 
-SimCameraState StateOf(int iCamera) {
-    SimCameraState state;
-    ZeroMemory(&state, sizeof(state));
-    EXPECT_EQ(1, SimGetCameraState(iCamera, &state));
-    return state;
-}
-
 class InstrumentTest : public CameraTest {
 protected:
     // Capture and still pins rendered, the graph running, a still triggered.
@@ -147,7 +140,7 @@ TEST_F(InstrumentTest, FilterCallsShareTheComponentsLogInCallOrder) {
     ASSERT_EQ(1, SimLogFind(SIM_OP_FILTER_STOP, mode.seq, &stop));
     EXPECT_NE(static_cast<DWORD>(State_Stopped), stop.arg[0]);  // the graph may pause the filter first
     EXPECT_EQ(S_OK, stop.result);
-    EXPECT_EQ(1, StateOf(0).stillTriggers);
+    EXPECT_EQ(1, CameraState(0).stillTriggers);
 }
 
 // Every logged call can be made to fail with a chosen result through the
@@ -352,7 +345,7 @@ TEST_F(InstrumentTest, ScenarioVariationsShowThroughTheInterfaces) {
         EXPECT_EQ(12, pVih->bmiHeader.biBitCount);
         EXPECT_EQ(640u * 480u * 3u / 2u, pVih->bmiHeader.biSizeImage);
         EXPECT_EQ(S_OK, parts.pStillConfig->SetFormat(pmt.Get()));
-        SimCameraState state = StateOf(0);
+        SimCameraState state = CameraState(0);
         EXPECT_EQ(kI420, state.stillSubtype);
         EXPECT_EQ(640, state.stillWidth);
         EXPECT_EQ(kYuy2, state.captureSubtype);
@@ -414,7 +407,7 @@ TEST_F(InstrumentTest, StillsLostAndStillsOfTheThirdSubtype) {
         CameraGraph graph;
         ASSERT_NO_FATAL_FAILURE(RunAndTrigger(graph));
         EXPECT_FALSE(graph.m_StillCallback.WaitFor(1, 1000));
-        SimCameraState state = StateOf(0);
+        SimCameraState state = CameraState(0);
         EXPECT_EQ(1, state.stillTriggers);
         EXPECT_EQ(0, state.stillsDelivered);
         ASSERT_TRUE(SUCCEEDED(graph.Stop()));
@@ -459,17 +452,17 @@ TEST_F(InstrumentTest, DecoderRefusesWhenTheScenarioSaysSo) {
 // and the pins' formats are read by another process through the control API.
 TEST_F(InstrumentTest, FilterObjectsAndStateAreVisibleFromAnotherProcess) {
     ASSERT_TRUE(m_camera.Load("[camera]\ncapture = YUY2 320x240\nstill = YUY2 640x480\n"));
-    EXPECT_EQ(0, StateOf(0).filtersAlive);
+    EXPECT_EQ(0, CameraState(0).filtersAlive);
     {
         ComPtr<IBaseFilter> pFirst, pSecond;
         ASSERT_EQ(S_OK, CreateComObject(CLSID_SimCamSource, IID_IBaseFilter, pFirst));
-        EXPECT_EQ(1, StateOf(0).filtersAlive);
+        EXPECT_EQ(1, CameraState(0).filtersAlive);
         ASSERT_EQ(S_OK, CreateComObject(CLSID_SimCamSource, IID_IBaseFilter, pSecond));
-        EXPECT_EQ(2, StateOf(0).filtersAlive);
+        EXPECT_EQ(2, CameraState(0).filtersAlive);
         pFirst.Clear();
-        EXPECT_EQ(1, StateOf(0).filtersAlive);
+        EXPECT_EQ(1, CameraState(0).filtersAlive);
     }
-    EXPECT_EQ(0, StateOf(0).filtersAlive);
+    EXPECT_EQ(0, CameraState(0).filtersAlive);
 
     {
         CameraGraph graph;
@@ -477,7 +470,7 @@ TEST_F(InstrumentTest, FilterObjectsAndStateAreVisibleFromAnotherProcess) {
         ASSERT_EQ(S_OK, graph.RenderCapture(false));
         ASSERT_EQ(S_OK, graph.RenderStill());
         ASSERT_TRUE(SUCCEEDED(graph.Run()));
-        EXPECT_EQ(SIMCAM_FILTER_RUNNING, StateOf(0).filterState);
+        EXPECT_EQ(SIMCAM_FILTER_RUNNING, CameraState(0).filterState);
         ASSERT_EQ(S_OK, graph.Trigger());
         ASSERT_TRUE(graph.m_StillCallback.WaitFor(1, 10000));
 
@@ -495,5 +488,5 @@ TEST_F(InstrumentTest, FilterObjectsAndStateAreVisibleFromAnotherProcess) {
         EXPECT_NE(std::string::npos, result.output.find("  filters alive: 1")) << result.output;
     }
     // The graph released its filter.
-    EXPECT_EQ(0, StateOf(0).filtersAlive);
+    EXPECT_EQ(0, CameraState(0).filtersAlive);
 }

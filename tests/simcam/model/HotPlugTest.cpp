@@ -82,8 +82,6 @@ std::wstring Lower(std::wstring text) {
     return text;
 }
 
-std::string Narrow(const std::wstring &text) { return std::string(text.begin(), text.end()); }
-
 // (friendly name, device path) of every video-input device.
 std::vector<std::pair<std::wstring, std::wstring>> VideoDevices() {
     std::vector<std::pair<std::wstring, std::wstring>> devices;
@@ -96,11 +94,7 @@ bool Listed(const std::wstring &path) {
     return std::any_of(devices.begin(), devices.end(), [&](const auto &d) { return d.second == path; });
 }
 
-std::wstring CameraPath(int iCamera) {
-    SimCameraState state = {};
-    EXPECT_TRUE(SimGetCameraState(iCamera, &state));
-    return state.devicePath;
-}
+std::wstring CameraPath(int iCamera) { return CameraState(iCamera).devicePath; }
 
 // Leaves the prefix's device list as the default camera has it.
 class HotPlugTest : public CameraTest {

@@ -25,18 +25,6 @@ namespace {
 
 bool Contains(const std::string &text, const std::string &part) { return text.find(part) != std::string::npos; }
 
-std::string Narrow(const wchar_t *psz) {
-    std::string text;
-    for (; *psz; ++psz) text.push_back(static_cast<char>(*psz));
-    return text;
-}
-
-SimCameraState State(int iCamera) {
-    SimCameraState state = {};
-    EXPECT_TRUE(SimGetCameraState(iCamera, &state)) << "camera " << iCamera;
-    return state;
-}
-
 class SimctlTest : public CameraTest {
 protected:
     ToolResult Run(const std::wstring &arguments) {
@@ -55,7 +43,7 @@ TEST_F(SimctlTest, StateShowsWhatTheControlApiReports) {
     ASSERT_TRUE(SimSetBestFocus(0, 123));
     ToolResult result = Run(L"state 0");
     ASSERT_EQ(0u, result.dwExitCode) << result.output;
-    SimCameraState state = State(0);
+    SimCameraState state = CameraState(0);
     EXPECT_TRUE(Contains(result.output, "camera 0: " + Narrow(state.name))) << result.output;
     EXPECT_TRUE(Contains(result.output, "present: yes"));
     EXPECT_TRUE(Contains(result.output, "strobe output: off"));
@@ -78,14 +66,14 @@ TEST_F(SimctlTest, StateShowsWhatTheControlApiReports) {
 TEST_F(SimctlTest, FlashCommandConnectsAndDisconnects) {
     ToolResult result = Run(L"flash off");
     ASSERT_EQ(0u, result.dwExitCode) << result.output;
-    EXPECT_EQ(0, State(0).flashConnected);
+    EXPECT_EQ(0, CameraState(0).flashConnected);
     EXPECT_TRUE(Contains(Run(L"state 0").output, "flash connected: no"));
 
     ScenarioCommand(L"two-cameras.txt");
     ASSERT_EQ(0u, Run(L"flash off 1").dwExitCode);
     ASSERT_EQ(0u, Run(L"flash on 0").dwExitCode);
-    EXPECT_EQ(0, State(1).flashConnected);
-    EXPECT_EQ(1, State(0).flashConnected);
+    EXPECT_EQ(0, CameraState(1).flashConnected);
+    EXPECT_EQ(1, CameraState(0).flashConnected);
 }
 
 TEST_F(SimctlTest, BadRequestsFailAndChangeNothing) {
@@ -112,7 +100,7 @@ TEST_F(SimctlTest, BadRequestsFailAndChangeNothing) {
         EXPECT_TRUE(Contains(result.output, c.pszSays)) << Narrow(c.pszArgs) << ": " << result.output;
     }
     EXPECT_EQ(1, SimCameraCount());
-    SimCameraState state = State(0);
+    SimCameraState state = CameraState(0);
     EXPECT_EQ(1, state.present);
     EXPECT_EQ(1, state.flashConnected);
 }
@@ -133,7 +121,7 @@ TEST_F(SimctlTest, ScenarioWithABadLineIsRefusedWithItsLine) {
     EXPECT_EQ(1u, result.dwExitCode);
     EXPECT_TRUE(Contains(result.output, "line 4")) << result.output;
     EXPECT_EQ(1, SimCameraCount());
-    EXPECT_STREQ(L"Tessaline 5MPixel Cam", State(0).name);
+    EXPECT_STREQ(L"Tessaline 5MPixel Cam", CameraState(0).name);
 }
 
 TEST_F(SimctlTest, RunKeepsTheScenarioForTheProgramAndPassesItsExitCode) {
@@ -141,7 +129,7 @@ TEST_F(SimctlTest, RunKeepsTheScenarioForTheProgramAndPassesItsExitCode) {
     ToolResult result = Run(L"run \"" + ScenarioPath(L"no-flash.txt") + L"\" \"" + SimctlPath() + L"\" state 0");
     EXPECT_EQ(0u, result.dwExitCode) << result.output;
     EXPECT_TRUE(Contains(result.output, "flash connected: no")) << result.output;
-    EXPECT_EQ(1, State(0).flashConnected);  // the default camera is back afterwards
+    EXPECT_EQ(1, CameraState(0).flashConnected);  // the default camera is back afterwards
 
     result = Run(L"run \"" + ScenarioPath(L"default.txt") + L"\" \"" + SimctlPath() + L"\" unplug 4");
     EXPECT_EQ(1u, result.dwExitCode) << result.output;
@@ -159,27 +147,27 @@ TEST_F(SimctlTest, BroadcastRefusesACameraThatDoesNotExist) {
 TEST_F(SimctlTest, ScenarioFilesDescribeTheirCameras) {
     ScenarioCommand(L"default.txt");
     ASSERT_EQ(1, SimCameraCount());
-    EXPECT_STREQ(L"Tessaline 5MPixel Cam", State(0).name);
-    EXPECT_EQ(7, State(0).firmwareVersion);
-    EXPECT_EQ(1, State(0).flashConnected);
+    EXPECT_STREQ(L"Tessaline 5MPixel Cam", CameraState(0).name);
+    EXPECT_EQ(7, CameraState(0).firmwareVersion);
+    EXPECT_EQ(1, CameraState(0).flashConnected);
 
     ScenarioCommand(L"two-cameras.txt");
     ASSERT_EQ(2, SimCameraCount());
-    EXPECT_STREQ(L"Tessaline 5MPixel Cam", State(1).name);  // the preferred one comes second
-    std::wstring foreign = State(0).devicePath;
-    EXPECT_NE(std::wstring::npos, foreign.find(L"VID_AB12&PID_3C4D")) << Narrow(foreign.c_str());
+    EXPECT_STREQ(L"Tessaline 5MPixel Cam", CameraState(1).name);  // the preferred one comes second
+    std::wstring foreign = CameraState(0).devicePath;
+    EXPECT_NE(std::wstring::npos, foreign.find(L"VID_AB12&PID_3C4D")) << Narrow(foreign);
     EXPECT_EQ(std::wstring::npos, foreign.find(L"vid_"));  // upper case only
 
     ScenarioCommand(L"not-ours.txt");
     ASSERT_EQ(1, SimCameraCount());
-    EXPECT_STRNE(L"Tessaline 5MPixel Cam", State(0).name);
-    EXPECT_EQ(std::wstring::npos, std::wstring(State(0).devicePath).find(L"2C7A"));
-    EXPECT_EQ(std::wstring::npos, std::wstring(State(0).devicePath).find(L"2c7a"));
+    EXPECT_STRNE(L"Tessaline 5MPixel Cam", CameraState(0).name);
+    EXPECT_EQ(std::wstring::npos, std::wstring(CameraState(0).devicePath).find(L"2C7A"));
+    EXPECT_EQ(std::wstring::npos, std::wstring(CameraState(0).devicePath).find(L"2c7a"));
 
     ScenarioCommand(L"no-flash.txt");
-    EXPECT_EQ(0, State(0).flashConnected);
+    EXPECT_EQ(0, CameraState(0).flashConnected);
     ScenarioCommand(L"firmware-v4.txt");
-    EXPECT_EQ(4, State(0).firmwareVersion);
+    EXPECT_EQ(4, CameraState(0).firmwareVersion);
 }
 
 // What the capture filter of the scenario's first camera offers.

@@ -26,7 +26,6 @@
 #include "common/DebuggerRun.h"
 #include "common/TestKit.h"
 #include "common/ToolRunner.h"
-#include "viewer/app/ViewerTestSupport.h"
 
 namespace {
 

@@ -252,13 +252,10 @@ TEST_F(StillPinDialogTest, OkAppliesTheShownChoiceWhileThePreviewWaits) {
         m_camera.Load(OurCamera("capture = MJPG 640x480, YUY2 640x480\n"
                                 "still = YUY2 1280x960, MJPG 2592x1944, MJPG 1280x960, YUY2 640x480\n")));
     ASSERT_TRUE(RunManager()) << "the capture manager does not preview the simulated camera";
-    SimCameraState state = {};
     Open();
-    SimGetCameraState(0, &state);
-    const LONG framesAtOpen = state.framesDelivered;
+    const LONG framesAtOpen = CameraState(0).framesDelivered;
     PumpMessages(400);
-    SimGetCameraState(0, &state);
-    EXPECT_EQ(framesAtOpen, state.framesDelivered) << "no preview while the dialog is open";
+    EXPECT_EQ(framesAtOpen, CameraState(0).framesDelivered) << "no preview while the dialog is open";
 
     // As a user: the subtype, then into the size box and a size, then OK.
     SetFocus(GetDlgItem(m_hDlg, IDC_CBO_COMPRESSION));
@@ -278,8 +275,7 @@ TEST_F(StillPinDialogTest, OkAppliesTheShownChoiceWhileThePreviewWaits) {
     EXPECT_STREQ(L"YUY2", szSubType);
 
     PumpMessages(600);
-    SimGetCameraState(0, &state);
-    EXPECT_GT(state.framesDelivered, framesAtOpen) << "the preview runs again";
+    EXPECT_GT(CameraState(0).framesDelivered, framesAtOpen) << "the preview runs again";
 
     // Current Settings shows the still and video formats of the running graph.
     HWND hSettings = CreateDialogParamW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDD_CURRENT_SETTINGS), nullptr,

@@ -34,7 +34,6 @@
 #include "common/TestKit.h"
 #include "common/ToolRunner.h"
 #include "ViewerHost.h"
-#include "ViewerTestSupport.h"
 
 namespace {
 

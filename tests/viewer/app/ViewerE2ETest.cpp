@@ -17,7 +17,6 @@
 #include "SimCamControl.h"
 #include "UiProbe.h"
 #include "ViewerProcess.h"
-#include "ViewerTestSupport.h"
 #include "common/CameraFixture.h"
 #include "common/TestKit.h"
 #include "common/ToolRunner.h"

@@ -17,7 +17,7 @@
 #include "KORFwSw.h"
 #include "SampleGrabberCallback.h"
 #include "common/DebugCapture.h"
-#include "viewer/app/ViewerTestSupport.h"
+#include "common/CameraFixture.h"
 
 namespace {
 

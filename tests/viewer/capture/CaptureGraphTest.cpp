@@ -136,9 +136,7 @@ TEST_F(CaptureGraph, StillsInBothSubtypesAndRebuildsKeepTheRegistrations) {
     m_pManager->SetStillPath(folder.Path().c_str());
 
     // The library drives the strobe: on before the trigger, off when the file is there.
-    SimCameraState state;
-    SimGetCameraState(0, &state);
-    ASSERT_EQ(1, InitLibrary(state.devicePath));
+    ASSERT_EQ(1, InitLibrary(CameraState(0).devicePath));
     g_FlashEnabled = 1;
     SimLogClear();
     ASSERT_TRUE(TakeStill());
@@ -156,8 +154,7 @@ TEST_F(CaptureGraph, StillsInBothSubtypesAndRebuildsKeepTheRegistrations) {
             strobe.push_back(entry.arg[1]);
     }
     EXPECT_EQ(std::vector<DWORD>({0x22, 0x20}), strobe);
-    SimGetCameraState(0, &state);
-    EXPECT_EQ(0, state.strobeOutput);
+    EXPECT_EQ(0, CameraState(0).strobeOutput);
     EXPECT_EQ(1u, m_pManager->GetStillTimeMs() < 10000 ? 1u : 0u);
 
     // YUY2 640 x 480 stills after a rebuild, as the Still Pin Properties do it.
@@ -563,8 +560,5 @@ TEST_F(CaptureGraph, DeviceRemovedWhileTheCapturePinPageIsOpen) {
     EXPECT_EQ(nullptr, Graph());
     EXPECT_TRUE(GraphRotEntries().empty());
     PumpMessages(100);
-    SimCameraState state;
-    ZeroMemory(&state, sizeof(state));
-    SimGetCameraState(0, &state);
-    EXPECT_EQ(0, state.filtersAlive);
+    EXPECT_EQ(0, CameraState(0).filtersAlive);
 }

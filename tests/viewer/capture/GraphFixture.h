@@ -128,12 +128,7 @@ protected:
         return PumpUntil([&] { return m_pManager->GetStillState() == 2 && StillsDelivered() > before; }, 10000);
     }
 
-    LONG StillsDelivered() {
-        SimCameraState state;
-        ZeroMemory(&state, sizeof(state));
-        SimGetCameraState(0, &state);
-        return state.stillsDelivered;
-    }
+    LONG StillsDelivered() { return CameraState(0).stillsDelivered; }
 
     // The rebuild cycle of a format change.
     void Rebuild(const std::function<void()> &change) {
